@@ -1,0 +1,234 @@
+#include "app/cpdf_rotate.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "app/rotate_patch.h"
+#include "objects/cpdf_array.h"
+#include "objects/cpdf_dictionary.h"
+#include "objects/cpdf_exception.h"
+#include "objects/pdf_messages.h"
+#include "reader/raw_object.h"
+#include "writer/platform_file.h"
+
+CPdfRotate::CPdfRotate() = default;
+
+CPdfRotate::~CPdfRotate() = default;
+
+bool CPdfRotate::Run() {
+  try {
+    RunSteps();
+  } catch (...) {
+    if (input_file_) {
+      std::fclose(input_file_);
+      input_file_ = nullptr;
+    }
+    DiscardOutput();
+    document_.Close();
+    throw;
+  }
+  return true;
+}
+
+void CPdfRotate::RunSteps() {
+  // Writing over the input would destroy it before it is read.
+  if (IsSameFile(input_path_.c_str(), output_path_.c_str())) {
+    throw CPdfException(kMsgOutputIsInput);
+  }
+  input_file_ = std::fopen(input_path_.c_str(), "rb");
+  if (!input_file_) {
+    throw CPdfException(kMsgInputOpen);
+  }
+  document_.Open(input_path_.c_str());
+  reader_ = document_.GetXRef();
+  root_num_ = reader_->GetRootNum();
+  entries_ = &reader_->GetEntries();
+  output_entries_.assign(entries_->size(), OutputEntry{});
+  CheckEncryption();
+  CreateOutput();
+  WriteHeader(document_.GetVersion());
+
+  CPdfObject catalog;
+  reader_->GetObject(root_num_, reader_->GetRootGen(), catalog);
+  if (!catalog.IsKind(PDF_DICT)) {
+    throw CPdfException(kMsgDamaged);
+  }
+  CPdfObject pages;
+  catalog.GetDict()->Lookup("Pages", pages);
+  if (!pages.IsKind(PDF_DICT)) {
+    throw CPdfException(kMsgDamaged);
+  }
+  CPdfObject pages_ref;
+  catalog.GetDict()->LookupRaw("Pages", pages_ref);
+  path_.clear();
+  if (pages_ref.IsKind(PDF_REF)) {
+    path_.push_back(pages_ref.GetRefNum());
+  }
+  WalkPageTree(*pages.GetDict(), 0, 0);
+  pages.Clear();
+  catalog.Clear();
+
+  SelectPages();
+  for (OutputEntry& entry : output_entries_) {
+    entry.offset = 0;
+    entry.in_use = 0;
+  }
+  CopyObjects();
+  const int32_t xref_offset = OutputPosition();
+  WriteXRefTable();
+  WriteTrailer(xref_offset, reader_->GetTrailer());
+  // Past this point every byte of the output is on its way; only then does it replace the path.
+  std::fclose(input_file_);
+  input_file_ = nullptr;
+  FinishOutput();
+  document_.Close();
+}
+
+void CPdfRotate::CheckEncryption() const {
+  const CPdfObject& trailer = reader_->GetTrailer();
+  const CPdfObject* encrypt = trailer.GetDict()->Find("Encrypt");
+  if (!encrypt || encrypt->IsKind(PDF_NULL)) {
+    return;
+  }
+  // The copy keeps strings and streams encrypted under the same key, which works only for
+  // objects copied as they stand; objects inside object streams would need decrypting.
+  const bool compressed = std::any_of(entries_->begin(), entries_->end(),
+                                      [](const XRefEntry& e) { return e.type == 2; });
+  if (compressed || !encrypt->IsKind(PDF_REF)) {
+    throw CPdfException(kMsgEncryptedObjStm);
+  }
+}
+
+void CPdfRotate::WalkPageTree(const CPdfDictionary& node, int32_t inherited, int depth) {
+  if (depth >= kMaxTreeDepth) {
+    throw CPdfException(kMsgDamaged);
+  }
+  CPdfObject rotate;
+  node.Lookup("Rotate", rotate);
+  const int32_t rotation = rotate.IsKind(PDF_INT) ? rotate.GetInt() : inherited;
+  CPdfObject kids;
+  node.Lookup("Kids", kids);
+  if (!kids.IsKind(PDF_ARRAY)) {
+    throw CPdfException(kMsgDamaged);
+  }
+  // Every kid is a visit; a tree can hold no more than the file's objects allow.
+  const int64_t max_visits = 2 * static_cast<int64_t>(entries_->size()) + 16;
+  CPdfArray* array = kids.GetArray();
+  for (int32_t i = 0; i < array->GetCount(); ++i) {
+    if (++visits_ > max_visits) {
+      throw CPdfException(kMsgDamaged);
+    }
+    CPdfObject kid;
+    array->Get(i, kid);
+    if (!kid.IsKind(PDF_DICT)) {
+      throw CPdfException(kMsgDamaged);
+    }
+    const CPdfDictionary& dict = *kid.GetDict();
+    const CPdfObject& raw = array->At(i);
+    CPdfObject type;
+    dict.Lookup("Type", type);
+    const bool is_name = type.IsKind(PDF_NAME);
+    const std::string type_name = is_name ? type.GetText() : "";
+    if (type_name == "Page") {
+      CPdfObject own;
+      dict.Lookup("Rotate", own);
+      PageRecord record;
+      record.object_number = raw.IsKind(PDF_REF) ? raw.GetRefNum() : -1;
+      record.rotation = own.IsKind(PDF_INT) ? own.GetInt() : rotation;
+      records_.push_back(record);
+      continue;
+    }
+    // A node without a usable /Type but with /Kids is walked like /Pages, as the document's
+    // own check does; anything else is skipped.
+    const bool node_like = type_name == "Pages" || (!is_name && dict.Find("Kids"));
+    if (!node_like) {
+      continue;
+    }
+    if (raw.IsKind(PDF_REF)) {
+      if (std::find(path_.begin(), path_.end(), raw.GetRefNum()) != path_.end()) {
+        throw CPdfException(kMsgDamaged);
+      }
+      path_.push_back(raw.GetRefNum());
+    }
+    WalkPageTree(dict, rotation, depth + 1);
+    if (raw.IsKind(PDF_REF)) {
+      path_.pop_back();
+    }
+  }
+}
+
+int32_t CPdfRotate::CountPages() {
+  bool is_reference = false;
+  std::vector<uint8_t> catalog = ExtractObject(input_file_, root_num_, *reader_, *entries_);
+  const int32_t pages_num =
+      ReadNumberAfter(catalog.data(), catalog.size(), "/Pages", &is_reference);
+  std::vector<uint8_t> pages = ExtractObject(input_file_, pages_num, *reader_, *entries_);
+  page_count_ = ReadNumberAfter(pages.data(), pages.size(), "/Count", &is_reference);
+  return page_count_;
+}
+
+void CPdfRotate::SelectPages() {
+  ::SelectPages(options_, [this] { return CountPages(); }, records_);
+  // A page written inside its parent's /Kids has no object of its own to patch.
+  for (const PageRecord& record : records_) {
+    if (record.selected && record.object_number < 0) {
+      throw CPdfException(kMsgDamaged);
+    }
+  }
+}
+
+void CPdfRotate::CopyObjects() {
+  const size_t count = entries_->size();
+  // The first record of each object number, so that the copy needs no search per object.
+  std::vector<int32_t> first_record(count, -1);
+  for (size_t k = records_.size(); k-- > 0;) {
+    const int32_t num = records_[k].object_number;
+    if (num >= 0 && static_cast<size_t>(num) < count) {
+      first_record[static_cast<size_t>(num)] = static_cast<int32_t>(k);
+    }
+  }
+  for (size_t n = 0; n < count; ++n) {
+    const XRefEntry entry = (*entries_)[n];
+    if (entry.type == 0) {
+      continue;
+    }
+    RawObjectInfo info;
+    std::vector<uint8_t> bytes =
+        ExtractObject(input_file_, static_cast<int32_t>(n), *reader_, *entries_, &info);
+    // Object streams are dropped: every object they hold is copied on its own.
+    if (bytes.empty() || info.object_stream) {
+      continue;
+    }
+    OutputEntry& out = output_entries_[n];
+    out.offset = OutputPosition();
+    out.in_use = 1;
+    out.generation = entry.type == 1 ? entry.generation : 0;
+    const int32_t k = first_record[n];
+    WriteObject(bytes, k >= 0 ? &records_[static_cast<size_t>(k)] : nullptr);
+  }
+}
+
+void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record) {
+  if (!record || !record->selected) {
+    WriteBytes(bytes.data(), bytes.size());
+    return;
+  }
+  const RotateSpot spot = FindRotate(bytes.data(), bytes.size());
+  if (!spot.has_dict) {
+    throw CPdfException(kMsgDamaged);
+  }
+  char number[32];
+  if (spot.has_rotate) {
+    // The key stays; its whole value (a number, a real or N G R) becomes the angle.
+    int len = std::snprintf(number, sizeof(number), " %d ", record->rotation);
+    WriteBytes(bytes.data(), spot.key_end);
+    WriteBytes(number, static_cast<size_t>(len));
+    WriteBytes(bytes.data() + spot.value_end, bytes.size() - spot.value_end);
+  } else {
+    int len = std::snprintf(number, sizeof(number), "/Rotate %d\n", record->rotation);
+    WriteBytes(bytes.data(), spot.dict_open);
+    WriteBytes(number, static_cast<size_t>(len));
+    WriteBytes(bytes.data() + spot.dict_open, bytes.size() - spot.dict_open);
+  }
+}

@@ -1,0 +1,58 @@
+#ifndef QUILLTURN_SRC_APP_CPDF_ROTATE_H_
+#define QUILLTURN_SRC_APP_CPDF_ROTATE_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/page_selection.h"
+#include "document/cpdf_document.h"
+#include "reader/cpdf_xref.h"
+#include "writer/cpdf_file.h"
+
+class CPdfDictionary;
+
+// The rotation job: copies every object of the input as raw bytes, patching /Rotate in the
+// selected pages, and ends the output with a fresh cross-reference table and trailer.
+class CPdfRotate : public CPdfFile {
+ public:
+  // Page trees deeper than this are refused; real files stay far below it.
+  static constexpr int kMaxTreeDepth = 256;
+
+  CPdfRotate();
+  ~CPdfRotate() override;
+
+  bool ParseParams(int argc, char** argv) override;
+  bool Run() override;
+
+  int32_t GetAngle() const { return options_.angle; }
+  bool IsLandscape() const { return options_.landscape; }
+  bool IsPortrait() const { return options_.portrait; }
+  const std::string& GetPageList() const { return options_.page_list; }
+
+ private:
+  void RunSteps();
+  void WalkPageTree(const CPdfDictionary& node, int32_t inherited, int depth);
+  void SelectPages();
+  int32_t CountPages();
+  void CopyObjects();
+  void WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record);
+  void CheckEncryption() const;
+
+  const std::vector<XRefEntry>* entries_ = nullptr;  // Borrowed from the reader.
+  CPdfDocument document_;
+  CPdfXRef* reader_ = nullptr;  // Borrowed from the document.
+  int32_t root_num_ = 0;
+  int32_t page_count_ = 0;
+  SelectionOptions options_;
+  std::vector<PageRecord> records_;
+  std::vector<int32_t> path_;  // object numbers of the page-tree nodes being walked
+  int64_t visits_ = 0;
+};
+
+// The program: prints the banner without arguments, else runs one job. Always returns 0; a
+// failure shows as its one line of text.
+int RunQuillturn(int argc, char** argv);
+void PrintUsage();
+
+#endif  // QUILLTURN_SRC_APP_CPDF_ROTATE_H_

@@ -1,0 +1,5 @@
+#include "app/cpdf_rotate.h"
+
+int main(int argc, char** argv) {
+  return RunQuillturn(argc, argv);
+}

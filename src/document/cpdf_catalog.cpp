@@ -1,0 +1,95 @@
+#include "document/cpdf_catalog.h"
+
+#include <algorithm>
+
+#include "objects/cpdf_array.h"
+#include "objects/cpdf_dictionary.h"
+#include "objects/cpdf_exception.h"
+#include "objects/pdf_messages.h"
+#include "reader/cpdf_xref.h"
+
+CPdfCatalog::~CPdfCatalog() {
+  dests_.Clear();
+  outlines_.Clear();
+}
+
+void CPdfCatalog::Load(CPdfXRef* xref) {
+  xref_ = xref;
+  pages_.clear();
+  path_.clear();
+  visits_ = 0;
+  CPdfObject catalog;
+  xref->GetObject(xref->GetRootNum(), xref->GetRootGen(), catalog);
+  if (!catalog.IsKind(PDF_DICT)) {
+    throw CPdfException(kMsgCatalogType);
+  }
+  CPdfObject pages;
+  catalog.GetDict()->Lookup("Pages", pages);
+  if (!pages.IsKind(PDF_DICT)) {
+    throw CPdfException(kMsgPagesType);
+  }
+  CPdfObject count;
+  pages.GetDict()->Lookup("Count", count);
+  if (!count.IsKind(PDF_INT) && !count.IsKind(PDF_REAL)) {
+    throw CPdfException(kMsgPageCountType);
+  }
+  CPdfObject raw_pages;
+  catalog.GetDict()->LookupRaw("Pages", raw_pages);
+  if (raw_pages.IsKind(PDF_REF)) {
+    path_.push_back(raw_pages.GetRefNum());
+  }
+  CollectPages(*pages.GetDict(), 0);
+  CPdfObject names;
+  catalog.GetDict()->Lookup("Names", names);
+  dests_.Clear();
+  if (names.IsKind(PDF_DICT)) {
+    names.GetDict()->Lookup("Dests", dests_);
+  } else {
+    dests_.SetNull();
+  }
+  outlines_.Clear();
+  catalog.GetDict()->Lookup("Outlines", outlines_);
+}
+
+void CPdfCatalog::CollectPages(const CPdfDictionary& node, int depth) {
+  CPdfObject kids;
+  node.Lookup("Kids", kids);
+  if (!kids.IsKind(PDF_ARRAY)) {
+    throw CPdfException(kMsgKidsType);
+  }
+  // A tree can be no deeper, and hold no more nodes, than the file has objects; a cycle or a
+  // tree whose kids repeat without end is refused instead of walked for ever.
+  const int64_t max_visits = 2 * static_cast<int64_t>(xref_->GetEntries().size()) + 16;
+  if (depth >= kMaxTreeDepth) {
+    throw CPdfException(kMsgKidsType);
+  }
+  CPdfArray* array = kids.GetArray();
+  for (int32_t i = 0; i < array->GetCount(); ++i) {
+    if (++visits_ > max_visits) {
+      throw CPdfException(kMsgKidsType);
+    }
+    CPdfObject kid;
+    array->Get(i, kid);
+    if (!kid.IsKind(PDF_DICT)) {
+      throw CPdfException(kMsgKidType);
+    }
+    const CPdfDictionary& dict = *kid.GetDict();
+    if (dict.IsType("Page")) {
+      pages_.emplace_back();
+      pages_.back().Load(static_cast<int32_t>(pages_.size()), xref_, dict);
+      continue;
+    }
+    const CPdfObject& raw = array->At(i);
+    const bool indirect = raw.IsKind(PDF_REF);
+    if (indirect) {
+      if (std::find(path_.begin(), path_.end(), raw.GetRefNum()) != path_.end()) {
+        throw CPdfException(kMsgKidsType);
+      }
+      path_.push_back(raw.GetRefNum());
+    }
+    CollectPages(dict, depth + 1);
+    if (indirect) {
+      path_.pop_back();
+    }
+  }
+}

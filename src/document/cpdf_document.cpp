@@ -1,0 +1,82 @@
+#include "document/cpdf_document.h"
+
+#include <cstring>
+
+#include "document/cpdf_catalog.h"
+#include "objects/cpdf_exception.h"
+#include "objects/cpdf_object.h"
+#include "objects/pdf_messages.h"
+#include "reader/cpdf_xref.h"
+#include "streams/cpdf_file_stream.h"
+
+namespace {
+
+constexpr int kHeaderWindow = 1023;
+constexpr int kHeaderPositions = 1018;
+
+}  // namespace
+
+CPdfDocument::CPdfDocument() = default;
+
+CPdfDocument::~CPdfDocument() {
+  Close();
+}
+
+void CPdfDocument::Open(const char* path) {
+  if (open_) {
+    Close();
+  }
+  file_ = std::fopen(path, "rb");
+  if (!file_) {
+    throw CPdfException(kMsgCantOpen);
+  }
+  try {
+    if (std::fseek(file_, 0, SEEK_END) != 0 || std::ftell(file_) > kMaxInputSize) {
+      throw CPdfException(kMsgInputTooLarge);
+    }
+    CPdfObject null_dict;
+    null_dict.SetNull();
+    stream_ = CPdfFileStream::Create(file_, 0, 0, null_dict);
+    ReadHeader();
+    xref_ = std::make_unique<CPdfXRef>();
+    xref_->Load(stream_);
+    catalog_ = std::make_unique<CPdfCatalog>();
+    catalog_->Load(xref_.get());
+  } catch (...) {
+    Close();
+    throw;
+  }
+  open_ = true;
+}
+
+void CPdfDocument::ReadHeader() {
+  char buffer[kHeaderWindow + 1];
+  for (int i = 0; i < kHeaderWindow; ++i) {
+    buffer[i] = static_cast<char>(stream_->GetChar());
+  }
+  buffer[kHeaderWindow] = 0;
+  for (int pos = 0; pos < kHeaderPositions; ++pos) {
+    if (std::memcmp(buffer + pos, "%PDF-", 5) != 0) {
+      continue;
+    }
+    stream_->ShiftStart(pos);
+    const char* token = buffer + pos + 1;
+    size_t length = std::strcspn(token, " \t\n\r");
+    version_.assign(token, length);
+    return;
+  }
+}
+
+void CPdfDocument::Close() {
+  xref_.reset();
+  catalog_.reset();
+  if (stream_) {
+    stream_->Release();
+    stream_ = nullptr;
+  }
+  if (file_) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  open_ = false;
+}

@@ -1,0 +1,24 @@
+#include "objects/cpdf_array.h"
+
+CPdfArray::CPdfArray(CPdfResolver* resolver) : resolver_(resolver) {}
+
+CPdfArray::~CPdfArray() = default;
+
+void CPdfArray::Release() {
+  if (--ref_count_ == 0) {
+    delete this;
+  }
+}
+
+void CPdfArray::Append(const CPdfObject& value) {
+  elements_.emplace_back();
+  elements_.back().Assign(value);
+}
+
+void CPdfArray::Get(int32_t index, CPdfObject& out) const {
+  At(index).Resolve(resolver_, out);
+}
+
+void CPdfArray::GetRaw(int32_t index, CPdfObject& out) const {
+  At(index).CopyTo(out);
+}

@@ -1,0 +1,61 @@
+#include "objects/cpdf_dictionary.h"
+
+#include <cstring>
+#include <iterator>
+
+#include "objects/cpdf_object.h"
+
+CPdfDictionary::CPdfDictionary(CPdfResolver* resolver) : resolver_(resolver) {}
+
+CPdfDictionary::~CPdfDictionary() = default;
+
+void CPdfDictionary::Release() {
+  if (--ref_count_ == 0) {
+    delete this;
+  }
+}
+
+void CPdfDictionary::Add(const char* key, const CPdfObject& value) {
+  auto it = entries_.lower_bound(key);
+  if (it != entries_.end() && it->first == key) {
+    return;
+  }
+  auto copy = std::make_unique<CPdfObject>();
+  copy->Assign(value);
+  entries_.emplace_hint(it, key, std::move(copy));
+}
+
+const CPdfObject* CPdfDictionary::Find(const char* key) const {
+  auto it = entries_.find(key);
+  return it == entries_.end() ? nullptr : it->second.get();
+}
+
+void CPdfDictionary::Lookup(const char* key, CPdfObject& out) const {
+  const CPdfObject* value = Find(key);
+  if (!value) {
+    out.SetNull();
+    return;
+  }
+  value->Resolve(resolver_, out);
+}
+
+void CPdfDictionary::LookupRaw(const char* key, CPdfObject& out) const {
+  const CPdfObject* value = Find(key);
+  if (!value) {
+    out.SetNull();
+    return;
+  }
+  value->CopyTo(out);
+}
+
+bool CPdfDictionary::IsType(const char* type) const {
+  const CPdfObject* value = Find("Type");
+  return value && value->IsKind(PDF_NAME) && std::strcmp(value->GetText(), type) == 0;
+}
+
+std::string CPdfDictionary::GetKey(int32_t index) const {
+  if (index < 0 || index >= GetCount()) {
+    return std::string();
+  }
+  return std::next(entries_.begin(), index)->first;
+}

@@ -1,0 +1,49 @@
+#ifndef QUILLTURN_SRC_OBJECTS_CPDF_DICTIONARY_H_
+#define QUILLTURN_SRC_OBJECTS_CPDF_DICTIONARY_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+class CPdfObject;
+class CPdfResolver;
+
+// A counted dictionary whose keys (names without the slash) sort in unsigned byte order.
+class CPdfDictionary {
+ public:
+  using Entries = std::map<std::string, std::unique_ptr<CPdfObject>>;
+
+  // Borrowed: the resolver must outlive every lookup.
+  explicit CPdfDictionary(CPdfResolver* resolver);
+  CPdfDictionary(const CPdfDictionary&) = delete;
+  CPdfDictionary& operator=(const CPdfDictionary&) = delete;
+
+  void AddRef() { ++ref_count_; }
+  void Release();
+
+  // The first value given for a key wins.
+  void Add(const char* key, const CPdfObject& value);
+  // References are resolved through the resolver; a missing key gives PDF_NULL.
+  void Lookup(const char* key, CPdfObject& out) const;
+  void LookupRaw(const char* key, CPdfObject& out) const;
+  // Borrowed view of a stored value, or null when absent.
+  const CPdfObject* Find(const char* key) const;
+  bool IsType(const char* type) const;
+  int32_t GetCount() const { return static_cast<int32_t>(entries_.size()); }
+  std::string GetKey(int32_t index) const;
+  const Entries& GetEntries() const { return entries_; }
+  void SetResolver(CPdfResolver* resolver) { resolver_ = resolver; }
+  CPdfResolver* GetResolver() const { return resolver_; }
+  int32_t GetRefCount() const { return ref_count_; }
+
+ protected:
+  virtual ~CPdfDictionary();
+
+ private:
+  int32_t ref_count_ = 1;
+  CPdfResolver* resolver_;
+  Entries entries_;
+};
+
+#endif  // QUILLTURN_SRC_OBJECTS_CPDF_DICTIONARY_H_

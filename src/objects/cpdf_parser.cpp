@@ -1,0 +1,445 @@
+#include "objects/cpdf_parser.h"
+
+#include <charconv>
+
+#include "objects/cpdf_array.h"
+#include "objects/cpdf_dictionary.h"
+#include "objects/cpdf_exception.h"
+#include "objects/cpdf_ref_ptr.h"
+#include "objects/cpdf_string.h"
+#include "objects/pdf_messages.h"
+#include "streams/cpdf_stream.h"
+
+namespace {
+
+enum CharClass : uint8_t { kRegular = 0, kWhite = 1, kDelimiter = 2 };
+
+struct CharTable {
+  CharClass cls[256];
+  constexpr CharTable() : cls() {
+    for (int i = 0; i < 256; ++i) {
+      cls[i] = kRegular;
+    }
+    for (int c : {0x00, 0x09, 0x0A, 0x0C, 0x0D, 0x20}) {
+      cls[c] = kWhite;
+    }
+    for (int c : {'%', '(', ')', '/', '<', '>', '[', ']', '{', '}'}) {
+      cls[c] = kDelimiter;
+    }
+  }
+};
+
+constexpr CharTable kChars;
+
+bool IsRegular(int c) {
+  return c >= 0 && kChars.cls[c] == kRegular;
+}
+
+int HexDigit(int c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+
+}  // namespace
+
+CPdfParser::CPdfParser(CPdfResolver* resolver, CPdfStream* stream)
+    : resolver_(resolver), stream_(stream) {
+  NextToken(current_);
+  NextToken(next_);
+}
+
+CPdfParser::~CPdfParser() {
+  current_.Clear();
+  next_.Clear();
+  stream_->Release();
+}
+
+int CPdfParser::GetByte() {
+  return stream_->GetChar();
+}
+
+int CPdfParser::PeekByte() {
+  return stream_->PeekChar();
+}
+
+void CPdfParser::NextToken(CPdfObject& token) {
+  int c;
+  for (;;) {
+    c = GetByte();
+    if (c < 0) {
+      token.SetEof();
+      return;
+    }
+    if (c == '%') {
+      // A comment runs to the next CR or LF.
+      do {
+        c = GetByte();
+      } while (c >= 0 && c != '\r' && c != '\n');
+      if (c < 0) {
+        token.SetEof();
+        return;
+      }
+      continue;
+    }
+    if (kChars.cls[c] != kWhite) {
+      break;
+    }
+  }
+  switch (c) {
+    case '(':
+      ReadLiteralString(token);
+      return;
+    case ')':
+    case '{':
+    case '}':
+      token.SetError();
+      return;
+    case '/':
+      ReadName(token);
+      return;
+    case '<':
+      if (PeekByte() == '<') {
+        GetByte();
+        token.SetKeyword("<<");
+      } else {
+        ReadHexString(token);
+      }
+      return;
+    case '>':
+      if (PeekByte() == '>') {
+        GetByte();
+        token.SetKeyword(">>");
+      } else {
+        token.SetError();
+      }
+      return;
+    case '[':
+      token.SetKeyword("[");
+      return;
+    case ']':
+      token.SetKeyword("]");
+      return;
+    default:
+      break;
+  }
+  if (c == '-' || c == '.' || (c >= '0' && c <= '9')) {
+    ReadNumber(c, token);
+  } else {
+    ReadWord(c, token);
+  }
+}
+
+void CPdfParser::ReadLiteralString(CPdfObject& token) {
+  text_.clear();
+  int depth = 1;
+  for (;;) {
+    int c = GetByte();
+    if (c < 0) {
+      break;
+    }
+    if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      if (--depth == 0) {
+        break;
+      }
+    } else if (c == '\\') {
+      int e = GetByte();
+      if (e < 0) {
+        break;
+      }
+      switch (e) {
+        case '\n':
+          continue;
+        case '\r':
+          if (PeekByte() == '\n') {
+            GetByte();
+          }
+          continue;
+        case 'n':
+          c = '\n';
+          break;
+        case 'r':
+          c = '\r';
+          break;
+        case 't':
+          c = '\t';
+          break;
+        case 'b':
+          c = '\b';
+          break;
+        case 'f':
+          c = '\f';
+          break;
+        default:
+          if (e >= '0' && e <= '7') {
+            int value = e - '0';
+            for (int k = 0; k < 2; ++k) {
+              int p = PeekByte();
+              if (p < '0' || p > '7') {
+                break;
+              }
+              GetByte();
+              value = value * 8 + (p - '0');
+            }
+            c = value & 0xFF;
+          } else {
+            c = e;
+          }
+          break;
+      }
+    }
+    text_.push_back(static_cast<char>(c));
+  }
+  CPdfString str(reinterpret_cast<const uint8_t*>(text_.data()), text_.size());
+  token.SetString(str);
+}
+
+void CPdfParser::ReadHexString(CPdfObject& token) {
+  text_.clear();
+  for (;;) {
+    int c = GetByte();
+    if (c < 0 || c == '>') {
+      break;
+    }
+    text_.push_back(static_cast<char>(c));
+  }
+  CPdfString str(reinterpret_cast<const uint8_t*>(text_.data()), text_.size());
+  str.SetLiteral(false);
+  token.SetString(str);
+}
+
+void CPdfParser::ReadNumber(int first, CPdfObject& token) {
+  text_.assign(1, static_cast<char>(first));
+  bool real = first == '.';
+  for (;;) {
+    int p = PeekByte();
+    if (p >= '0' && p <= '9') {
+      text_.push_back(static_cast<char>(GetByte()));
+    } else if (p == '.') {
+      text_.push_back(static_cast<char>(GetByte()));
+      real = true;
+    } else {
+      break;
+    }
+  }
+  if (real) {
+    // Locale-independent; stops at the first byte that does not fit ("1.2.3" gives 1.2).
+    double value = 0;
+    const char* begin = text_.data();
+    std::from_chars(begin, begin + text_.size(), value);
+    token.SetReal(value);
+    return;
+  }
+  // 32-bit two's-complement arithmetic that wraps on overflow.
+  uint32_t value = 0;
+  size_t i = text_[0] == '-' ? 1 : 0;
+  for (; i < text_.size(); ++i) {
+    value = value * 10u + static_cast<uint32_t>(text_[i] - '0');
+  }
+  if (text_[0] == '-') {
+    value = 0u - value;
+  }
+  token.SetInt(static_cast<int32_t>(value));
+}
+
+void CPdfParser::ReadName(CPdfObject& token) {
+  text_.clear();
+  for (;;) {
+    int p = PeekByte();
+    if (!IsRegular(p)) {
+      break;
+    }
+    int a = GetByte();
+    if (a == '#') {
+      int high = HexDigit(PeekByte());
+      if (high >= 0) {
+        int h = GetByte();
+        int low = HexDigit(PeekByte());
+        if (low >= 0) {
+          GetByte();
+          text_.push_back(static_cast<char>(16 * high + low));
+        } else {
+          // "#" and one digit stay plain name bytes; the byte after them is left unread.
+          text_.push_back('#');
+          text_.push_back(static_cast<char>(h));
+        }
+        continue;
+      }
+    }
+    text_.push_back(static_cast<char>(a));
+  }
+  // A name ends at its first zero byte.
+  token.SetName(text_.c_str());
+}
+
+void CPdfParser::ReadWord(int first, CPdfObject& token) {
+  text_.assign(1, static_cast<char>(first));
+  while (IsRegular(PeekByte())) {
+    text_.push_back(static_cast<char>(GetByte()));
+  }
+  if (text_ == "true") {
+    token.SetBool(true);
+  } else if (text_ == "false") {
+    token.SetBool(false);
+  } else if (text_ == "null") {
+    token.SetNull();
+  } else {
+    token.SetKeyword(text_.c_str());
+  }
+}
+
+void CPdfParser::Advance() {
+  current_.Clear();
+  current_.Assign(next_);
+  next_.Clear();
+  NextToken(next_);
+}
+
+void CPdfParser::ParseObject(CPdfObject& out) {
+  ParseObjectAt(out, 0);
+}
+
+void CPdfParser::SkipContainer() {
+  // Counts brackets instead of recursing; the end of input closes everything.
+  int64_t depth = 0;
+  do {
+    if (current_.IsKeyword("[") || current_.IsKeyword("<<")) {
+      ++depth;
+    } else if (current_.IsKeyword("]") || current_.IsKeyword(">>")) {
+      --depth;
+    } else if (current_.IsKind(PDF_EOF)) {
+      return;
+    }
+    Advance();
+  } while (depth > 0);
+}
+
+void CPdfParser::ParseObjectAt(CPdfObject& out, int depth) {
+  const bool array = current_.IsKeyword("[");
+  if ((array || current_.IsKeyword("<<")) && depth >= kMaxNesting) {
+    SkipContainer();
+    out.SetError();
+    return;
+  }
+  if (array) {
+    Advance();
+    out.NewArray(resolver_);
+    while (!current_.IsKeyword("]") && !current_.IsKind(PDF_EOF)) {
+      CPdfObject element;
+      ParseObjectAt(element, depth + 1);
+      out.GetArray()->Append(element);
+    }
+    Advance();
+    return;
+  }
+  if (current_.IsKeyword("<<")) {
+    Advance();
+    out.NewDictionary(resolver_);
+    while (!current_.IsKeyword(">>") && !current_.IsKind(PDF_EOF)) {
+      if (!current_.IsKind(PDF_NAME)) {
+        Advance();
+        continue;
+      }
+      std::string key = current_.GetText();
+      Advance();
+      if (current_.IsKind(PDF_ERROR)) {
+        continue;
+      }
+      CPdfObject value;
+      ParseObjectAt(value, depth + 1);
+      out.GetDict()->Add(key.c_str(), value);
+    }
+    if (current_.IsKeyword(">>") && next_.IsKeyword("stream")) {
+      CPdfObject dict;
+      dict.Assign(out);
+      out.Clear();
+      CPdfStream* body = ReadStreamBody(dict);
+      if (body) {
+        out.SetStream(body);
+        body->Release();
+      } else {
+        out.SetError();
+      }
+      return;
+    }
+    Advance();
+    return;
+  }
+  if (current_.IsKind(PDF_INT)) {
+    int32_t n = current_.GetInt();
+    Advance();
+    if (current_.IsKind(PDF_INT) && next_.IsKeyword("R")) {
+      out.SetRef(n, current_.GetInt());
+      Advance();
+      Advance();
+    } else {
+      out.SetInt(n);
+    }
+    return;
+  }
+  out.Assign(current_);
+  Advance();
+}
+
+void CPdfParser::SkipToLineEnd() {
+  for (;;) {
+    int c = GetByte();
+    if (c < 0 || c == '\n') {
+      return;
+    }
+    if (c == '\r') {
+      if (PeekByte() == '\n') {
+        GetByte();
+      }
+      return;
+    }
+  }
+}
+
+CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict) {
+  SkipToLineEnd();
+  const uint32_t start = stream_->Tell();
+  CPdfObject length_value;
+  dict.GetDict()->Lookup("Length", length_value);
+  // A negative length is as unusable as a missing one.
+  if (!length_value.IsKind(PDF_INT) || length_value.GetInt() < 0) {
+    return nullptr;
+  }
+  const uint32_t length = static_cast<uint32_t>(length_value.GetInt());
+  CPdfRefPtr<CPdfStream> body;
+  CPdfStream* window = stream_->CreateSubStream(start, length, dict);
+  if (window) {
+    if (!decode_streams_) {
+      body = CPdfRefPtr<CPdfStream>::Adopt(window);
+    } else {
+      CPdfStream* decoded = window->ApplyFilters(dict);
+      if (decoded) {
+        body = CPdfRefPtr<CPdfStream>::Adopt(decoded);
+      } else {
+        window->Release();
+      }
+    }
+    stream_->Seek(static_cast<int32_t>(start + length), 0);
+  } else {
+    // No file behind this stream (an object stream's data): the body cannot become a window,
+    // so it is stepped over like a body whose filters are declined.
+    for (uint32_t i = 0; i < length && GetByte() >= 0; ++i) {
+    }
+  }
+  Advance();
+  Advance();
+  if (!current_.IsKeyword("endstream")) {
+    throw CPdfException(kMsgMissingEndstream);
+  }
+  Advance();
+  return body.Leak();
+}

@@ -1,0 +1,107 @@
+#include "reader/cpdf_objstm.h"
+
+#include "objects/cpdf_dictionary.h"
+#include "objects/cpdf_object.h"
+#include "objects/cpdf_parser.h"
+#include "reader/cpdf_xref.h"
+#include "streams/cpdf_memory_stream.h"
+#include "streams/cpdf_stream.h"
+
+CPdfObjStmData::CPdfObjStmData(int32_t stream_num) : stream_num_(stream_num) {}
+
+CPdfObjStmData::~CPdfObjStmData() = default;
+
+void CPdfObjStmData::Build(CPdfXRef& xref) {
+  if (stream_num_ < 0 || static_cast<size_t>(stream_num_) >= xref.GetEntries().size()) {
+    return;
+  }
+  CPdfObject stream;
+  xref.GetObject(stream_num_, 0, stream);
+  if (!stream.IsKind(PDF_STREAM) || !stream.GetStream()->GetDictionary()) {
+    return;
+  }
+  CPdfDictionary* dict = stream.GetStream()->GetDictionary();
+  CPdfObject n;
+  CPdfObject first;
+  dict->Lookup("N", n);
+  dict->Lookup("First", first);
+  if (!n.IsKind(PDF_INT) || n.GetInt() <= 0 || !first.IsKind(PDF_INT) || first.GetInt() < 0) {
+    return;
+  }
+  CPdfStream* body = stream.GetStream();
+  for (int32_t c = body->GetChar(); c >= 0; c = body->GetChar()) {
+    if (data_.size() >= kMaxDecodedSize) {
+      data_.clear();
+      data_.shrink_to_fit();
+      return;
+    }
+    data_.push_back(static_cast<uint8_t>(c));
+  }
+  if (!ReadHeader(n.GetInt(), first.GetInt())) {
+    numbers_.clear();
+    offsets_.clear();
+    data_.clear();
+    data_.shrink_to_fit();
+  }
+}
+
+bool CPdfObjStmData::ReadHeader(int32_t count, int32_t first) {
+  // Each pair takes at least four bytes ("1 0 "), so an /N that cannot fit is refused before
+  // anything is sized by it.
+  if (static_cast<size_t>(first) > data_.size() || count > first / 4 + 1) {
+    return false;
+  }
+  first_ = first;
+  numbers_.reserve(static_cast<size_t>(count));
+  offsets_.reserve(static_cast<size_t>(count));
+  CPdfParser parser(nullptr, new CPdfMemoryStream(data_.data(), static_cast<size_t>(first)));
+  for (int32_t k = 0; k < count; ++k) {
+    CPdfObject num;
+    CPdfObject offset;
+    parser.ParseObject(num);
+    parser.ParseObject(offset);
+    if (!num.IsKind(PDF_INT) || !offset.IsKind(PDF_INT)) {
+      return false;
+    }
+    numbers_.push_back(num.GetInt());
+    offsets_.push_back(offset.GetInt());
+  }
+  values_.resize(static_cast<size_t>(count));
+  return true;
+}
+
+bool CPdfObjStmData::GetBytes(int32_t num, int32_t index, const uint8_t** data,
+                              size_t* length) const {
+  if (index < 0 || index >= GetCount() || numbers_[static_cast<size_t>(index)] != num) {
+    return false;
+  }
+  const size_t k = static_cast<size_t>(index);
+  const int64_t begin = static_cast<int64_t>(first_) + offsets_[k];
+  const int64_t end = k + 1 < offsets_.size() ? static_cast<int64_t>(first_) + offsets_[k + 1]
+                                              : static_cast<int64_t>(data_.size());
+  // Offsets that decrease or run past the data give no bytes.
+  if (offsets_[k] < 0 || begin > end || end > static_cast<int64_t>(data_.size())) {
+    return false;
+  }
+  *data = data_.data() + begin;
+  *length = static_cast<size_t>(end - begin);
+  return true;
+}
+
+bool CPdfObjStmData::GetValue(int32_t num, int32_t index, CPdfResolver* resolver,
+                              CPdfObject& out) {
+  const uint8_t* bytes = nullptr;
+  size_t length = 0;
+  if (!GetBytes(num, index, &bytes, &length)) {
+    return false;
+  }
+  std::unique_ptr<CPdfObject>& value = values_[static_cast<size_t>(index)];
+  if (!value) {
+    auto parsed = std::make_unique<CPdfObject>();
+    CPdfParser parser(resolver, new CPdfMemoryStream(bytes, length));
+    parser.ParseObject(*parsed);
+    value = std::move(parsed);
+  }
+  out.Assign(*value);
+  return true;
+}

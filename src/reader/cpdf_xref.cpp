@@ -1,0 +1,326 @@
+#include "reader/cpdf_xref.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "objects/cpdf_dictionary.h"
+#include "objects/cpdf_exception.h"
+#include "objects/cpdf_parser.h"
+#include "objects/pdf_messages.h"
+#include "reader/cpdf_objstm.h"
+#include "streams/cpdf_stream.h"
+
+namespace {
+
+constexpr int kStartXRefWindow = 1023;
+
+// The offset after the last "startxref" in the file's last 1023 bytes, or 0.
+int64_t FindStartXRef(CPdfStream* stream) {
+  stream->Seek(kStartXRefWindow, 2);
+  char window[kStartXRefWindow + 1];
+  int count = 0;
+  while (count < kStartXRefWindow) {
+    int c = stream->GetChar();
+    if (c < 0) {
+      break;
+    }
+    window[count++] = c == 0 ? ' ' : static_cast<char>(c);
+  }
+  window[count] = 0;
+  static const char kKeyword[] = "startxref";
+  for (int pos = count - 9; pos >= 0; --pos) {
+    if (std::memcmp(window + pos, kKeyword, 9) != 0) {
+      continue;
+    }
+    const char* p = window + pos + 9;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') {
+      ++p;
+    }
+    bool negative = false;
+    if (*p == '-' || *p == '+') {
+      negative = *p == '-';
+      ++p;
+    }
+    int64_t value = 0;
+    while (*p >= '0' && *p <= '9' && value <= INT32_MAX) {
+      value = value * 10 + (*p++ - '0');
+    }
+    return negative ? -value : value;
+  }
+  return 0;
+}
+
+}  // namespace
+
+// /Prev as an integer or, leniently, the number of a reference.
+bool CPdfXRef::ReadPrevOf(const CPdfDictionary& dict, int64_t* prev) {
+  CPdfObject value;
+  dict.LookupRaw("Prev", value);
+  if (value.IsKind(PDF_INT)) {
+    *prev = value.GetInt();
+    return true;
+  }
+  if (value.IsKind(PDF_REF)) {
+    *prev = value.GetRefNum();
+    return true;
+  }
+  return false;
+}
+
+CPdfXRef::CPdfXRef() = default;
+
+CPdfXRef::~CPdfXRef() = default;
+
+void CPdfXRef::Load(CPdfStream* stream) {
+  stream_ = stream;
+  header_offset_ = stream->GetStartOffset();
+  int64_t offset = FindStartXRef(stream);
+  if (offset == 0) {
+    throw CPdfException(kMsgDamaged);
+  }
+  int64_t prev = 0;
+  // A section already read ends the chain, so /Prev loops cannot repeat it.
+  while (ReadSection(offset, &prev) && visited_sections_.count(prev) == 0) {
+    offset = prev;
+  }
+  if (!trailer_.IsKind(PDF_DICT)) {
+    throw CPdfException(kMsgDamaged);
+  }
+  CPdfDictionary* trailer = trailer_.GetDict();
+  CPdfObject root;
+  trailer->LookupRaw("Root", root);
+  if (!root.IsKind(PDF_REF)) {
+    throw CPdfException(kMsgDamaged);
+  }
+  root_num_ = root.GetRefNum();
+  root_gen_ = root.GetRefGen();
+  CPdfObject info;
+  trailer->LookupRaw("Info", info);
+  if (info.IsKind(PDF_REF)) {
+    info_num_ = info.GetRefNum();
+    info_gen_ = info.GetRefGen();
+  }
+  trailer->SetResolver(this);
+}
+
+CPdfStream* CPdfXRef::OpenWindow(int64_t offset) {
+  int64_t start = static_cast<int64_t>(header_offset_) + offset;
+  if (offset < 0 || start > UINT32_MAX) {
+    return nullptr;
+  }
+  CPdfObject null_dict;
+  null_dict.SetNull();
+  return stream_->CreateSubStream(static_cast<uint32_t>(start), 0, null_dict);
+}
+
+bool CPdfXRef::ReadSection(int64_t offset, int64_t* prev) {
+  if (++sections_read_ > kMaxSections) {
+    throw CPdfException(kMsgDamaged);
+  }
+  visited_sections_.insert(offset);
+  CPdfStream* window = OpenWindow(offset);
+  if (!window) {
+    throw CPdfException(kMsgXRef);
+  }
+  CPdfParser parser(nullptr, window);
+  CPdfObject first;
+  parser.ParseObject(first);
+  if (first.IsKeyword("xref")) {
+    return ReadTable(parser, prev);
+  }
+  if (!first.IsKind(PDF_INT)) {
+    throw CPdfException(kMsgXRef);
+  }
+  CPdfObject gen;
+  CPdfObject keyword;
+  CPdfObject body;
+  parser.ParseObject(gen);
+  if (gen.IsKind(PDF_INT)) {
+    parser.ParseObject(keyword);
+    if (keyword.IsKeyword("obj")) {
+      parser.ParseObject(body);
+    }
+  }
+  if (!body.IsKind(PDF_STREAM)) {
+    throw CPdfException(kMsgXRefStream);
+  }
+  return ReadXRefStream(body, prev);
+}
+
+void CPdfXRef::GrowTo(int64_t size) {
+  if (size > static_cast<int64_t>(entries_.size())) {
+    entries_.resize(static_cast<size_t>(size), XRefEntry{-1, 0, 0});
+  }
+}
+
+bool CPdfXRef::ReadTable(CPdfParser& parser, int64_t* prev) {
+  section_free_.clear();
+  for (;;) {
+    CPdfObject token;
+    parser.ParseObject(token);
+    if (token.IsKeyword("trailer")) {
+      break;
+    }
+    CPdfObject count;
+    parser.ParseObject(count);
+    if (!token.IsKind(PDF_INT) || !count.IsKind(PDF_INT)) {
+      throw CPdfException(kMsgXRefTable);
+    }
+    const int64_t first = token.GetInt();
+    const int64_t end = first + count.GetInt();
+    // Negative numbers and tables past the format's limit are refused before anything grows.
+    if (first < 0 || count.GetInt() < 0 || end > kMaxObjects) {
+      throw CPdfException(kMsgXRefTable);
+    }
+    GrowTo(end);
+    for (int64_t i = first; i < end; ++i) {
+      CPdfObject offset;
+      CPdfObject generation;
+      CPdfObject type;
+      parser.ParseObject(offset);
+      parser.ParseObject(generation);
+      parser.ParseObject(type);
+      const bool in_use = type.IsKeyword("n");
+      if (!offset.IsKind(PDF_INT) || !generation.IsKind(PDF_INT) ||
+          (!in_use && !type.IsKeyword("f"))) {
+        throw CPdfException(kMsgXRefTable);
+      }
+      XRefEntry& entry = entries_[static_cast<size_t>(i)];
+      if (entry.offset == -1) {
+        entry = XRefEntry{offset.GetInt(), generation.GetInt(), in_use ? 1 : 0};
+        if (!in_use) {
+          section_free_.push_back(static_cast<int32_t>(i));
+        }
+      }
+    }
+  }
+  CPdfObject trailer;
+  parser.ParseObject(trailer);
+  if (!trailer.IsKind(PDF_DICT)) {
+    throw CPdfException(kMsgTrailerType);
+  }
+  if (trailer_.IsKind(PDF_NONE)) {
+    trailer_.Assign(trailer);
+  }
+  ReadHybridStream(*trailer.GetDict());
+  return ReadPrevOf(*trailer.GetDict(), prev);
+}
+
+void CPdfXRef::ReadHybridStream(const CPdfDictionary& trailer) {
+  // In a hybrid file the objects kept in object streams are listed only in the stream that
+  // /XRefStm names. Its entries belong to this section: they fill what the table left free or
+  // undefined, ahead of every older section. Its own /Prev is not followed.
+  CPdfObject xref_stm;
+  trailer.LookupRaw("XRefStm", xref_stm);
+  if (!xref_stm.IsKind(PDF_INT) || visited_sections_.count(xref_stm.GetInt()) != 0) {
+    return;
+  }
+  std::vector<std::pair<int32_t, XRefEntry>> stashed;
+  stashed.reserve(section_free_.size());
+  for (int32_t n : section_free_) {
+    stashed.emplace_back(n, entries_[static_cast<size_t>(n)]);
+    entries_[static_cast<size_t>(n)].offset = -1;
+  }
+  int64_t ignored = 0;
+  ReadSection(xref_stm.GetInt(), &ignored);
+  for (const auto& [n, entry] : stashed) {
+    if (entries_[static_cast<size_t>(n)].offset == -1) {
+      entries_[static_cast<size_t>(n)] = entry;
+    }
+  }
+}
+
+void CPdfXRef::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
+  if (num < 0 || entries_.empty() || static_cast<size_t>(num) >= entries_.size()) {
+    throw CPdfException(kMsgCorrupted);
+  }
+  const XRefEntry entry = entries_[static_cast<size_t>(num)];
+  // An object reached again while it is being fetched (a /Length naming its own stream, an
+  // object stream inside itself) cannot be had.
+  if (fetch_depth_ >= kMaxFetchDepth ||
+      std::find(in_progress_.begin(), in_progress_.end(), num) != in_progress_.end()) {
+    out.SetNull();
+    return;
+  }
+  struct Guard {
+    CPdfXRef* xref;
+    Guard(CPdfXRef* x, int32_t n) : xref(x) {
+      ++xref->fetch_depth_;
+      xref->in_progress_.push_back(n);
+    }
+    ~Guard() {
+      --xref->fetch_depth_;
+      xref->in_progress_.pop_back();
+    }
+  } guard(this, num);
+  if (entry.type == 1) {
+    FetchDirect(num, gen, entry, out);
+  } else if (entry.type == 2 && gen == 0) {
+    FetchCompressed(num, entry, out);
+  } else {
+    out.SetNull();
+  }
+}
+
+void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out) {
+  CPdfStream* window = gen == entry.generation ? OpenWindow(entry.offset) : nullptr;
+  if (!window) {
+    out.SetNull();
+    return;
+  }
+  CPdfParser parser(this, window);
+  CPdfObject n;
+  CPdfObject g;
+  CPdfObject keyword;
+  parser.ParseObject(n);
+  parser.ParseObject(g);
+  parser.ParseObject(keyword);
+  if (n.IsKind(PDF_INT) && n.GetInt() == num && g.IsKind(PDF_INT) && g.GetInt() == gen &&
+      keyword.IsKeyword("obj")) {
+    parser.ParseObject(out);
+  } else {
+    out.SetNull();
+  }
+}
+
+DirectObjectInfo CPdfXRef::LocateObject(int32_t num) {
+  DirectObjectInfo info;
+  if (num < 0 || static_cast<size_t>(num) >= entries_.size()) {
+    return info;
+  }
+  const XRefEntry entry = entries_[static_cast<size_t>(num)];
+  CPdfStream* window = entry.type == 1 ? OpenWindow(entry.offset) : nullptr;
+  if (!window) {
+    return info;
+  }
+  info.start = window->GetStartOffset();
+  info.search_from = info.start;
+  CPdfParser parser(this, window);
+  parser.SetDecodeStreams(false);
+  CPdfObject n;
+  CPdfObject g;
+  CPdfObject keyword;
+  parser.ParseObject(n);
+  parser.ParseObject(g);
+  parser.ParseObject(keyword);
+  if (!n.IsKind(PDF_INT) || n.GetInt() != num || !g.IsKind(PDF_INT) ||
+      g.GetInt() != entry.generation || !keyword.IsKeyword("obj")) {
+    return info;
+  }
+  info.found = true;
+  CPdfObject value;
+  try {
+    parser.ParseObject(value);
+  } catch (const CPdfException&) {
+    // A body whose /Length does not lead to "endstream": only the plain search is left.
+    return info;
+  }
+  if (value.IsKind(PDF_STREAM)) {
+    CPdfStream* body = value.GetStream();
+    // "endobj" bytes inside the body's data must not cut the object short.
+    info.search_from = body->GetStartOffset() + body->GetLength();
+    CPdfDictionary* dict = body->GetDictionary();
+    info.object_stream = dict && dict->IsType("ObjStm");
+  }
+  return info;
+}

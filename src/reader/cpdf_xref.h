@@ -1,0 +1,105 @@
+#ifndef QUILLTURN_SRC_READER_CPDF_XREF_H_
+#define QUILLTURN_SRC_READER_CPDF_XREF_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "objects/cpdf_object.h"
+#include "objects/cpdf_resolver.h"
+
+class CPdfDictionary;
+class CPdfObjStmData;
+class CPdfParser;
+class CPdfStream;
+
+// What the reader knows of one object number. Type 0: free (offset -1 while no section has
+// defined it); type 1: in the file at offset (from the header); type 2: in object stream
+// `offset` at index `generation`.
+struct XRefEntry {
+  int32_t offset;
+  int32_t generation;
+  int32_t type;
+};
+
+// Where a direct object's bytes lie, as found by parsing it.
+struct DirectObjectInfo {
+  bool found = false;          // number, generation and "obj" stand at the entry's offset
+  uint32_t start = 0;          // file position of its first byte
+  uint32_t search_from = 0;    // where "endobj" may be searched: after a stream's body
+  bool object_stream = false;  // a stream whose /Type is /ObjStm
+};
+
+// Loads every cross-reference section and fetches objects by number.
+class CPdfXRef : public CPdfResolver {
+ public:
+  // Object numbers stop at 8,388,607, the format's own limit.
+  static constexpr int32_t kMaxObjects = 8388608;
+  // A /Prev chain longer than this is refused rather than followed.
+  static constexpr int kMaxSections = 10000;
+  // Nested fetches (a /Length, an object stream) beyond this give PDF_NULL.
+  static constexpr int kMaxFetchDepth = 32;
+  // Widest field of a cross-reference stream record, in bytes.
+  static constexpr int32_t kMaxFieldWidth = 16;
+
+  CPdfXRef();
+  CPdfXRef(const CPdfXRef&) = delete;
+  CPdfXRef& operator=(const CPdfXRef&) = delete;
+  ~CPdfXRef() override;
+
+  // Borrowed: the document's whole-file stream, positioned at the header.
+  void Load(CPdfStream* stream);
+
+  int32_t GetRootNum() const { return root_num_; }
+  int32_t GetRootGen() const { return root_gen_; }
+  int32_t GetInfoNum() const { return info_num_; }
+  int32_t GetInfoGen() const { return info_gen_; }
+  const CPdfObject& GetTrailer() const { return trailer_; }
+  const std::vector<XRefEntry>& GetEntries() const { return entries_; }
+  uint32_t GetHeaderOffset() const { return header_offset_; }
+
+  void GetObject(int32_t num, int32_t gen, CPdfObject& out) override;
+  // The bytes of compressed object num inside its decoded object stream. The view stays valid
+  // until the next call or the reader's destruction.
+  bool GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length);
+  // Checks that object num's entry leads to its own header and finds where its body ends.
+  DirectObjectInfo LocateObject(int32_t num);
+
+ private:
+  friend class CPdfObjStmData;
+
+  static bool ReadPrevOf(const CPdfDictionary& dict, int64_t* prev);
+  bool ReadSection(int64_t offset, int64_t* prev);
+  bool ReadTable(CPdfParser& parser, int64_t* prev);
+  void ReadHybridStream(const CPdfDictionary& trailer);
+  bool ReadXRefStream(const CPdfObject& stream, int64_t* prev);
+  void ReadStreamSubsection(CPdfStream* stream, const int32_t widths[3], int32_t first,
+                            int32_t count);
+  void GrowTo(int64_t size);
+  CPdfStream* OpenWindow(int64_t offset);
+  void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out);
+  void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out);
+  // Shared so that an entry evicted while one of its values is being parsed stays alive.
+  std::shared_ptr<CPdfObjStmData> GetObjStm(int32_t stream_num);
+
+  CPdfStream* stream_ = nullptr;  // Borrowed from the document.
+  uint32_t header_offset_ = 0;
+  std::vector<XRefEntry> entries_;
+  int32_t root_num_ = 0;
+  int32_t root_gen_ = 0;
+  int32_t info_num_ = 0;
+  int32_t info_gen_ = 0;
+  CPdfObject trailer_;
+  std::set<int64_t> visited_sections_;
+  int sections_read_ = 0;
+  std::vector<int32_t> section_free_;  // entries the current classic section marked free
+  // Recently decoded object streams, most recent first.
+  std::list<std::shared_ptr<CPdfObjStmData>> objstm_cache_;
+  std::vector<int32_t> in_progress_;  // objects and object streams being fetched
+  int fetch_depth_ = 0;
+};
+
+#endif  // QUILLTURN_SRC_READER_CPDF_XREF_H_

@@ -1,0 +1,133 @@
+// Cross-reference streams and the objects kept in object streams.
+#include <algorithm>
+
+#include "objects/cpdf_array.h"
+#include "objects/cpdf_dictionary.h"
+#include "objects/cpdf_exception.h"
+#include "objects/pdf_messages.h"
+#include "reader/cpdf_objstm.h"
+#include "reader/cpdf_xref.h"
+#include "streams/cpdf_stream.h"
+
+namespace {
+
+constexpr size_t kObjStmCacheSlots = 4;
+
+int32_t ReadWidth(const CPdfArray& w, int32_t index) {
+  CPdfObject value;
+  w.Get(index, value);
+  if (!value.IsKind(PDF_INT) || value.GetInt() > CPdfXRef::kMaxFieldWidth) {
+    throw CPdfException(kMsgXRefW);
+  }
+  return value.GetInt();
+}
+
+}  // namespace
+
+bool CPdfXRef::ReadXRefStream(const CPdfObject& stream, int64_t* prev) {
+  CPdfStream* body = stream.GetStream();
+  CPdfDictionary* dict = body->GetDictionary();
+  if (!dict) {
+    throw CPdfException(kMsgXRefStream);
+  }
+  CPdfObject size;
+  dict->LookupRaw("Size", size);
+  if (!size.IsKind(PDF_INT) || size.GetInt() < 0 || size.GetInt() > kMaxObjects) {
+    throw CPdfException(kMsgXRefSize);
+  }
+  GrowTo(size.GetInt());
+  CPdfObject w;
+  dict->LookupRaw("W", w);
+  if (!w.IsKind(PDF_ARRAY)) {
+    throw CPdfException(kMsgXRefW);
+  }
+  if (w.GetArray()->GetCount() < 3) {
+    throw CPdfException(kMsgXRefWLength);
+  }
+  const int32_t widths[3] = {ReadWidth(*w.GetArray(), 0), ReadWidth(*w.GetArray(), 1),
+                             ReadWidth(*w.GetArray(), 2)};
+  body->Rewind();
+  CPdfObject index;
+  dict->LookupRaw("Index", index);
+  if (index.IsKind(PDF_ARRAY)) {
+    CPdfArray* pairs = index.GetArray();
+    for (int32_t i = 0; i < pairs->GetCount() - 1; i += 2) {
+      CPdfObject first;
+      CPdfObject count;
+      pairs->Get(i, first);
+      pairs->Get(i + 1, count);
+      if (!first.IsKind(PDF_INT) || !count.IsKind(PDF_INT) || first.GetInt() < 0 ||
+          count.GetInt() < 0 ||
+          static_cast<int64_t>(first.GetInt()) + count.GetInt() > kMaxObjects) {
+        throw CPdfException(kMsgXRefIndex);
+      }
+      ReadStreamSubsection(body, widths, first.GetInt(), count.GetInt());
+    }
+  } else {
+    ReadStreamSubsection(body, widths, 0, size.GetInt());
+  }
+  if (trailer_.IsKind(PDF_NONE)) {
+    trailer_.SetDictionary(dict);
+  }
+  return ReadPrevOf(*dict, prev);
+}
+
+void CPdfXRef::ReadStreamSubsection(CPdfStream* stream, const int32_t widths[3], int32_t first,
+                                    int32_t count) {
+  const int64_t end = static_cast<int64_t>(first) + count;
+  GrowTo(end);
+  for (int64_t i = first; i < end; ++i) {
+    uint32_t fields[3] = {widths[0] == 0 ? 1u : 0u, 0, 0};
+    for (int f = 0; f < 3; ++f) {
+      for (int32_t b = 0; b < widths[f]; ++b) {
+        int32_t c = stream->GetChar();
+        if (c < 0) {
+          throw CPdfException(kMsgXRefEof);
+        }
+        fields[f] = (fields[f] << 8) | static_cast<uint32_t>(c);
+      }
+    }
+    if (fields[0] > 2) {
+      throw CPdfException(kMsgXRefEntryType);
+    }
+    XRefEntry& entry = entries_[static_cast<size_t>(i)];
+    if (entry.offset == -1) {
+      entry = XRefEntry{static_cast<int32_t>(fields[1]), static_cast<int32_t>(fields[2]),
+                        static_cast<int32_t>(fields[0])};
+    }
+  }
+}
+
+std::shared_ptr<CPdfObjStmData> CPdfXRef::GetObjStm(int32_t stream_num) {
+  for (auto it = objstm_cache_.begin(); it != objstm_cache_.end(); ++it) {
+    if ((*it)->GetStreamNum() == stream_num) {
+      objstm_cache_.splice(objstm_cache_.begin(), objstm_cache_, it);
+      return objstm_cache_.front();
+    }
+  }
+  auto data = std::make_shared<CPdfObjStmData>(stream_num);
+  data->Build(*this);
+  if (objstm_cache_.size() >= kObjStmCacheSlots) {
+    objstm_cache_.pop_back();
+  }
+  objstm_cache_.push_front(data);
+  return data;
+}
+
+void CPdfXRef::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out) {
+  std::shared_ptr<CPdfObjStmData> data = GetObjStm(entry.offset);
+  if (!data->GetValue(num, entry.generation, this, out)) {
+    out.SetNull();
+  }
+}
+
+bool CPdfXRef::GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length) {
+  if (num < 0 || static_cast<size_t>(num) >= entries_.size()) {
+    return false;
+  }
+  const XRefEntry entry = entries_[static_cast<size_t>(num)];
+  if (entry.type != 2) {
+    return false;
+  }
+  return GetObjStm(entry.offset)->GetBytes(num, entry.generation, data, length);
+}

@@ -1,0 +1,58 @@
+#ifndef QUILLTURN_SRC_STREAMS_CPDF_FILE_STREAM_H_
+#define QUILLTURN_SRC_STREAMS_CPDF_FILE_STREAM_H_
+
+#include <cstdint>
+#include <cstdio>
+
+#include "objects/cpdf_object.h"
+#include "streams/cpdf_stream.h"
+
+// A window onto the input file read through a private buffer. Every refill seeks first, so any
+// number of windows over the one shared file can be read interleaved.
+class CPdfFileStream : public CPdfStream {
+ public:
+  static constexpr uint32_t kBufferSize = 256;
+
+  // Borrowed: the file is shared and closed by its owner after the last stream is released.
+  CPdfFileStream(FILE* file, uint32_t start, uint32_t length, const CPdfObject& dict);
+  static CPdfFileStream* Create(FILE* file, uint32_t start, uint32_t length,
+                                const CPdfObject& dict);
+
+  void Rewind() override;
+  int32_t GetChar() override {
+    if (read_ == end_ && !Refill()) {
+      return -1;
+    }
+    return buffer_[read_++];
+  }
+  int32_t PeekChar() override {
+    if (read_ == end_ && !Refill()) {
+      return -1;
+    }
+    return buffer_[read_];
+  }
+  CPdfDictionary* GetDictionary() override;
+  uint32_t Tell() override;
+  void Seek(int32_t position, int32_t origin) override;
+  uint32_t GetStartOffset() override { return start_; }
+  void ShiftStart(int32_t count) override;
+  uint32_t GetLength() override { return length_; }
+  CPdfStream* CreateSubStream(uint32_t start, uint32_t length, const CPdfObject& dict) override;
+
+ protected:
+  ~CPdfFileStream() override;
+
+ private:
+  bool Refill();
+
+  CPdfObject dict_;
+  FILE* file_;
+  uint32_t start_;
+  uint32_t length_;
+  uint32_t buffer_pos_;
+  uint8_t buffer_[kBufferSize];
+  uint32_t read_ = 0;
+  uint32_t end_ = 0;
+};
+
+#endif  // QUILLTURN_SRC_STREAMS_CPDF_FILE_STREAM_H_

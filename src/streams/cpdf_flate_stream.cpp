@@ -1,0 +1,115 @@
+#include "streams/cpdf_flate_stream.h"
+
+#include <cstring>
+
+#include "objects/cpdf_dictionary.h"
+#include "objects/cpdf_object.h"
+
+CPdfFlateStream::CPdfFlateStream(CPdfStream* source, int32_t predictor, int32_t columns,
+                                 int32_t colors, int32_t bits_per_component)
+    : source_(source) {
+  const uint32_t length = source_->GetLength();
+  if (length != 0) {
+    // Grows with what the source delivers, so a huge /Length on a small file costs nothing.
+    compressed_.reserve(length < (1u << 20) ? length : (1u << 20));
+    for (uint32_t i = 0; i < length; ++i) {
+      int32_t c = source_->GetChar();
+      if (c < 0) {
+        break;
+      }
+      compressed_.push_back(static_cast<uint8_t>(c));
+    }
+  }
+  zstream_.next_in = compressed_.data();
+  zstream_.avail_in = static_cast<uInt>(compressed_.size());
+  zstream_ok_ = inflateInit_(&zstream_, ZLIB_VERSION, static_cast<int>(sizeof(z_stream))) == Z_OK;
+  if (predictor != 1) {
+    predictor_ = std::make_unique<CPdfPredictor>(predictor, columns, colors, bits_per_component);
+  }
+}
+
+CPdfFlateStream::~CPdfFlateStream() {
+  if (zstream_ok_) {
+    inflateEnd(&zstream_);
+  }
+  source_->Release();
+}
+
+bool CPdfFlateStream::Refill() {
+  read_ = end_ = 0;
+  if (!zstream_ok_ || zstream_.avail_in == 0) {
+    return false;
+  }
+  zstream_.next_out = window_;
+  zstream_.avail_out = kWindowSize;
+  zstream_.total_out = 0;
+  int rc = inflate(&zstream_, Z_FINISH);
+  if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) {
+    zstream_.avail_in = 0;
+    return false;
+  }
+  end_ = static_cast<uint32_t>(zstream_.total_out);
+  if (rc == Z_STREAM_END) {
+    // Nothing follows the end of the zlib stream.
+    zstream_.avail_in = 0;
+  }
+  return end_ > 0;
+}
+
+int32_t CPdfFlateStream::GetRawChar() {
+  if (read_ == end_ && !Refill()) {
+    return -1;
+  }
+  return window_[read_++];
+}
+
+int32_t CPdfFlateStream::GetChar() {
+  if (!predictor_) {
+    return GetRawChar();
+  }
+  if (!predictor_->HasByte() && !predictor_->FillRow(this)) {
+    return -1;
+  }
+  return predictor_->NextByte();
+}
+
+int32_t CPdfFlateStream::PeekChar() {
+  if (!predictor_) {
+    if (read_ == end_ && !Refill()) {
+      return -1;
+    }
+    return window_[read_];
+  }
+  if (!predictor_->HasByte() && !predictor_->FillRow(this)) {
+    return -1;
+  }
+  return predictor_->PeekByte();
+}
+
+namespace {
+
+int32_t IntParam(CPdfDictionary* params, const char* key, int32_t fallback) {
+  CPdfObject value;
+  params->Lookup(key, value);
+  return value.IsKind(PDF_INT) ? value.GetInt() : fallback;
+}
+
+}  // namespace
+
+CPdfStream* CreateDecoder(const char* name, CPdfStream* source, const CPdfObject& params) {
+  if (std::strcmp(name, "FlateDecode") != 0 && std::strcmp(name, "Fl") != 0) {
+    return nullptr;
+  }
+  int32_t predictor = 1;
+  int32_t columns = 1;
+  int32_t colors = 1;
+  int32_t bits = 8;
+  if (params.IsKind(PDF_DICT)) {
+    CPdfDictionary* dict = params.GetDict();
+    predictor = IntParam(dict, "Predictor", predictor);
+    columns = IntParam(dict, "Columns", columns);
+    colors = IntParam(dict, "Colors", colors);
+    bits = IntParam(dict, "BitsPerComponent", bits);
+  }
+  return new CPdfFlateStream(source, predictor, columns, colors, bits);
+}

@@ -1,0 +1,55 @@
+#ifndef QUILLTURN_SRC_STREAMS_CPDF_FLATE_STREAM_H_
+#define QUILLTURN_SRC_STREAMS_CPDF_FLATE_STREAM_H_
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "streams/cpdf_predictor.h"
+#include "streams/cpdf_stream.h"
+
+// Inflates a stream body on demand, 1024 bytes at a time, and undoes a predictor row by row.
+class CPdfFlateStream : public CPdfStream {
+ public:
+  static constexpr uint32_t kWindowSize = 1024;
+
+  // Takes over the caller's reference to source. Reads the whole compressed body at once, but
+  // never more than the source actually delivers.
+  CPdfFlateStream(CPdfStream* source, int32_t predictor, int32_t columns, int32_t colors,
+                  int32_t bits_per_component);
+
+  void Rewind() override {}
+  int32_t GetChar() override;
+  int32_t GetRawChar() override;
+  int32_t PeekChar() override;
+  CPdfDictionary* GetDictionary() override { return source_->GetDictionary(); }
+  uint32_t Tell() override { return source_->Tell(); }
+  void Seek(int32_t, int32_t) override {}
+  uint32_t GetStartOffset() override { return source_->GetStartOffset(); }
+  void ShiftStart(int32_t count) override { source_->ShiftStart(count); }
+  uint32_t GetLength() override { return source_->GetLength(); }
+  CPdfStream* CreateSubStream(uint32_t, uint32_t, const CPdfObject&) override { return nullptr; }
+
+ protected:
+  ~CPdfFlateStream() override;
+
+ private:
+  bool Refill();
+
+  CPdfStream* source_;
+  std::unique_ptr<CPdfPredictor> predictor_;
+  z_stream zstream_{};
+  bool zstream_ok_ = false;
+  std::vector<uint8_t> compressed_;
+  uint8_t window_[kWindowSize];
+  uint32_t read_ = 0;
+  uint32_t end_ = 0;
+};
+
+// A Flate decoder over source for the names FlateDecode and Fl, else null. On success the new
+// stream takes over the caller's reference to source.
+CPdfStream* CreateDecoder(const char* name, CPdfStream* source, const CPdfObject& params);
+
+#endif  // QUILLTURN_SRC_STREAMS_CPDF_FLATE_STREAM_H_

@@ -1,0 +1,6 @@
+#include "streams/cpdf_memory_stream.h"
+
+CPdfMemoryStream::CPdfMemoryStream(const uint8_t* data, size_t length)
+    : data_(data), length_(length) {}
+
+CPdfMemoryStream::~CPdfMemoryStream() = default;

@@ -1,0 +1,35 @@
+#ifndef QUILLTURN_SRC_STREAMS_CPDF_MEMORY_STREAM_H_
+#define QUILLTURN_SRC_STREAMS_CPDF_MEMORY_STREAM_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "streams/cpdf_stream.h"
+
+// Bytes already in memory (a decoded object stream's slice), read like any other stream.
+class CPdfMemoryStream : public CPdfStream {
+ public:
+  // Borrowed: the bytes must outlive the stream.
+  CPdfMemoryStream(const uint8_t* data, size_t length);
+
+  void Rewind() override { pos_ = 0; }
+  int32_t GetChar() override { return pos_ < length_ ? data_[pos_++] : -1; }
+  int32_t PeekChar() override { return pos_ < length_ ? data_[pos_] : -1; }
+  CPdfDictionary* GetDictionary() override { return nullptr; }
+  uint32_t Tell() override { return static_cast<uint32_t>(pos_); }
+  void Seek(int32_t, int32_t) override {}
+  uint32_t GetStartOffset() override { return 0; }
+  void ShiftStart(int32_t) override {}
+  uint32_t GetLength() override { return 0; }
+  CPdfStream* CreateSubStream(uint32_t, uint32_t, const CPdfObject&) override { return nullptr; }
+
+ protected:
+  ~CPdfMemoryStream() override;
+
+ private:
+  const uint8_t* data_;
+  size_t length_;
+  size_t pos_ = 0;
+};
+
+#endif  // QUILLTURN_SRC_STREAMS_CPDF_MEMORY_STREAM_H_

@@ -1,0 +1,134 @@
+#include "streams/cpdf_predictor.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "streams/cpdf_stream.h"
+
+CPdfPredictor::CPdfPredictor(int32_t predictor, int32_t columns, int32_t colors,
+                             int32_t bits_per_component)
+    : predictor_(predictor) {
+  // Zero, negative or absurd parameters give an unusable predictor: the stream delivers
+  // nothing rather than reading past a buffer or allocating without bound.
+  if (columns < 1 || colors < 1 || colors > 256 || bits_per_component < 1 ||
+      bits_per_component > 16) {
+    return;
+  }
+  int64_t row_bits = static_cast<int64_t>(columns) * colors * bits_per_component;
+  int64_t row_bytes = (row_bits + 7) / 8;
+  if (row_bytes > kMaxRowBytes) {
+    return;
+  }
+  columns_ = columns;
+  colors_ = colors;
+  bits_ = bits_per_component;
+  bytes_per_pixel_ = (colors * bits_per_component + 7) / 8;
+  buffer_size_ = bytes_per_pixel_ + static_cast<int32_t>(row_bytes);
+  row_.assign(static_cast<size_t>(buffer_size_), 0);
+  prev_.assign(static_cast<size_t>(buffer_size_), 0);
+  read_pos_ = buffer_size_;
+  usable_ = true;
+}
+
+namespace {
+
+uint8_t Paeth(int a, int b, int c) {
+  int p = a + b - c;
+  int pa = std::abs(p - a);
+  int pb = std::abs(p - b);
+  int pc = std::abs(p - c);
+  if (pa <= pb && pa <= pc) {
+    return static_cast<uint8_t>(a);
+  }
+  return static_cast<uint8_t>(pb <= pc ? b : c);
+}
+
+}  // namespace
+
+bool CPdfPredictor::FillRow(CPdfStream* source) {
+  if (!usable_) {
+    return false;
+  }
+  int32_t algorithm = predictor_;
+  if (predictor_ >= 10) {
+    int32_t type = source->GetRawChar();
+    if (type < 0) {
+      return false;
+    }
+    algorithm = 10 + type;
+  }
+  // prev_ keeps the previous row as it stood, for "up" and "upper-left".
+  prev_.swap(row_);
+  const int32_t bpp = bytes_per_pixel_;
+  for (int32_t i = bpp; i < buffer_size_; ++i) {
+    int32_t raw = source->GetRawChar();
+    if (raw < 0) {
+      prev_.swap(row_);
+      return false;
+    }
+    int up = prev_[i];
+    int left = row_[i - bpp];
+    int upper_left = prev_[i - bpp];
+    if (i - bpp < bpp) {
+      left = 0;
+      upper_left = 0;
+    }
+    int add = 0;
+    switch (algorithm) {
+      case 11:
+        add = left;
+        break;
+      case 12:
+        add = up;
+        break;
+      case 13:
+        add = (left + up) / 2;
+        break;
+      case 14:
+        add = Paeth(left, up, upper_left);
+        break;
+      default:
+        break;
+    }
+    row_[i] = static_cast<uint8_t>(raw + add);
+  }
+  if (predictor_ == 2) {
+    UndoTiff();
+  }
+  read_pos_ = bpp;
+  return true;
+}
+
+void CPdfPredictor::UndoTiff() {
+  uint8_t* row = row_.data() + bytes_per_pixel_;
+  const int32_t row_bytes = buffer_size_ - bytes_per_pixel_;
+  if (bits_ == 8) {
+    for (int32_t i = colors_; i < row_bytes; ++i) {
+      row[i] = static_cast<uint8_t>(row[i] + row[i - colors_]);
+    }
+    return;
+  }
+  // Any other width: unpack each sample most significant bit first, add the same component
+  // of the previous pixel modulo 2^bits, and pack it back.
+  const int64_t samples = static_cast<int64_t>(columns_) * colors_;
+  const uint32_t mask = (1u << bits_) - 1;
+  std::vector<uint32_t> last(static_cast<size_t>(colors_), 0);
+  std::vector<uint8_t> out(static_cast<size_t>(row_bytes), 0);
+  for (int64_t s = 0; s < samples; ++s) {
+    uint32_t value = 0;
+    for (int32_t b = 0; b < bits_; ++b) {
+      int64_t bit = s * bits_ + b;
+      value = (value << 1) | ((row[bit / 8] >> (7 - bit % 8)) & 1u);
+    }
+    size_t component = static_cast<size_t>(s % colors_);
+    value = (value + last[component]) & mask;
+    last[component] = value;
+    for (int32_t b = 0; b < bits_; ++b) {
+      int64_t bit = s * bits_ + b;
+      if ((value >> (bits_ - 1 - b)) & 1u) {
+        out[static_cast<size_t>(bit / 8)] |= static_cast<uint8_t>(0x80u >> (bit % 8));
+      }
+    }
+  }
+  std::copy(out.begin(), out.end(), row);
+}

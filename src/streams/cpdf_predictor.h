@@ -1,0 +1,41 @@
+#ifndef QUILLTURN_SRC_STREAMS_CPDF_PREDICTOR_H_
+#define QUILLTURN_SRC_STREAMS_CPDF_PREDICTOR_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class CPdfStream;
+
+// Undoes a PNG (10 and above) or TIFF (2) predictor one row at a time. The row buffer starts
+// with bytes-per-pixel zero bytes, so the first pixel's left neighbour reads as zero.
+class CPdfPredictor {
+ public:
+  // A row may not exceed this; larger parameters make the stream deliver nothing.
+  static constexpr int64_t kMaxRowBytes = 16 * 1024 * 1024;
+
+  CPdfPredictor(int32_t predictor, int32_t columns, int32_t colors, int32_t bits_per_component);
+
+  bool IsUsable() const { return usable_; }
+  // Decodes the next row from source's raw bytes; false when the data ends inside it.
+  bool FillRow(CPdfStream* source);
+  bool HasByte() const { return read_pos_ < buffer_size_; }
+  uint8_t PeekByte() const { return row_[static_cast<size_t>(read_pos_)]; }
+  uint8_t NextByte() { return row_[static_cast<size_t>(read_pos_++)]; }
+
+ private:
+  void UndoTiff();
+
+  bool usable_ = false;
+  int32_t predictor_;
+  int32_t colors_ = 1;
+  int32_t bits_ = 8;
+  int32_t columns_ = 1;
+  int32_t bytes_per_pixel_ = 1;
+  int32_t buffer_size_ = 0;
+  std::vector<uint8_t> row_;
+  std::vector<uint8_t> prev_;
+  int32_t read_pos_ = 0;
+};
+
+#endif  // QUILLTURN_SRC_STREAMS_CPDF_PREDICTOR_H_

@@ -1,0 +1,63 @@
+#include "streams/cpdf_stream.h"
+
+#include "objects/cpdf_array.h"
+#include "objects/cpdf_dictionary.h"
+#include "objects/cpdf_exception.h"
+#include "objects/cpdf_object.h"
+#include "objects/pdf_messages.h"
+#include "streams/cpdf_flate_stream.h"
+
+CPdfStream::~CPdfStream() = default;
+
+void CPdfStream::AddRef() {
+  ++ref_count_;
+}
+
+void CPdfStream::Release() {
+  if (--ref_count_ == 0) {
+    delete this;
+  }
+}
+
+int32_t CPdfStream::GetRawChar() {
+  throw CPdfException(kMsgGetRawChar);
+}
+
+CPdfStream* CPdfStream::ApplyFilters(const CPdfObject& dict) {
+  if (!dict.IsKind(PDF_DICT)) {
+    return this;
+  }
+  CPdfDictionary* d = dict.GetDict();
+  CPdfObject filter;
+  d->Lookup("Filter", filter);
+  if (filter.IsKind(PDF_NULL)) {
+    filter.Clear();
+    d->Lookup("F", filter);
+  }
+  CPdfObject params;
+  d->Lookup("DecodeParms", params);
+  if (params.IsKind(PDF_NULL)) {
+    params.Clear();
+    d->Lookup("DP", params);
+  }
+  switch (filter.GetKind()) {
+    case PDF_NAME:
+      return CreateDecoder(filter.GetText(), this, params);
+    case PDF_ARRAY: {
+      CPdfArray* array = filter.GetArray();
+      if (array->GetCount() != 1) {
+        return nullptr;
+      }
+      CPdfObject element;
+      array->Get(0, element);
+      if (element.IsKind(PDF_NAME) || element.IsKind(PDF_KEYWORD)) {
+        return CreateDecoder(element.GetText(), this, params);
+      }
+      return nullptr;
+    }
+    case PDF_NULL:
+      return this;
+    default:
+      return nullptr;
+  }
+}

@@ -1,0 +1,49 @@
+#ifndef QUILLTURN_SRC_STREAMS_CPDF_STREAM_H_
+#define QUILLTURN_SRC_STREAMS_CPDF_STREAM_H_
+
+#include <cstdint>
+
+class CPdfDictionary;
+class CPdfObject;
+
+// A counted byte source. GetChar and PeekChar give 0..255, or -1 at the end of the data.
+class CPdfStream {
+ public:
+  CPdfStream() = default;
+  CPdfStream(const CPdfStream&) = delete;
+  CPdfStream& operator=(const CPdfStream&) = delete;
+
+  virtual void AddRef();
+  virtual void Release();
+  virtual void Rewind() = 0;
+  virtual int32_t GetChar() = 0;
+  // The next byte before any predictor; only a Flate stream has one.
+  virtual int32_t GetRawChar();
+  virtual int32_t PeekChar() = 0;
+  // Borrowed: no reference added. Null when the stream has no dictionary.
+  virtual CPdfDictionary* GetDictionary() = 0;
+  virtual uint32_t Tell() = 0;
+  // Origin 0: absolute file offset; origin 2: distance back from the end of the file.
+  virtual void Seek(int32_t position, int32_t origin) = 0;
+  virtual uint32_t GetStartOffset() = 0;
+  virtual void ShiftStart(int32_t count) = 0;
+  // 0 means unbounded.
+  virtual uint32_t GetLength() = 0;
+  // A new window on the same file, count 1 owned by the caller; null where no file is behind.
+  virtual CPdfStream* CreateSubStream(uint32_t start, uint32_t length, const CPdfObject& dict) = 0;
+
+  // The stream to read a body through: this stream itself (no filter), a decoder that took over
+  // this stream's reference, or null when the filter is not supported (the caller still owns
+  // this stream then).
+  CPdfStream* ApplyFilters(const CPdfObject& dict);
+
+  int32_t GetRefCount() const { return ref_count_; }
+
+ protected:
+  virtual ~CPdfStream();
+
+ private:
+  int32_t ref_count_ = 1;
+};
+
+#endif  // QUILLTURN_SRC_STREAMS_CPDF_STREAM_H_

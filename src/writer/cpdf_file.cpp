@@ -1,0 +1,153 @@
+#include "writer/cpdf_file.h"
+
+#include <cstdarg>
+#include <cstring>
+
+#include "objects/cpdf_array.h"
+#include "objects/cpdf_dictionary.h"
+#include "objects/cpdf_exception.h"
+#include "objects/cpdf_object.h"
+#include "objects/cpdf_string.h"
+#include "objects/pdf_messages.h"
+#include "writer/platform_file.h"
+
+CPdfFile::CPdfFile() = default;
+
+CPdfFile::~CPdfFile() = default;
+
+void CPdfFile::CreateOutput() {
+  output_file_ = CreateFileBeside(output_path_, &temp_path_);
+  if (!output_file_) {
+    throw CPdfException(kMsgOutputCreate);
+  }
+  position_ = 0;
+}
+
+void CPdfFile::FinishOutput() {
+  FILE* file = output_file_;
+  output_file_ = nullptr;
+  const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
+  if (std::fclose(file) != 0 || !flushed) {
+    DiscardOutput();
+    throw CPdfException(kMsgOutputWrite);
+  }
+  if (!ReplaceFile(temp_path_, output_path_)) {
+    DiscardOutput();
+    throw CPdfException(kMsgOutputWrite);
+  }
+  temp_path_.clear();
+}
+
+void CPdfFile::DiscardOutput() {
+  if (output_file_) {
+    std::fclose(output_file_);
+    output_file_ = nullptr;
+  }
+  if (!temp_path_.empty()) {
+    std::remove(temp_path_.c_str());
+    temp_path_.clear();
+  }
+}
+
+void CPdfFile::WriteBytes(const void* bytes, size_t count) {
+  if (count == 0) {
+    return;
+  }
+  if (std::fwrite(bytes, 1, count, output_file_) != count) {
+    throw CPdfException(kMsgOutputWrite);
+  }
+  position_ += static_cast<int64_t>(count);
+}
+
+int32_t CPdfFile::OutputPosition() const {
+  // Offsets are written with ten digits as 32-bit numbers; a larger output would be damaged.
+  if (position_ > INT32_MAX) {
+    throw CPdfException(kMsgOutputTooLarge);
+  }
+  return static_cast<int32_t>(position_);
+}
+
+void CPdfFile::WriteFormat(const char* format, ...) {
+  char buffer[512];
+  va_list args;
+  va_start(args, format);
+  int length = std::vsnprintf(buffer, sizeof(buffer), format, args);
+  va_end(args);
+  if (length > 0) {
+    WriteBytes(buffer, static_cast<size_t>(length) < sizeof(buffer) ? static_cast<size_t>(length)
+                                                                     : sizeof(buffer) - 1);
+  }
+}
+
+void CPdfFile::WriteHeader(const std::string& version) {
+  std::string header = "%" + version + "\r%\xE2\xE3\xCF\xD3\r\n";
+  WriteBytes(header.data(), header.size());
+}
+
+void CPdfFile::WriteXRefTable() {
+  const size_t count = output_entries_.size();
+  WriteFormat("xref\n0 %ld\r", static_cast<long>(count));
+  if (count == 0) {
+    return;
+  }
+  // Entries are gathered in blocks: one write per few thousand lines, not one per line.
+  constexpr size_t kEntriesPerBlock = 4096;
+  std::string block;
+  block.reserve(kEntriesPerBlock * 20);
+  block.append("0000000000 65535 f \r");
+  char line[32];
+  for (size_t n = 1; n < count; ++n) {
+    const OutputEntry& e = output_entries_[n];
+    if (e.in_use) {
+      std::snprintf(line, sizeof(line), "%010d %05d n \r", e.offset, e.generation);
+      block.append(line, 20);
+    } else {
+      block.append("0000000000 00000 f \r");
+    }
+    if (block.size() >= kEntriesPerBlock * 20) {
+      WriteBytes(block.data(), block.size());
+      block.clear();
+    }
+  }
+  WriteBytes(block.data(), block.size());
+}
+
+void CPdfFile::WriteTrailer(int32_t xref_offset, const CPdfObject& trailer) {
+  WriteFormat("trailer\n<<\n/Size %d\n", static_cast<int32_t>(output_entries_.size()));
+  if (trailer.IsKind(PDF_DICT)) {
+    for (const auto& [key, value] : trailer.GetDict()->GetEntries()) {
+      // /Encrypt stays with /ID, which its key needs, so an encrypted copy remains readable.
+      if (key != "ID" && key != "Info" && key != "Root" && key != "Encrypt") {
+        continue;
+      }
+      switch (value->GetKind()) {
+        case PDF_REF:
+          WriteFormat("/%s %d %d R\n", key.c_str(), value->GetRefNum(), value->GetRefGen());
+          break;
+        case PDF_INT:
+          WriteFormat("/%s %d \n", key.c_str(), value->GetInt());
+          break;
+        case PDF_ARRAY: {
+          WriteFormat("/%s [", key.c_str());
+          CPdfArray* array = value->GetArray();
+          for (int32_t i = 0; i < array->GetCount(); ++i) {
+            CPdfObject element;
+            array->Get(i, element);
+            if (element.IsKind(PDF_STRING)) {
+              std::vector<uint8_t> hex = element.GetString()->ToHexForm();
+              WriteBytes(hex.data(), hex.size());
+            } else if (element.IsKind(PDF_TEXT)) {
+              std::vector<uint8_t> hex = CPdfString(element.GetText()).ToHexForm();
+              WriteBytes(hex.data(), hex.size());
+            }
+          }
+          WriteBytes("]\n", 2);
+          break;
+        }
+        default:
+          break;
+      }
+    }
+  }
+  WriteFormat(">>\nstartxref\n%d\n%%%%EOF", xref_offset);
+}

@@ -1,0 +1,62 @@
+#ifndef QUILLTURN_SRC_WRITER_CPDF_FILE_H_
+#define QUILLTURN_SRC_WRITER_CPDF_FILE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class CPdfObject;
+
+// One entry of the output's cross-reference table.
+struct OutputEntry {
+  int32_t offset = 0;
+  int32_t generation = 0;
+  int32_t in_use = 0;
+};
+
+// A job that reads one PDF and writes another. The output is written to a temporary file
+// beside the output path and put in its place only when the whole job has succeeded.
+class CPdfFile {
+ public:
+  CPdfFile();
+  CPdfFile(const CPdfFile&) = delete;
+  CPdfFile& operator=(const CPdfFile&) = delete;
+  virtual ~CPdfFile();
+
+  virtual bool ParseParams(int argc, char** argv) = 0;
+  virtual bool Run() = 0;
+
+  const std::string& GetInputPath() const { return input_path_; }
+  const std::string& GetOutputPath() const { return output_path_; }
+
+ protected:
+  // Throws "Output file create error" when the output cannot be created.
+  void CreateOutput();
+  // Closes the output and puts it at the output path; throws on any failed write.
+  void FinishOutput();
+  // Closes and removes whatever output was begun; never throws.
+  void DiscardOutput();
+
+  // Every write is checked: a short write ends the job instead of leaving a damaged file.
+  void WriteBytes(const void* bytes, size_t count);
+  int32_t OutputPosition() const;
+  void WriteHeader(const std::string& version);
+  void WriteXRefTable();
+  void WriteTrailer(int32_t xref_offset, const CPdfObject& trailer);
+
+  FILE* output_file_ = nullptr;
+  FILE* input_file_ = nullptr;
+  std::vector<OutputEntry> output_entries_;
+  std::string input_path_;
+  std::string output_path_;
+
+ private:
+  void WriteFormat(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+  std::string temp_path_;
+  int64_t position_ = 0;
+};
+
+#endif  // QUILLTURN_SRC_WRITER_CPDF_FILE_H_

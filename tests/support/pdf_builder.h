@@ -1,0 +1,61 @@
+#ifndef QUILLTURN_TESTS_SUPPORT_PDF_BUILDER_H_
+#define QUILLTURN_TESTS_SUPPORT_PDF_BUILDER_H_
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Writes PDF files with exact offsets: each object's offset is recorded as it is appended, and
+// the cross-reference sections, /Length values and startxref are computed, never hard-coded.
+class PdfBuilder {
+ public:
+  PdfBuilder& Header(const std::string& version = "1.4");
+  // Bytes as they are, for junk and deliberate damage.
+  PdfBuilder& Raw(const std::string& bytes);
+  PdfBuilder& Object(int num, const std::string& body, int gen = 0);
+  // A stream object; /Length is added to dict_entries.
+  PdfBuilder& Stream(int num, const std::string& dict_entries, const std::string& data);
+  // An object stream holding objects (number, body), Flate-compressed when deflate is set.
+  PdfBuilder& ObjectStream(int num, const std::vector<std::pair<int, std::string>>& objects,
+                           bool deflate = true);
+  // Marks num free in the next section.
+  PdfBuilder& Free(int num, int next_gen = 1);
+  // A classic section for the objects added since the previous section, its trailer (with
+  // /Size and /Prev added) and startxref.
+  PdfBuilder& XRefTable(const std::string& trailer_entries);
+  // A cross-reference stream section (object num), optionally with PNG Up rows.
+  PdfBuilder& XRefStream(int num, const std::string& dict_entries, bool png_up = false);
+  // A hybrid section: a cross-reference stream (object stream_num) listing only the compressed
+  // objects, then a classic table for the rest whose trailer names it in /XRefStm.
+  PdfBuilder& HybridSection(int stream_num, const std::string& trailer_entries);
+
+  const std::string& Bytes() const { return bytes_; }
+  int64_t Offset(int num) const { return offsets_.at(num); }
+  int64_t LastXRefOffset() const { return last_xref_; }
+  int Size() const { return size_; }
+
+ private:
+  struct Entry {
+    int type;
+    int64_t field2;
+    int field3;
+  };
+  void Note(int num, Entry entry);
+  std::string StreamBytes(const std::map<int, Entry>& entries, int num,
+                          const std::string& dict_entries, bool png_up, bool with_size);
+  std::string PrevEntry() const;
+  void StartXRef(int64_t offset);
+
+  std::string bytes_;
+  std::map<int, int64_t> offsets_;
+  std::map<int, Entry> pending_;  // entries of the section being gathered
+  int64_t last_xref_ = -1;
+  int size_ = 1;
+};
+
+// zlib's compress2 at the default level.
+std::string Deflate(const std::string& data);
+
+#endif  // QUILLTURN_TESTS_SUPPORT_PDF_BUILDER_H_
