@@ -86,17 +86,12 @@ void CPdfRotate::RunSteps() {
 }
 
 void CPdfRotate::CheckEncryption() const {
-  const CPdfObject& trailer = reader_->GetTrailer();
-  const CPdfObject* encrypt = trailer.GetDict()->Find("Encrypt");
-  if (!encrypt || encrypt->IsKind(PDF_NULL)) {
-    return;
-  }
-  // The copy keeps strings and streams encrypted under the same key, which works only for
-  // objects copied as they stand; objects inside object streams would need decrypting.
-  const bool compressed = std::any_of(entries_->begin(), entries_->end(),
-                                      [](const XRefEntry& e) { return e.type == 2; });
-  if (compressed || !encrypt->IsKind(PDF_REF)) {
-    throw CPdfException(kMsgEncryptedObjStm);
+  // The copy keeps strings and streams encrypted under the same key and carries /Encrypt over
+  // as a reference; a dictionary written directly in the trailer cannot be carried that way.
+  // (Encrypted object streams are already refused when the document opens.)
+  const CPdfObject* encrypt = reader_->GetTrailer().GetDict()->Find("Encrypt");
+  if (encrypt && !encrypt->IsKind(PDF_NULL) && !encrypt->IsKind(PDF_REF)) {
+    throw CPdfException(kMsgEncryptedDirect);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "document/cpdf_catalog.h"
+#include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_object.h"
 #include "objects/pdf_messages.h"
@@ -13,6 +14,20 @@ namespace {
 
 constexpr int kHeaderWindow = 1023;
 constexpr int kHeaderPositions = 1018;
+
+// Objects inside an encrypted file's object streams cannot be read without decrypting, which
+// this program does not do.
+void RefuseEncryptedObjectStreams(const CPdfXRef& xref) {
+  const CPdfObject* encrypt = xref.GetTrailer().GetDict()->Find("Encrypt");
+  if (!encrypt || encrypt->IsKind(PDF_NULL)) {
+    return;
+  }
+  for (const XRefEntry& entry : xref.GetEntries()) {
+    if (entry.type == 2) {
+      throw CPdfException(kMsgEncryptedObjStm);
+    }
+  }
+}
 
 }  // namespace
 
@@ -40,6 +55,7 @@ void CPdfDocument::Open(const char* path) {
     ReadHeader();
     xref_ = std::make_unique<CPdfXRef>();
     xref_->Load(stream_);
+    RefuseEncryptedObjectStreams(*xref_);
     catalog_ = std::make_unique<CPdfCatalog>();
     catalog_->Load(xref_.get());
   } catch (...) {

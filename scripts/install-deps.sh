@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what Quillturn needs from Debian's packages, when it is missing.
+#   install-deps.sh build   compiler, CMake, zlib
+#   install-deps.sh test    the above, GoogleTest, qpdf and poppler-utils (the real readers
+#                           that judge the outputs in the end-to-end tests)
+set -euo pipefail
+what=${1:-build}
+packages=(g++ make cmake zlib1g-dev)
+if [ "$what" = test ]; then
+  packages+=(libgtest-dev qpdf poppler-utils)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing packages: ${missing[*]}. Install them (as root: apt-get install ${missing[*]})." >&2
+  exit 1
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "describe.h"
+#include "objects/cpdf_exception.h"
+#include "objects/cpdf_parser.h"
+#include "objects/pdf_messages.h"
+#include "streams/cpdf_file_stream.h"
+#include "streams/cpdf_stream.h"
+#include "test_files.h"
+
+namespace {
+
+struct Case {
+  const char* input;
+  const char* expected;
+};
+
+class ParserTokens : public testing::TestWithParam<Case> {};
+
+TEST_P(ParserTokens, ParsesAsExpected) {
+  EXPECT_EQ(GetParam().expected, ParseAll(GetParam().input)) << "input: " << GetParam().input;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lexical, ParserTokens,
+    testing::Values(
+        Case{"(a(b)c)", "(a(b)c)"}, Case{"(a\\)b)", "(a)b)"}, Case{"(\\053)", "(+)"},
+        Case{"(\\0053)", "(\x05" "3)"}, Case{"(\\q)", "(q)"}, Case{"(\\777)", "(\xFF)"},
+        Case{"(a\\\r\nb)", "(ab)"}, Case{"(a\r\nb)", "(a\r\nb)"}, Case{"(\\n\\t)", "(\n\t)"},
+        Case{"(open", "(open)"}, Case{"<48 65>", "<48 65>"}, Case{"<>", "<>"},
+        Case{"/A#20B", "/A B"}, Case{"/A#zB", "/A#zB"}, Case{"/A#4x", "/A#4x"},
+        Case{"/A#00B", "/A"}, Case{"/Type/Page", "/Type | /Page"}, Case{"-", "0"},
+        Case{".5", "r0.5"}, Case{"1.2.3", "r1.2"}, Case{"+5", "k:+5"},
+        Case{"1e5", "1 | k:e5"}, Case{"12abc", "12 | k:abc"}, Case{"True true", "k:True | true"},
+        Case{"null false", "null | false"}, Case{"4294967297", "1"},
+        Case{"-2147483649", "2147483647"}, Case{"1 0 R", "1 0 R"},
+        Case{"1 0 obj", "1 | 0 | k:obj"}, Case{") { } >", "err | err | err | err"},
+        Case{"% comment only", ""}, Case{"[1 /A (s)] ]", "[1 /A (s)] | k:]"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Containers, ParserTokens,
+    testing::Values(
+        Case{"<< /A 1 /A 2 >>", "<</A 1>>"}, Case{"<< /A ) /B 2 >>", "<</B 2>>"},
+        Case{"<< 5 /B 2 >>", "<</B 2>>"}, Case{"<< /A >> /B 1 >>", "<</A k:>> /B 1>>"},
+        Case{"<< /K [1 2 0 R] /D << /E true >> >>", "<</D <</E true>> /K [1 2 0 R]>>"},
+        // The end of input closes whatever is open.
+        Case{"[1 [2", "[1 [2]]"}, Case{"<< /A [1", "<</A [1]>>"},
+        // Without a file behind the parser a stream body is stepped over and gives err.
+        Case{"<< /Length 3 >> stream\nabc\nendstream 7", "err | 7"}));
+
+TEST(ParserTest, DeepNestingIsBoundedWithoutRecursion) {
+  std::string deep(100000, '[');
+  std::string out = ParseAll(deep + "1" + std::string(100000, ']') + " 9");
+  EXPECT_EQ("9", out.substr(out.size() - 1));
+  // Just inside the limit the nesting is kept.
+  const int ok_depth = CPdfParser::kMaxNesting;
+  std::string kept = ParseAll(std::string(ok_depth, '[') + std::string(ok_depth, ']'));
+  EXPECT_EQ(std::string(ok_depth, '[') + std::string(ok_depth, ']'), kept);
+  std::string dicts;
+  for (int i = 0; i < 50000; ++i) {
+    dicts += "<</A ";
+  }
+  EXPECT_FALSE(ParseAll(dicts).empty());
+}
+
+// Parses the first object of a file through a file window, as the reader does.
+std::string ParseFile(const std::string& bytes, bool expect_throw = false) {
+  TempDir dir;
+  std::string path = dir.Write("f.pdf", bytes);
+  FILE* f = std::fopen(path.c_str(), "rb");
+  CPdfObject null_dict;
+  null_dict.SetNull();
+  std::string out;
+  try {
+    CPdfParser parser(nullptr, CPdfFileStream::Create(f, 0, 0, null_dict));
+    for (int i = 0; i < 10; ++i) {
+      CPdfObject value;
+      parser.ParseObject(value);
+      if (value.IsKind(PDF_EOF)) {
+        break;
+      }
+      std::string d = Describe(value);
+      if (value.IsKind(PDF_STREAM)) {
+        d += ":";
+        for (int c = value.GetStream()->GetChar(); c >= 0; c = value.GetStream()->GetChar()) {
+          d += static_cast<char>(c);
+        }
+      }
+      out += (out.empty() ? "" : " | ") + d;
+    }
+  } catch (const CPdfException& e) {
+    out = std::string("throw:") + e.GetMessage();
+  }
+  std::fclose(f);
+  EXPECT_EQ(expect_throw, out.rfind("throw:", 0) == 0) << out;
+  return out;
+}
+
+TEST(ParserTest, StreamBodiesFollowLength) {
+  EXPECT_EQ("stream:hello | k:endobj",
+            ParseFile("<< /Length 5 >> stream\nhello\nendstream endobj"));
+  EXPECT_EQ("stream:he | k:endobj", ParseFile("<< /Length 2 >>stream\r\nhe endstream endobj"));
+  EXPECT_EQ("throw:Missing 'endstream'",
+            ParseFile("<< /Length 4 >> stream\nhello\nendstream", true));
+  // A missing or negative /Length leaves the stream unread: an error value, then the rest.
+  EXPECT_EQ("err | k:>> | k:stream | k:ab",
+            ParseFile("<< /Length -2 >> stream\nab"));
+  EXPECT_EQ("err | k:>> | k:stream", ParseFile("<< >> stream"));
+  // A /Length far beyond the file does not allocate or read past it.
+  EXPECT_EQ("throw:Missing 'endstream'",
+            ParseFile("<< /Length 2147483647 /Filter /FlateDecode >> stream\nab", true));
+  // Declined filters skip the body.
+  EXPECT_EQ("err | 3", ParseFile("<< /Length 2 /Filter /LZWDecode >> stream\nab\nendstream 3"));
+}
+
+TEST(ParserTest, RandomAndTruncatedInputNeverFails) {
+  const std::string seed =
+      "1 0 obj << /Type /Page /Kids [3 0 R (a\\)b) <4142>] /N -1.5 /X#41 true >> endobj "
+      "%c\n[[<< /A [null] >>]] trailer << /Size 3 >>";
+  std::mt19937 rng(1234);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = seed.substr(0, rng() % (seed.size() + 1));
+    for (int m = 0; m < 4; ++m) {
+      if (!text.empty()) {
+        text[rng() % text.size()] = static_cast<char>(rng() % 256);
+      }
+    }
+    EXPECT_NO_THROW(ParseAll(text));
+  }
+}
+
+}  // namespace
