@@ -18,6 +18,7 @@ std::string Deflate(const std::string& data) {
 }
 
 PdfBuilder& PdfBuilder::Header(const std::string& version) {
+  origin_ = static_cast<int64_t>(bytes_.size());
   bytes_ += "%PDF-" + version + "\n%\xE2\xE3\xCF\xD3\n";
   return *this;
 }
@@ -35,8 +36,8 @@ void PdfBuilder::Note(int num, Entry entry) {
 }
 
 PdfBuilder& PdfBuilder::Object(int num, const std::string& body, int gen) {
-  offsets_[num] = static_cast<int64_t>(bytes_.size());
-  Note(num, Entry{1, static_cast<int64_t>(bytes_.size()), gen});
+  offsets_[num] = Here();
+  Note(num, Entry{1, Here(), gen});
   bytes_ += std::to_string(num) + " " + std::to_string(gen) + " obj\n" + body + "\nendobj\n";
   return *this;
 }
@@ -52,8 +53,12 @@ PdfBuilder& PdfBuilder::ObjectStream(int num, const std::vector<std::pair<int, s
   std::string header;
   std::string body;
   for (size_t k = 0; k < objects.size(); ++k) {
+    // Members are separated by one blank and the last ends the data with no white space.
+    if (k) {
+      body += " ";
+    }
     header += std::to_string(objects[k].first) + " " + std::to_string(body.size()) + " ";
-    body += objects[k].second + "\n";
+    body += objects[k].second;
     Note(objects[k].first, Entry{2, num, static_cast<int>(k)});
   }
   std::string data = header + body;
@@ -65,6 +70,11 @@ PdfBuilder& PdfBuilder::ObjectStream(int num, const std::vector<std::pair<int, s
   return Stream(num, dict, data);
 }
 
+PdfBuilder& PdfBuilder::Compressed(int num, int stream, int index) {
+  Note(num, Entry{2, stream, index});
+  return *this;
+}
+
 PdfBuilder& PdfBuilder::Free(int num, int next_gen) {
   Note(num, Entry{0, 0, next_gen});
   return *this;
@@ -74,13 +84,14 @@ std::string PdfBuilder::PrevEntry() const {
   return last_xref_ < 0 ? std::string() : " /Prev " + std::to_string(last_xref_);
 }
 
-void PdfBuilder::StartXRef(int64_t offset) {
+PdfBuilder& PdfBuilder::StartXRef(int64_t offset) {
   last_xref_ = offset;
   bytes_ += "startxref\n" + std::to_string(offset) + "\n%%EOF\n";
+  return *this;
 }
 
 PdfBuilder& PdfBuilder::XRefTable(const std::string& trailer_entries) {
-  const int64_t offset = static_cast<int64_t>(bytes_.size());
+  const int64_t offset = Here();
   std::map<int, Entry> entries = pending_;
   pending_.clear();
   if (last_xref_ < 0) {
@@ -153,8 +164,7 @@ std::string PdfBuilder::StreamBytes(const std::map<int, Entry>& entries, int num
     data = rows;
   }
   std::string dict = "/Type /XRef /W [1 4 2] /Index [" + index + "]" +
-                     (with_size ? " /Size " + std::to_string(size_) : std::string(" /Size ") +
-                                                                          std::to_string(size_)) +
+                     (with_size ? " /Size " + std::to_string(size_) : std::string()) +
                      PrevEntry() + filter + " " + dict_entries;
   std::string compressed = Deflate(data);
   (void)num;
@@ -163,7 +173,7 @@ std::string PdfBuilder::StreamBytes(const std::map<int, Entry>& entries, int num
 }
 
 PdfBuilder& PdfBuilder::XRefStream(int num, const std::string& dict_entries, bool png_up) {
-  const int64_t offset = static_cast<int64_t>(bytes_.size());
+  const int64_t offset = Here();
   Note(num, Entry{1, offset, 0});
   std::map<int, Entry> entries = pending_;
   pending_.clear();
@@ -187,7 +197,7 @@ PdfBuilder& PdfBuilder::HybridSection(int stream_num, const std::string& trailer
       ++it;
     }
   }
-  const int64_t stream_offset = static_cast<int64_t>(bytes_.size());
+  const int64_t stream_offset = Here();
   offsets_[stream_num] = stream_offset;
   if (stream_num + 1 > size_) {
     size_ = stream_num + 1;

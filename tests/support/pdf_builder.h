@@ -20,6 +20,8 @@ class PdfBuilder {
   // An object stream holding objects (number, body), Flate-compressed when deflate is set.
   PdfBuilder& ObjectStream(int num, const std::vector<std::pair<int, std::string>>& objects,
                            bool deflate = true);
+  // Lists num as object `index` of object stream `stream` in the next section, whatever holds.
+  PdfBuilder& Compressed(int num, int stream, int index);
   // Marks num free in the next section.
   PdfBuilder& Free(int num, int next_gen = 1);
   // A classic section for the objects added since the previous section, its trailer (with
@@ -30,6 +32,11 @@ class PdfBuilder {
   // A hybrid section: a cross-reference stream (object stream_num) listing only the compressed
   // objects, then a classic table for the rest whose trailer names it in /XRefStm.
   PdfBuilder& HybridSection(int stream_num, const std::string& trailer_entries);
+
+  // "startxref", the offset and the end marker.
+  PdfBuilder& StartXRef(int64_t offset);
+  // The current position as the cross-reference data counts it (from the header).
+  int64_t Here() const { return static_cast<int64_t>(bytes_.size()) - origin_; }
 
   const std::string& Bytes() const { return bytes_; }
   int64_t Offset(int num) const { return offsets_.at(num); }
@@ -46,12 +53,12 @@ class PdfBuilder {
   std::string StreamBytes(const std::map<int, Entry>& entries, int num,
                           const std::string& dict_entries, bool png_up, bool with_size);
   std::string PrevEntry() const;
-  void StartXRef(int64_t offset);
 
   std::string bytes_;
   std::map<int, int64_t> offsets_;
   std::map<int, Entry> pending_;  // entries of the section being gathered
   int64_t last_xref_ = -1;
+  int64_t origin_ = 0;  // where the header starts: offsets count from here
   int size_ = 1;
 };
 
