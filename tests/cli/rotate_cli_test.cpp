@@ -1,0 +1,228 @@
+// End-to-end: the real binary on files the tests build, its outputs judged by real readers.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "document/cpdf_document.h"
+#include "pdf_builder.h"
+#include "reader/raw_object.h"
+#include "test_files.h"
+
+namespace {
+
+const char* kBanner =
+    "Quillturn version 1.1\nweb site: https://quillturn.example\n"
+    "email: support@quillturn.example\n\nUsage:\nQuillturn in.pdf out.pdf [params]\n"
+    "possible params:\n-portrait - rotate portrait pages only\n"
+    "-landscape - rotate landscape pages only\n"
+    "/p<list> - pages list for rotation (ex. /p1,4,5,10-20)\n"
+    "/r<degree> - rotation degree (ex. /r90\nNotes:\n"
+    "If the name of file contains space character itself,\nit must be enclosed in quotes.\n";
+
+std::string Quote(const std::string& s) {
+  return "'" + s + "'";
+}
+
+// The rotation of every page as pdfinfo reports it, e.g. "90,0,180,".
+std::string Rotations(const std::string& path) {
+  CommandResult r = RunCommand("pdfinfo -l 100000 " + Quote(path) + " 2>/dev/null");
+  std::istringstream lines(r.output);
+  std::string line;
+  std::string out;
+  while (std::getline(lines, line)) {
+    size_t at = line.find(" rot:");
+    if (line.rfind("Page", 0) == 0 && at != std::string::npos) {
+      out += std::to_string(std::stoi(line.substr(at + 5))) + ",";
+    }
+  }
+  return out;
+}
+
+bool QpdfAccepts(const std::string& path) {
+  return RunCommand("qpdf --check " + Quote(path) + " >/dev/null 2>&1").exit_code == 0;
+}
+
+// Every object of the input that is not in `patched` has the same bytes in the output (objects
+// from object streams compared by their framed bytes).
+void ExpectObjectsUnchanged(const std::string& in, const std::string& out,
+                            const std::vector<int>& patched) {
+  CPdfDocument a;
+  CPdfDocument b;
+  a.Open(in.c_str());
+  b.Open(out.c_str());
+  FILE* fa = std::fopen(in.c_str(), "rb");
+  FILE* fb = std::fopen(out.c_str(), "rb");
+  const auto& ea = a.GetXRef()->GetEntries();
+  const auto& eb = b.GetXRef()->GetEntries();
+  ASSERT_EQ(ea.size(), eb.size());
+  for (size_t n = 1; n < ea.size(); ++n) {
+    RawObjectInfo info;
+    std::vector<uint8_t> before = ExtractObject(fa, static_cast<int>(n), *a.GetXRef(), ea, &info);
+    std::vector<uint8_t> after = ExtractObject(fb, static_cast<int>(n), *b.GetXRef(), eb);
+    if (info.object_stream || before.empty()) {
+      EXPECT_TRUE(after.empty()) << n;
+      continue;
+    }
+    if (std::find(patched.begin(), patched.end(), static_cast<int>(n)) != patched.end()) {
+      EXPECT_NE(before, after) << n;
+    } else {
+      EXPECT_EQ(before, after) << n;
+    }
+  }
+  std::fclose(fa);
+  std::fclose(fb);
+}
+
+PdfBuilder FourPages(bool object_streams) {
+  PdfBuilder b;
+  b.Header(object_streams ? "1.5" : "1.4");
+  b.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  const std::string font = "/Resources << /Font << /F1 9 0 R >> >>";
+  std::vector<std::pair<int, std::string>> objs = {
+      {2, "<< /Type /Pages /Kids [3 0 R 4 0 R 10 0 R] /Count 4 /MediaBox [0 0 200 300] >>"},
+      {3, "<< /Type /Page /Parent 2 0 R " + font + " /Contents 8 0 R >>"},
+      {4, "<< /Type /Page /Parent 2 0 R /Rotate 90 " + font + " /Contents 8 0 R >>"},
+      {10, "<< /Type /Pages /Parent 2 0 R /Rotate 180 /Kids [5 0 R 6 0 R] /Count 2 >>"},
+      {5, "<< /Type /Page /Parent 10 0 R " + font + " /Contents 8 0 R >>"},
+      {6, "<< /Type /Page /Parent 10 0 R /Rotate 270 " + font + " /Contents 8 0 R >>"},
+      {9, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"}};
+  if (object_streams) {
+    b.ObjectStream(7, objs);
+  } else {
+    for (const auto& [num, body] : objs) {
+      b.Object(num, body);
+    }
+  }
+  // The content holds the bytes "ObjStm" and "endobj" and must still be copied whole.
+  b.Stream(8, "", "BT /F1 40 Tf 20 100 Td (ObjStm endobj) Tj ET\n0 0 1 rg 50 200 60 60 re f");
+  if (object_streams) {
+    b.XRefStream(11, "/Root 1 0 R");
+  } else {
+    b.XRefTable("/Root 1 0 R /ID [<00ff> (lit)]");
+  }
+  return b;
+}
+
+class RotateCliTest : public testing::Test {
+ protected:
+  std::string Run(const std::string& args) { return RunQuillturn(args).output; }
+  std::string In(const std::string& bytes) { return dir_.Write("in.pdf", bytes); }
+  TempDir dir_;
+};
+
+TEST_F(RotateCliTest, BannerAndMissingArguments) {
+  CommandResult banner = RunQuillturn("");
+  EXPECT_EQ(0, banner.exit_code);
+  EXPECT_EQ(kBanner, banner.output);
+  CommandResult one = RunQuillturn("only.pdf");
+  EXPECT_EQ(0, one.exit_code);
+  EXPECT_EQ("Error parameter", one.output);
+}
+
+TEST_F(RotateCliTest, SelectionModesOnClassicAndObjectStreamFiles) {
+  for (bool objstm : {false, true}) {
+    const std::string in = In(FourPages(objstm).Bytes());
+    const std::string out = dir_.Path("out.pdf");
+    ASSERT_EQ("0,90,180,270,", Rotations(in));
+    struct {
+      std::string args;
+      std::string rotations;
+      std::vector<int> patched;
+    } runs[] = {{"/p2 /r180", "0,180,180,270,", {4}},
+                {"/p1,3 /r90", "90,90,90,270,", {3, 5}},
+                {"-landscape /r0", "0,0,180,0,", {4, 6}},
+                {"-portrait /r-90", "270,90,270,270,", {3, 5}},
+                {"", "0,0,0,0,", {3, 4, 5, 6}}};
+    for (const auto& r : runs) {
+      SCOPED_TRACE(r.args + (objstm ? " objstm" : " classic"));
+      CommandResult result = RunQuillturn(Quote(in) + " " + Quote(out) + " " + r.args);
+      EXPECT_EQ(0, result.exit_code);
+      EXPECT_EQ("", result.output);
+      EXPECT_TRUE(QpdfAccepts(out));
+      EXPECT_EQ(r.rotations, Rotations(out));
+      ExpectObjectsUnchanged(in, out, r.patched);
+    }
+  }
+}
+
+TEST_F(RotateCliTest, OutputLayoutAndTrailer) {
+  const std::string in = In(FourPages(false).Bytes());
+  const std::string out = dir_.Path("out.pdf");
+  ASSERT_EQ("", Run(Quote(in) + " " + Quote(out) + " /p1 /r90"));
+  const std::string bytes = ReadFile(out);
+  EXPECT_EQ(0u, bytes.rfind("%PDF-1.4\r%\xE2\xE3\xCF\xD3\r\n", 0));
+  const size_t xref = bytes.find("xref\n0 11\r0000000000 65535 f \r");
+  ASSERT_NE(std::string::npos, xref);
+  EXPECT_NE(std::string::npos, bytes.find("0000000000 00000 f \r", xref));  // free object 7
+  EXPECT_NE(std::string::npos,
+            bytes.find("trailer\n<<\n/Size 11\n/ID [<00ff><6c6974>]\n/Root 1 0 R\n>>\nstartxref\n" +
+                       std::to_string(xref) + "\n%%EOF"));
+  EXPECT_EQ(bytes.size(), bytes.rfind("%%EOF") + 5);
+  EXPECT_NE(std::string::npos, bytes.find("3 0 obj\n<</Rotate 90\n /Type /Page"));
+}
+
+TEST_F(RotateCliTest, UnselectedPagesRenderTheSame) {
+  const std::string in = In(FourPages(false).Bytes());
+  const std::string out = dir_.Path("out.pdf");
+  ASSERT_EQ("", Run(Quote(in) + " " + Quote(out) + " /p2 /r0"));
+  for (int page : {1, 3}) {
+    std::string p = std::to_string(page);
+    std::string cmd = "pdftoppm -r 20 -f " + p + " -l " + p + " ";
+    EXPECT_EQ(RunCommand(cmd + Quote(in) + " 2>/dev/null").output,
+              RunCommand(cmd + Quote(out) + " 2>/dev/null").output);
+  }
+  EXPECT_NE(RunCommand("pdftoppm -r 20 -f 2 -l 2 " + Quote(in)).output,
+            RunCommand("pdftoppm -r 20 -f 2 -l 2 " + Quote(out)).output);
+}
+
+TEST_F(RotateCliTest, FailuresLeaveNoOutputAndKeepAnExistingOne) {
+  const std::string bytes = FourPages(false).Bytes();
+  const std::string in = In(bytes);
+  const std::string out = dir_.Write("out.pdf", "precious");
+  EXPECT_EQ("Page number 12 greater than 4 pages in file",
+            Run(Quote(in) + " " + Quote(out) + " /p12"));
+  EXPECT_EQ("precious", ReadFile(out));
+  EXPECT_EQ("Invalid parameter", Run(Quote(in) + " " + Quote(out) + " /p1-2-3"));
+  EXPECT_EQ("Input file open error", Run(Quote(dir_.Path("none.pdf")) + " " + Quote(out)));
+  EXPECT_EQ("Output file create error",
+            Run(Quote(in) + " " + Quote(dir_.Path("no/such/dir.pdf"))));
+  EXPECT_EQ("Output file is the input file", Run(Quote(in) + " " + Quote(in)));
+  ASSERT_EQ(0, RunCommand("ln -s in.pdf " + Quote(dir_.Path("link.pdf"))).exit_code);
+  EXPECT_EQ("Output file is the input file", Run(Quote(in) + " " + Quote(dir_.Path("link.pdf"))));
+  EXPECT_EQ(bytes, ReadFile(in));
+  // Only the input, the kept output and the link remain: no temporary file is left behind.
+  EXPECT_EQ("in.pdf\nlink.pdf\nout.pdf\n", RunCommand("ls -A " + Quote(dir_.Dir())).output);
+}
+
+TEST_F(RotateCliTest, WriteErrorIsReportedAndNothingIsLeft) {
+  PdfBuilder b;
+  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  b.Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  b.Object(3, "<< /Type /Page /Resources << >> /Contents 4 0 R >>");
+  b.Stream(4, "", std::string(64 * 1024, 'x'));
+  b.XRefTable("/Root 1 0 R");
+  const std::string in = In(b.Bytes());
+  // A file size limit of 16 KiB (signal ignored, so the write itself fails).
+  CommandResult r = RunCommand("ulimit -f 16; trap '' XFSZ; " + std::string(QUILLTURN_BINARY) +
+                               " " + Quote(in) + " " + Quote(dir_.Path("big.pdf")));
+  EXPECT_EQ(0, r.exit_code);
+  EXPECT_EQ("Output file write error", r.output);
+  EXPECT_EQ("in.pdf\n", RunCommand("ls -A " + Quote(dir_.Dir())).output);
+}
+
+TEST_F(RotateCliTest, DirectKidPageCannotBeSelected) {
+  PdfBuilder b;
+  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  b.Object(2, "<< /Type /Pages /Count 2 /Kids [3 0 R << /Type /Page /Resources << >> >>] >>");
+  b.Object(3, "<< /Type /Page /Resources << >> /MediaBox [0 0 10 10] >>");
+  b.XRefTable("/Root 1 0 R");
+  const std::string in = In(b.Bytes());
+  const std::string out = dir_.Path("out.pdf");
+  EXPECT_EQ("PDF file was damaged", Run(Quote(in) + " " + Quote(out) + " /p2 /r90"));
+  EXPECT_FALSE(FileExists(out));
+  EXPECT_EQ("", Run(Quote(in) + " " + Quote(out) + " /p1 /r90"));
+  EXPECT_EQ("90,0,", Rotations(out));
+}
+
+}  // namespace
