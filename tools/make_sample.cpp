@@ -16,8 +16,7 @@ int main(int argc, char** argv) {
   b.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
   b.Object(2, "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R 6 0 R] /Count 4 >>");
   for (int p = 0; p < 4; ++p) {
-    std::string rotate =
-        rotations[p] ? " /Rotate " + std::to_string(rotations[p]) : std::string();
+    std::string rotate = rotations[p] ? " /Rotate " + std::to_string(rotations[p]) : std::string();
     b.Object(3 + p, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792]" + rotate +
                         " /Resources << /Font << /F1 8 0 R >> >> /Contents " +
                         std::to_string(9 + p) + " 0 R >>");
@@ -25,13 +24,15 @@ int main(int argc, char** argv) {
   b.Object(7, "<< /Title (Quillturn sample) /Producer (make_sample) >>");
   b.Object(8, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
   for (int p = 0; p < 4; ++p) {
-    std::string content = "0.2 0.4 0.8 rg 256 520 m 306 640 l 356 520 l f\n"
-                          "BT /F1 96 Tf 150 300 Td (Page " +
-                          std::to_string(p + 1) + ") Tj ET\n";
+    std::string content =
+        "0.2 0.4 0.8 rg 256 520 m 306 640 l 356 520 l f\n"
+        "BT /F1 96 Tf 150 300 Td (Page " +
+        std::to_string(p + 1) + ") Tj ET\n";
     b.Stream(9 + p, "", content);
   }
-  b.XRefTable("/Root 1 0 R /Info 7 0 R /ID [<0123456789abcdef0123456789abcdef> "
-              "<0123456789abcdef0123456789abcdef>]");
+  b.XRefTable(
+      "/Root 1 0 R /Info 7 0 R /ID [<0123456789abcdef0123456789abcdef> "
+      "<0123456789abcdef0123456789abcdef>]");
   FILE* f = std::fopen(argv[1], "wb");
   if (!f || std::fwrite(b.Bytes().data(), 1, b.Bytes().size(), f) != b.Bytes().size() ||
       std::fclose(f) != 0) {

@@ -164,7 +164,8 @@ int32_t CPdfRotate::CountPages() {
 }
 
 void CPdfRotate::SelectPages() {
-  ::SelectPages(options_, [this] { return CountPages(); }, records_);
+  ::SelectPages(
+      options_, [this] { return CountPages(); }, records_);
   // A page written inside its parent's /Kids has no object of its own to patch.
   for (const PageRecord& record : records_) {
     if (record.selected && record.object_number < 0) {

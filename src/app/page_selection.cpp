@@ -25,7 +25,9 @@ int32_t ReadItem(const std::string& list, size_t begin, size_t end) {
 
 }  // namespace
 
-void ParsePageList(const std::string& list, int32_t page_count, int32_t angle,
+void ParsePageList(const std::string& list,
+                   int32_t page_count,
+                   int32_t angle,
                    std::vector<PageRecord>& records) {
   if (list.find_first_not_of("0123456789-,") != std::string::npos) {
     throw CPdfException(kMsgInvalidParameter);
@@ -82,7 +84,8 @@ void ParsePageList(const std::string& list, int32_t page_count, int32_t angle,
   }
 }
 
-void SelectPages(const SelectionOptions& options, const std::function<int32_t()>& count_pages,
+void SelectPages(const SelectionOptions& options,
+                 const std::function<int32_t()>& count_pages,
                  std::vector<PageRecord>& records) {
   if (options.landscape || options.portrait) {
     for (PageRecord& record : records) {

@@ -22,11 +22,14 @@ struct SelectionOptions {
 
 // Marks the chosen records with the angle: by orientation when a flag is set, else by the page
 // list, else every page. count_pages is asked only when the list is used.
-void SelectPages(const SelectionOptions& options, const std::function<int32_t()>& count_pages,
+void SelectPages(const SelectionOptions& options,
+                 const std::function<int32_t()>& count_pages,
                  std::vector<PageRecord>& records);
 
 // Applies a list such as "1,4,10-20" against page_count pages; throws the list's messages.
-void ParsePageList(const std::string& list, int32_t page_count, int32_t angle,
+void ParsePageList(const std::string& list,
+                   int32_t page_count,
+                   int32_t angle,
                    std::vector<PageRecord>& records);
 
 #endif  // QUILLTURN_SRC_APP_PAGE_SELECTION_H_

@@ -60,8 +60,7 @@ class Scanner {
     ++i_;
     std::string name;
     while (i_ < n_ && IsRegular(b_[i_])) {
-      if (b_[i_] == '#' && i_ + 2 < n_ && HexDigit(b_[i_ + 1]) >= 0 &&
-          HexDigit(b_[i_ + 2]) >= 0) {
+      if (b_[i_] == '#' && i_ + 2 < n_ && HexDigit(b_[i_ + 1]) >= 0 && HexDigit(b_[i_ + 2]) >= 0) {
         name.push_back(static_cast<char>(16 * HexDigit(b_[i_ + 1]) + HexDigit(b_[i_ + 2])));
         i_ += 3;
       } else {

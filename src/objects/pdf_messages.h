@@ -15,8 +15,7 @@ inline constexpr char kMsgOutputCreate[] = "Output file create error";
 inline constexpr char kMsgOutputWrite[] = "Output file write error";
 inline constexpr char kMsgOutputIsInput[] = "Output file is the input file";
 inline constexpr char kMsgOutputTooLarge[] = "Output file is too large";
-inline constexpr char kMsgEncryptedObjStm[] =
-    "Encrypted file with object streams is not supported";
+inline constexpr char kMsgEncryptedObjStm[] = "Encrypted file with object streams is not supported";
 inline constexpr char kMsgEncryptedDirect[] =
     "Encrypted file with a direct /Encrypt dictionary is not supported";
 inline constexpr char kMsgDamaged[] = "PDF file was damaged";

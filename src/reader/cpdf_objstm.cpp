@@ -70,7 +70,9 @@ bool CPdfObjStmData::ReadHeader(int32_t count, int32_t first) {
   return true;
 }
 
-bool CPdfObjStmData::GetBytes(int32_t num, int32_t index, const uint8_t** data,
+bool CPdfObjStmData::GetBytes(int32_t num,
+                              int32_t index,
+                              const uint8_t** data,
                               size_t* length) const {
   if (index < 0 || index >= GetCount() || numbers_[static_cast<size_t>(index)] != num) {
     return false;
@@ -88,8 +90,7 @@ bool CPdfObjStmData::GetBytes(int32_t num, int32_t index, const uint8_t** data,
   return true;
 }
 
-bool CPdfObjStmData::GetValue(int32_t num, int32_t index, CPdfResolver* resolver,
-                              CPdfObject& out) {
+bool CPdfObjStmData::GetValue(int32_t num, int32_t index, CPdfResolver* resolver, CPdfObject& out) {
   const uint8_t* bytes = nullptr;
   size_t length = 0;
   if (!GetBytes(num, index, &bytes, &length)) {

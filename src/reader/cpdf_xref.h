@@ -76,7 +76,9 @@ class CPdfXRef : public CPdfResolver {
   bool ReadTable(CPdfParser& parser, int64_t* prev);
   void ReadHybridStream(const CPdfDictionary& trailer);
   bool ReadXRefStream(const CPdfObject& stream, int64_t* prev);
-  void ReadStreamSubsection(CPdfStream* stream, const int32_t widths[3], int32_t first,
+  void ReadStreamSubsection(CPdfStream* stream,
+                            const int32_t widths[3],
+                            int32_t first,
                             int32_t count);
   void GrowTo(int64_t size);
   CPdfStream* OpenWindow(int64_t offset);

@@ -72,7 +72,9 @@ bool CPdfXRef::ReadXRefStream(const CPdfObject& stream, int64_t* prev) {
   return ReadPrevOf(*dict, prev);
 }
 
-void CPdfXRef::ReadStreamSubsection(CPdfStream* stream, const int32_t widths[3], int32_t first,
+void CPdfXRef::ReadStreamSubsection(CPdfStream* stream,
+                                    const int32_t widths[3],
+                                    int32_t first,
                                     int32_t count) {
   const int64_t end = static_cast<int64_t>(first) + count;
   GrowTo(end);

@@ -22,8 +22,8 @@ size_t FindBytes(const uint8_t* buffer, size_t start, size_t end, const char* pa
   const uint8_t* first = buffer + start;
   const uint8_t* last = buffer + end - n;
   while (first <= last) {
-    const void* hit = std::memchr(first, static_cast<uint8_t>(pattern[0]),
-                                  static_cast<size_t>(last - first) + 1);
+    const void* hit =
+        std::memchr(first, static_cast<uint8_t>(pattern[0]), static_cast<size_t>(last - first) + 1);
     if (!hit) {
       return 0;
     }
@@ -62,8 +62,11 @@ int64_t FindInFile(FILE* file, int64_t start, const char* pattern, size_t n) {
   }
 }
 
-std::vector<uint8_t> ExtractObject(FILE* file, int32_t num, CPdfXRef& reader,
-                                   const std::vector<XRefEntry>& table, RawObjectInfo* info) {
+std::vector<uint8_t> ExtractObject(FILE* file,
+                                   int32_t num,
+                                   CPdfXRef& reader,
+                                   const std::vector<XRefEntry>& table,
+                                   RawObjectInfo* info) {
   std::vector<uint8_t> out;
   if (num < 0 || static_cast<size_t>(num) >= table.size()) {
     return out;
@@ -114,8 +117,7 @@ std::vector<uint8_t> ExtractObject(FILE* file, int32_t num, CPdfXRef& reader,
   return out;
 }
 
-int32_t ReadNumberAfter(const uint8_t* buffer, size_t length, const char* key,
-                        bool* is_reference) {
+int32_t ReadNumberAfter(const uint8_t* buffer, size_t length, const char* key, bool* is_reference) {
   *is_reference = false;
   size_t i = FindBytes(buffer, 0, length, key, std::strlen(key));
   if (i == 0) {

@@ -27,13 +27,14 @@ struct RawObjectInfo {
 // Object num's bytes from its number through "endobj" and the byte after it; an object from an
 // object stream is framed as "num 0 obj\r ... endobj\r". Empty when the object has no bytes,
 // among them an in-use entry whose offset does not lead to its own number.
-std::vector<uint8_t> ExtractObject(FILE* file, int32_t num, CPdfXRef& reader,
+std::vector<uint8_t> ExtractObject(FILE* file,
+                                   int32_t num,
+                                   CPdfXRef& reader,
                                    const std::vector<XRefEntry>& table,
                                    RawObjectInfo* info = nullptr);
 
 // The decimal number after the first occurrence of key (0 when absent); is_reference tells
 // whether " 0 R" follows it.
-int32_t ReadNumberAfter(const uint8_t* buffer, size_t length, const char* key,
-                        bool* is_reference);
+int32_t ReadNumberAfter(const uint8_t* buffer, size_t length, const char* key, bool* is_reference);
 
 #endif  // QUILLTURN_SRC_READER_RAW_OBJECT_H_

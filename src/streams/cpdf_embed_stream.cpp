@@ -2,7 +2,9 @@
 
 #include "objects/cpdf_dictionary.h"
 
-CPdfEmbedStream::CPdfEmbedStream(CPdfStream* wrapped, const CPdfObject& dict, bool limited,
+CPdfEmbedStream::CPdfEmbedStream(CPdfStream* wrapped,
+                                 const CPdfObject& dict,
+                                 bool limited,
                                  int32_t count)
     : wrapped_(wrapped), limited_(limited), remaining_(count) {
   dict_.Assign(dict);

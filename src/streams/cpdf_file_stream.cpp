@@ -2,14 +2,15 @@
 
 #include "objects/cpdf_dictionary.h"
 
-CPdfFileStream::CPdfFileStream(FILE* file, uint32_t start, uint32_t length,
-                               const CPdfObject& dict)
+CPdfFileStream::CPdfFileStream(FILE* file, uint32_t start, uint32_t length, const CPdfObject& dict)
     : file_(file), start_(start), length_(length), buffer_pos_(start) {
   dict_.Assign(dict);
   Seek(static_cast<int32_t>(start), 0);
 }
 
-CPdfFileStream* CPdfFileStream::Create(FILE* file, uint32_t start, uint32_t length,
+CPdfFileStream* CPdfFileStream::Create(FILE* file,
+                                       uint32_t start,
+                                       uint32_t length,
                                        const CPdfObject& dict) {
   return new CPdfFileStream(file, start, length, dict);
 }
@@ -69,7 +70,8 @@ void CPdfFileStream::ShiftStart(int32_t count) {
   buffer_pos_ = start_;
 }
 
-CPdfStream* CPdfFileStream::CreateSubStream(uint32_t start, uint32_t length,
+CPdfStream* CPdfFileStream::CreateSubStream(uint32_t start,
+                                            uint32_t length,
                                             const CPdfObject& dict) {
   return Create(file_, start, length, dict);
 }

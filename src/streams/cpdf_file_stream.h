@@ -15,7 +15,9 @@ class CPdfFileStream : public CPdfStream {
 
   // Borrowed: the file is shared and closed by its owner after the last stream is released.
   CPdfFileStream(FILE* file, uint32_t start, uint32_t length, const CPdfObject& dict);
-  static CPdfFileStream* Create(FILE* file, uint32_t start, uint32_t length,
+  static CPdfFileStream* Create(FILE* file,
+                                uint32_t start,
+                                uint32_t length,
                                 const CPdfObject& dict);
 
   void Rewind() override;

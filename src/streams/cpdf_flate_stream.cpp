@@ -5,8 +5,11 @@
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_object.h"
 
-CPdfFlateStream::CPdfFlateStream(CPdfStream* source, int32_t predictor, int32_t columns,
-                                 int32_t colors, int32_t bits_per_component)
+CPdfFlateStream::CPdfFlateStream(CPdfStream* source,
+                                 int32_t predictor,
+                                 int32_t columns,
+                                 int32_t colors,
+                                 int32_t bits_per_component)
     : source_(source) {
   const uint32_t length = source_->GetLength();
   if (length != 0) {

@@ -17,7 +17,10 @@ class CPdfFlateStream : public CPdfStream {
 
   // Takes over the caller's reference to source. Reads the whole compressed body at once, but
   // never more than the source actually delivers.
-  CPdfFlateStream(CPdfStream* source, int32_t predictor, int32_t columns, int32_t colors,
+  CPdfFlateStream(CPdfStream* source,
+                  int32_t predictor,
+                  int32_t columns,
+                  int32_t colors,
                   int32_t bits_per_component);
 
   void Rewind() override {}

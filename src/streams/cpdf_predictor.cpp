@@ -5,7 +5,9 @@
 
 #include "streams/cpdf_stream.h"
 
-CPdfPredictor::CPdfPredictor(int32_t predictor, int32_t columns, int32_t colors,
+CPdfPredictor::CPdfPredictor(int32_t predictor,
+                             int32_t columns,
+                             int32_t colors,
                              int32_t bits_per_component)
     : predictor_(predictor) {
   // Zero, negative or absurd parameters give an unusable predictor: the stream delivers

@@ -75,7 +75,7 @@ void CPdfFile::WriteFormat(const char* format, ...) {
   va_end(args);
   if (length > 0) {
     WriteBytes(buffer, static_cast<size_t>(length) < sizeof(buffer) ? static_cast<size_t>(length)
-                                                                     : sizeof(buffer) - 1);
+                                                                    : sizeof(buffer) - 1);
   }
 }
 

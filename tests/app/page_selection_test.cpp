@@ -1,6 +1,7 @@
+#include "app/page_selection.h"
+
 #include <gtest/gtest.h>
 
-#include "app/page_selection.h"
 #include "objects/cpdf_exception.h"
 
 namespace {
@@ -35,18 +36,27 @@ TEST_P(PageListTest, Selects) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Grammar, PageListTest,
-    testing::Values(ListCase{"1,3,5-7", "1,3,5,6,7,"}, ListCase{"5-5", "5,"},
-                    ListCase{"007", "7,"}, ListCase{"3,1,3", "1,3,"}, ListCase{"1-10", "1,2,3,4,5,6,7,8,9,10,"},
+    Grammar,
+    PageListTest,
+    testing::Values(ListCase{"1,3,5-7", "1,3,5,6,7,"},
+                    ListCase{"5-5", "5,"},
+                    ListCase{"007", "7,"},
+                    ListCase{"3,1,3", "1,3,"},
+                    ListCase{"1-10", "1,2,3,4,5,6,7,8,9,10,"},
                     ListCase{"12", "Page number 12 greater than 10 pages in file"},
                     ListCase{"8-12", "Wrong page ranges, 12 greater than 10 pages in file"},
                     ListCase{"12-15", "Wrong page ranges, 15 greater than 10 pages in file"},
                     ListCase{"12-8", "Wrong page ranges, start page 12 > end page 8"},
-                    ListCase{"1-3-5", "Invalid parameter"}, ListCase{"1,,2", "Invalid parameter"},
-                    ListCase{",1", "Invalid parameter"}, ListCase{"1,", "Invalid parameter"},
-                    ListCase{"1-", "Invalid parameter"}, ListCase{"-3", "Invalid parameter"},
-                    ListCase{"a1", "Invalid parameter"}, ListCase{"1a", "Invalid parameter"},
-                    ListCase{"/r90", "Invalid parameter"}, ListCase{"0", "Invalid page number 0"},
+                    ListCase{"1-3-5", "Invalid parameter"},
+                    ListCase{"1,,2", "Invalid parameter"},
+                    ListCase{",1", "Invalid parameter"},
+                    ListCase{"1,", "Invalid parameter"},
+                    ListCase{"1-", "Invalid parameter"},
+                    ListCase{"-3", "Invalid parameter"},
+                    ListCase{"a1", "Invalid parameter"},
+                    ListCase{"1a", "Invalid parameter"},
+                    ListCase{"/r90", "Invalid parameter"},
+                    ListCase{"0", "Invalid page number 0"},
                     ListCase{"0-3", "Invalid page number 0"},
                     ListCase{"99999999999999999999999999999999999999",
                              "Page number 2147483647 greater than 10 pages in file"},
@@ -72,7 +82,13 @@ TEST(PageSelectionTest, ModesAndOrientationFilters) {
       pages.push_back(rec);
     }
     bool counted = false;
-    SelectPages(options, [&] { counted = true; return 8; }, pages);
+    SelectPages(
+        options,
+        [&] {
+          counted = true;
+          return 8;
+        },
+        pages);
     std::string out;
     for (size_t i = 0; i < pages.size(); ++i) {
       if (pages[i].selected) {

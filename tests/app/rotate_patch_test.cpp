@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "app/rotate_patch.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -30,7 +30,8 @@ TEST_P(RotatePatchTest, PatchesOnlyTheTopLevelKey) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, RotatePatchTest,
+    Cases,
+    RotatePatchTest,
     testing::Values(
         PatchCase{"3 0 obj\n<< /Type /Page /Rotate 90 /A 1 >>\nendobj\n",
                   "3 0 obj\n<< /Type /Page /Rotate 90  /A 1 >>\nendobj\n"},

@@ -45,7 +45,8 @@ bool QpdfAccepts(const std::string& path) {
 
 // Every object of the input that is not in `patched` has the same bytes in the output (objects
 // from object streams compared by their framed bytes).
-void ExpectObjectsUnchanged(const std::string& in, const std::string& out,
+void ExpectObjectsUnchanged(const std::string& in,
+                            const std::string& out,
                             const std::vector<int>& patched) {
   CPdfDocument a;
   CPdfDocument b;
@@ -185,8 +186,7 @@ TEST_F(RotateCliTest, FailuresLeaveNoOutputAndKeepAnExistingOne) {
   EXPECT_EQ("precious", ReadFile(out));
   EXPECT_EQ("Invalid parameter", Run(Quote(in) + " " + Quote(out) + " /p1-2-3"));
   EXPECT_EQ("Input file open error", Run(Quote(dir_.Path("none.pdf")) + " " + Quote(out)));
-  EXPECT_EQ("Output file create error",
-            Run(Quote(in) + " " + Quote(dir_.Path("no/such/dir.pdf"))));
+  EXPECT_EQ("Output file create error", Run(Quote(in) + " " + Quote(dir_.Path("no/such/dir.pdf"))));
   EXPECT_EQ("Output file is the input file", Run(Quote(in) + " " + Quote(in)));
   ASSERT_EQ(0, RunCommand("ln -s in.pdf " + Quote(dir_.Path("link.pdf"))).exit_code);
   EXPECT_EQ("Output file is the input file", Run(Quote(in) + " " + Quote(dir_.Path("link.pdf"))));

@@ -23,32 +23,56 @@ TEST_P(ParserTokens, ParsesAsExpected) {
   EXPECT_EQ(GetParam().expected, ParseAll(GetParam().input)) << "input: " << GetParam().input;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lexical, ParserTokens,
-    testing::Values(
-        Case{"(a(b)c)", "(a(b)c)"}, Case{"(a\\)b)", "(a)b)"}, Case{"(\\053)", "(+)"},
-        Case{"(\\0053)", "(\x05" "3)"}, Case{"(\\q)", "(q)"}, Case{"(\\777)", "(\xFF)"},
-        Case{"(a\\\r\nb)", "(ab)"}, Case{"(a\r\nb)", "(a\r\nb)"}, Case{"(\\n\\t)", "(\n\t)"},
-        Case{"(open", "(open)"}, Case{"<48 65>", "<48 65>"}, Case{"<>", "<>"},
-        Case{"/A#20B", "/A B"}, Case{"/A#zB", "/A#zB"}, Case{"/A#4x", "/A#4x"},
-        Case{"/A#00B", "/A"}, Case{"/Type/Page", "/Type | /Page"}, Case{"-", "0"},
-        Case{".5", "r0.5"}, Case{"1.2.3", "r1.2"}, Case{"+5", "k:+5"},
-        Case{"1e5", "1 | k:e5"}, Case{"12abc", "12 | k:abc"}, Case{"True true", "k:True | true"},
-        Case{"null false", "null | false"}, Case{"4294967297", "1"},
-        Case{"-2147483649", "2147483647"}, Case{"1 0 R", "1 0 R"},
-        Case{"1 0 obj", "1 | 0 | k:obj"}, Case{") { } >", "err | err | err | err"},
-        Case{"% comment only", ""}, Case{"[1 /A (s)] ]", "[1 /A (s)] | k:]"}));
+INSTANTIATE_TEST_SUITE_P(Lexical,
+                         ParserTokens,
+                         testing::Values(Case{"(a(b)c)", "(a(b)c)"},
+                                         Case{"(a\\)b)", "(a)b)"},
+                                         Case{"(\\053)", "(+)"},
+                                         Case{"(\\0053)",
+                                              "(\x05"
+                                              "3)"},
+                                         Case{"(\\q)", "(q)"},
+                                         Case{"(\\777)", "(\xFF)"},
+                                         Case{"(a\\\r\nb)", "(ab)"},
+                                         Case{"(a\r\nb)", "(a\r\nb)"},
+                                         Case{"(\\n\\t)", "(\n\t)"},
+                                         Case{"(open", "(open)"},
+                                         Case{"<48 65>", "<48 65>"},
+                                         Case{"<>", "<>"},
+                                         Case{"/A#20B", "/A B"},
+                                         Case{"/A#zB", "/A#zB"},
+                                         Case{"/A#4x", "/A#4x"},
+                                         Case{"/A#00B", "/A"},
+                                         Case{"/Type/Page", "/Type | /Page"},
+                                         Case{"-", "0"},
+                                         Case{".5", "r0.5"},
+                                         Case{"1.2.3", "r1.2"},
+                                         Case{"+5", "k:+5"},
+                                         Case{"1e5", "1 | k:e5"},
+                                         Case{"12abc", "12 | k:abc"},
+                                         Case{"True true", "k:True | true"},
+                                         Case{"null false", "null | false"},
+                                         Case{"4294967297", "1"},
+                                         Case{"-2147483649", "2147483647"},
+                                         Case{"1 0 R", "1 0 R"},
+                                         Case{"1 0 obj", "1 | 0 | k:obj"},
+                                         Case{") { } >", "err | err | err | err"},
+                                         Case{"% comment only", ""},
+                                         Case{"[1 /A (s)] ]", "[1 /A (s)] | k:]"}));
 
 INSTANTIATE_TEST_SUITE_P(
-    Containers, ParserTokens,
-    testing::Values(
-        Case{"<< /A 1 /A 2 >>", "<</A 1>>"}, Case{"<< /A ) /B 2 >>", "<</B 2>>"},
-        Case{"<< 5 /B 2 >>", "<</B 2>>"}, Case{"<< /A >> /B 1 >>", "<</A k:>> /B 1>>"},
-        Case{"<< /K [1 2 0 R] /D << /E true >> >>", "<</D <</E true>> /K [1 2 0 R]>>"},
-        // The end of input closes whatever is open.
-        Case{"[1 [2", "[1 [2]]"}, Case{"<< /A [1", "<</A [1]>>"},
-        // Without a file behind the parser a stream body is stepped over and gives err.
-        Case{"<< /Length 3 >> stream\nabc\nendstream 7", "err | 7"}));
+    Containers,
+    ParserTokens,
+    testing::Values(Case{"<< /A 1 /A 2 >>", "<</A 1>>"},
+                    Case{"<< /A ) /B 2 >>", "<</B 2>>"},
+                    Case{"<< 5 /B 2 >>", "<</B 2>>"},
+                    Case{"<< /A >> /B 1 >>", "<</A k:>> /B 1>>"},
+                    Case{"<< /K [1 2 0 R] /D << /E true >> >>", "<</D <</E true>> /K [1 2 0 R]>>"},
+                    // The end of input closes whatever is open.
+                    Case{"[1 [2", "[1 [2]]"},
+                    Case{"<< /A [1", "<</A [1]>>"},
+                    // Without a file behind the parser a stream body is stepped over and gives err.
+                    Case{"<< /Length 3 >> stream\nabc\nendstream 7", "err | 7"}));
 
 TEST(ParserTest, DeepNestingIsBoundedWithoutRecursion) {
   std::string deep(100000, '[');
@@ -105,8 +129,7 @@ TEST(ParserTest, StreamBodiesFollowLength) {
   EXPECT_EQ("throw:Missing 'endstream'",
             ParseFile("<< /Length 4 >> stream\nhello\nendstream", true));
   // A missing or negative /Length leaves the stream unread: an error value, then the rest.
-  EXPECT_EQ("err | k:>> | k:stream | k:ab",
-            ParseFile("<< /Length -2 >> stream\nab"));
+  EXPECT_EQ("err | k:>> | k:stream | k:ab", ParseFile("<< /Length -2 >> stream\nab"));
   EXPECT_EQ("err | k:>> | k:stream", ParseFile("<< >> stream"));
   // A /Length far beyond the file does not allocate or read past it.
   EXPECT_EQ("throw:Missing 'endstream'",

@@ -1,10 +1,11 @@
+#include "reader/raw_object.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "open_pdf.h"
 #include "pdf_builder.h"
-#include "reader/raw_object.h"
 
 namespace {
 

@@ -18,7 +18,10 @@ std::string Fetch(CPdfXRef* xref, int num, int gen = 0) {
 
 PdfBuilder OnePage() {
   PdfBuilder b;
-  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>").Object(2, kPagesBody).Object(3, kPageBody);
+  b.Header()
+      .Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+      .Object(2, kPagesBody)
+      .Object(3, kPageBody);
   return b;
 }
 
@@ -143,13 +146,14 @@ std::string WithXRefStream(const std::string& dict, const std::string& data) {
   PdfBuilder b;
   b.Header();
   const int64_t at = b.Here();
-  b.Raw("9 0 obj\n<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" +
-        data + "\nendstream\nendobj\n");
+  b.Raw("9 0 obj\n<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data +
+        "\nendstream\nendobj\n");
   b.StartXRef(at);
   return b.Bytes();
 }
 
-std::string WithCatalog(const std::string& catalog, const std::string& pages,
+std::string WithCatalog(const std::string& catalog,
+                        const std::string& pages,
                         const std::string& page) {
   PdfBuilder b;
   b.Header().Object(1, catalog).Object(2, pages).Object(3, page).Object(4, kPageBody);
@@ -165,8 +169,7 @@ std::vector<MessageCase> MessageCases() {
       {"startxref 0", WithTable("", "") + "startxref\n0\n", "PDF file was damaged"},
       {"no root", WithTable("", "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Size 1 >>\n"),
        "PDF file was damaged"},
-      {"direct root",
-       WithTable("", "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Root << >> >>\n"),
+      {"direct root", WithTable("", "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Root << >> >>\n"),
        "PDF file was damaged"},
       {"section word", WithTable("", "hello\n"), "Couldn't parse an xref"},
       {"not a stream", WithTable("", "1 0 obj << /Size 1 >> endobj\n"),
@@ -181,7 +184,8 @@ std::vector<MessageCase> MessageCases() {
        "Couldn't parse an xref table"},
       {"trailer array", WithTable("", "xref\n0 0\ntrailer\n[ ]\n"),
        "Trailer dictionary is wrong type"},
-      {"root outside", WithTable("", "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Root 7 0 R >>\n"),
+      {"root outside",
+       WithTable("", "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Root 7 0 R >>\n"),
        "Corrupted PDF file"},
       {"size", WithXRefStream("/Size /X /W [1 1 1]", ""), "Size of xref Stream is wrong type"},
       {"size huge", WithXRefStream("/Size 2147483647 /W [1 1 1]", ""),
@@ -210,11 +214,12 @@ std::vector<MessageCase> MessageCases() {
       {"kid", WithCatalog(cat, "<< /Type /Pages /Kids [0 0 R] /Count 1 >>", kPageBody),
        "Kid CPdfObject is wrong type"},
       {"resources", WithCatalog(cat, kPagesBody, "<< /Type /Page >>"), "Resources are not found"},
-      {"annots", WithCatalog(cat, "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 >>",
-                             kPageBody),
+      {"annots",
+       WithCatalog(cat, "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 >>", kPageBody),
        "Page annotations object (page 3) is wrong type"},
-      {"tree cycle", WithCatalog(cat, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                                 "<< /Type /Pages /Kids [2 0 R] >>"),
+      {"tree cycle",
+       WithCatalog(cat, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                   "<< /Type /Pages /Kids [2 0 R] >>"),
        "Kids CPdfObject is wrong type"},
   };
 }

@@ -18,18 +18,22 @@ namespace {
 
 // Parses a dictionary literal into out.
 void ParseDict(const std::string& text, CPdfObject& out) {
-  CPdfParser parser(nullptr, new CPdfMemoryStream(reinterpret_cast<const uint8_t*>(text.data()),
-                                                  text.size()));
+  CPdfParser parser(
+      nullptr, new CPdfMemoryStream(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   parser.ParseObject(out);
 }
 
 class FlateTest : public testing::Test {
  protected:
   // Decodes body (already compressed) through a file window and the given decode parameters.
-  std::string Decode(const std::string& body, int predictor, int columns, int colors = 1,
-                     int bits = 8, bool peek_first = false) {
-    FILE* f = std::fopen(dir_.Write("body" + std::to_string(counter_++), "xx" + body).c_str(),
-                         "rb");
+  std::string Decode(const std::string& body,
+                     int predictor,
+                     int columns,
+                     int colors = 1,
+                     int bits = 8,
+                     bool peek_first = false) {
+    FILE* f =
+        std::fopen(dir_.Write("body" + std::to_string(counter_++), "xx" + body).c_str(), "rb");
     CPdfObject null_dict;
     null_dict.SetNull();
     CPdfStream* window =
@@ -65,7 +69,9 @@ class FlateTest : public testing::Test {
 };
 
 // PNG filtering as an encoder writes it: the reverse of what the reader does.
-std::string PngEncode(const std::string& data, int row_bytes, int bpp,
+std::string PngEncode(const std::string& data,
+                      int row_bytes,
+                      int bpp,
                       const std::vector<int>& types) {
   std::string out;
   std::string prev(static_cast<size_t>(row_bytes), '\0');
@@ -123,16 +129,16 @@ TEST_F(FlateTest, EveryPngFilterTypeAndMixedRows) {
   const int row_bytes = columns * colors;
   std::string data = RandomBytes(row_bytes * 40, 2);
   for (int type = 0; type <= 4; ++type) {
-    EXPECT_EQ(data, Decode(Deflate(PngEncode(data, row_bytes, colors, {type})), 12, columns,
-                           colors))
+    EXPECT_EQ(data,
+              Decode(Deflate(PngEncode(data, row_bytes, colors, {type})), 12, columns, colors))
         << "type " << type;
   }
-  EXPECT_EQ(data, Decode(Deflate(PngEncode(data, row_bytes, colors, {4, 0, 3, 1, 2})), 15,
-                         columns, colors, 8, true));
+  EXPECT_EQ(data, Decode(Deflate(PngEncode(data, row_bytes, colors, {4, 0, 3, 1, 2})), 15, columns,
+                         colors, 8, true));
   // Saturated averages add 255, not 127.
   std::string bright(row_bytes * 2, '\xFF');
-  EXPECT_EQ(bright, Decode(Deflate(PngEncode(bright, row_bytes, colors, {3})), 10, columns,
-                           colors));
+  EXPECT_EQ(bright,
+            Decode(Deflate(PngEncode(bright, row_bytes, colors, {3})), 10, columns, colors));
 }
 
 TEST_F(FlateTest, UnknownRowTypeCopiesAndPartialRowIsDropped) {
@@ -159,8 +165,7 @@ TEST_F(FlateTest, AbsurdParametersDeliverNothing) {
   const int bad[][3] = {{0, 1, 8},  {-5, 1, 8},         {1, 0, 8},  {1, 1, 0},
                         {1, 1, 33}, {2147483647, 1, 8}, {1, -1, 8}, {65536, 65536, 16}};
   for (const auto& p : bad) {
-    EXPECT_EQ("", Decode(body, 12, p[0], p[1], p[2]))
-        << p[0] << " " << p[1] << " " << p[2];
+    EXPECT_EQ("", Decode(body, 12, p[0], p[1], p[2])) << p[0] << " " << p[1] << " " << p[2];
   }
 }
 

@@ -64,8 +64,8 @@ std::string Describe(const CPdfObject& value) {
 }
 
 std::string ParseAll(const std::string& text) {
-  CPdfParser parser(nullptr, new CPdfMemoryStream(reinterpret_cast<const uint8_t*>(text.data()),
-                                                  text.size()));
+  CPdfParser parser(
+      nullptr, new CPdfMemoryStream(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   std::string out;
   for (int guard = 0; guard < 1000; ++guard) {
     CPdfObject value;

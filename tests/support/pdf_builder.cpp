@@ -42,13 +42,13 @@ PdfBuilder& PdfBuilder::Object(int num, const std::string& body, int gen) {
   return *this;
 }
 
-PdfBuilder& PdfBuilder::Stream(int num, const std::string& dict_entries,
-                               const std::string& data) {
+PdfBuilder& PdfBuilder::Stream(int num, const std::string& dict_entries, const std::string& data) {
   return Object(num, "<< " + dict_entries + " /Length " + std::to_string(data.size()) +
                          " >>\nstream\n" + data + "\nendstream");
 }
 
-PdfBuilder& PdfBuilder::ObjectStream(int num, const std::vector<std::pair<int, std::string>>& objects,
+PdfBuilder& PdfBuilder::ObjectStream(int num,
+                                     const std::vector<std::pair<int, std::string>>& objects,
                                      bool deflate) {
   std::string header;
   std::string body;
@@ -115,14 +115,16 @@ PdfBuilder& PdfBuilder::XRefTable(const std::string& trailer_entries) {
       bytes_ += line;
     }
   }
-  bytes_ += "trailer\n<< /Size " + std::to_string(size_) + PrevEntry() + " " + trailer_entries +
-            " >>\n";
+  bytes_ +=
+      "trailer\n<< /Size " + std::to_string(size_) + PrevEntry() + " " + trailer_entries + " >>\n";
   StartXRef(offset);
   return *this;
 }
 
-std::string PdfBuilder::StreamBytes(const std::map<int, Entry>& entries, int num,
-                                    const std::string& dict_entries, bool png_up,
+std::string PdfBuilder::StreamBytes(const std::map<int, Entry>& entries,
+                                    int num,
+                                    const std::string& dict_entries,
+                                    bool png_up,
                                     bool with_size) {
   // Records of /W [1 4 2]; /Index lists the runs.
   std::string index;
@@ -154,8 +156,8 @@ std::string PdfBuilder::StreamBytes(const std::map<int, Entry>& entries, int num
     for (size_t r = 0; r + 7 <= rows.size(); r += 7) {
       data += '\x02';
       for (size_t k = 0; k < 7; ++k) {
-        data += static_cast<char>(static_cast<uint8_t>(rows[r + k]) -
-                                  static_cast<uint8_t>(prev[k]));
+        data +=
+            static_cast<char>(static_cast<uint8_t>(rows[r + k]) - static_cast<uint8_t>(prev[k]));
       }
       prev = rows.substr(r, 7);
     }
@@ -164,8 +166,8 @@ std::string PdfBuilder::StreamBytes(const std::map<int, Entry>& entries, int num
     data = rows;
   }
   std::string dict = "/Type /XRef /W [1 4 2] /Index [" + index + "]" +
-                     (with_size ? " /Size " + std::to_string(size_) : std::string()) +
-                     PrevEntry() + filter + " " + dict_entries;
+                     (with_size ? " /Size " + std::to_string(size_) : std::string()) + PrevEntry() +
+                     filter + " " + dict_entries;
   std::string compressed = Deflate(data);
   (void)num;
   return "<< " + dict + " /Length " + std::to_string(compressed.size()) + " >>\nstream\n" +

@@ -18,7 +18,8 @@ class PdfBuilder {
   // A stream object; /Length is added to dict_entries.
   PdfBuilder& Stream(int num, const std::string& dict_entries, const std::string& data);
   // An object stream holding objects (number, body), Flate-compressed when deflate is set.
-  PdfBuilder& ObjectStream(int num, const std::vector<std::pair<int, std::string>>& objects,
+  PdfBuilder& ObjectStream(int num,
+                           const std::vector<std::pair<int, std::string>>& objects,
                            bool deflate = true);
   // Lists num as object `index` of object stream `stream` in the next section, whatever holds.
   PdfBuilder& Compressed(int num, int stream, int index);
@@ -50,8 +51,11 @@ class PdfBuilder {
     int field3;
   };
   void Note(int num, Entry entry);
-  std::string StreamBytes(const std::map<int, Entry>& entries, int num,
-                          const std::string& dict_entries, bool png_up, bool with_size);
+  std::string StreamBytes(const std::map<int, Entry>& entries,
+                          int num,
+                          const std::string& dict_entries,
+                          bool png_up,
+                          bool with_size);
   std::string PrevEntry() const;
 
   std::string bytes_;
