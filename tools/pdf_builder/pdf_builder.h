@@ -1,5 +1,5 @@
-#ifndef QUILLTURN_TESTS_SUPPORT_PDF_BUILDER_H_
-#define QUILLTURN_TESTS_SUPPORT_PDF_BUILDER_H_
+#ifndef QUILLTURN_TOOLS_PDF_BUILDER_PDF_BUILDER_H_
+#define QUILLTURN_TOOLS_PDF_BUILDER_PDF_BUILDER_H_
 
 #include <cstdint>
 #include <map>
@@ -69,4 +69,4 @@ class PdfBuilder {
 // zlib's compress2 at the default level.
 std::string Deflate(const std::string& data);
 
-#endif  // QUILLTURN_TESTS_SUPPORT_PDF_BUILDER_H_
+#endif  // QUILLTURN_TOOLS_PDF_BUILDER_PDF_BUILDER_H_
