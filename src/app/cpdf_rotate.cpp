@@ -10,6 +10,7 @@
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
 #include "reader/raw_object.h"
+#include "streams/cpdf_input_file.h"
 #include "writer/platform_file.h"
 
 CPdfRotate::CPdfRotate() = default;
@@ -20,10 +21,7 @@ bool CPdfRotate::Run() {
   try {
     RunSteps();
   } catch (...) {
-    if (input_file_) {
-      std::fclose(input_file_);
-      input_file_ = nullptr;
-    }
+    input_file_.reset();
     DiscardOutput();
     document_.Close();
     throw;
@@ -36,7 +34,7 @@ void CPdfRotate::RunSteps() {
   if (IsSameFile(input_path_.c_str(), output_path_.c_str())) {
     throw CPdfException(kMsgOutputIsInput);
   }
-  input_file_ = std::fopen(input_path_.c_str(), "rb");
+  input_file_ = CPdfInputFile::Open(input_path_.c_str());
   if (!input_file_) {
     throw CPdfException(kMsgInputOpen);
   }
@@ -79,8 +77,7 @@ void CPdfRotate::RunSteps() {
   WriteXRefTable();
   WriteTrailer(xref_offset, reader_->GetTrailer());
   // Past this point every byte of the output is on its way; only then does it replace the path.
-  std::fclose(input_file_);
-  input_file_ = nullptr;
+  input_file_.reset();
   FinishOutput();
   document_.Close();
 }
@@ -155,10 +152,10 @@ void CPdfRotate::WalkPageTree(const CPdfDictionary& node, int32_t inherited, int
 
 int32_t CPdfRotate::CountPages() {
   bool is_reference = false;
-  std::vector<uint8_t> catalog = ExtractObject(input_file_, root_num_, *reader_, *entries_);
+  std::vector<uint8_t> catalog = ExtractObject(*input_file_, root_num_, *reader_, *entries_);
   const int32_t pages_num =
       ReadNumberAfter(catalog.data(), catalog.size(), "/Pages", &is_reference);
-  std::vector<uint8_t> pages = ExtractObject(input_file_, pages_num, *reader_, *entries_);
+  std::vector<uint8_t> pages = ExtractObject(*input_file_, pages_num, *reader_, *entries_);
   page_count_ = ReadNumberAfter(pages.data(), pages.size(), "/Count", &is_reference);
   return page_count_;
 }
@@ -189,20 +186,44 @@ void CPdfRotate::CopyObjects() {
     if (entry.type == 0) {
       continue;
     }
+    const int32_t k = first_record[n];
+    const PageRecord* record = k >= 0 ? &records_[static_cast<size_t>(k)] : nullptr;
+    const bool patch = record && record->selected;
+    if (entry.type == 1 && !patch) {
+      // Objects in the file: large ones (images, fonts) go from file to file unread.
+      RawSpan span = LocateDirectObject(*input_file_, static_cast<int32_t>(n), *reader_, *entries_);
+      if (span.length == 0 || span.object_stream) {
+        continue;
+      }
+      NoteObject(n, entry);
+      if (span.bytes.empty() && span.length >= kCopyUnread) {
+        CopyFromInput(span.start, span.length);
+      } else if (span.bytes.empty()) {
+        std::vector<uint8_t> bytes(static_cast<size_t>(span.length));
+        bytes.resize(input_file_->ReadAt(span.start, bytes.data(), bytes.size()));
+        WriteBytes(bytes.data(), bytes.size());
+      } else {
+        WriteBytes(span.bytes.data(), span.bytes.size());
+      }
+      continue;
+    }
     RawObjectInfo info;
     std::vector<uint8_t> bytes =
-        ExtractObject(input_file_, static_cast<int32_t>(n), *reader_, *entries_, &info);
+        ExtractObject(*input_file_, static_cast<int32_t>(n), *reader_, *entries_, &info);
     // Object streams are dropped: every object they hold is copied on its own.
     if (bytes.empty() || info.object_stream) {
       continue;
     }
-    OutputEntry& out = output_entries_[n];
-    out.offset = OutputPosition();
-    out.in_use = 1;
-    out.generation = entry.type == 1 ? entry.generation : 0;
-    const int32_t k = first_record[n];
-    WriteObject(bytes, k >= 0 ? &records_[static_cast<size_t>(k)] : nullptr);
+    NoteObject(n, entry);
+    WriteObject(bytes, record);
   }
+}
+
+void CPdfRotate::NoteObject(size_t n, const XRefEntry& entry) {
+  OutputEntry& out = output_entries_[n];
+  out.offset = OutputPosition();
+  out.in_use = 1;
+  out.generation = entry.type == 1 ? entry.generation : 0;
 }
 
 void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record) {

@@ -18,6 +18,8 @@ class CPdfRotate : public CPdfFile {
  public:
   // Page trees deeper than this are refused; real files stay far below it.
   static constexpr int kMaxTreeDepth = 256;
+  // Unpatched objects at least this long are copied from file to file without being read in.
+  static constexpr int64_t kCopyUnread = 16 * 1024;
 
   CPdfRotate();
   ~CPdfRotate() override;
@@ -36,6 +38,7 @@ class CPdfRotate : public CPdfFile {
   void SelectPages();
   int32_t CountPages();
   void CopyObjects();
+  void NoteObject(size_t n, const XRefEntry& entry);
   void WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record);
   void CheckEncryption() const;
 

@@ -9,6 +9,7 @@
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_xref.h"
 #include "streams/cpdf_file_stream.h"
+#include "streams/cpdf_input_file.h"
 
 namespace {
 
@@ -41,17 +42,17 @@ void CPdfDocument::Open(const char* path) {
   if (open_) {
     Close();
   }
-  file_ = std::fopen(path, "rb");
+  file_ = CPdfInputFile::Open(path);
   if (!file_) {
     throw CPdfException(kMsgCantOpen);
   }
   try {
-    if (std::fseek(file_, 0, SEEK_END) != 0 || std::ftell(file_) > kMaxInputSize) {
+    if (file_->Size() > kMaxInputSize) {
       throw CPdfException(kMsgInputTooLarge);
     }
     CPdfObject null_dict;
     null_dict.SetNull();
-    stream_ = CPdfFileStream::Create(file_, 0, 0, null_dict);
+    stream_ = CPdfFileStream::Create(file_.get(), 0, 0, null_dict);
     ReadHeader();
     xref_ = std::make_unique<CPdfXRef>();
     xref_->Load(stream_);
@@ -90,9 +91,6 @@ void CPdfDocument::Close() {
     stream_->Release();
     stream_ = nullptr;
   }
-  if (file_) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
+  file_.reset();
   open_ = false;
 }

@@ -1,12 +1,12 @@
 #ifndef QUILLTURN_SRC_DOCUMENT_CPDF_DOCUMENT_H_
 #define QUILLTURN_SRC_DOCUMENT_CPDF_DOCUMENT_H_
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
 class CPdfCatalog;
 class CPdfFileStream;
+class CPdfInputFile;
 class CPdfXRef;
 
 // An open input PDF: its file, its cross-reference data and its checked catalog.
@@ -33,7 +33,7 @@ class CPdfDocument {
   void ReadHeader();
 
   bool open_ = false;
-  FILE* file_ = nullptr;  // Must outlive stream_: closed after it is released.
+  std::unique_ptr<CPdfInputFile> file_;  // Must outlive stream_: closed after it is released.
   CPdfFileStream* stream_ = nullptr;
   std::unique_ptr<CPdfXRef> xref_;
   std::unique_ptr<CPdfCatalog> catalog_;

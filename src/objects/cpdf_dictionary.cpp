@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <tuple>
 
 #include "objects/cpdf_object.h"
 
@@ -20,14 +21,14 @@ void CPdfDictionary::Add(const char* key, const CPdfObject& value) {
   if (it != entries_.end() && it->first == key) {
     return;
   }
-  auto copy = std::make_unique<CPdfObject>();
-  copy->Assign(value);
-  entries_.emplace_hint(it, key, std::move(copy));
+  it = entries_.emplace_hint(it, std::piecewise_construct, std::forward_as_tuple(key),
+                             std::forward_as_tuple());
+  it->second.Assign(value);
 }
 
 const CPdfObject* CPdfDictionary::Find(const char* key) const {
   auto it = entries_.find(key);
-  return it == entries_.end() ? nullptr : it->second.get();
+  return it == entries_.end() ? nullptr : &it->second;
 }
 
 void CPdfDictionary::Lookup(const char* key, CPdfObject& out) const {

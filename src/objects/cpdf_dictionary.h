@@ -3,16 +3,18 @@
 
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <string>
 
-class CPdfObject;
+
+#include "objects/cpdf_object.h"
+
 class CPdfResolver;
 
 // A counted dictionary whose keys (names without the slash) sort in unsigned byte order.
 class CPdfDictionary {
  public:
-  using Entries = std::map<std::string, std::unique_ptr<CPdfObject>>;
+  // Values live in the map's nodes; std::less<> looks keys up without building strings.
+  using Entries = std::map<std::string, CPdfObject, std::less<>>;
 
   // Borrowed: the resolver must outlive every lookup.
   explicit CPdfDictionary(CPdfResolver* resolver);

@@ -1,20 +1,33 @@
 #include "objects/cpdf_object.h"
 
 #include <cstring>
+#include <utility>
 
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
+#include "objects/interned_text.h"
 #include "objects/cpdf_resolver.h"
 #include "objects/cpdf_string.h"
 #include "streams/cpdf_stream.h"
 
 namespace {
 
-char* DuplicateText(const char* text) {
-  size_t len = std::strlen(text);
+// Common names and keywords point into static storage; all other texts are owned copies.
+char* DuplicateText(const char* text, size_t len) {
+  if (const char* interned = FindInterned(text, len)) {
+    return const_cast<char*>(interned);
+  }
   char* copy = new char[len + 1];
-  std::memcpy(copy, text, len + 1);
+  std::memcpy(copy, text, len);
+  copy[len] = '\0';
   return copy;
+}
+
+char* CopyText(const char* text) {
+  if (IsInterned(text)) {
+    return const_cast<char*>(text);
+  }
+  return DuplicateText(text, std::strlen(text));
 }
 
 }  // namespace
@@ -32,7 +45,9 @@ void CPdfObject::Clear() {
     case PDF_TEXT:
     case PDF_NAME:
     case PDF_KEYWORD:
-      delete[] payload_.text;
+      if (!IsInterned(payload_.text)) {
+        delete[] payload_.text;
+      }
       break;
     case PDF_STRING:
       delete payload_.string;
@@ -61,7 +76,7 @@ void CPdfObject::Assign(const CPdfObject& source) {
     case PDF_TEXT:
     case PDF_NAME:
     case PDF_KEYWORD:
-      payload_.text = DuplicateText(source.payload_.text);
+      payload_.text = CopyText(source.payload_.text);
       break;
     case PDF_STRING:
       payload_.string = new CPdfString(*source.payload_.string);
@@ -85,6 +100,11 @@ void CPdfObject::Assign(const CPdfObject& source) {
   kind_ = source.kind_;
 }
 
+void CPdfObject::Swap(CPdfObject& other) {
+  std::swap(kind_, other.kind_);
+  std::swap(payload_, other.payload_);
+}
+
 void CPdfObject::CopyTo(CPdfObject& target) const {
   target.Assign(*this);
 }
@@ -98,7 +118,8 @@ void CPdfObject::Resolve(CPdfResolver* xref, CPdfObject& out) const {
 }
 
 bool CPdfObject::IsKeyword(const char* text) const {
-  return kind_ == PDF_KEYWORD && std::strcmp(payload_.text, text) == 0;
+  return kind_ == PDF_KEYWORD && payload_.text[0] == text[0] &&
+         std::strcmp(payload_.text, text) == 0;
 }
 
 void CPdfObject::SetBool(bool value) {
@@ -116,21 +137,29 @@ void CPdfObject::SetReal(double value) {
   payload_.real = value;
 }
 
-void CPdfObject::SetOwnedText(PdfKind kind, const char* text) {
-  payload_.text = DuplicateText(text);
+void CPdfObject::SetOwnedText(PdfKind kind, const char* text, size_t length) {
+  payload_.text = DuplicateText(text, length);
   kind_ = kind;
 }
 
 void CPdfObject::SetText(const char* text) {
-  SetOwnedText(PDF_TEXT, text);
+  SetOwnedText(PDF_TEXT, text, std::strlen(text));
 }
 
 void CPdfObject::SetName(const char* text) {
-  SetOwnedText(PDF_NAME, text);
+  SetOwnedText(PDF_NAME, text, std::strlen(text));
+}
+
+void CPdfObject::SetName(const char* text, size_t length) {
+  SetOwnedText(PDF_NAME, text, length);
 }
 
 void CPdfObject::SetKeyword(const char* text) {
-  SetOwnedText(PDF_KEYWORD, text);
+  SetOwnedText(PDF_KEYWORD, text, std::strlen(text));
+}
+
+void CPdfObject::SetKeyword(const char* text, size_t length) {
+  SetOwnedText(PDF_KEYWORD, text, length);
 }
 
 void CPdfObject::SetString(const CPdfString& str) {

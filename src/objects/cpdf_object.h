@@ -1,6 +1,7 @@
 #ifndef QUILLTURN_SRC_OBJECTS_CPDF_OBJECT_H_
 #define QUILLTURN_SRC_OBJECTS_CPDF_OBJECT_H_
 
+#include <cstddef>
 #include <cstdint>
 
 class CPdfArray;
@@ -42,6 +43,8 @@ class CPdfObject {
   void Clear();
   void Assign(const CPdfObject& source);
   void CopyTo(CPdfObject& target) const;
+  // Exchanges the two values; nothing is copied, counted or freed.
+  void Swap(CPdfObject& other);
   // One level: a reference is fetched through xref when there is one, else copied.
   void Resolve(CPdfResolver* xref, CPdfObject& out) const;
   bool IsKeyword(const char* text) const;
@@ -54,7 +57,10 @@ class CPdfObject {
   void SetReal(double value);
   void SetText(const char* text);
   void SetName(const char* text);
+  // length bytes without a zero among them.
+  void SetName(const char* text, size_t length);
   void SetKeyword(const char* text);
+  void SetKeyword(const char* text, size_t length);
   // Copies the string; the caller keeps its own.
   void SetString(const CPdfString& str);
   void SetNull();
@@ -80,7 +86,7 @@ class CPdfObject {
   int32_t GetRefGen() const { return payload_.ref.gen; }
 
  private:
-  void SetOwnedText(PdfKind kind, const char* text);
+  void SetOwnedText(PdfKind kind, const char* text, size_t length);
 
   PdfKind kind_ = PDF_NONE;
   union Payload {

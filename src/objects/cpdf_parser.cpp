@@ -62,14 +62,6 @@ CPdfParser::~CPdfParser() {
   stream_->Release();
 }
 
-int CPdfParser::GetByte() {
-  return stream_->GetChar();
-}
-
-int CPdfParser::PeekByte() {
-  return stream_->PeekChar();
-}
-
 void CPdfParser::NextToken(CPdfObject& token) {
   int c;
   for (;;) {
@@ -218,14 +210,20 @@ void CPdfParser::ReadHexString(CPdfObject& token) {
 }
 
 void CPdfParser::ReadNumber(int first, CPdfObject& token) {
+  // Integers are accumulated as their digits arrive, in 32-bit two's-complement arithmetic
+  // that wraps on overflow; the text is kept in case a "." makes the number a real.
   text_.assign(1, static_cast<char>(first));
+  uint32_t value = (first >= '0' && first <= '9') ? static_cast<uint32_t>(first - '0') : 0;
   bool real = first == '.';
   for (;;) {
-    int p = PeekByte();
+    const int p = PeekByte();
     if (p >= '0' && p <= '9') {
-      text_.push_back(static_cast<char>(GetByte()));
+      GetByte();
+      text_.push_back(static_cast<char>(p));
+      value = value * 10u + static_cast<uint32_t>(p - '0');
     } else if (p == '.') {
-      text_.push_back(static_cast<char>(GetByte()));
+      GetByte();
+      text_.push_back('.');
       real = true;
     } else {
       break;
@@ -233,22 +231,13 @@ void CPdfParser::ReadNumber(int first, CPdfObject& token) {
   }
   if (real) {
     // Locale-independent; stops at the first byte that does not fit ("1.2.3" gives 1.2).
-    double value = 0;
+    double number = 0;
     const char* begin = text_.data();
-    std::from_chars(begin, begin + text_.size(), value);
-    token.SetReal(value);
+    std::from_chars(begin, begin + text_.size(), number);
+    token.SetReal(number);
     return;
   }
-  // 32-bit two's-complement arithmetic that wraps on overflow.
-  uint32_t value = 0;
-  size_t i = text_[0] == '-' ? 1 : 0;
-  for (; i < text_.size(); ++i) {
-    value = value * 10u + static_cast<uint32_t>(text_[i] - '0');
-  }
-  if (text_[0] == '-') {
-    value = 0u - value;
-  }
-  token.SetInt(static_cast<int32_t>(value));
+  token.SetInt(static_cast<int32_t>(first == '-' ? 0u - value : value));
 }
 
 void CPdfParser::ReadName(CPdfObject& token) {
@@ -278,7 +267,8 @@ void CPdfParser::ReadName(CPdfObject& token) {
     text_.push_back(static_cast<char>(a));
   }
   // A name ends at its first zero byte.
-  token.SetName(text_.c_str());
+  const size_t zero = text_.find('\0');
+  token.SetName(text_.data(), zero == std::string::npos ? text_.size() : zero);
 }
 
 void CPdfParser::ReadWord(int first, CPdfObject& token) {
@@ -293,14 +283,15 @@ void CPdfParser::ReadWord(int first, CPdfObject& token) {
   } else if (text_ == "null") {
     token.SetNull();
   } else {
-    token.SetKeyword(text_.c_str());
+    // A word holds no zero byte: zero is white space and ends it.
+    token.SetKeyword(text_.data(), text_.size());
   }
 }
 
 void CPdfParser::Advance() {
+  // The next token becomes current: moved, not copied.
   current_.Clear();
-  current_.Assign(next_);
-  next_.Clear();
+  current_.Swap(next_);
   NextToken(next_);
 }
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "objects/cpdf_object.h"
+#include "streams/cpdf_stream.h"
 
 class CPdfResolver;
-class CPdfStream;
 
 // Builds values from the bytes of a stream with two tokens of look-ahead. Lenient: malformed
 // input gives PDF_ERROR tokens or values of an unexpected kind; the only failure it raises
@@ -43,8 +43,8 @@ class CPdfParser {
   void Advance();
   CPdfStream* ReadStreamBody(const CPdfObject& dict);
   void SkipToLineEnd();
-  int GetByte();
-  int PeekByte();
+  int GetByte() { return stream_->NextByte(); }
+  int PeekByte() { return stream_->PeekByte(); }
 
   CPdfResolver* resolver_;
   CPdfObject current_;

@@ -28,20 +28,25 @@ void CPdfObjStmData::Build(CPdfXRef& xref) {
   if (!n.IsKind(PDF_INT) || n.GetInt() <= 0 || !first.IsKind(PDF_INT) || first.GetInt() < 0) {
     return;
   }
-  CPdfStream* body = stream.GetStream();
-  for (int32_t c = body->GetChar(); c >= 0; c = body->GetChar()) {
-    if (data_.size() >= kMaxDecodedSize) {
-      data_.clear();
-      data_.shrink_to_fit();
-      return;
-    }
-    data_.push_back(static_cast<uint8_t>(c));
-  }
-  if (!ReadHeader(n.GetInt(), first.GetInt())) {
+  if (!ReadData(stream.GetStream()) || !ReadHeader(n.GetInt(), first.GetInt())) {
     numbers_.clear();
     offsets_.clear();
     data_.clear();
     data_.shrink_to_fit();
+  }
+}
+
+bool CPdfObjStmData::ReadData(CPdfStream* body) {
+  uint8_t chunk[4096];
+  for (;;) {
+    const size_t got = body->ReadBytes(chunk, sizeof(chunk));
+    if (got == 0) {
+      return true;
+    }
+    if (data_.size() + got > kMaxDecodedSize) {
+      return false;
+    }
+    data_.insert(data_.end(), chunk, chunk + got);
   }
 }
 
@@ -66,7 +71,6 @@ bool CPdfObjStmData::ReadHeader(int32_t count, int32_t first) {
     numbers_.push_back(num.GetInt());
     offsets_.push_back(offset.GetInt());
   }
-  values_.resize(static_cast<size_t>(count));
   return true;
 }
 
@@ -96,13 +100,8 @@ bool CPdfObjStmData::GetValue(int32_t num, int32_t index, CPdfResolver* resolver
   if (!GetBytes(num, index, &bytes, &length)) {
     return false;
   }
-  std::unique_ptr<CPdfObject>& value = values_[static_cast<size_t>(index)];
-  if (!value) {
-    auto parsed = std::make_unique<CPdfObject>();
-    CPdfParser parser(resolver, new CPdfMemoryStream(bytes, length));
-    parser.ParseObject(*parsed);
-    value = std::move(parsed);
-  }
-  out.Assign(*value);
+  // Parsed afresh on every request: the decoded bytes are what is kept.
+  CPdfParser parser(resolver, new CPdfMemoryStream(bytes, length));
+  parser.ParseObject(out);
   return true;
 }

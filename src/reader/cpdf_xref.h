@@ -6,6 +6,7 @@
 #include <list>
 #include <memory>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "objects/cpdf_object.h"
@@ -100,6 +101,8 @@ class CPdfXRef : public CPdfResolver {
   std::vector<int32_t> section_free_;  // entries the current classic section marked free
   // Recently decoded object streams, most recent first.
   std::list<std::shared_ptr<CPdfObjStmData>> objstm_cache_;
+  std::unordered_map<int32_t, std::list<std::shared_ptr<CPdfObjStmData>>::iterator> objstm_index_;
+  size_t objstm_cache_bytes_ = 0;
   std::vector<int32_t> in_progress_;  // objects and object streams being fetched
   int fetch_depth_ = 0;
 };

@@ -11,7 +11,9 @@
 
 namespace {
 
-constexpr size_t kObjStmCacheSlots = 4;
+// Decoded object streams are kept while their bytes fit this budget (at least one is always
+// kept), so the catalog check, the page walk and the copy each find most streams decoded.
+constexpr size_t kObjStmCacheBudget = 16u * 1024 * 1024;
 
 int32_t ReadWidth(const CPdfArray& w, int32_t index) {
   CPdfObject value;
@@ -101,18 +103,26 @@ void CPdfXRef::ReadStreamSubsection(CPdfStream* stream,
 }
 
 std::shared_ptr<CPdfObjStmData> CPdfXRef::GetObjStm(int32_t stream_num) {
-  for (auto it = objstm_cache_.begin(); it != objstm_cache_.end(); ++it) {
-    if ((*it)->GetStreamNum() == stream_num) {
-      objstm_cache_.splice(objstm_cache_.begin(), objstm_cache_, it);
-      return objstm_cache_.front();
-    }
+  auto found = objstm_index_.find(stream_num);
+  if (found != objstm_index_.end()) {
+    objstm_cache_.splice(objstm_cache_.begin(), objstm_cache_, found->second);
+    return objstm_cache_.front();
   }
   auto data = std::make_shared<CPdfObjStmData>(stream_num);
   data->Build(*this);
-  if (objstm_cache_.size() >= kObjStmCacheSlots) {
-    objstm_cache_.pop_back();
+  // Building may have filled the cache through nested fetches; look again before adding.
+  found = objstm_index_.find(stream_num);
+  if (found != objstm_index_.end()) {
+    return *found->second;
   }
   objstm_cache_.push_front(data);
+  objstm_index_[stream_num] = objstm_cache_.begin();
+  objstm_cache_bytes_ += data->GetMemoryUse();
+  while (objstm_cache_.size() > 1 && objstm_cache_bytes_ > kObjStmCacheBudget) {
+    objstm_cache_bytes_ -= objstm_cache_.back()->GetMemoryUse();
+    objstm_index_.erase(objstm_cache_.back()->GetStreamNum());
+    objstm_cache_.pop_back();
+  }
   return data;
 }
 

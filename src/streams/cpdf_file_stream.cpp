@@ -2,13 +2,16 @@
 
 #include "objects/cpdf_dictionary.h"
 
-CPdfFileStream::CPdfFileStream(FILE* file, uint32_t start, uint32_t length, const CPdfObject& dict)
+CPdfFileStream::CPdfFileStream(CPdfInputFile* file,
+                               uint32_t start,
+                               uint32_t length,
+                               const CPdfObject& dict)
     : file_(file), start_(start), length_(length), buffer_pos_(start) {
   dict_.Assign(dict);
   Seek(static_cast<int32_t>(start), 0);
 }
 
-CPdfFileStream* CPdfFileStream::Create(FILE* file,
+CPdfFileStream* CPdfFileStream::Create(CPdfInputFile* file,
                                        uint32_t start,
                                        uint32_t length,
                                        const CPdfObject& dict) {
@@ -22,8 +25,8 @@ void CPdfFileStream::Rewind() {
 }
 
 bool CPdfFileStream::Refill() {
-  buffer_pos_ += end_;
-  read_ = end_ = 0;
+  buffer_pos_ += static_cast<uint32_t>(limit_ - buffer_);
+  EmptyBuffer();
   // The window end is computed in 64 bits so that a huge length cannot wrap to a small one.
   uint64_t window_end = static_cast<uint64_t>(start_) + length_;
   uint32_t count = kBufferSize;
@@ -35,11 +38,8 @@ bool CPdfFileStream::Refill() {
       count = static_cast<uint32_t>(window_end - buffer_pos_);
     }
   }
-  if (std::fseek(file_, static_cast<long>(buffer_pos_), SEEK_SET) != 0) {
-    return false;
-  }
-  end_ = static_cast<uint32_t>(std::fread(buffer_, 1, count, file_));
-  return end_ > 0;
+  limit_ = buffer_ + file_->ReadAt(buffer_pos_, buffer_, count);
+  return limit_ > buffer_;
 }
 
 CPdfDictionary* CPdfFileStream::GetDictionary() {
@@ -47,26 +47,23 @@ CPdfDictionary* CPdfFileStream::GetDictionary() {
 }
 
 uint32_t CPdfFileStream::Tell() {
-  return buffer_pos_ + read_;
+  return buffer_pos_ + static_cast<uint32_t>(next_ - buffer_);
 }
 
 void CPdfFileStream::Seek(int32_t position, int32_t origin) {
   if (origin == 2) {
-    std::fseek(file_, 0, SEEK_END);
-    long size = std::ftell(file_);
-    long target = size - static_cast<long>(position);
-    std::fseek(file_, target < 0 ? 0 : target, SEEK_SET);
+    // A distance back from the end, no earlier than the start of the file.
+    const int64_t target = file_->Size() - static_cast<int64_t>(position);
+    buffer_pos_ = target < 0 ? 0 : static_cast<uint32_t>(target);
   } else {
-    std::fseek(file_, static_cast<long>(static_cast<uint32_t>(position)), SEEK_SET);
+    buffer_pos_ = static_cast<uint32_t>(position);
   }
-  read_ = end_ = 0;
-  long pos = std::ftell(file_);
-  buffer_pos_ = pos < 0 ? 0 : static_cast<uint32_t>(pos);
+  EmptyBuffer();
 }
 
 void CPdfFileStream::ShiftStart(int32_t count) {
   start_ += static_cast<uint32_t>(count);
-  read_ = end_ = 0;
+  EmptyBuffer();
   buffer_pos_ = start_;
 }
 

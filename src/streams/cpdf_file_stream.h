@@ -2,9 +2,9 @@
 #define QUILLTURN_SRC_STREAMS_CPDF_FILE_STREAM_H_
 
 #include <cstdint>
-#include <cstdio>
 
 #include "objects/cpdf_object.h"
+#include "streams/cpdf_input_file.h"
 #include "streams/cpdf_stream.h"
 
 // A window onto the input file read through a private buffer. Every refill seeks first, so any
@@ -14,24 +14,24 @@ class CPdfFileStream : public CPdfStream {
   static constexpr uint32_t kBufferSize = 256;
 
   // Borrowed: the file is shared and closed by its owner after the last stream is released.
-  CPdfFileStream(FILE* file, uint32_t start, uint32_t length, const CPdfObject& dict);
-  static CPdfFileStream* Create(FILE* file,
+  CPdfFileStream(CPdfInputFile* file, uint32_t start, uint32_t length, const CPdfObject& dict);
+  static CPdfFileStream* Create(CPdfInputFile* file,
                                 uint32_t start,
                                 uint32_t length,
                                 const CPdfObject& dict);
 
   void Rewind() override;
   int32_t GetChar() override {
-    if (read_ == end_ && !Refill()) {
+    if (next_ == limit_ && !Refill()) {
       return -1;
     }
-    return buffer_[read_++];
+    return *next_++;
   }
   int32_t PeekChar() override {
-    if (read_ == end_ && !Refill()) {
+    if (next_ == limit_ && !Refill()) {
       return -1;
     }
-    return buffer_[read_];
+    return *next_;
   }
   CPdfDictionary* GetDictionary() override;
   uint32_t Tell() override;
@@ -46,15 +46,14 @@ class CPdfFileStream : public CPdfStream {
 
  private:
   bool Refill();
+  void EmptyBuffer() { next_ = limit_ = buffer_; }
 
   CPdfObject dict_;
-  FILE* file_;
+  CPdfInputFile* file_;
   uint32_t start_;
   uint32_t length_;
   uint32_t buffer_pos_;
-  uint8_t buffer_[kBufferSize];
-  uint32_t read_ = 0;
-  uint32_t end_ = 0;
+  uint8_t buffer_[kBufferSize];  // read position and end: next_ and limit_
 };
 
 #endif  // QUILLTURN_SRC_STREAMS_CPDF_FILE_STREAM_H_

@@ -1,5 +1,6 @@
 #include "streams/cpdf_flate_stream.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "objects/cpdf_dictionary.h"
@@ -74,6 +75,20 @@ int32_t CPdfFlateStream::GetChar() {
     return -1;
   }
   return predictor_->NextByte();
+}
+
+size_t CPdfFlateStream::ReadBytes(uint8_t* out, size_t count) {
+  if (predictor_) {
+    return CPdfStream::ReadBytes(out, count);
+  }
+  size_t done = 0;
+  while (done < count && (read_ < end_ || Refill())) {
+    const size_t n = std::min<size_t>(count - done, end_ - read_);
+    std::memcpy(out + done, window_ + read_, n);
+    read_ += static_cast<uint32_t>(n);
+    done += n;
+  }
+  return done;
 }
 
 int32_t CPdfFlateStream::PeekChar() {

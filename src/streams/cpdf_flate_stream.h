@@ -27,6 +27,7 @@ class CPdfFlateStream : public CPdfStream {
   int32_t GetChar() override;
   int32_t GetRawChar() override;
   int32_t PeekChar() override;
+  size_t ReadBytes(uint8_t* out, size_t count) override;
   CPdfDictionary* GetDictionary() override { return source_->GetDictionary(); }
   uint32_t Tell() override { return source_->Tell(); }
   void Seek(int32_t, int32_t) override {}

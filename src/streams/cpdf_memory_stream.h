@@ -12,11 +12,11 @@ class CPdfMemoryStream : public CPdfStream {
   // Borrowed: the bytes must outlive the stream.
   CPdfMemoryStream(const uint8_t* data, size_t length);
 
-  void Rewind() override { pos_ = 0; }
-  int32_t GetChar() override { return pos_ < length_ ? data_[pos_++] : -1; }
-  int32_t PeekChar() override { return pos_ < length_ ? data_[pos_] : -1; }
+  void Rewind() override { next_ = data_; }
+  int32_t GetChar() override { return next_ < limit_ ? *next_++ : -1; }
+  int32_t PeekChar() override { return next_ < limit_ ? *next_ : -1; }
   CPdfDictionary* GetDictionary() override { return nullptr; }
-  uint32_t Tell() override { return static_cast<uint32_t>(pos_); }
+  uint32_t Tell() override { return static_cast<uint32_t>(next_ - data_); }
   void Seek(int32_t, int32_t) override {}
   uint32_t GetStartOffset() override { return 0; }
   void ShiftStart(int32_t) override {}
@@ -27,9 +27,7 @@ class CPdfMemoryStream : public CPdfStream {
   ~CPdfMemoryStream() override;
 
  private:
-  const uint8_t* data_;
-  size_t length_;
-  size_t pos_ = 0;
+  const uint8_t* data_;  // read position and end: next_ and limit_
 };
 
 #endif  // QUILLTURN_SRC_STREAMS_CPDF_MEMORY_STREAM_H_

@@ -19,6 +19,18 @@ void CPdfStream::Release() {
   }
 }
 
+size_t CPdfStream::ReadBytes(uint8_t* out, size_t count) {
+  size_t done = 0;
+  for (; done < count; ++done) {
+    const int32_t c = GetChar();
+    if (c < 0) {
+      break;
+    }
+    out[done] = static_cast<uint8_t>(c);
+  }
+  return done;
+}
+
 int32_t CPdfStream::GetRawChar() {
   throw CPdfException(kMsgGetRawChar);
 }

@@ -1,6 +1,7 @@
 #ifndef QUILLTURN_SRC_STREAMS_CPDF_STREAM_H_
 #define QUILLTURN_SRC_STREAMS_CPDF_STREAM_H_
 
+#include <cstddef>
 #include <cstdint>
 
 class CPdfDictionary;
@@ -32,6 +33,9 @@ class CPdfStream {
   // A new window on the same file, count 1 owned by the caller; null where no file is behind.
   virtual CPdfStream* CreateSubStream(uint32_t start, uint32_t length, const CPdfObject& dict) = 0;
 
+  // Up to count decoded bytes at once; 0 at the end. Same bytes as count GetChar calls.
+  virtual size_t ReadBytes(uint8_t* out, size_t count);
+
   // The stream to read a body through: this stream itself (no filter), a decoder that took over
   // this stream's reference, or null when the filter is not supported (the caller still owns
   // this stream then).
@@ -39,8 +43,18 @@ class CPdfStream {
 
   int32_t GetRefCount() const { return ref_count_; }
 
+  // GetChar and PeekChar without a virtual call while buffered bytes remain: the hot path of
+  // the tokenizer. Same bytes, same positions.
+  int32_t NextByte() { return next_ < limit_ ? *next_++ : GetChar(); }
+  int32_t PeekByte() { return next_ < limit_ ? *next_ : PeekChar(); }
+
  protected:
   virtual ~CPdfStream();
+
+  // The unread part of a subclass's buffer, for NextByte and PeekByte; empty (equal) when the
+  // subclass keeps no such buffer or has to be asked.
+  const uint8_t* next_ = nullptr;
+  const uint8_t* limit_ = nullptr;
 
  private:
   int32_t ref_count_ = 1;

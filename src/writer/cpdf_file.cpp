@@ -9,6 +9,7 @@
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_string.h"
 #include "objects/pdf_messages.h"
+#include "streams/cpdf_input_file.h"
 #include "writer/platform_file.h"
 
 CPdfFile::CPdfFile() = default;
@@ -57,6 +58,13 @@ void CPdfFile::WriteBytes(const void* bytes, size_t count) {
     throw CPdfException(kMsgOutputWrite);
   }
   position_ += static_cast<int64_t>(count);
+}
+
+void CPdfFile::CopyFromInput(int64_t offset, int64_t length) {
+  if (!CopyFileRange(input_file_->GetFile(), offset, output_file_, length)) {
+    throw CPdfException(kMsgOutputWrite);
+  }
+  position_ += length;
 }
 
 int32_t CPdfFile::OutputPosition() const {
@@ -120,16 +128,16 @@ void CPdfFile::WriteTrailer(int32_t xref_offset, const CPdfObject& trailer) {
       if (key != "ID" && key != "Info" && key != "Root" && key != "Encrypt") {
         continue;
       }
-      switch (value->GetKind()) {
+      switch (value.GetKind()) {
         case PDF_REF:
-          WriteFormat("/%s %d %d R\n", key.c_str(), value->GetRefNum(), value->GetRefGen());
+          WriteFormat("/%s %d %d R\n", key.c_str(), value.GetRefNum(), value.GetRefGen());
           break;
         case PDF_INT:
-          WriteFormat("/%s %d \n", key.c_str(), value->GetInt());
+          WriteFormat("/%s %d \n", key.c_str(), value.GetInt());
           break;
         case PDF_ARRAY: {
           WriteFormat("/%s [", key.c_str());
-          CPdfArray* array = value->GetArray();
+          CPdfArray* array = value.GetArray();
           for (int32_t i = 0; i < array->GetCount(); ++i) {
             CPdfObject element;
             array->Get(i, element);

@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+class CPdfInputFile;
 class CPdfObject;
 
 // One entry of the output's cross-reference table.
@@ -41,13 +43,15 @@ class CPdfFile {
 
   // Every write is checked: a short write ends the job instead of leaving a damaged file.
   void WriteBytes(const void* bytes, size_t count);
+  // Appends length bytes of the input from offset on, without reading them into memory.
+  void CopyFromInput(int64_t offset, int64_t length);
   int32_t OutputPosition() const;
   void WriteHeader(const std::string& version);
   void WriteXRefTable();
   void WriteTrailer(int32_t xref_offset, const CPdfObject& trailer);
 
   FILE* output_file_ = nullptr;
-  FILE* input_file_ = nullptr;
+  std::unique_ptr<CPdfInputFile> input_file_;  // the job's own handle, for raw bytes
   std::vector<OutputEntry> output_entries_;
   std::string input_path_;
   std::string output_path_;

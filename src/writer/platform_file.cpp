@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -39,6 +40,44 @@ FILE* CreateFileBeside(const std::string& path, std::string* temp_path) {
   }
   *temp_path = templ.data();
   return file;
+}
+
+bool CopyFileRange(FILE* in, int64_t offset, FILE* out, int64_t length) {
+  if (std::fflush(out) != 0) {
+    return false;
+  }
+  const int in_fd = fileno(in);
+  const int out_fd = fileno(out);
+  off_t from = static_cast<off_t>(offset);
+  int64_t left = length;
+#ifdef __linux__
+  while (left > 0) {
+    const ssize_t n = copy_file_range(in_fd, &from, out_fd, nullptr, static_cast<size_t>(left), 0);
+    if (n <= 0) {
+      break;  // not supported here, or the end of the input: finish with plain reads
+    }
+    left -= n;
+  }
+#endif
+  std::vector<char> buffer(64 * 1024);
+  while (left > 0) {
+    const size_t want = static_cast<size_t>(std::min<int64_t>(left, 64 * 1024));
+    const ssize_t got = pread(in_fd, buffer.data(), want, from);
+    if (got <= 0) {
+      return false;
+    }
+    const char* p = buffer.data();
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t w = write(out_fd, p + done, static_cast<size_t>(got - done));
+      if (w <= 0) {
+        return false;
+      }
+      done += w;
+    }
+    from += got;
+    left -= got;
+  }
+  return true;
 }
 
 bool ReplaceFile(const std::string& from, const std::string& to) {

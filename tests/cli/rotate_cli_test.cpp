@@ -7,6 +7,7 @@
 #include "document/cpdf_document.h"
 #include "pdf_builder.h"
 #include "reader/raw_object.h"
+#include "streams/cpdf_input_file.h"
 #include "test_files.h"
 
 namespace {
@@ -52,15 +53,15 @@ void ExpectObjectsUnchanged(const std::string& in,
   CPdfDocument b;
   a.Open(in.c_str());
   b.Open(out.c_str());
-  FILE* fa = std::fopen(in.c_str(), "rb");
-  FILE* fb = std::fopen(out.c_str(), "rb");
+  auto fa = CPdfInputFile::Open(in.c_str());
+  auto fb = CPdfInputFile::Open(out.c_str());
   const auto& ea = a.GetXRef()->GetEntries();
   const auto& eb = b.GetXRef()->GetEntries();
   ASSERT_EQ(ea.size(), eb.size());
   for (size_t n = 1; n < ea.size(); ++n) {
     RawObjectInfo info;
-    std::vector<uint8_t> before = ExtractObject(fa, static_cast<int>(n), *a.GetXRef(), ea, &info);
-    std::vector<uint8_t> after = ExtractObject(fb, static_cast<int>(n), *b.GetXRef(), eb);
+    std::vector<uint8_t> before = ExtractObject(*fa, static_cast<int>(n), *a.GetXRef(), ea, &info);
+    std::vector<uint8_t> after = ExtractObject(*fb, static_cast<int>(n), *b.GetXRef(), eb);
     if (info.object_stream || before.empty()) {
       EXPECT_TRUE(after.empty()) << n;
       continue;
@@ -71,8 +72,6 @@ void ExpectObjectsUnchanged(const std::string& in,
       EXPECT_EQ(before, after) << n;
     }
   }
-  std::fclose(fa);
-  std::fclose(fb);
 }
 
 PdfBuilder FourPages(bool object_streams) {

@@ -7,6 +7,7 @@
 #include "objects/cpdf_parser.h"
 #include "objects/pdf_messages.h"
 #include "streams/cpdf_file_stream.h"
+#include "streams/cpdf_input_file.h"
 #include "streams/cpdf_stream.h"
 #include "test_files.h"
 
@@ -93,12 +94,12 @@ TEST(ParserTest, DeepNestingIsBoundedWithoutRecursion) {
 std::string ParseFile(const std::string& bytes, bool expect_throw = false) {
   TempDir dir;
   std::string path = dir.Write("f.pdf", bytes);
-  FILE* f = std::fopen(path.c_str(), "rb");
+  auto f = CPdfInputFile::Open(path.c_str());
   CPdfObject null_dict;
   null_dict.SetNull();
   std::string out;
   try {
-    CPdfParser parser(nullptr, CPdfFileStream::Create(f, 0, 0, null_dict));
+    CPdfParser parser(nullptr, CPdfFileStream::Create(f.get(), 0, 0, null_dict));
     for (int i = 0; i < 10; ++i) {
       CPdfObject value;
       parser.ParseObject(value);
@@ -117,7 +118,6 @@ std::string ParseFile(const std::string& bytes, bool expect_throw = false) {
   } catch (const CPdfException& e) {
     out = std::string("throw:") + e.GetMessage();
   }
-  std::fclose(f);
   EXPECT_EQ(expect_throw, out.rfind("throw:", 0) == 0) << out;
   return out;
 }

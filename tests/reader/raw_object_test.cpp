@@ -6,6 +6,7 @@
 
 #include "open_pdf.h"
 #include "pdf_builder.h"
+#include "streams/cpdf_input_file.h"
 
 namespace {
 
@@ -28,10 +29,9 @@ TEST(RawObjectTest, FindInFileAcrossPieces) {
   for (size_t at : {0u, 1020u, 4093u, 4094u, 12000u, 70000u}) {
     std::string data(at + 100, 'x');
     std::memcpy(&data[at], "endobj", 6);
-    FILE* f = std::fopen(dir.Write("f" + std::to_string(at), data).c_str(), "rb");
-    EXPECT_EQ(static_cast<int64_t>(at + 5), FindInFile(f, 0, "endobj", 6)) << at;
-    EXPECT_EQ(0, FindInFile(f, static_cast<int64_t>(at + 1), "endobj", 6)) << at;
-    std::fclose(f);
+    auto f = CPdfInputFile::Open(dir.Write("f" + std::to_string(at), data).c_str());
+    EXPECT_EQ(static_cast<int64_t>(at + 5), FindInFile(*f, 0, "endobj", 6)) << at;
+    EXPECT_EQ(0, FindInFile(*f, static_cast<int64_t>(at + 1), "endobj", 6)) << at;
   }
 }
 
@@ -55,20 +55,15 @@ class ExtractTest : public testing::Test {
   void Open(const PdfBuilder& b) {
     pdf_ = std::make_unique<OpenPdf>(b.Bytes());
     ASSERT_EQ("", pdf_->TryOpen());
-    file_ = std::fopen(pdf_->path.c_str(), "rb");
-  }
-  void TearDown() override {
-    if (file_) {
-      std::fclose(file_);
-    }
+    file_ = CPdfInputFile::Open(pdf_->path.c_str());
   }
   std::string Extract(int num, RawObjectInfo* info = nullptr) {
     CPdfXRef* xref = pdf_->doc.GetXRef();
-    return AsText(ExtractObject(file_, num, *xref, xref->GetEntries(), info));
+    return AsText(ExtractObject(*file_, num, *xref, xref->GetEntries(), info));
   }
 
   std::unique_ptr<OpenPdf> pdf_;
-  FILE* file_ = nullptr;
+  std::unique_ptr<CPdfInputFile> file_;
 };
 
 TEST_F(ExtractTest, StreamDataHoldingEndobjIsNotCutShort) {
@@ -94,7 +89,7 @@ TEST_F(ExtractTest, WrongNumberAtOffsetGivesNoBytes) {
   bytes.replace(bytes.find(row4), row4.size(), row3);
   pdf_ = std::make_unique<OpenPdf>(bytes);
   ASSERT_EQ("", pdf_->TryOpen());
-  file_ = std::fopen(pdf_->path.c_str(), "rb");
+  file_ = CPdfInputFile::Open(pdf_->path.c_str());
   EXPECT_EQ("", Extract(4));
   EXPECT_EQ("", Extract(0));
   EXPECT_EQ("", Extract(99));

@@ -11,6 +11,7 @@
 #include "pdf_builder.h"
 #include "streams/cpdf_file_stream.h"
 #include "streams/cpdf_flate_stream.h"
+#include "streams/cpdf_input_file.h"
 #include "streams/cpdf_memory_stream.h"
 #include "test_files.h"
 
@@ -32,12 +33,12 @@ class FlateTest : public testing::Test {
                      int colors = 1,
                      int bits = 8,
                      bool peek_first = false) {
-    FILE* f =
-        std::fopen(dir_.Write("body" + std::to_string(counter_++), "xx" + body).c_str(), "rb");
+    auto f =
+        CPdfInputFile::Open(dir_.Write("body" + std::to_string(counter_++), "xx" + body).c_str());
     CPdfObject null_dict;
     null_dict.SetNull();
     CPdfStream* window =
-        CPdfFileStream::Create(f, 2, static_cast<uint32_t>(body.size()), null_dict);
+        CPdfFileStream::Create(f.get(), 2, static_cast<uint32_t>(body.size()), null_dict);
     auto flate = CPdfRefPtr<CPdfStream>::Adopt(
         new CPdfFlateStream(window, predictor, columns, colors, bits));
     std::string out;
@@ -60,7 +61,6 @@ class FlateTest : public testing::Test {
       }
     }
     flate.Reset();
-    std::fclose(f);
     return out;
   }
 
@@ -184,25 +184,24 @@ TEST_F(FlateTest, FilterChoice) {
                  {"<< /Filter [/FlateDecode /ASCIIHexDecode] >>", 0},
                  {"<< /Filter [] >>", 0},
                  {"<< /Filter /DCTDecode >>", 0}};
-  FILE* f = std::fopen(dir_.Write("w", "abc").c_str(), "rb");
+  auto f = CPdfInputFile::Open(dir_.Write("w", "abc").c_str());
   CPdfObject null_dict;
   null_dict.SetNull();
   for (const Choice& c : choices) {
     CPdfObject dict;
     ParseDict(c.dict, dict);
-    CPdfStream* window = CPdfFileStream::Create(f, 0, 3, null_dict);
+    CPdfStream* window = CPdfFileStream::Create(f.get(), 0, 3, null_dict);
     CPdfStream* result = window->ApplyFilters(dict);
     int got = result == nullptr ? 0 : (result == window ? 1 : 2);
     EXPECT_EQ(c.expected, got) << c.dict;
     (result ? result : window)->Release();
   }
-  std::fclose(f);
 }
 
 TEST_F(FlateTest, PredictorFromDecodeParmsAndRealIsIgnored) {
   std::string rows = std::string("\x02", 1) + "abcde" + std::string("\x02\x01\x01\x01\x01\x01", 6);
   std::string body = Deflate(rows);
-  FILE* f = std::fopen(dir_.Write("p", body).c_str(), "rb");
+  auto f = CPdfInputFile::Open(dir_.Write("p", body).c_str());
   CPdfObject null_dict;
   null_dict.SetNull();
   for (const char* params : {"<< /Predictor 12 /Columns 5 >>", "<< /Predictor 12.0 >>"}) {
@@ -210,7 +209,7 @@ TEST_F(FlateTest, PredictorFromDecodeParmsAndRealIsIgnored) {
     CPdfObject p;
     ParseDict(params, p);
     CPdfStream* window =
-        CPdfFileStream::Create(f, 0, static_cast<uint32_t>(body.size()), null_dict);
+        CPdfFileStream::Create(f.get(), 0, static_cast<uint32_t>(body.size()), null_dict);
     CPdfStream* flate = CreateDecoder("FlateDecode", window, p);
     std::string out;
     for (int c = flate->GetChar(); c >= 0; c = flate->GetChar()) {
@@ -223,7 +222,6 @@ TEST_F(FlateTest, PredictorFromDecodeParmsAndRealIsIgnored) {
       EXPECT_EQ(rows, out);
     }
   }
-  std::fclose(f);
 }
 
 TEST_F(FlateTest, RandomParametersAndBytesStayInBounds) {

@@ -7,6 +7,7 @@
 #include "objects/cpdf_ref_ptr.h"
 #include "streams/cpdf_embed_stream.h"
 #include "streams/cpdf_file_stream.h"
+#include "streams/cpdf_input_file.h"
 #include "test_files.h"
 
 namespace {
@@ -25,17 +26,16 @@ class FileStreamTest : public testing::Test {
     for (int i = 0; i < 1000; ++i) {
       content_ += static_cast<char>('A' + i % 26);
     }
-    file_ = std::fopen(dir_.Write("data", content_).c_str(), "rb");
+    file_ = CPdfInputFile::Open(dir_.Write("data", content_).c_str());
     null_.SetNull();
   }
-  void TearDown() override { std::fclose(file_); }
   CPdfRefPtr<CPdfStream> Window(uint32_t start, uint32_t length) {
-    return CPdfRefPtr<CPdfStream>::Adopt(CPdfFileStream::Create(file_, start, length, null_));
+    return CPdfRefPtr<CPdfStream>::Adopt(CPdfFileStream::Create(file_.get(), start, length, null_));
   }
 
   TempDir dir_;
   std::string content_;
-  FILE* file_ = nullptr;
+  std::unique_ptr<CPdfInputFile> file_;
   CPdfObject null_;
 };
 
@@ -96,7 +96,7 @@ TEST_F(FileStreamTest, EmbedStreamLimits) {
 }
 
 TEST_F(FileStreamTest, StreamHeldByTwoValuesSurvivesOne) {
-  CPdfStream* s = CPdfFileStream::Create(file_, 0, 5, null_);
+  CPdfStream* s = CPdfFileStream::Create(file_.get(), 0, 5, null_);
   CPdfObject a;
   a.SetStream(s);
   s->Release();

@@ -42,7 +42,7 @@ std::string Describe(const CPdfObject& value) {
       std::string out = "<<";
       bool first = true;
       for (const auto& [key, v] : value.GetDict()->GetEntries()) {
-        out += (first ? "/" : " /") + key + " " + Describe(*v);
+        out += (first ? "/" : " /") + key + " " + Describe(v);
         first = false;
       }
       return out + ">>";
