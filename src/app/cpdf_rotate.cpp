@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/rotate_patch.h"
+#include "document/cpdf_catalog.h"
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
@@ -47,25 +48,16 @@ void CPdfRotate::RunSteps() {
   CreateOutput();
   WriteHeader(document_.GetVersion());
 
-  CPdfObject catalog;
-  reader_->GetObject(root_num_, reader_->GetRootGen(), catalog);
-  if (!catalog.IsKind(PDF_DICT)) {
-    throw CPdfException(kMsgDamaged);
+  // The document's own check of the catalog and the page tree has already walked every page
+  // (and refused a catalog or /Pages that is no dictionary, a node without /Kids, a kid that
+  // is no dictionary, a cycle); it kept the pages as the rotation sees them.
+  records_.clear();
+  for (const PageRef& ref : document_.GetCatalog()->GetPageRefs()) {
+    PageRecord record;
+    record.object_number = ref.object_number;
+    record.rotation = ref.rotation;
+    records_.push_back(record);
   }
-  CPdfObject pages;
-  catalog.GetDict()->Lookup("Pages", pages);
-  if (!pages.IsKind(PDF_DICT)) {
-    throw CPdfException(kMsgDamaged);
-  }
-  CPdfObject pages_ref;
-  catalog.GetDict()->LookupRaw("Pages", pages_ref);
-  path_.clear();
-  if (pages_ref.IsKind(PDF_REF)) {
-    path_.push_back(pages_ref.GetRefNum());
-  }
-  WalkPageTree(*pages.GetDict(), 0, 0);
-  pages.Clear();
-  catalog.Clear();
 
   SelectPages();
   for (OutputEntry& entry : output_entries_) {
@@ -89,64 +81,6 @@ void CPdfRotate::CheckEncryption() const {
   const CPdfObject* encrypt = reader_->GetTrailer().GetDict()->Find("Encrypt");
   if (encrypt && !encrypt->IsKind(PDF_NULL) && !encrypt->IsKind(PDF_REF)) {
     throw CPdfException(kMsgEncryptedDirect);
-  }
-}
-
-void CPdfRotate::WalkPageTree(const CPdfDictionary& node, int32_t inherited, int depth) {
-  if (depth >= kMaxTreeDepth) {
-    throw CPdfException(kMsgDamaged);
-  }
-  CPdfObject rotate;
-  node.Lookup("Rotate", rotate);
-  const int32_t rotation = rotate.IsKind(PDF_INT) ? rotate.GetInt() : inherited;
-  CPdfObject kids;
-  node.Lookup("Kids", kids);
-  if (!kids.IsKind(PDF_ARRAY)) {
-    throw CPdfException(kMsgDamaged);
-  }
-  // Every kid is a visit; a tree can hold no more than the file's objects allow.
-  const int64_t max_visits = 2 * static_cast<int64_t>(entries_->size()) + 16;
-  CPdfArray* array = kids.GetArray();
-  for (int32_t i = 0; i < array->GetCount(); ++i) {
-    if (++visits_ > max_visits) {
-      throw CPdfException(kMsgDamaged);
-    }
-    CPdfObject kid;
-    array->Get(i, kid);
-    if (!kid.IsKind(PDF_DICT)) {
-      throw CPdfException(kMsgDamaged);
-    }
-    const CPdfDictionary& dict = *kid.GetDict();
-    const CPdfObject& raw = array->At(i);
-    CPdfObject type;
-    dict.Lookup("Type", type);
-    const bool is_name = type.IsKind(PDF_NAME);
-    const std::string type_name = is_name ? type.GetText() : "";
-    if (type_name == "Page") {
-      CPdfObject own;
-      dict.Lookup("Rotate", own);
-      PageRecord record;
-      record.object_number = raw.IsKind(PDF_REF) ? raw.GetRefNum() : -1;
-      record.rotation = own.IsKind(PDF_INT) ? own.GetInt() : rotation;
-      records_.push_back(record);
-      continue;
-    }
-    // A node without a usable /Type but with /Kids is walked like /Pages, as the document's
-    // own check does; anything else is skipped.
-    const bool node_like = type_name == "Pages" || (!is_name && dict.Find("Kids"));
-    if (!node_like) {
-      continue;
-    }
-    if (raw.IsKind(PDF_REF)) {
-      if (std::find(path_.begin(), path_.end(), raw.GetRefNum()) != path_.end()) {
-        throw CPdfException(kMsgDamaged);
-      }
-      path_.push_back(raw.GetRefNum());
-    }
-    WalkPageTree(dict, rotation, depth + 1);
-    if (raw.IsKind(PDF_REF)) {
-      path_.pop_back();
-    }
   }
 }
 

@@ -10,14 +10,10 @@
 #include "reader/cpdf_xref.h"
 #include "writer/cpdf_file.h"
 
-class CPdfDictionary;
-
 // The rotation job: copies every object of the input as raw bytes, patching /Rotate in the
 // selected pages, and ends the output with a fresh cross-reference table and trailer.
 class CPdfRotate : public CPdfFile {
  public:
-  // Page trees deeper than this are refused; real files stay far below it.
-  static constexpr int kMaxTreeDepth = 256;
   // Unpatched objects at least this long are copied from file to file without being read in.
   static constexpr int64_t kCopyUnread = 16 * 1024;
 
@@ -34,7 +30,6 @@ class CPdfRotate : public CPdfFile {
 
  private:
   void RunSteps();
-  void WalkPageTree(const CPdfDictionary& node, int32_t inherited, int depth);
   void SelectPages();
   int32_t CountPages();
   void CopyObjects();
@@ -49,8 +44,6 @@ class CPdfRotate : public CPdfFile {
   int32_t page_count_ = 0;
   SelectionOptions options_;
   std::vector<PageRecord> records_;
-  std::vector<int32_t> path_;  // object numbers of the page-tree nodes being walked
-  int64_t visits_ = 0;
 };
 
 // The program: prints the banner without arguments, else runs one job. Always returns 0; a

@@ -5,16 +5,28 @@
 
 namespace {
 
-bool IsWhite(uint8_t c) {
-  return c == 0 || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ';
-}
+enum CharClass : uint8_t { kRegular = 0, kWhite = 1, kDelimiter = 2 };
 
-bool IsDelimiter(uint8_t c) {
-  return std::strchr("%()/<>[]{}", c) != nullptr && c != 0;
+struct CharTable {
+  CharClass cls[256];
+  constexpr CharTable() : cls() {
+    for (int c : {0x00, 0x09, 0x0A, 0x0C, 0x0D, 0x20}) {
+      cls[c] = kWhite;
+    }
+    for (int c : {'%', '(', ')', '/', '<', '>', '[', ']', '{', '}'}) {
+      cls[c] = kDelimiter;
+    }
+  }
+};
+
+constexpr CharTable kChars;
+
+bool IsWhite(uint8_t c) {
+  return kChars.cls[c] == kWhite;
 }
 
 bool IsRegular(uint8_t c) {
-  return !IsWhite(c) && !IsDelimiter(c);
+  return kChars.cls[c] == kRegular;
 }
 
 int HexDigit(uint8_t c) {

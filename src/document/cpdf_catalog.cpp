@@ -1,6 +1,7 @@
 #include "document/cpdf_catalog.h"
 
 #include <algorithm>
+#include <string>
 
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
@@ -16,6 +17,7 @@ CPdfCatalog::~CPdfCatalog() {
 void CPdfCatalog::Load(CPdfXRef* xref) {
   xref_ = xref;
   pages_.clear();
+  page_refs_.clear();
   path_.clear();
   visits_ = 0;
   CPdfObject catalog;
@@ -38,7 +40,17 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
   if (raw_pages.IsKind(PDF_REF)) {
     path_.push_back(raw_pages.GetRefNum());
   }
-  CollectPages(*pages.GetDict(), 0);
+  // Room for the promised pages up front (a page needs an object, so no more than the table
+  // has), sparing the copies a growing array makes.
+  if (count.IsKind(PDF_INT) && count.GetInt() > 0) {
+    const size_t expected =
+        std::min(static_cast<size_t>(count.GetInt()), xref->GetEntries().size());
+    pages_.reserve(expected);
+    page_refs_.reserve(expected);
+  }
+  CPdfObject rotate;
+  pages.GetDict()->Lookup("Rotate", rotate);
+  CollectPages(*pages.GetDict(), 0, Inherited{true, rotate.IsKind(PDF_INT) ? rotate.GetInt() : 0});
   CPdfObject names;
   catalog.GetDict()->Lookup("Names", names);
   dests_.Clear();
@@ -51,7 +63,28 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
   catalog.GetDict()->Lookup("Outlines", outlines_);
 }
 
-void CPdfCatalog::CollectPages(const CPdfDictionary& node, int depth) {
+void CPdfCatalog::NoteKid(const CPdfObject& raw, const CPdfDictionary& kid, bool is_page,
+                          Inherited inherited, Inherited* below) {
+  *below = Inherited{false, 0};
+  if (!inherited.counted) {
+    return;
+  }
+  CPdfObject rotate;
+  kid.Lookup("Rotate", rotate);
+  const int32_t rotation = rotate.IsKind(PDF_INT) ? rotate.GetInt() : inherited.rotation;
+  // The type is resolved here, unlike the structural check's stored /Type.
+  CPdfObject type;
+  kid.Lookup("Type", type);
+  const bool is_name = type.IsKind(PDF_NAME);
+  const std::string name = is_name ? type.GetText() : "";
+  if (is_page || name == "Page") {
+    page_refs_.push_back(PageRef{raw.IsKind(PDF_REF) ? raw.GetRefNum() : -1, rotation});
+  } else if (name == "Pages" || (!is_name && kid.Find("Kids"))) {
+    *below = Inherited{true, rotation};
+  }
+}
+
+void CPdfCatalog::CollectPages(const CPdfDictionary& node, int depth, Inherited inherited) {
   CPdfObject kids;
   node.Lookup("Kids", kids);
   if (!kids.IsKind(PDF_ARRAY)) {
@@ -74,12 +107,15 @@ void CPdfCatalog::CollectPages(const CPdfDictionary& node, int depth) {
       throw CPdfException(kMsgKidType);
     }
     const CPdfDictionary& dict = *kid.GetDict();
-    if (dict.IsType("Page")) {
+    const CPdfObject& raw = array->At(i);
+    const bool is_page = dict.IsType("Page");
+    Inherited below{false, 0};
+    NoteKid(raw, dict, is_page, inherited, &below);
+    if (is_page) {
       pages_.emplace_back();
       pages_.back().Load(static_cast<int32_t>(pages_.size()), xref_, dict);
       continue;
     }
-    const CPdfObject& raw = array->At(i);
     const bool indirect = raw.IsKind(PDF_REF);
     if (indirect) {
       if (std::find(path_.begin(), path_.end(), raw.GetRefNum()) != path_.end()) {
@@ -87,7 +123,7 @@ void CPdfCatalog::CollectPages(const CPdfDictionary& node, int depth) {
       }
       path_.push_back(raw.GetRefNum());
     }
-    CollectPages(dict, depth + 1);
+    CollectPages(dict, depth + 1, below);
     if (indirect) {
       path_.pop_back();
     }

@@ -10,6 +10,14 @@
 class CPdfDictionary;
 class CPdfXRef;
 
+// A page as the rotation sees the tree: reached through nodes typed /Pages (or untyped nodes
+// with /Kids), with the rotation it shows (its own integer /Rotate, else its nearest
+// ancestor's, else 0, not normalised).
+struct PageRef {
+  int32_t object_number;  // -1 for a page written directly inside its parent's /Kids
+  int32_t rotation;
+};
+
 // Loads and checks the catalog and every page when a document opens.
 class CPdfCatalog {
  public:
@@ -24,14 +32,25 @@ class CPdfCatalog {
   // Borrowed: the loaded reader.
   void Load(CPdfXRef* xref);
   const std::vector<CPdfPage>& GetPages() const { return pages_; }
+  // Gathered in the same walk, so that no page dictionary has to be read twice.
+  const std::vector<PageRef>& GetPageRefs() const { return page_refs_; }
   const CPdfObject& GetOutlines() const { return outlines_; }
   const CPdfObject& GetDests() const { return dests_; }
 
  private:
-  void CollectPages(const CPdfDictionary& node, int depth);
+  // Where the rotation's view of the tree stands: inside a typed node, or below a node of
+  // another type, whose pages it does not count.
+  struct Inherited {
+    bool counted;
+    int32_t rotation;
+  };
+  void CollectPages(const CPdfDictionary& node, int depth, Inherited inherited);
+  void NoteKid(const CPdfObject& raw, const CPdfDictionary& kid, bool is_page,
+               Inherited inherited, Inherited* below);
 
   CPdfXRef* xref_ = nullptr;
   std::vector<CPdfPage> pages_;
+  std::vector<PageRef> page_refs_;
   CPdfObject outlines_;
   CPdfObject dests_;
   std::vector<int32_t> path_;  // object numbers of the nodes being walked

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <string_view>
 #include <tuple>
 
 #include "objects/cpdf_object.h"
@@ -17,8 +18,9 @@ void CPdfDictionary::Release() {
 }
 
 void CPdfDictionary::Add(const char* key, const CPdfObject& value) {
-  auto it = entries_.lower_bound(key);
-  if (it != entries_.end() && it->first == key) {
+  const std::string_view k(key);
+  auto it = entries_.lower_bound(k);
+  if (it != entries_.end() && it->first == k) {
     return;
   }
   it = entries_.emplace_hint(it, std::piecewise_construct, std::forward_as_tuple(key),
@@ -27,7 +29,7 @@ void CPdfDictionary::Add(const char* key, const CPdfObject& value) {
 }
 
 const CPdfObject* CPdfDictionary::Find(const char* key) const {
-  auto it = entries_.find(key);
+  auto it = entries_.find(std::string_view(key));
   return it == entries_.end() ? nullptr : &it->second;
 }
 

@@ -276,11 +276,12 @@ void CPdfParser::ReadWord(int first, CPdfObject& token) {
   while (IsRegular(PeekByte())) {
     text_.push_back(static_cast<char>(GetByte()));
   }
-  if (text_ == "true") {
+  const size_t n = text_.size();
+  if (n == 4 && text_ == "true") {
     token.SetBool(true);
-  } else if (text_ == "false") {
+  } else if (n == 5 && text_ == "false") {
     token.SetBool(false);
-  } else if (text_ == "null") {
+  } else if (n == 4 && text_ == "null") {
     token.SetNull();
   } else {
     // A word holds no zero byte: zero is white space and ends it.

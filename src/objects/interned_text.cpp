@@ -30,12 +30,11 @@ struct Table {
   char storage[kCount][kWidth];
   int16_t slots[512];
 
+  // Length, first and last bytes: enough to spread these words, in constant time.
   static size_t Hash(const char* text, size_t length) {
-    size_t h = length;
-    for (size_t i = 0; i < length; ++i) {
-      h = h * 31 + static_cast<unsigned char>(text[i]);
-    }
-    return h & 511;
+    const size_t first = static_cast<unsigned char>(text[0]);
+    const size_t last = static_cast<unsigned char>(text[length - 1]);
+    return (length * 97 + first * 31 + last * 7 + (length > 2 ? text[1] : 0)) & 511;
   }
 
   Table() : storage(), slots() {

@@ -41,6 +41,7 @@ bool CPdfObjStmData::ReadData(CPdfStream* body) {
   for (;;) {
     const size_t got = body->ReadBytes(chunk, sizeof(chunk));
     if (got == 0) {
+      data_.shrink_to_fit();
       return true;
     }
     if (data_.size() + got > kMaxDecodedSize) {

@@ -12,6 +12,20 @@
 #include "streams/cpdf_input_file.h"
 #include "writer/platform_file.h"
 
+namespace {
+
+// width digits of value with leading zeros, as "%0*d" writes it; false when it does not fit.
+bool FormatDigits(char* out, int width, int32_t value) {
+  int32_t v = value;
+  for (int i = width - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  }
+  return value >= 0 && v == 0;
+}
+
+}  // namespace
+
 CPdfFile::CPdfFile() = default;
 
 CPdfFile::~CPdfFile() = default;
@@ -103,12 +117,20 @@ void CPdfFile::WriteXRefTable() {
   std::string block;
   block.reserve(kEntriesPerBlock * 20);
   block.append("0000000000 65535 f \r");
-  char line[32];
   for (size_t n = 1; n < count; ++n) {
     const OutputEntry& e = output_entries_[n];
     if (e.in_use) {
-      std::snprintf(line, sizeof(line), "%010d %05d n \r", e.offset, e.generation);
-      block.append(line, 20);
+      // "%010d %05d n \r", written digit by digit: this runs once per object.
+      char line[64];
+      if (FormatDigits(line, 10, e.offset) && FormatDigits(line + 11, 5, e.generation)) {
+        line[10] = ' ';
+        std::memcpy(line + 16, " n \r", 4);
+        block.append(line, 20);
+      } else {
+        const int len =
+            std::snprintf(line, sizeof(line), "%010d %05d n \r", e.offset, e.generation);
+        block.append(line, static_cast<size_t>(len));
+      }
     } else {
       block.append("0000000000 00000 f \r");
     }
