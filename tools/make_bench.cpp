@@ -1,8 +1,11 @@
 // Writes deterministic inputs for the benchmarks:
 //   make_bench big OUT [pages]     pages with a 40 KB incompressible image and a Flate content
 //   make_bench many OUT [pages]    small pages in a page tree of fanout 20, classic xref
+//   make_bench objstm OUT [pages]  the same with every dictionary in object streams of 100
+//                                  and a cross-reference stream
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -58,6 +61,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const bool big = std::strcmp(argv[1], "big") == 0;
+  const bool objstm = std::strcmp(argv[1], "objstm") == 0;
   const int pages = argc > 3 ? std::atoi(argv[3]) : (big ? 2000 : 50000);
   std::mt19937 rng(20261206);
   PdfBuilder b;
@@ -72,17 +76,28 @@ int main(int argc, char** argv) {
     page_nums.push_back(first_page + p);
   }
   int next_num = first_extra + per_page * pages;
+  // Dictionaries go straight into the file, or are gathered for object streams.
+  PdfBuilder dicts;
+  PdfBuilder& tree = objstm ? dicts : b;
+  std::vector<std::pair<int, std::string>> members;
+  auto add = [&](int num, const std::string& body) {
+    if (objstm) {
+      members.emplace_back(num, body);
+    } else {
+      b.Object(num, body);
+    }
+  };
   // Nodes are written first so that each page can name its parent.
-  const int root = BuildTree(b, page_nums, 20, &next_num, &parents, first_page);
-  b.Object(1, "<< /Type /Catalog /Pages " + std::to_string(root) + " 0 R >>");
-  b.Object(2, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  const int root = BuildTree(tree, page_nums, 20, &next_num, &parents, first_page);
+  add(1, "<< /Type /Catalog /Pages " + std::to_string(root) + " 0 R >>");
+  add(2, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
   for (int p = 0; p < pages; ++p) {
     const int content = first_extra + per_page * p;
     std::string resources = "/Font << /F1 2 0 R >>";
     if (big) {
       resources += " /XObject << /Im1 " + std::to_string(content + 1) + " 0 R >>";
     }
-    b.Object(first_page + p, "<< /Type /Page /Parent " + std::to_string(parents[p]) +
+ add(first_page + p, "<< /Type /Page /Parent " + std::to_string(parents[p]) +
                                  " 0 R /MediaBox [0 0 612 792] /Resources << " + resources +
                                  " >> /Contents " + std::to_string(content) + " 0 R >>");
     std::string text = "BT /F1 24 Tf 72 720 Td (Page " + std::to_string(p + 1) + ") Tj ET\n";
@@ -101,7 +116,22 @@ int main(int argc, char** argv) {
                image);
     }
   }
-  b.XRefTable("/Root 1 0 R");
+  if (objstm) {
+    // BuildTree wrote the nodes into a scratch builder; take them over as members too.
+    for (int num = first_extra + per_page * pages; num < next_num; ++num) {
+      members.emplace_back(num, dicts.ObjectBody(num));
+    }
+    int stream_num = next_num;
+    for (size_t i = 0; i < members.size(); i += 100) {
+      std::vector<std::pair<int, std::string>> chunk(
+          members.begin() + static_cast<long>(i),
+          members.begin() + static_cast<long>(std::min(members.size(), i + 100)));
+      b.ObjectStream(stream_num++, chunk);
+    }
+    b.XRefStream(stream_num, "/Root 1 0 R");
+  } else {
+    b.XRefTable("/Root 1 0 R");
+  }
   FILE* f = std::fopen(argv[2], "wb");
   if (!f || std::fwrite(b.Bytes().data(), 1, b.Bytes().size(), f) != b.Bytes().size() ||
       std::fclose(f) != 0) {

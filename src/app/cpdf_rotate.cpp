@@ -124,21 +124,14 @@ void CPdfRotate::CopyObjects() {
     const PageRecord* record = k >= 0 ? &records_[static_cast<size_t>(k)] : nullptr;
     const bool patch = record && record->selected;
     if (entry.type == 1 && !patch) {
-      // Objects in the file: large ones (images, fonts) go from file to file unread.
+      // Objects in the file are copied as ranges of it: neighbours in one piece, large ones
+      // (images, fonts) from file to file unread.
       RawSpan span = LocateDirectObject(*input_file_, static_cast<int32_t>(n), *reader_, *entries_);
       if (span.length == 0 || span.object_stream) {
         continue;
       }
       NoteObject(n, entry);
-      if (span.bytes.empty() && span.length >= kCopyUnread) {
-        CopyFromInput(span.start, span.length);
-      } else if (span.bytes.empty()) {
-        std::vector<uint8_t> bytes(static_cast<size_t>(span.length));
-        bytes.resize(input_file_->ReadAt(span.start, bytes.data(), bytes.size()));
-        WriteBytes(bytes.data(), bytes.size());
-      } else {
-        WriteBytes(span.bytes.data(), span.bytes.size());
-      }
+      AppendInputRange(span.start, span.length);
       continue;
     }
     RawObjectInfo info;

@@ -14,8 +14,6 @@
 // selected pages, and ends the output with a fresh cross-reference table and trailer.
 class CPdfRotate : public CPdfFile {
  public:
-  // Unpatched objects at least this long are copied from file to file without being read in.
-  static constexpr int64_t kCopyUnread = 16 * 1024;
 
   CPdfRotate();
   ~CPdfRotate() override;

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr size_t kFirstChunk = 4096;
+constexpr size_t kFirstChunk = 1024;
 constexpr size_t kLargestChunk = 64 * 1024;
 
 bool EndsCleanly(uint8_t c) {

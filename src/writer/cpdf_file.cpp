@@ -39,6 +39,7 @@ void CPdfFile::CreateOutput() {
 }
 
 void CPdfFile::FinishOutput() {
+  FlushInputRange();
   FILE* file = output_file_;
   output_file_ = nullptr;
   const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
@@ -54,6 +55,7 @@ void CPdfFile::FinishOutput() {
 }
 
 void CPdfFile::DiscardOutput() {
+  pending_length_ = 0;
   if (output_file_) {
     std::fclose(output_file_);
     output_file_ = nullptr;
@@ -65,6 +67,7 @@ void CPdfFile::DiscardOutput() {
 }
 
 void CPdfFile::WriteBytes(const void* bytes, size_t count) {
+  FlushInputRange();
   if (count == 0) {
     return;
   }
@@ -74,11 +77,37 @@ void CPdfFile::WriteBytes(const void* bytes, size_t count) {
   position_ += static_cast<int64_t>(count);
 }
 
-void CPdfFile::CopyFromInput(int64_t offset, int64_t length) {
-  if (!CopyFileRange(input_file_->GetFile(), offset, output_file_, length)) {
+void CPdfFile::AppendInputRange(int64_t offset, int64_t length) {
+  if (length <= 0) {
+    return;
+  }
+  if (pending_length_ > 0 && pending_offset_ + pending_length_ != offset) {
+    FlushInputRange();
+  }
+  if (pending_length_ == 0) {
+    pending_offset_ = offset;
+  }
+  pending_length_ += length;
+  position_ += length;
+}
+
+void CPdfFile::FlushInputRange() {
+  const int64_t length = pending_length_;
+  if (length == 0) {
+    return;
+  }
+  pending_length_ = 0;
+  if (length >= kCopyUnread) {
+    if (!CopyFileRange(input_file_->GetFile(), pending_offset_, output_file_, length)) {
+      throw CPdfException(kMsgOutputWrite);
+    }
+    return;
+  }
+  std::vector<uint8_t> bytes(static_cast<size_t>(length));
+  if (input_file_->ReadAt(pending_offset_, bytes.data(), bytes.size()) != bytes.size() ||
+      std::fwrite(bytes.data(), 1, bytes.size(), output_file_) != bytes.size()) {
     throw CPdfException(kMsgOutputWrite);
   }
-  position_ += length;
 }
 
 int32_t CPdfFile::OutputPosition() const {

@@ -43,8 +43,12 @@ class CPdfFile {
 
   // Every write is checked: a short write ends the job instead of leaving a damaged file.
   void WriteBytes(const void* bytes, size_t count);
-  // Appends length bytes of the input from offset on, without reading them into memory.
-  void CopyFromInput(int64_t offset, int64_t length);
+  // Appends length bytes of the input from offset on. The copy is deferred so that ranges
+  // that follow one another in the input go out in one piece, large ones from file to file
+  // without being read in; the output position counts them at once.
+  void AppendInputRange(int64_t offset, int64_t length);
+  // Unpatched ranges at least this long are copied by the kernel where it can.
+  static constexpr int64_t kCopyUnread = 16 * 1024;
   int32_t OutputPosition() const;
   void WriteHeader(const std::string& version);
   void WriteXRefTable();
@@ -58,9 +62,12 @@ class CPdfFile {
 
  private:
   void WriteFormat(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void FlushInputRange();
 
   std::string temp_path_;
   int64_t position_ = 0;
+  int64_t pending_offset_ = 0;  // the input range not yet written
+  int64_t pending_length_ = 0;
 };
 
 #endif  // QUILLTURN_SRC_WRITER_CPDF_FILE_H_

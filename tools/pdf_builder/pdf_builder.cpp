@@ -35,7 +35,15 @@ void PdfBuilder::Note(int num, Entry entry) {
   }
 }
 
+std::string PdfBuilder::ObjectBody(int num) const {
+  auto it = bodies_.find(num);
+  return it == bodies_.end() ? std::string() : it->second;
+}
+
 PdfBuilder& PdfBuilder::Object(int num, const std::string& body, int gen) {
+  if (body.size() < 4096) {
+    bodies_[num] = body;  // kept for ObjectBody; large stream bodies are not needed there
+  }
   offsets_[num] = Here();
   Note(num, Entry{1, Here(), gen});
   bytes_ += std::to_string(num) + " " + std::to_string(gen) + " obj\n" + body + "\nendobj\n";

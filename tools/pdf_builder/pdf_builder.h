@@ -40,6 +40,8 @@ class PdfBuilder {
   int64_t Here() const { return static_cast<int64_t>(bytes_.size()) - origin_; }
 
   const std::string& Bytes() const { return bytes_; }
+  // The body an Object call gave num (empty when none did).
+  std::string ObjectBody(int num) const;
   int64_t Offset(int num) const { return offsets_.at(num); }
   int64_t LastXRefOffset() const { return last_xref_; }
   int Size() const { return size_; }
@@ -60,6 +62,7 @@ class PdfBuilder {
 
   std::string bytes_;
   std::map<int, int64_t> offsets_;
+  std::map<int, std::string> bodies_;
   std::map<int, Entry> pending_;  // entries of the section being gathered
   int64_t last_xref_ = -1;
   int64_t origin_ = 0;  // where the header starts: offsets count from here
