@@ -3,9 +3,9 @@
 //   make_bench many OUT [pages]    small pages in a page tree of fanout 20, classic xref
 //   make_bench objstm OUT [pages]  the same with every dictionary in object streams of 100
 //                                  and a cross-reference stream
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -97,9 +97,9 @@ int main(int argc, char** argv) {
     if (big) {
       resources += " /XObject << /Im1 " + std::to_string(content + 1) + " 0 R >>";
     }
- add(first_page + p, "<< /Type /Page /Parent " + std::to_string(parents[p]) +
-                                 " 0 R /MediaBox [0 0 612 792] /Resources << " + resources +
-                                 " >> /Contents " + std::to_string(content) + " 0 R >>");
+    add(first_page + p, "<< /Type /Page /Parent " + std::to_string(parents[p]) +
+                            " 0 R /MediaBox [0 0 612 792] /Resources << " + resources +
+                            " >> /Contents " + std::to_string(content) + " 0 R >>");
     std::string text = "BT /F1 24 Tf 72 720 Td (Page " + std::to_string(p + 1) + ") Tj ET\n";
     if (big) {
       text += "q 400 0 0 300 100 200 cm /Im1 Do Q\n";

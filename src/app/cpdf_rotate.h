@@ -14,7 +14,6 @@
 // selected pages, and ends the output with a fresh cross-reference table and trailer.
 class CPdfRotate : public CPdfFile {
  public:
-
   CPdfRotate();
   ~CPdfRotate() override;
 

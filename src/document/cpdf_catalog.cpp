@@ -63,8 +63,11 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
   catalog.GetDict()->Lookup("Outlines", outlines_);
 }
 
-void CPdfCatalog::NoteKid(const CPdfObject& raw, const CPdfDictionary& kid, bool is_page,
-                          Inherited inherited, Inherited* below) {
+void CPdfCatalog::NoteKid(const CPdfObject& raw,
+                          const CPdfDictionary& kid,
+                          bool is_page,
+                          Inherited inherited,
+                          Inherited* below) {
   *below = Inherited{false, 0};
   if (!inherited.counted) {
     return;

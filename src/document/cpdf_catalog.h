@@ -45,8 +45,11 @@ class CPdfCatalog {
     int32_t rotation;
   };
   void CollectPages(const CPdfDictionary& node, int depth, Inherited inherited);
-  void NoteKid(const CPdfObject& raw, const CPdfDictionary& kid, bool is_page,
-               Inherited inherited, Inherited* below);
+  void NoteKid(const CPdfObject& raw,
+               const CPdfDictionary& kid,
+               bool is_page,
+               Inherited inherited,
+               Inherited* below);
 
   CPdfXRef* xref_ = nullptr;
   std::vector<CPdfPage> pages_;

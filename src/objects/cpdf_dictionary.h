@@ -5,7 +5,6 @@
 #include <map>
 #include <string>
 
-
 #include "objects/cpdf_object.h"
 
 class CPdfResolver;

@@ -5,9 +5,9 @@
 
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
-#include "objects/interned_text.h"
 #include "objects/cpdf_resolver.h"
 #include "objects/cpdf_string.h"
+#include "objects/interned_text.h"
 #include "streams/cpdf_stream.h"
 
 namespace {

@@ -80,15 +80,20 @@ void CPdfXRef::ReadStreamSubsection(CPdfStream* stream,
                                     int32_t count) {
   const int64_t end = static_cast<int64_t>(first) + count;
   GrowTo(end);
+  // Records are read whole; a negative width reads nothing.
+  const size_t record_size = static_cast<size_t>(std::max(widths[0], 0)) +
+                             static_cast<size_t>(std::max(widths[1], 0)) +
+                             static_cast<size_t>(std::max(widths[2], 0));
+  uint8_t record[3 * kMaxFieldWidth];
   for (int64_t i = first; i < end; ++i) {
+    if (stream->ReadBytes(record, record_size) != record_size) {
+      throw CPdfException(kMsgXRefEof);
+    }
     uint32_t fields[3] = {widths[0] == 0 ? 1u : 0u, 0, 0};
+    const uint8_t* p = record;
     for (int f = 0; f < 3; ++f) {
       for (int32_t b = 0; b < widths[f]; ++b) {
-        int32_t c = stream->GetChar();
-        if (c < 0) {
-          throw CPdfException(kMsgXRefEof);
-        }
-        fields[f] = (fields[f] << 8) | static_cast<uint32_t>(c);
+        fields[f] = (fields[f] << 8) | *p++;
       }
     }
     if (fields[0] > 2) {

@@ -168,7 +168,9 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
   return out;
 }
 
-RawSpan LocateDirectObject(CPdfInputFile& file, int32_t num, CPdfXRef& reader,
+RawSpan LocateDirectObject(CPdfInputFile& file,
+                           int32_t num,
+                           CPdfXRef& reader,
                            const std::vector<XRefEntry>& table) {
   RawSpan span;
   if (num < 0 || static_cast<size_t>(num) >= table.size()) {

@@ -42,7 +42,9 @@ struct RawSpan {
   bool object_stream = false;
   std::vector<uint8_t> bytes;
 };
-RawSpan LocateDirectObject(CPdfInputFile& file, int32_t num, CPdfXRef& reader,
+RawSpan LocateDirectObject(CPdfInputFile& file,
+                           int32_t num,
+                           CPdfXRef& reader,
                            const std::vector<XRefEntry>& table);
 
 // The decimal number after the first occurrence of key (0 when absent); is_reference tells

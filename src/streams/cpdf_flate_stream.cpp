@@ -78,9 +78,17 @@ int32_t CPdfFlateStream::GetChar() {
 }
 
 size_t CPdfFlateStream::ReadBytes(uint8_t* out, size_t count) {
-  if (predictor_) {
-    return CPdfStream::ReadBytes(out, count);
+  if (!predictor_) {
+    return ReadRaw(out, count);
   }
+  size_t done = 0;
+  while (done < count && (predictor_->HasByte() || predictor_->FillRow(this))) {
+    done += predictor_->Take(out + done, count - done);
+  }
+  return done;
+}
+
+size_t CPdfFlateStream::ReadRaw(uint8_t* out, size_t count) {
   size_t done = 0;
   while (done < count && (read_ < end_ || Refill())) {
     const size_t n = std::min<size_t>(count - done, end_ - read_);

@@ -28,6 +28,8 @@ class CPdfFlateStream : public CPdfStream {
   int32_t GetRawChar() override;
   int32_t PeekChar() override;
   size_t ReadBytes(uint8_t* out, size_t count) override;
+  // Up to count inflated bytes before any predictor: what the predictor reads its rows from.
+  size_t ReadRaw(uint8_t* out, size_t count);
   CPdfDictionary* GetDictionary() override { return source_->GetDictionary(); }
   uint32_t Tell() override { return source_->Tell(); }
   void Seek(int32_t, int32_t) override {}

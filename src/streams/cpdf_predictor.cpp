@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
-#include "streams/cpdf_stream.h"
+#include "streams/cpdf_flate_stream.h"
 
 CPdfPredictor::CPdfPredictor(int32_t predictor,
                              int32_t columns,
@@ -28,6 +29,7 @@ CPdfPredictor::CPdfPredictor(int32_t predictor,
   buffer_size_ = bytes_per_pixel_ + static_cast<int32_t>(row_bytes);
   row_.assign(static_cast<size_t>(buffer_size_), 0);
   prev_.assign(static_cast<size_t>(buffer_size_), 0);
+  raw_.resize(static_cast<size_t>(row_bytes) + 1);
   read_pos_ = buffer_size_;
   usable_ = true;
 }
@@ -47,27 +49,31 @@ uint8_t Paeth(int a, int b, int c) {
 
 }  // namespace
 
-bool CPdfPredictor::FillRow(CPdfStream* source) {
+size_t CPdfPredictor::Take(uint8_t* out, size_t count) {
+  const size_t n = std::min(count, static_cast<size_t>(buffer_size_ - read_pos_));
+  std::memcpy(out, row_.data() + read_pos_, n);
+  read_pos_ += static_cast<int32_t>(n);
+  return n;
+}
+
+bool CPdfPredictor::FillRow(CPdfFlateStream* source) {
   if (!usable_) {
     return false;
   }
-  int32_t algorithm = predictor_;
-  if (predictor_ >= 10) {
-    int32_t type = source->GetRawChar();
-    if (type < 0) {
-      return false;
-    }
-    algorithm = 10 + type;
+  // The whole row at once (with its filter-type byte for the PNG predictors); a short read
+  // means the data ended inside the row, which is then dropped.
+  const size_t row_bytes = static_cast<size_t>(buffer_size_ - bytes_per_pixel_);
+  const size_t type_bytes = predictor_ >= 10 ? 1 : 0;
+  if (source->ReadRaw(raw_.data(), row_bytes + type_bytes) != row_bytes + type_bytes) {
+    return false;
   }
+  const int32_t algorithm = predictor_ >= 10 ? 10 + raw_[0] : predictor_;
+  const uint8_t* raw_row = raw_.data() + type_bytes;
   // prev_ keeps the previous row as it stood, for "up" and "upper-left".
   prev_.swap(row_);
   const int32_t bpp = bytes_per_pixel_;
   for (int32_t i = bpp; i < buffer_size_; ++i) {
-    int32_t raw = source->GetRawChar();
-    if (raw < 0) {
-      prev_.swap(row_);
-      return false;
-    }
+    const int raw = raw_row[i - bpp];
     int up = prev_[i];
     int left = row_[i - bpp];
     int upper_left = prev_[i - bpp];

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-class CPdfStream;
+class CPdfFlateStream;
 
 // Undoes a PNG (10 and above) or TIFF (2) predictor one row at a time. The row buffer starts
 // with bytes-per-pixel zero bytes, so the first pixel's left neighbour reads as zero.
@@ -17,8 +17,10 @@ class CPdfPredictor {
   CPdfPredictor(int32_t predictor, int32_t columns, int32_t colors, int32_t bits_per_component);
 
   bool IsUsable() const { return usable_; }
-  // Decodes the next row from source's raw bytes; false when the data ends inside it.
-  bool FillRow(CPdfStream* source);
+  // Decodes the next row from source's inflated bytes; false when the data ends inside it.
+  bool FillRow(CPdfFlateStream* source);
+  // Up to count decoded bytes of the current row.
+  size_t Take(uint8_t* out, size_t count);
   bool HasByte() const { return read_pos_ < buffer_size_; }
   uint8_t PeekByte() const { return row_[static_cast<size_t>(read_pos_)]; }
   uint8_t NextByte() { return row_[static_cast<size_t>(read_pos_++)]; }
@@ -35,6 +37,7 @@ class CPdfPredictor {
   int32_t buffer_size_ = 0;
   std::vector<uint8_t> row_;
   std::vector<uint8_t> prev_;
+  std::vector<uint8_t> raw_;  // one row as inflated, before the predictor is undone
   int32_t read_pos_ = 0;
 };
 

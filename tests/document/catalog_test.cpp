@@ -65,8 +65,9 @@ namespace {
 TEST(CatalogTest, PageRefsFollowTypedNodesWithInheritedRotation) {
   PdfBuilder b;
   b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  b.Object(2, "<< /Type /Pages /Rotate 180 /Count 5 /Kids [3 0 R 4 0 R 5 0 R 6 0 R "
-              "<< /Type /Page /Resources << >> >>] >>");
+  b.Object(2,
+           "<< /Type /Pages /Rotate 180 /Count 5 /Kids [3 0 R 4 0 R 5 0 R 6 0 R "
+           "<< /Type /Page /Resources << >> >>] >>");
   b.Object(3, "<< /Type /Page /Resources << >> /Rotate -90 >>");
   // A node of another type: its pages are checked but not counted for rotation.
   b.Object(4, "<< /Type /Other /Kids [7 0 R] >>");
