@@ -33,26 +33,27 @@ for n in 5000 20000; do
 done
 cp "$work/many.pdf" "$work/many-50000.pdf"
 
-# One command, timed runs+1 times (the first is a warm-up); prints "median_seconds peak_kb".
-# The output is removed before every run, so each one writes a new file.
+# One command: a warm-up run under /usr/bin/time for its peak memory, then `runs` runs timed
+# with the shell's microsecond clock. Prints "median_seconds peak_kb". The output is removed
+# before every run, so each one writes a new file.
 measure() {
   local out=$1
   shift
-  local times=() mems=()
-  for i in $(seq 0 "$runs"); do
+  rm -f "$out"
+  /usr/bin/time -o "$work/time.txt" -f "%M" "$@" >/dev/null 2>&1
+  local mem
+  mem=$(tail -n 1 "$work/time.txt")
+  local times=()
+  for _ in $(seq 1 "$runs"); do
     rm -f "$out"
-    local line
-    /usr/bin/time -o "$work/time.txt" -f "%e %M" "$@" >/dev/null 2>&1
-    line=$(tail -n 1 "$work/time.txt")
-    if [ "$i" -gt 0 ]; then
-      times+=("${line% *}")
-      mems+=("${line#* }")
-    fi
+    local t0=$EPOCHREALTIME
+    "$@" >/dev/null 2>&1
+    local t1=$EPOCHREALTIME
+    times+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", b - a }')")
   done
-  local t m
+  local t
   t=$(printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
-  m=$(printf '%s\n' "${mems[@]}" | sort -g | tail -n 1)
-  echo "$t $m"
+  echo "$t $mem"
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.3f", a / b; else print "-" }'; }

@@ -14,7 +14,7 @@
 class CPdfInputFile {
  public:
   static constexpr size_t kBlockSize = 8 * 1024;
-  static constexpr size_t kBlocks = 64;
+  static constexpr size_t kBlocks = 16;
   // Reads at least this long bypass the cache.
   static constexpr size_t kDirectRead = 8 * 1024;
 
