@@ -300,27 +300,10 @@ void CPdfParser::ParseObject(CPdfObject& out) {
   ParseObjectAt(out, 0);
 }
 
-void CPdfParser::SkipContainer() {
-  // Counts brackets instead of recursing; the end of input closes everything.
-  int64_t depth = 0;
-  do {
-    if (current_.IsKeyword("[") || current_.IsKeyword("<<")) {
-      ++depth;
-    } else if (current_.IsKeyword("]") || current_.IsKeyword(">>")) {
-      --depth;
-    } else if (current_.IsKind(PDF_EOF)) {
-      return;
-    }
-    Advance();
-  } while (depth > 0);
-}
-
 void CPdfParser::ParseObjectAt(CPdfObject& out, int depth) {
   const bool array = current_.IsKeyword("[");
   if ((array || current_.IsKeyword("<<")) && depth >= kMaxNesting) {
-    SkipContainer();
-    out.SetError();
-    return;
+    throw CPdfException(kMsgNesting);
   }
   if (array) {
     Advance();

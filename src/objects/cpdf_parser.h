@@ -14,12 +14,13 @@ class CPdfResolver;
 // itself is a stream body that is not followed by "endstream".
 class CPdfParser {
  public:
-  // Containers nested deeper than this come back as one PDF_ERROR value, read without
-  // recursion, so hostile nesting cannot exhaust the stack.
+  // Arrays and dictionaries nested deeper than this are refused ("Objects nested too deeply")
+  // before they can exhaust the stack; real files stay far below it.
   static constexpr int kMaxNesting = 256;
 
   // Takes over the caller's reference to stream. Borrowed: the resolver, which becomes the
-  // resolver of every container made. Reads the first two tokens at once.
+  // resolver of every container made. Reads the first two tokens at once. Besides a missing
+  // "endstream", the only failure is nesting beyond kMaxNesting.
   CPdfParser(CPdfResolver* resolver, CPdfStream* stream);
   CPdfParser(const CPdfParser&) = delete;
   CPdfParser& operator=(const CPdfParser&) = delete;
@@ -33,7 +34,6 @@ class CPdfParser {
 
  private:
   void ParseObjectAt(CPdfObject& out, int depth);
-  void SkipContainer();
   void NextToken(CPdfObject& token);
   void ReadLiteralString(CPdfObject& token);
   void ReadHexString(CPdfObject& token);

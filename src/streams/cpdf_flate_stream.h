@@ -11,7 +11,7 @@
 #include "streams/cpdf_stream.h"
 
 // Inflates a stream body on demand, 1024 bytes at a time, and undoes a predictor row by row.
-class CPdfFlateStream : public CPdfStream {
+class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
  public:
   static constexpr uint32_t kWindowSize = 1024;
 
@@ -29,7 +29,7 @@ class CPdfFlateStream : public CPdfStream {
   int32_t PeekChar() override;
   size_t ReadBytes(uint8_t* out, size_t count) override;
   // Up to count inflated bytes before any predictor: what the predictor reads its rows from.
-  size_t ReadRaw(uint8_t* out, size_t count);
+  size_t ReadRaw(uint8_t* out, size_t count) override;
   CPdfDictionary* GetDictionary() override { return source_->GetDictionary(); }
   uint32_t Tell() override { return source_->Tell(); }
   void Seek(int32_t, int32_t) override {}

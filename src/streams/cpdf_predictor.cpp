@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "streams/cpdf_flate_stream.h"
-
 CPdfPredictor::CPdfPredictor(int32_t predictor,
                              int32_t columns,
                              int32_t colors,
@@ -56,7 +54,7 @@ size_t CPdfPredictor::Take(uint8_t* out, size_t count) {
   return n;
 }
 
-bool CPdfPredictor::FillRow(CPdfFlateStream* source) {
+bool CPdfPredictor::FillRow(CPdfRawSource* source) {
   if (!usable_) {
     return false;
   }

@@ -5,7 +5,15 @@
 #include <cstdint>
 #include <vector>
 
-class CPdfFlateStream;
+// Where a predictor reads its rows from: the inflated bytes of a Flate stream.
+class CPdfRawSource {
+ public:
+  // Up to count bytes; fewer only at the end of the data.
+  virtual size_t ReadRaw(uint8_t* out, size_t count) = 0;
+
+ protected:
+  virtual ~CPdfRawSource() = default;
+};
 
 // Undoes a PNG (10 and above) or TIFF (2) predictor one row at a time. The row buffer starts
 // with bytes-per-pixel zero bytes, so the first pixel's left neighbour reads as zero.
@@ -18,7 +26,7 @@ class CPdfPredictor {
 
   bool IsUsable() const { return usable_; }
   // Decodes the next row from source's inflated bytes; false when the data ends inside it.
-  bool FillRow(CPdfFlateStream* source);
+  bool FillRow(CPdfRawSource* source);
   // Up to count decoded bytes of the current row.
   size_t Take(uint8_t* out, size_t count);
   bool HasByte() const { return read_pos_ < buffer_size_; }

@@ -75,19 +75,24 @@ INSTANTIATE_TEST_SUITE_P(
                     // Without a file behind the parser a stream body is stepped over and gives err.
                     Case{"<< /Length 3 >> stream\nabc\nendstream 7", "err | 7"}));
 
-TEST(ParserTest, DeepNestingIsBoundedWithoutRecursion) {
-  std::string deep(100000, '[');
-  std::string out = ParseAll(deep + "1" + std::string(100000, ']') + " 9");
-  EXPECT_EQ("9", out.substr(out.size() - 1));
-  // Just inside the limit the nesting is kept.
+TEST(ParserTest, NestingIsBounded) {
+  // At the limit the nesting is kept; one level more, or 100,000, is refused.
   const int ok_depth = CPdfParser::kMaxNesting;
   std::string kept = ParseAll(std::string(ok_depth, '[') + std::string(ok_depth, ']'));
   EXPECT_EQ(std::string(ok_depth, '[') + std::string(ok_depth, ']'), kept);
+  for (int depth : {ok_depth + 1, 100000}) {
+    try {
+      ParseAll(std::string(depth, '[') + std::string(depth, ']'));
+      ADD_FAILURE() << depth;
+    } catch (const CPdfException& e) {
+      EXPECT_STREQ("Objects nested too deeply", e.GetMessage());
+    }
+  }
   std::string dicts;
   for (int i = 0; i < 50000; ++i) {
     dicts += "<</A ";
   }
-  EXPECT_FALSE(ParseAll(dicts).empty());
+  EXPECT_THROW(ParseAll(dicts), CPdfException);
 }
 
 // Parses the first object of a file through a file window, as the reader does.

@@ -1,0 +1,60 @@
+// One cross-reference stream section whose /Size, /W and /Index come from the input; the rest
+// of the input is its data (Flate-compressed when flag bit 0 is set).
+#include <zlib.h>
+
+#include "fuzz_support.h"
+#include "objects/cpdf_object.h"
+#include "reader/cpdf_xref.h"
+#include "streams/cpdf_file_stream.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const uint8_t flags = ReadByte(data, size);
+  const int32_t entries = ReadInt32(data, size);
+  const int w[3] = {static_cast<int8_t>(ReadByte(data, size)),
+                    static_cast<int8_t>(ReadByte(data, size)),
+                    static_cast<int8_t>(ReadByte(data, size))};
+  std::string index;
+  const int pairs = ReadByte(data, size) % 5;
+  for (int i = 0; i < 2 * pairs; ++i) {
+    index += std::to_string(ReadInt32(data, size)) + " ";
+  }
+  std::string body(reinterpret_cast<const char*>(data), size);
+  std::string filter;
+  if (flags & 1) {
+    uLongf out_size = compressBound(static_cast<uLong>(body.size()));
+    std::string packed(out_size, '\0');
+    compress(reinterpret_cast<Bytef*>(&packed[0]), &out_size,
+             reinterpret_cast<const Bytef*>(body.data()), static_cast<uLong>(body.size()));
+    packed.resize(out_size);
+    body = packed;
+    filter = " /Filter /FlateDecode";
+    if (flags & 2) {
+      filter += " /DecodeParms << /Predictor 12 /Columns " +
+                std::to_string(std::abs(w[0]) + std::abs(w[1]) + std::abs(w[2])) + " >>";
+    }
+  }
+  const std::string file = "%PDF-1.5\n9 0 obj\n<< /Type /XRef /Size " + std::to_string(entries) +
+                           " /W [" + std::to_string(w[0]) + " " + std::to_string(w[1]) + " " +
+                           std::to_string(w[2]) + "]" +
+                           (pairs ? " /Index [" + index + "]" : std::string()) + filter +
+                           " /Root 1 0 R /Length " + std::to_string(body.size()) + " >>\nstream\n" +
+                           body + "\nendstream\nendobj\nstartxref\n9\n%%EOF\n";
+  RunGuarded([&] {
+    MemoryFile memory(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+    CPdfObject null_dict;
+    null_dict.SetNull();
+    CPdfStream* whole = CPdfFileStream::Create(memory.Input(), 0, 0, null_dict);
+    struct Releaser {
+      CPdfStream* s;
+      ~Releaser() { s->Release(); }
+    } releaser{whole};
+    CPdfXRef xref;
+    xref.Load(whole);
+    const size_t n = xref.GetEntries().size() < 64 ? xref.GetEntries().size() : 64;
+    for (size_t i = 0; i < n; ++i) {
+      CPdfObject value;
+      xref.GetObject(static_cast<int32_t>(i), 0, value);
+    }
+  });
+  return 0;
+}

@@ -1,0 +1,309 @@
+#!/usr/bin/env python3
+"""Writes the hostile-input suite into tests/hostile/: damaged, malicious and absurd PDFs.
+
+Every file must give one clear line of refusal or a sound output, quickly and in bounded
+memory (tests/cli/hostile_test.cpp runs them through the real binary). Run again after a
+change here; the files are committed so that the tests need no Python.
+"""
+import os
+import sys
+import zlib
+
+OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "hostile")
+
+PAGE = b"<< /Type /Page /Parent 2 0 R /Resources << >> /MediaBox [0 0 100 100] >>"
+PAGES = b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>"
+CATALOG = b"<< /Type /Catalog /Pages 2 0 R >>"
+
+
+class Pdf:
+    """Appends objects and records their offsets, so tables are always right."""
+
+    def __init__(self, version=b"1.4", junk=b""):
+        self.data = bytearray(junk)
+        self.origin = len(self.data)
+        self.data += b"%PDF-" + version + b"\n%\xe2\xe3\xcf\xd3\n"
+        self.offsets = {}
+
+    def here(self):
+        return len(self.data) - self.origin
+
+    def obj(self, num, body, gen=0):
+        self.offsets[num] = self.here()
+        self.data += b"%d %d obj\n" % (num, gen) + body + b"\nendobj\n"
+        return self
+
+    def stream(self, num, entries, payload, length=None):
+        length = b"%d" % len(payload) if length is None else length
+        return self.obj(num, b"<< " + entries + b" /Length " + length + b" >>\nstream\n" +
+                        payload + b"\nendstream")
+
+    def raw(self, b):
+        self.data += b
+        return self
+
+    def table(self, trailer, nums=None, prev=None):
+        at = self.here()
+        nums = sorted(self.offsets) if nums is None else nums
+        size = max(self.offsets) + 1 if self.offsets else 1
+        self.data += b"xref\n0 1\n0000000000 65535 f \n"
+        for n in nums:
+            self.data += b"%d 1\n%010d 00000 n \n" % (n, self.offsets[n])
+        extra = b" /Prev %d" % prev if prev is not None else b""
+        self.data += b"trailer\n<< /Size %d %s%s >>\n" % (size, trailer, extra)
+        return at
+
+    def startxref(self, at):
+        self.data += b"startxref\n%d\n%%%%EOF\n" % at
+        return self
+
+    def xref_stream(self, num, dict_extra, rows, index=None, filtered=True, size=None):
+        """rows: list of (type, field2, field3) with /W [1 4 2]."""
+        data = b"".join(bytes([t]) + f2.to_bytes(4, "big") + f3.to_bytes(2, "big")
+                        for t, f2, f3 in rows)
+        size = size if size is not None else b"%d" % len(rows)
+        entries = b"/Type /XRef /Size " + size + b" /W [1 4 2] " + dict_extra
+        if index is not None:
+            entries += b" /Index [" + index + b"]"
+        if filtered:
+            entries += b" /Filter /FlateDecode"
+            data = zlib.compress(data)
+        at = self.here()
+        self.stream(num, entries, data)
+        return at
+
+    def bytes(self):
+        return bytes(self.data)
+
+
+def basic(extra=lambda p: None, trailer=b"/Root 1 0 R", version=b"1.4", junk=b"", page=PAGE,
+          pages=PAGES, catalog=CATALOG):
+    p = Pdf(version, junk).obj(1, catalog).obj(2, pages).obj(3, page)
+    extra(p)
+    return p.startxref(p.table(trailer))
+
+
+def objstm(members, num=4):
+    header = b""
+    body = b""
+    for n, text in members:
+        header += b"%d %d " % (n, len(body))
+        body += text + b" "
+    return num, header, body
+
+
+def with_objstm(stream_entries, payload_override=None, members=None, rows_extra=(),
+                length=None, n=None, header_override=None, self_entry=False):
+    members = members or [(2, PAGES), (3, PAGE)]
+    p = Pdf(b"1.5").obj(1, CATALOG)
+    num, header, body = objstm(members)
+    header = header if header_override is None else header_override
+    data = zlib.compress(header + body) if payload_override is None else payload_override
+    p.stream(num, b"/Type /ObjStm /N %d /First %d /Filter /FlateDecode " % (
+        len(members) if n is None else n, len(header)) + stream_entries, data, length)
+    rows = [(0, 0, 65535), (1, p.offsets[1], 0)]
+    rows += [(2, num, i) for i in range(len(members))]
+    # The object stream's own entry: in the file, or (hostile) inside itself.
+    rows += [(2, num, 0) if self_entry else (1, p.offsets[num], 0)]
+    rows += list(rows_extra)
+    nums = [0, 1] + [n for n, _ in members] + [num]
+    at = p.here()
+    rows.append((1, at, 0))
+    nums.append(9)
+    index = b" ".join(b"%d 1" % n for n in nums)
+    p.xref_stream(9, b"/Root 1 0 R", rows, index=index, size=b"%d" % (max(nums) + 1))
+    return p.startxref(at)
+
+
+def main():
+    os.makedirs(OUT, exist_ok=True)
+    for name in os.listdir(OUT):
+        os.remove(os.path.join(OUT, name))
+    files = {}
+
+    files["empty.pdf"] = b""
+    files["tiny-header.pdf"] = b"%PDF-1.4"
+    files["tiny-nul.pdf"] = b"\x00"
+    files["junk-before-header.pdf"] = basic(junk=b"\x00junk\n" * 80).bytes()
+    files["junk-after-eof.pdf"] = basic().bytes() + b"%garbage\n" * 300
+    files["no-startxref.pdf"] = basic().bytes().replace(b"startxref", b"startxrex")
+    files["startxref-negative.pdf"] = Pdf().obj(1, CATALOG).raw(b"startxref\n-5\n%%EOF\n").bytes()
+    files["startxref-huge.pdf"] = Pdf().obj(1, CATALOG).raw(b"startxref\n99999999999\n%%EOF\n").bytes()
+    files["startxref-past-end.pdf"] = Pdf().obj(1, CATALOG).raw(b"startxref\n4000000\n%%EOF\n").bytes()
+
+    # /Prev chains that loop: through tables, through streams, through /XRefStm.
+    p = Pdf().obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    a = p.table(b"/Root 1 0 R", prev=0)
+    b_at = p.here()
+    p.raw(b"xref\n0 0\ntrailer\n<< /Root 1 0 R /Prev %d >>\n" % a)
+    data = p.bytes().replace(b"/Prev 0 ", b"/Prev %d" % b_at + b" " * (len(b"0") - len(b"%d" % b_at) + 0))
+    files["prev-loop-tables.pdf"] = Pdf().raw(b"").bytes()  # replaced below
+    p2 = Pdf().obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    first = p2.here()
+    second = first  # a section whose /Prev names itself, and a newer one naming it
+    p2.table(b"/Root 1 0 R", prev=first)
+    third = p2.here()
+    p2.raw(b"xref\n0 0\ntrailer\n<< /Root 1 0 R /Prev %d >>\n" % second)
+    files["prev-loop-tables.pdf"] = p2.startxref(third).bytes()
+    p3 = Pdf(b"1.5").obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    at = p3.here()
+    rows = [(0, 0, 65535), (1, p3.offsets[1], 0), (1, p3.offsets[2], 0), (1, p3.offsets[3], 0),
+            (1, at, 0)]
+    p3.xref_stream(4, b"/Root 1 0 R /Prev %d" % at, rows)
+    files["prev-loop-streams.pdf"] = p3.startxref(at).bytes()
+    p4 = Pdf(b"1.5").obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    at = p4.here()
+    p4.raw(b"xref\n0 4\n0000000000 65535 f \n%010d 00000 n \n%010d 00000 n \n%010d 00000 n \n"
+           % (p4.offsets[1], p4.offsets[2], p4.offsets[3]) +
+           b"trailer\n<< /Size 4 /Root 1 0 R /XRefStm %d >>\n" % at)
+    files["xrefstm-loop.pdf"] = p4.startxref(at).bytes()
+
+    # 5,000 sections chained by /Prev.
+    p = Pdf().obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    prev = p.table(b"/Root 1 0 R")
+    for _ in range(4999):
+        at = p.here()
+        p.raw(b"xref\n0 0\ntrailer\n<< /Root 1 0 R /Prev %d >>\n" % prev)
+        prev = at
+    files["sections-5000.pdf"] = p.startxref(prev).bytes()
+    files["sections-20000.pdf"] = b""  # filled below
+    p = Pdf().obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    prev = p.table(b"/Root 1 0 R")
+    for _ in range(19999):
+        at = p.here()
+        p.raw(b"xref\n0 0\ntrailer\n<< /Root 1 0 R /Prev %d >>\n" % prev)
+        prev = at
+    files["sections-20000.pdf"] = p.startxref(prev).bytes()
+
+    for name, header in [("subsection-huge", b"0 2147483647"), ("subsection-negative", b"-5 3"),
+                         ("subsection-count-negative", b"1 -3"), ("subsection-8m", b"8388000 1000")]:
+        p = Pdf().obj(1, CATALOG)
+        at = p.here()
+        p.raw(b"xref\n" + header + b"\n0000000009 00000 n \ntrailer\n<< /Root 1 0 R >>\n")
+        files[name + ".pdf"] = p.startxref(at).bytes()
+
+    def xs(name, extra, rows=None, index=None, size=None, filtered=True):
+        p = Pdf(b"1.5").obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+        at = p.here()
+        rows = rows if rows is not None else [(0, 0, 65535), (1, p.offsets[1], 0),
+                                              (1, p.offsets[2], 0), (1, p.offsets[3], 0),
+                                              (1, at, 0)]
+        p.xref_stream(4, b"/Root 1 0 R " + extra, rows, index=index, size=size, filtered=filtered)
+        files[name + ".pdf"] = p.startxref(at).bytes()
+
+    xs("xref-size-2g", b"", size=b"2147483648")
+    xs("xref-size-negative", b"", size=b"-7")
+    xs("xref-index-2g", b"", index=b"0 2147483647")
+    xs("xref-index-negative", b"", index=b"-3 5")
+    xs("xref-w-huge", b"".replace(b"", b""), None)
+    files["xref-w-huge.pdf"] = files["xref-w-huge.pdf"].replace(b"/W [1 4 2]", b"/W [1 2147483647 2]")
+    xs("xref-w-negative", b"")
+    files["xref-w-negative.pdf"] = files["xref-w-negative.pdf"].replace(b"/W [1 4 2]", b"/W [-1 -4 2]")
+    for pname, params in [("columns-0", b"/Columns 0"), ("columns-negative", b"/Columns -7"),
+                          ("columns-2g", b"/Columns 2147483647"), ("colors-0", b"/Colors 0"),
+                          ("colors-2g", b"/Colors 2147483647"),
+                          ("bpc-0", b"/BitsPerComponent 0"), ("bpc-2g", b"/BitsPerComponent 2147483647"),
+                          ("bpc-negative", b"/BitsPerComponent -8")]:
+        xs("predictor-" + pname, b"/DecodeParms << /Predictor 12 " + params + b" >>")
+    xs("xref-type-3", b"", rows=[(3, 0, 0)] * 5)
+
+    # A Flate bomb: a small body that inflates to 512 MiB, as an object stream and as an xref
+    # stream.
+    bomb = zlib.compress(b"\x00" * (512 << 20), 9)
+    files["flate-bomb-objstm.pdf"] = with_objstm(b"", payload_override=bomb).bytes()
+    p = Pdf(b"1.5").obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    at = p.here()
+    p.stream(4, b"/Type /XRef /Size 5 /W [1 4 2] /Root 1 0 R /Filter /FlateDecode", bomb)
+    files["flate-bomb-xref.pdf"] = p.startxref(at).bytes()
+
+    files["objstm-n-2g.pdf"] = with_objstm(b"", n=2147483647).bytes()
+    _, header, body = objstm([(2, PAGES), (3, PAGE)])
+    files["objstm-offsets-decreasing.pdf"] = with_objstm(
+        b"", header_override=b"2 %d 3 0 " % (len(PAGES) + 1)).bytes()
+    files["objstm-offsets-past-end.pdf"] = with_objstm(
+        b"", header_override=b"2 0 3 999999 ").bytes()
+    files["objstm-length-2g.pdf"] = with_objstm(b"", length=b"2147483647").bytes()
+    files["objstm-length-negative.pdf"] = with_objstm(b"", length=b"-40").bytes()
+    files["objstm-length-self.pdf"] = with_objstm(b"", length=b"4 0 R").bytes()
+    files["objstm-length-missing.pdf"] = with_objstm(b"").bytes().replace(b"/Length", b"/Lenxth", 1)
+    files["objstm-self.pdf"] = with_objstm(b"", self_entry=True).bytes()
+    # The object stream lists itself among its objects (its entry points into itself).
+    d = with_objstm(b"", members=[(2, PAGES), (3, PAGE), (4, b"<< >>")]).bytes()
+    files["objstm-contains-self.pdf"] = d
+
+    # Deep nesting inside a page and inside the catalog.
+    files["nesting-array-100k.pdf"] = basic(page=PAGE.replace(
+        b"/MediaBox", b"/Deep " + b"[" * 100000 + b"]" * 100000 + b" /MediaBox")).bytes()
+    files["nesting-dict-100k.pdf"] = Pdf().obj(1, b"<< /Type /Catalog /Pages 2 0 R /X " +
+                                               b"<< /A " * 100000 + b">>" * 100000 + b" >>").obj(
+        2, PAGES).obj(3, PAGE)
+    p = files["nesting-dict-100k.pdf"]
+    files["nesting-dict-100k.pdf"] = p.startxref(p.table(b"/Root 1 0 R")).bytes()
+    files["nesting-unclosed-100k.pdf"] = Pdf().obj(1, CATALOG).obj(2, PAGES).raw(
+        b"3 0 obj\n<< /Type /Page " + b"[ << " * 50000).bytes()
+
+    for name, tail in [("unterminated-string", b"3 0 obj\n<< /Type /Page /T (never ends"),
+                       ("unterminated-name", b"3 0 obj\n<< /Type /Pa"),
+                       ("unterminated-dict", b"3 0 obj\n<< /Type /Page /Resources << /A 1"),
+                       ("unterminated-hex", b"3 0 obj\n<< /T <414243")]:
+        p = Pdf().obj(1, CATALOG).obj(2, PAGES)
+        p.offsets[3] = p.here()
+        at_tail = tail
+        p.raw(at_tail)
+        data = p.bytes()
+        files[name + ".pdf"] = data
+    files["name-nul.pdf"] = basic(page=PAGE.replace(b"/Type /Page ", b"/A#00B 1 /Rot#00ate 7 /Type /Page ")).bytes()
+
+    # Page trees: a cycle, a 100,000-deep chain, 40 levels of doubled kids.
+    p = Pdf().obj(1, CATALOG).obj(2, b"<< /Type /Pages /Kids [4 0 R] /Count 1 >>")
+    p.obj(4, b"<< /Type /Pages /Kids [2 0 R 3 0 R] /Count 1 >>").obj(3, PAGE)
+    files["tree-cycle.pdf"] = p.startxref(p.table(b"/Root 1 0 R")).bytes()
+    p = Pdf().obj(1, CATALOG)
+    n = 100000
+    for i in range(n):
+        p.obj(2 + i if i else 2, b"<< /Type /Pages /Kids [%d 0 R] /Count 1 >>" % (3 + i if i < n - 1 else 3))
+    files["tree-chain-100k.pdf"] = b""
+    p = Pdf().obj(1, CATALOG)
+    nums = [2] + list(range(5, 5 + n))
+    for i, num in enumerate(nums):
+        kid = nums[i + 1] if i + 1 < len(nums) else 3
+        p.obj(num, b"<< /Type /Pages /Kids [%d 0 R] /Count 1 >>" % kid)
+    p.obj(3, PAGE)
+    files["tree-chain-100k.pdf"] = p.startxref(p.table(b"/Root 1 0 R")).bytes()
+    p = Pdf().obj(1, CATALOG)
+    for i in range(40):
+        kid = b"%d 0 R" % (3 + i) if i < 39 else b"50 0 R"
+        p.obj(2 + i, b"<< /Type /Pages /Kids [" + kid + b" " + kid + b"] /Count 1 >>")
+    p.obj(50, PAGE.replace(b"/Parent 2 0 R", b""))
+    files["tree-doubled-40.pdf"] = p.startxref(p.table(b"/Root 1 0 R")).bytes()
+
+    for name, root in [("root-int", b"/Root 5"), ("root-array", b"/Root [1 0 R]"),
+                       ("root-string", b"/Root (1 0 R)"), ("root-null", b"/Root null"),
+                       ("root-missing-object", b"/Root 7 0 R"), ("root-dict", b"/Root << >>")]:
+        files[name + ".pdf"] = basic(trailer=root).bytes()
+    for name, cat in [("pages-int", b"<< /Type /Catalog /Pages 5 >>"),
+                      ("pages-array", b"<< /Type /Catalog /Pages [2 0 R] >>"),
+                      ("pages-missing", b"<< /Type /Catalog >>"),
+                      ("pages-is-page", b"<< /Type /Catalog /Pages 3 0 R >>"),
+                      ("catalog-stream", b"<< /Length 0 >>\nstream\n\nendstream")]:
+        p = Pdf().obj(1, cat).obj(2, PAGES).obj(3, PAGE)
+        files[name + ".pdf"] = p.startxref(p.table(b"/Root 1 0 R")).bytes()
+    for name, rot in [("rotate-2g", b"2147483647"), ("rotate-real", b"3.5"),
+                      ("rotate-string", b"(90)"), ("rotate-ref", b"4 0 R"),
+                      ("rotate-negative-2g", b"-2147483648")]:
+        p = Pdf().obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE.replace(b">> /MediaBox",
+                                                                      b">> /Rotate " + rot + b" /MediaBox"))
+        p.obj(4, b"90")
+        files[name + ".pdf"] = p.startxref(p.table(b"/Root 1 0 R")).bytes()
+    files["count-2g.pdf"] = basic(pages=PAGES.replace(b"/Count 1", b"/Count 2147483648")).bytes()
+    files["encrypt-direct.pdf"] = basic(trailer=b"/Root 1 0 R /Encrypt << /Filter /Standard >>").bytes()
+
+    for name, data in files.items():
+        with open(os.path.join(OUT, name), "wb") as f:
+            f.write(data)
+    print("%d hostile files in %s" % (len(files), os.path.normpath(OUT)))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

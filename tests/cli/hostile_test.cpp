@@ -1,0 +1,138 @@
+// The hostile-input suite (tests/hostile, written by scripts/make_hostile.py) through the real
+// binary: one clear line or a sound output; no signal, no hang; nothing left behind after a
+// failure; the input unchanged; quick, and in bounded memory.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "test_files.h"
+
+namespace {
+
+struct Outcome {
+  bool exited = false;
+  int code = -1;
+  std::string output;
+  double seconds = 0;
+  long max_rss_kb = 0;
+};
+
+// Runs the binary with args, no shell, killed after 30 s.
+Outcome RunBinary(const std::vector<std::string>& args) {
+  Outcome outcome;
+  int fds[2];
+  if (pipe(fds) != 0) {
+    return outcome;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], 1);
+    close(fds[0]);
+    close(fds[1]);
+    alarm(30);
+    std::vector<char*> argv;
+    std::vector<std::string> copy = args;
+    for (std::string& a : copy) {
+      argv.push_back(&a[0]);
+    }
+    argv.push_back(nullptr);
+    execv(QUILLTURN_BINARY, argv.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  char buf[4096];
+  for (ssize_t n; (n = read(fds[0], buf, sizeof(buf))) > 0;) {
+    outcome.output.append(buf, static_cast<size_t>(n));
+  }
+  close(fds[0]);
+  int status = 0;
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  outcome.exited = WIFEXITED(status);
+  outcome.code = outcome.exited ? WEXITSTATUS(status) : -WTERMSIG(status);
+  outcome.max_rss_kb = usage.ru_maxrss;
+  return outcome;
+}
+
+std::vector<std::string> HostileFiles() {
+  std::vector<std::string> names;
+  DIR* dir = opendir(HOSTILE_DIR);
+  while (dir) {
+    dirent* entry = readdir(dir);
+    if (!entry) {
+      break;
+    }
+    const std::string name = entry->d_name;
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".pdf") {
+      names.push_back(name);
+    }
+  }
+  if (dir) {
+    closedir(dir);
+  }
+  return names;
+}
+
+TEST(HostileTest, EveryFileRefusedCleanlyOrCopiedSoundly) {
+#ifdef QUILLTURN_SANITIZED
+  const double time_limit = 15.0;  // the sanitizers slow everything down; memory not judged
+  const bool judge_memory = false;
+#else
+  const double time_limit = 1.0;
+  const bool judge_memory = true;
+#endif
+  const std::vector<std::string> names = HostileFiles();
+  ASSERT_GE(names.size(), 40u);
+  const char* option_sets[][2] = {{"/r90", ""}, {"/p1-3,2", "/r-90"}, {"-landscape", "/r180"}};
+  for (const std::string& name : names) {
+    const std::string original = ReadFile(std::string(HOSTILE_DIR) + "/" + name);
+    for (const auto& options : option_sets) {
+      SCOPED_TRACE(name + " " + options[0] + " " + options[1]);
+      TempDir dir;
+      const std::string in = dir.Write("in.pdf", original);
+      const std::string out = dir.Path("out.pdf");
+      Outcome r = RunBinary({"Quillturn", in, out, options[0], options[1]});
+      ASSERT_TRUE(r.exited) << "signal " << -r.code;
+      EXPECT_EQ(0, r.code);
+      EXPECT_EQ(std::string::npos, r.output.find('\n'));
+      EXPECT_LT(r.seconds, time_limit);
+      if (judge_memory) {
+        EXPECT_LT(r.max_rss_kb, static_cast<long>(original.size() / 1024) + 64 * 1024);
+      }
+      EXPECT_EQ(original, ReadFile(in));
+      if (r.output.empty()) {
+        ASSERT_TRUE(FileExists(out));
+        const int check = RunCommand("qpdf --check '" + out + "' >/dev/null 2>&1").exit_code;
+        EXPECT_TRUE(check == 0 || check == 3) << "qpdf --check gave " << check;
+        EXPECT_EQ("in.pdf\nout.pdf\n", RunCommand("ls -A '" + dir.Dir() + "'").output);
+      } else {
+        EXPECT_EQ("in.pdf\n", RunCommand("ls -A '" + dir.Dir() + "'").output) << r.output;
+      }
+    }
+  }
+}
+
+TEST(HostileTest, PageListsWithFortyDigitNumbers) {
+  TempDir dir;
+  const std::string in =
+      dir.Write("in.pdf", ReadFile(std::string(HOSTILE_DIR) + "/junk-before-header.pdf"));
+  const std::string forty(40, '9');
+  EXPECT_EQ("Page number 2147483647 greater than 1 pages in file",
+            RunBinary({"Quillturn", in, dir.Path("o.pdf"), "/p" + forty}).output);
+  EXPECT_EQ("Wrong page ranges, 2147483647 greater than 1 pages in file",
+            RunBinary({"Quillturn", in, dir.Path("o.pdf"), "/p1-" + forty}).output);
+  EXPECT_EQ("", RunBinary({"Quillturn", in, dir.Path("o.pdf"), "/p1", "/r" + forty}).output);
+  EXPECT_NE(std::string::npos, ReadFile(dir.Path("o.pdf")).find("/Rotate 2147483647\n"));
+}
+
+}  // namespace
