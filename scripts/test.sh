@@ -14,6 +14,20 @@ cmake --build build/test -j"$jobs" >/dev/null
 echo "== clang++ build"
 CXX=clang++ cmake -S . -B build/clang-test -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/clang-test -j"$jobs" >/dev/null
+echo "== libFuzzer smoke run (clang)"
+CXX=clang++ cmake -S . -B build/fuzz-smoke -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLTURN_FUZZ=ON \
+  -DQUILLTURN_SANITIZE=ON -DQUILLTURN_TESTS=OFF >/dev/null
+cmake --build build/fuzz-smoke -j"$jobs" >/dev/null
+mkdir -p build/fuzz-smoke/seeds && build/fuzz-smoke/make_seeds build/fuzz-smoke/seeds
+for target in fuzz_parser fuzz_flate fuzz_xref_stream fuzz_page_list fuzz_job; do
+  work=build/fuzz-smoke/run-$target
+  rm -rf "$work" && mkdir -p "$work/corpus"
+  cp -r fuzz/corpus/$target/. build/fuzz-smoke/seeds/. "$work/corpus/" 2>/dev/null || true
+  build/fuzz-smoke/$target "$work/corpus" -dict=fuzz/pdf.dict -runs=20000 -max_len=4096 \
+    -timeout=10 -artifact_prefix="$work/" >"$work/log.txt" 2>&1 ||
+    { tail -n 30 "$work/log.txt"; echo "fuzz smoke run of $target failed"; exit 1; }
+  echo "$target: $(grep -E '^Done [0-9]+ runs' "$work/log.txt" | tail -n 1)"
+done
 echo "== sanitizer build"
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DQUILLTURN_SANITIZE=ON >/dev/null
 cmake --build build/sanitize -j"$jobs" >/dev/null
