@@ -3,44 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "objects/pdf_char_class.h"
+
 namespace {
-
-enum CharClass : uint8_t { kRegular = 0, kWhite = 1, kDelimiter = 2 };
-
-struct CharTable {
-  CharClass cls[256];
-  constexpr CharTable() : cls() {
-    for (int c : {0x00, 0x09, 0x0A, 0x0C, 0x0D, 0x20}) {
-      cls[c] = kWhite;
-    }
-    for (int c : {'%', '(', ')', '/', '<', '>', '[', ']', '{', '}'}) {
-      cls[c] = kDelimiter;
-    }
-  }
-};
-
-constexpr CharTable kChars;
-
-bool IsWhite(uint8_t c) {
-  return kChars.cls[c] == kWhite;
-}
-
-bool IsRegular(uint8_t c) {
-  return kChars.cls[c] == kRegular;
-}
-
-int HexDigit(uint8_t c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
 
 class Scanner {
  public:
@@ -55,7 +20,7 @@ class Scanner {
 
   void SkipWhiteAndComments() {
     while (i_ < n_) {
-      if (IsWhite(b_[i_])) {
+      if (PdfIsWhite(b_[i_])) {
         ++i_;
       } else if (b_[i_] == '%') {
         while (i_ < n_ && b_[i_] != '\r' && b_[i_] != '\n') {
@@ -71,9 +36,10 @@ class Scanner {
   std::string ReadName() {
     ++i_;
     std::string name;
-    while (i_ < n_ && IsRegular(b_[i_])) {
-      if (b_[i_] == '#' && i_ + 2 < n_ && HexDigit(b_[i_ + 1]) >= 0 && HexDigit(b_[i_ + 2]) >= 0) {
-        name.push_back(static_cast<char>(16 * HexDigit(b_[i_ + 1]) + HexDigit(b_[i_ + 2])));
+    while (i_ < n_ && PdfIsRegular(b_[i_])) {
+      if (b_[i_] == '#' && i_ + 2 < n_ && PdfHexValue(b_[i_ + 1]) >= 0 &&
+          PdfHexValue(b_[i_ + 2]) >= 0) {
+        name.push_back(static_cast<char>(16 * PdfHexValue(b_[i_ + 1]) + PdfHexValue(b_[i_ + 2])));
         i_ += 3;
       } else {
         name.push_back(static_cast<char>(b_[i_++]));
@@ -83,7 +49,7 @@ class Scanner {
   }
 
   void SkipRegularRun() {
-    while (i_ < n_ && IsRegular(b_[i_])) {
+    while (i_ < n_ && PdfIsRegular(b_[i_])) {
       ++i_;
     }
   }
@@ -136,7 +102,7 @@ class Scanner {
       SkipRegularRun();
       if (IsInteger(gen_start, i_)) {
         SkipWhiteAndComments();
-        if (i_ < n_ && b_[i_] == 'R' && (i_ + 1 == n_ || !IsRegular(b_[i_ + 1]))) {
+        if (i_ < n_ && b_[i_] == 'R' && (i_ + 1 == n_ || !PdfIsRegular(b_[i_ + 1]))) {
           ++i_;
           return;
         }

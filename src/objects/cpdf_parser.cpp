@@ -7,48 +7,9 @@
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_ref_ptr.h"
 #include "objects/cpdf_string.h"
+#include "objects/pdf_char_class.h"
 #include "objects/pdf_messages.h"
 #include "streams/cpdf_stream.h"
-
-namespace {
-
-enum CharClass : uint8_t { kRegular = 0, kWhite = 1, kDelimiter = 2 };
-
-struct CharTable {
-  CharClass cls[256];
-  constexpr CharTable() : cls() {
-    for (int i = 0; i < 256; ++i) {
-      cls[i] = kRegular;
-    }
-    for (int c : {0x00, 0x09, 0x0A, 0x0C, 0x0D, 0x20}) {
-      cls[c] = kWhite;
-    }
-    for (int c : {'%', '(', ')', '/', '<', '>', '[', ']', '{', '}'}) {
-      cls[c] = kDelimiter;
-    }
-  }
-};
-
-constexpr CharTable kChars;
-
-bool IsRegular(int c) {
-  return c >= 0 && kChars.cls[c] == kRegular;
-}
-
-int HexDigit(int c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
-
-}  // namespace
 
 CPdfParser::CPdfParser(CPdfResolver* resolver, CPdfStream* stream)
     : resolver_(resolver), stream_(stream) {
@@ -81,7 +42,7 @@ void CPdfParser::NextToken(CPdfObject& token) {
       }
       continue;
     }
-    if (kChars.cls[c] != kWhite) {
+    if (!PdfIsWhite(c)) {
       break;
     }
   }
@@ -244,15 +205,15 @@ void CPdfParser::ReadName(CPdfObject& token) {
   text_.clear();
   for (;;) {
     int p = PeekByte();
-    if (!IsRegular(p)) {
+    if (!PdfIsRegular(p)) {
       break;
     }
     int a = GetByte();
     if (a == '#') {
-      int high = HexDigit(PeekByte());
+      int high = PdfHexValue(PeekByte());
       if (high >= 0) {
         int h = GetByte();
-        int low = HexDigit(PeekByte());
+        int low = PdfHexValue(PeekByte());
         if (low >= 0) {
           GetByte();
           text_.push_back(static_cast<char>(16 * high + low));
@@ -273,7 +234,7 @@ void CPdfParser::ReadName(CPdfObject& token) {
 
 void CPdfParser::ReadWord(int first, CPdfObject& token) {
   text_.assign(1, static_cast<char>(first));
-  while (IsRegular(PeekByte())) {
+  while (PdfIsRegular(PeekByte())) {
     text_.push_back(static_cast<char>(GetByte()));
   }
   const size_t n = text_.size();

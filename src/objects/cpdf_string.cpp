@@ -1,6 +1,9 @@
 #include "objects/cpdf_string.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "objects/pdf_char_class.h"
 
 CPdfString::CPdfString(const uint8_t* data, size_t length) : data_(data, data + length) {}
 
@@ -34,27 +37,11 @@ std::vector<uint8_t> HexEncode(const uint8_t* data, size_t count) {
   return out;
 }
 
-namespace {
-
-int HexValue(uint8_t c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return 0;
-}
-
-}  // namespace
-
 std::vector<uint8_t> HexDecode(const uint8_t* digits, size_t count) {
   std::vector<uint8_t> out(count / 2);
   for (size_t i = 0; i < out.size(); ++i) {
-    out[i] = static_cast<uint8_t>(16 * HexValue(digits[2 * i]) + HexValue(digits[2 * i + 1]));
+    out[i] = static_cast<uint8_t>(16 * std::max(PdfHexValue(digits[2 * i]), 0) +
+                                  std::max(PdfHexValue(digits[2 * i + 1]), 0));
   }
   return out;
 }

@@ -67,6 +67,22 @@ bool CPdfXRef::ReadPrevOf(const CPdfDictionary& dict, int64_t* prev) {
   return false;
 }
 
+namespace {
+
+// Whether the parser stands at "num gen obj".
+bool ReadObjectHeader(CPdfParser& parser, int32_t num, int32_t gen) {
+  CPdfObject n;
+  CPdfObject g;
+  CPdfObject keyword;
+  parser.ParseObject(n);
+  parser.ParseObject(g);
+  parser.ParseObject(keyword);
+  return n.IsKind(PDF_INT) && n.GetInt() == num && g.IsKind(PDF_INT) && g.GetInt() == gen &&
+         keyword.IsKeyword("obj");
+}
+
+}  // namespace
+
 CPdfXRef::CPdfXRef() = default;
 
 CPdfXRef::~CPdfXRef() = default;
@@ -269,14 +285,7 @@ void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPd
     return;
   }
   CPdfParser parser(this, window);
-  CPdfObject n;
-  CPdfObject g;
-  CPdfObject keyword;
-  parser.ParseObject(n);
-  parser.ParseObject(g);
-  parser.ParseObject(keyword);
-  if (n.IsKind(PDF_INT) && n.GetInt() == num && g.IsKind(PDF_INT) && g.GetInt() == gen &&
-      keyword.IsKeyword("obj")) {
+  if (ReadObjectHeader(parser, num, gen)) {
     parser.ParseObject(out);
   } else {
     out.SetNull();
@@ -297,14 +306,7 @@ DirectObjectInfo CPdfXRef::LocateObject(int32_t num) {
   info.search_from = info.start;
   CPdfParser parser(this, window);
   parser.SetDecodeStreams(false);
-  CPdfObject n;
-  CPdfObject g;
-  CPdfObject keyword;
-  parser.ParseObject(n);
-  parser.ParseObject(g);
-  parser.ParseObject(keyword);
-  if (!n.IsKind(PDF_INT) || n.GetInt() != num || !g.IsKind(PDF_INT) ||
-      g.GetInt() != entry.generation || !keyword.IsKeyword("obj")) {
+  if (!ReadObjectHeader(parser, num, entry.generation)) {
     return info;
   }
   info.found = true;

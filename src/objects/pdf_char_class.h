@@ -1,0 +1,46 @@
+#ifndef QUILLTURN_SRC_OBJECTS_PDF_CHAR_CLASS_H_
+#define QUILLTURN_SRC_OBJECTS_PDF_CHAR_CLASS_H_
+
+#include <cstdint>
+
+// The three classes of PDF bytes: white space, delimiters, and regular bytes (everything else,
+// 0x80 to 0xFF included), looked up in one table.
+enum PdfCharClass : uint8_t { kPdfRegular = 0, kPdfWhite = 1, kPdfDelimiter = 2 };
+
+struct PdfCharTable {
+  PdfCharClass cls[256];
+  constexpr PdfCharTable() : cls() {
+    for (int c : {0x00, 0x09, 0x0A, 0x0C, 0x0D, 0x20}) {
+      cls[c] = kPdfWhite;
+    }
+    for (int c : {'%', '(', ')', '/', '<', '>', '[', ']', '{', '}'}) {
+      cls[c] = kPdfDelimiter;
+    }
+  }
+};
+
+inline constexpr PdfCharTable kPdfChars;
+
+// c is a byte (0..255) or -1 for the end of the data, which is of no class.
+inline bool PdfIsWhite(int c) {
+  return c >= 0 && kPdfChars.cls[c] == kPdfWhite;
+}
+inline bool PdfIsRegular(int c) {
+  return c >= 0 && kPdfChars.cls[c] == kPdfRegular;
+}
+
+// The value of a hexadecimal digit, or -1.
+inline int PdfHexValue(int c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+
+#endif  // QUILLTURN_SRC_OBJECTS_PDF_CHAR_CLASS_H_
