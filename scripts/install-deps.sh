@@ -3,12 +3,13 @@
 #   install-deps.sh build   compiler, CMake, zlib, Google Benchmark (for bench/micro_bench)
 #   install-deps.sh test    the above, GoogleTest, qpdf and poppler-utils (the real readers
 #                           that judge the outputs in the end-to-end tests), clang (the second
-#                           compiler), groff and man-db (the manual page's check), dpkg-dev
+#                           compiler, with libFuzzer), groff and man-db (the manual page's
+#                           check), dpkg-dev
 set -euo pipefail
 what=${1:-build}
 packages=(g++ make cmake zlib1g-dev libbenchmark-dev)
 if [ "$what" = test ]; then
-  packages+=(libgtest-dev qpdf poppler-utils clang groff-base man-db dpkg-dev)
+  packages+=(libgtest-dev qpdf poppler-utils clang libclang-rt-dev groff-base man-db dpkg-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do
