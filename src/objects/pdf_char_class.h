@@ -13,8 +13,8 @@ struct PdfCharTable {
     for (int c : {0x00, 0x09, 0x0A, 0x0C, 0x0D, 0x20}) {
       cls[c] = kPdfWhite;
     }
-    for (int c : {'%', '(', ')', '/', '<', '>', '[', ']', '{', '}'}) {
-      cls[c] = kPdfDelimiter;
+    for (const char* p = "%()/<>[]{}"; *p; ++p) {
+      cls[static_cast<unsigned char>(*p)] = kPdfDelimiter;
     }
   }
 };

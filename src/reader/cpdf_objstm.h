@@ -17,7 +17,7 @@ class CPdfObjStmData {
  public:
   // Decoded object streams larger than this are treated as malformed, so a small body that
   // inflates without end costs bounded time and memory.
-  static constexpr size_t kMaxDecodedSize = 32u * 1024 * 1024;
+  static constexpr size_t kMaxDecodedSize = size_t{32} * 1024 * 1024;
 
   explicit CPdfObjStmData(int32_t stream_num);
   ~CPdfObjStmData();

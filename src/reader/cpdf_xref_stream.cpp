@@ -13,7 +13,7 @@ namespace {
 
 // Decoded object streams are kept while their bytes fit this budget (at least one is always
 // kept), so the catalog check, the page walk and the copy each find most streams decoded.
-constexpr size_t kObjStmCacheBudget = 1u * 1024 * 1024;
+constexpr size_t kObjStmCacheBudget = size_t{1} * 1024 * 1024;
 
 int32_t ReadWidth(const CPdfArray& w, int32_t index) {
   CPdfObject value;

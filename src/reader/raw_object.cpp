@@ -9,7 +9,7 @@
 namespace {
 
 constexpr size_t kFirstChunk = 1024;
-constexpr size_t kLargestChunk = 64 * 1024;
+constexpr size_t kLargestChunk = size_t{64} * 1024;
 
 bool EndsCleanly(uint8_t c) {
   // White space or a delimiter: "endobj" can follow without merging into the last token.

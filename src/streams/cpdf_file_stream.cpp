@@ -8,7 +8,7 @@ CPdfFileStream::CPdfFileStream(CPdfInputFile* file,
                                const CPdfObject& dict)
     : file_(file), start_(start), length_(length), buffer_pos_(start) {
   dict_.Assign(dict);
-  Seek(static_cast<int32_t>(start), 0);
+  SeekTo(static_cast<int32_t>(start), 0);
 }
 
 CPdfFileStream* CPdfFileStream::Create(CPdfInputFile* file,
@@ -51,6 +51,10 @@ uint32_t CPdfFileStream::Tell() {
 }
 
 void CPdfFileStream::Seek(int32_t position, int32_t origin) {
+  SeekTo(position, origin);
+}
+
+void CPdfFileStream::SeekTo(int32_t position, int32_t origin) {
   if (origin == 2) {
     // A distance back from the end, no earlier than the start of the file.
     const int64_t target = file_->Size() - static_cast<int64_t>(position);

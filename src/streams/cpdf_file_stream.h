@@ -46,6 +46,8 @@ class CPdfFileStream : public CPdfStream {
 
  private:
   bool Refill();
+  // Seek's work, callable from the constructor without a virtual call.
+  void SeekTo(int32_t position, int32_t origin);
   void EmptyBuffer() { next_ = limit_ = buffer_; }
 
   CPdfObject dict_;

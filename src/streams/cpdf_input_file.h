@@ -13,10 +13,10 @@
 // a memory copy instead of a seek and a read each.
 class CPdfInputFile {
  public:
-  static constexpr size_t kBlockSize = 8 * 1024;
+  static constexpr size_t kBlockSize = size_t{8} * 1024;
   static constexpr size_t kBlocks = 16;
   // Reads at least this long bypass the cache.
-  static constexpr size_t kDirectRead = 8 * 1024;
+  static constexpr size_t kDirectRead = size_t{8} * 1024;
 
   // Opens path for reading ("rb"); null when it cannot be opened.
   static std::unique_ptr<CPdfInputFile> Open(const char* path);

@@ -20,7 +20,7 @@ class CPdfRawSource {
 class CPdfPredictor {
  public:
   // A row may not exceed this; larger parameters make the stream deliver nothing.
-  static constexpr int64_t kMaxRowBytes = 16 * 1024 * 1024;
+  static constexpr int64_t kMaxRowBytes = int64_t{16} * 1024 * 1024;
 
   CPdfPredictor(int32_t predictor, int32_t columns, int32_t colors, int32_t bits_per_component);
 

@@ -153,7 +153,7 @@ void CPdfFile::WriteXRefTable() {
       char line[64];
       if (FormatDigits(line, 10, e.offset) && FormatDigits(line + 11, 5, e.generation)) {
         line[10] = ' ';
-        std::memcpy(line + 16, " n \r", 4);
+        std::memcpy(line + 16, " n \r", 4);  // NOLINT(bugprone-not-null-terminated-result)
         block.append(line, 20);
       } else {
         const int len =

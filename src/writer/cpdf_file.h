@@ -48,7 +48,7 @@ class CPdfFile {
   // without being read in; the output position counts them at once.
   void AppendInputRange(int64_t offset, int64_t length);
   // Unpatched ranges at least this long are copied by the kernel where it can.
-  static constexpr int64_t kCopyUnread = 16 * 1024;
+  static constexpr int64_t kCopyUnread = int64_t{16} * 1024;
   int32_t OutputPosition() const;
   void WriteHeader(const std::string& version);
   void WriteXRefTable();

@@ -59,9 +59,10 @@ bool CopyFileRange(FILE* in, int64_t offset, FILE* out, int64_t length) {
     left -= n;
   }
 #endif
-  std::vector<char> buffer(64 * 1024);
+  constexpr int64_t kChunk = int64_t{64} * 1024;
+  std::vector<char> buffer(static_cast<size_t>(kChunk));
   while (left > 0) {
-    const size_t want = static_cast<size_t>(std::min<int64_t>(left, 64 * 1024));
+    const size_t want = static_cast<size_t>(std::min<int64_t>(left, kChunk));
     const ssize_t got = pread(in_fd, buffer.data(), want, from);
     if (got <= 0) {
       return false;
