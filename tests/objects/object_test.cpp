@@ -5,11 +5,9 @@
 
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
-#include "objects/cpdf_exception.h"
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_resolver.h"
 #include "objects/cpdf_string.h"
-#include "objects/pdf_messages.h"
 
 namespace {
 
@@ -31,16 +29,6 @@ class FakeResolver : public CPdfResolver {
 
 std::string Bytes(const std::vector<uint8_t>& v) {
   return std::string(v.begin(), v.end());
-}
-
-TEST(ObjectTest, KindNumbersAreFixed) {
-  EXPECT_EQ(0, PDF_BOOL);
-  EXPECT_EQ(4, PDF_STRING);
-  EXPECT_EQ(8, PDF_DICT);
-  EXPECT_EQ(10, PDF_REF);
-  EXPECT_EQ(14, PDF_NONE);
-  CPdfObject value;
-  EXPECT_EQ(PDF_NONE, value.GetKind());
 }
 
 TEST(ObjectTest, CopiesOfTextsAreIndependent) {
@@ -192,16 +180,6 @@ TEST(StringTest, HexDecodeRestoresEveryByte) {
   EXPECT_EQ("000102", Bytes(hex).substr(0, 6));
   EXPECT_EQ("0a", Bytes(hex).substr(20, 2));
   EXPECT_EQ(all, HexDecode(hex.data(), hex.size()));
-}
-
-TEST(ExceptionTest, FormatsNumbersBeforeTheThrow) {
-  try {
-    ThrowPdfFormat(QT_MSG_PAGE_GREATER, 12, 10);
-  } catch (const CPdfException& e) {
-    EXPECT_STREQ("Page number 12 greater than 10 pages in file", e.GetMessage());
-    CPdfException copy(e);
-    EXPECT_STREQ(e.GetMessage(), copy.GetMessage());
-  }
 }
 
 }  // namespace
