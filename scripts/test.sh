@@ -23,7 +23,7 @@ for target in fuzz_parser fuzz_flate fuzz_xref_stream fuzz_page_list fuzz_job; d
   work=build/fuzz-smoke/run-$target
   rm -rf "$work" && mkdir -p "$work/corpus"
   cp -r fuzz/corpus/$target/. build/fuzz-smoke/seeds/. "$work/corpus/" 2>/dev/null || true
-  build/fuzz-smoke/$target "$work/corpus" -dict=fuzz/pdf.dict -runs=20000 -max_len=4096 \
+  build/fuzz-smoke/$target "$work/corpus" -dict=fuzz/pdf.dict -runs=20000 -max_total_time=20 -max_len=4096 \
     -timeout=10 -artifact_prefix="$work/" >"$work/log.txt" 2>&1 ||
     { tail -n 30 "$work/log.txt"; echo "fuzz smoke run of $target failed"; exit 1; }
   echo "$target: $(grep -E '^Done [0-9]+ runs' "$work/log.txt" | tail -n 1)"
