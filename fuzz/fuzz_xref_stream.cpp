@@ -1,7 +1,8 @@
 // One cross-reference stream section whose /Size, /W and /Index come from the input; the rest
-// of the input is its data (Flate-compressed when flag bit 0 is set). Sizes are kept below
-// 512 (negative ones stay negative) unless flag bits 2 to 6 are all set: a table of millions
-// of entries costs a run a hundred megabytes and says nothing new after the first.
+// of the input is its data (Flate-compressed when flag bit 0 is set). Sizes the format allows
+// are folded below 512: a table of millions of entries costs a run a hundred megabytes and says
+// nothing new after the first. Negative sizes and sizes past the format's limit stay as they
+// are, since they must be refused before anything is allocated.
 #include <zlib.h>
 
 #include "fuzz_support.h"
@@ -11,8 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t flags = ReadByte(data, size);
-  const bool huge = (flags & 0x7C) == 0x7C;
-  auto sized = [&](int32_t v) { return huge ? v : v % 512; };
+  auto sized = [](int32_t v) { return v < 0 || v > CPdfXRef::kMaxObjects ? v : v % 512; };
   const int32_t entries = sized(ReadInt32(data, size));
   const int w[3] = {static_cast<int8_t>(ReadByte(data, size)),
                     static_cast<int8_t>(ReadByte(data, size)),
