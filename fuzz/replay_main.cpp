@@ -52,7 +52,9 @@ int main(int argc, char** argv) {
       data.insert(data.end(), buf, buf + n);
     }
     std::fclose(f);
-    LLVMFuzzerTestOneInput(data.data(), data.size());
+    // Like libFuzzer, never hand a target a null pointer, even for an empty input.
+    static unsigned char empty = 0;
+    LLVMFuzzerTestOneInput(data.empty() ? &empty : data.data(), data.size());
   }
   std::printf("replayed %zu files\n", files.size());
   return 0;
