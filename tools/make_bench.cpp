@@ -132,9 +132,7 @@ int main(int argc, char** argv) {
   } else {
     b.XRefTable("/Root 1 0 R");
   }
-  FILE* f = std::fopen(argv[2], "wb");
-  if (!f || std::fwrite(b.Bytes().data(), 1, b.Bytes().size(), f) != b.Bytes().size() ||
-      std::fclose(f) != 0) {
+  if (!b.Save(argv[2])) {
     std::fprintf(stderr, "make_bench: cannot write %s\n", argv[2]);
     return 1;
   }

@@ -33,9 +33,7 @@ int main(int argc, char** argv) {
   b.XRefTable(
       "/Root 1 0 R /Info 7 0 R /ID [<0123456789abcdef0123456789abcdef> "
       "<0123456789abcdef0123456789abcdef>]");
-  FILE* f = std::fopen(argv[1], "wb");
-  if (!f || std::fwrite(b.Bytes().data(), 1, b.Bytes().size(), f) != b.Bytes().size() ||
-      std::fclose(f) != 0) {
+  if (!b.Save(argv[1])) {
     std::fprintf(stderr, "make_sample: cannot write %s\n", argv[1]);
     return 1;
   }

@@ -11,7 +11,7 @@ namespace {
 void Save(const std::string& dir, const std::string& name, const std::string& bytes) {
   const std::string path = dir + "/" + name;
   FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f)) {
+  if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f) != 0) {
     std::fprintf(stderr, "make_seeds: cannot write %s\n", path.c_str());
     std::exit(1);
   }

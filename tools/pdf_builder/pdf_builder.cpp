@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <iterator>
 #include <stdexcept>
 
 std::string Deflate(const std::string& data) {
@@ -15,6 +16,30 @@ std::string Deflate(const std::string& data) {
   }
   out.resize(size);
   return out;
+}
+
+namespace {
+
+// One past the last entry of the run of consecutive object numbers that starts at it: the
+// entries one cross-reference subsection lists.
+template <typename Map>
+typename Map::const_iterator RunEnd(const Map& entries, typename Map::const_iterator it) {
+  const int first = it->first;
+  int count = 0;
+  while (it != entries.end() && it->first == first + count) {
+    ++it;
+    ++count;
+  }
+  return it;
+}
+
+}  // namespace
+
+bool PdfBuilder::Save(const std::string& path) const {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  const bool written = f && std::fwrite(bytes_.data(), 1, bytes_.size(), f) == bytes_.size();
+  const bool closed = f && std::fclose(f) == 0;
+  return written && closed;
 }
 
 PdfBuilder& PdfBuilder::Header(const std::string& version) {
@@ -106,14 +131,9 @@ PdfBuilder& PdfBuilder::XRefTable(const std::string& trailer_entries) {
     entries[0] = Entry{0, 0, 65535};
   }
   bytes_ += "xref\n";
-  for (auto it = entries.begin(); it != entries.end();) {
-    auto run_end = it;
-    int count = 0;
-    while (run_end != entries.end() && run_end->first == it->first + count) {
-      ++run_end;
-      ++count;
-    }
-    bytes_ += std::to_string(it->first) + " " + std::to_string(count) + "\n";
+  for (auto it = entries.cbegin(); it != entries.cend();) {
+    const auto run_end = RunEnd(entries, it);
+    bytes_ += std::to_string(it->first) + " " + std::to_string(std::distance(it, run_end)) + "\n";
     for (; it != run_end; ++it) {
       char line[32];
       const bool in_use = it->second.type == 1;
@@ -137,14 +157,9 @@ std::string PdfBuilder::StreamBytes(const std::map<int, Entry>& entries,
   // Records of /W [1 4 2]; /Index lists the runs.
   std::string index;
   std::string rows;
-  for (auto it = entries.begin(); it != entries.end();) {
-    auto run_end = it;
-    int count = 0;
-    while (run_end != entries.end() && run_end->first == it->first + count) {
-      ++run_end;
-      ++count;
-    }
-    index += std::to_string(it->first) + " " + std::to_string(count) + " ";
+  for (auto it = entries.cbegin(); it != entries.cend();) {
+    const auto run_end = RunEnd(entries, it);
+    index += std::to_string(it->first) + " " + std::to_string(std::distance(it, run_end)) + " ";
     for (; it != run_end; ++it) {
       const Entry& e = it->second;
       const uint64_t f2 = static_cast<uint64_t>(e.field2);

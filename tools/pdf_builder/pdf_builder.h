@@ -40,6 +40,8 @@ class PdfBuilder {
   int64_t Here() const { return static_cast<int64_t>(bytes_.size()) - origin_; }
 
   const std::string& Bytes() const { return bytes_; }
+  // Writes the bytes to path; false when that fails.
+  bool Save(const std::string& path) const;
   // The body an Object call gave num (empty when none did).
   std::string ObjectBody(int num) const;
   int64_t Offset(int num) const { return offsets_.at(num); }
