@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "describe.h"
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_parser.h"
@@ -141,22 +139,6 @@ TEST(ParserTest, StreamBodiesFollowLength) {
             ParseFile("<< /Length 2147483647 /Filter /FlateDecode >> stream\nab", true));
   // Declined filters skip the body.
   EXPECT_EQ("err | 3", ParseFile("<< /Length 2 /Filter /LZWDecode >> stream\nab\nendstream 3"));
-}
-
-TEST(ParserTest, RandomAndTruncatedInputNeverFails) {
-  const std::string seed =
-      "1 0 obj << /Type /Page /Kids [3 0 R (a\\)b) <4142>] /N -1.5 /X#41 true >> endobj "
-      "%c\n[[<< /A [null] >>]] trailer << /Size 3 >>";
-  std::mt19937 rng(1234);
-  for (int round = 0; round < 3000; ++round) {
-    std::string text = seed.substr(0, rng() % (seed.size() + 1));
-    for (int m = 0; m < 4; ++m) {
-      if (!text.empty()) {
-        text[rng() % text.size()] = static_cast<char>(rng() % 256);
-      }
-    }
-    EXPECT_NO_THROW(ParseAll(text));
-  }
 }
 
 }  // namespace

@@ -224,18 +224,4 @@ TEST_F(FlateTest, PredictorFromDecodeParmsAndRealIsIgnored) {
   }
 }
 
-TEST_F(FlateTest, RandomParametersAndBytesStayInBounds) {
-  std::mt19937 rng(99);
-  for (int round = 0; round < 300; ++round) {
-    std::string raw = RandomBytes(rng() % 600, static_cast<uint32_t>(round));
-    std::string body = (round % 2) ? Deflate(raw) : raw;
-    const int predictors[] = {1, 2, 10, 12, 15, 3, -1};
-    int predictor = predictors[rng() % 7];
-    int columns = static_cast<int>(rng() % 40) - 3;
-    int colors = static_cast<int>(rng() % 6) - 1;
-    int bits = static_cast<int>(rng() % 18);
-    EXPECT_LE(Decode(body, predictor, columns, colors, bits, round % 3 == 0).size(), 1u << 20);
-  }
-}
-
 }  // namespace
