@@ -158,22 +158,18 @@ def main():
            b"trailer\n<< /Size 4 /Root 1 0 R /XRefStm %d >>\n" % at)
     files["xrefstm-loop.pdf"] = p4.startxref(at).bytes()
 
-    # 5,000 sections chained by /Prev.
-    p = Pdf().obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
-    prev = p.table(b"/Root 1 0 R")
-    for _ in range(4999):
-        at = p.here()
-        p.raw(b"xref\n0 0\ntrailer\n<< /Root 1 0 R /Prev %d >>\n" % prev)
-        prev = at
-    files["sections-5000.pdf"] = p.startxref(prev).bytes()
-    files["sections-20000.pdf"] = b""  # filled below
-    p = Pdf().obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
-    prev = p.table(b"/Root 1 0 R")
-    for _ in range(19999):
-        at = p.here()
-        p.raw(b"xref\n0 0\ntrailer\n<< /Root 1 0 R /Prev %d >>\n" % prev)
-        prev = at
-    files["sections-20000.pdf"] = p.startxref(prev).bytes()
+    # 5,000 and 20,000 sections chained by /Prev (the reader stops at 10,000).
+    def chained_sections(count):
+        p = Pdf().obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+        prev = p.table(b"/Root 1 0 R")
+        for _ in range(count - 1):
+            at = p.here()
+            p.raw(b"xref\n0 0\ntrailer\n<< /Root 1 0 R /Prev %d >>\n" % prev)
+            prev = at
+        return p.startxref(prev).bytes()
+
+    files["sections-5000.pdf"] = chained_sections(5000)
+    files["sections-20000.pdf"] = chained_sections(20000)
 
     for name, header in [("subsection-huge", b"0 2147483647"), ("subsection-negative", b"-5 3"),
                          ("subsection-count-negative", b"1 -3"), ("subsection-8m", b"8388000 1000")]:

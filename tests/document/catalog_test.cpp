@@ -58,10 +58,6 @@ TEST(CatalogTest, DeepAndExplodingTreesAreRefused) {
   EXPECT_EQ("Kids CPdfObject is wrong type", b.TryOpen());
 }
 
-}  // namespace
-
-namespace {
-
 TEST(CatalogTest, PageRefsFollowTypedNodesWithInheritedRotation) {
   PdfBuilder b;
   b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
