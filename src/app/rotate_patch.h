@@ -14,8 +14,8 @@ struct RotateSpot {
   size_t value_end = 0;     // index one past its value (a number, a real or N G R)
 };
 
-// Scans raw object bytes ("n g obj << ... >> ...") for the first dictionary and its top-level
-// /Rotate key, also when the key is written with # escapes. Nested dictionaries, arrays,
+// Scans raw object bytes ("n g obj << ... >> ...") with the lexer for the first dictionary and
+// its first top-level /Rotate key, also when written with # escapes. Nested dictionaries, arrays,
 // strings and comments are stepped over, so their contents never match.
 RotateSpot FindRotate(const uint8_t* bytes, size_t length);
 

@@ -1,0 +1,340 @@
+#ifndef QUILLTURN_SRC_OBJECTS_CPDF_LEXER_H_
+#define QUILLTURN_SRC_OBJECTS_CPDF_LEXER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "objects/pdf_char_class.h"
+#include "streams/cpdf_stream.h"
+
+// Where PDF tokens begin and end, known in this one place. The lexer gives each token's kind and
+// extent and builds no values: the parser builds values from the bytes it asks the lexer to
+// capture, the copy finds where objects end, and the /Rotate patch walks a page dictionary's
+// top-level keys (NextDictEntry) to replace their values by extent.
+//
+// Sources (template parameter): int Next() and int Peek() give a byte 0..255 or -1 at the end;
+// uint64_t Tell() is the position of the next byte.
+
+enum class PdfTokenKind : uint8_t {
+  kEnd,            // no token before the end of the bytes
+  kNumber,         // a sign, digits and points: "12abc" is 12, then the keyword "abc"
+  kName,           // "/" and the regular bytes after it, # escapes undecoded
+  kLiteralString,  // "(" to its matching ")", escaped bytes stepped over; or to the end
+  kHexString,      // "<" to ">", or to the end
+  kDictOpen,       // "<<"
+  kDictClose,      // ">>"
+  kArrayOpen,      // "["
+  kArrayClose,     // "]"
+  kKeyword,        // any other run of regular bytes: true, null, R, obj, stream, endobj...
+  kStray,          // ")", "{", "}" or a lone ">": one byte that starts no token
+};
+
+// The keywords that readers act on, told apart while lexing so that no caller reads them back.
+enum class PdfKeyword : uint8_t {
+  kOther,
+  kR,
+  kObj,
+  kEndobj,
+  kStream,
+  kEndstream,
+  kXref,
+  kTrailer,
+  kStartxref,
+  kTrue,
+  kFalse,
+  kNull,
+};
+
+struct PdfToken {
+  PdfTokenKind kind = PdfTokenKind::kEnd;
+  PdfKeyword keyword = PdfKeyword::kOther;  // for kKeyword
+  uint64_t begin = 0;                       // position of the first byte
+  uint64_t end = 0;                         // one past the last byte
+
+  bool Is(PdfKeyword word) const { return kind == PdfTokenKind::kKeyword && keyword == word; }
+};
+
+// Which keyword the bytes spell (kOther for any other word).
+PdfKeyword ClassifyPdfKeyword(const char* bytes, size_t length);
+
+// A number token's value. Integers are exact over 64 bits; beyond that, and with a point, a
+// real. An optional sign is read as readers read it ("+90" is 90).
+struct PdfNumber {
+  bool integer = true;
+  int64_t value = 0;
+  double real = 0;
+};
+PdfNumber ParsePdfNumber(const uint8_t* bytes, size_t length);
+// A name's bytes after the slash with its # escapes decoded, cut at its first zero byte.
+std::string DecodePdfName(const uint8_t* bytes, size_t length);
+
+// Bytes in memory.
+class PdfSpanSource {
+ public:
+  PdfSpanSource(const uint8_t* data, size_t size) : data_(data), p_(data), end_(data + size) {}
+  int Next() { return p_ < end_ ? *p_++ : -1; }
+  int Peek() const { return p_ < end_ ? *p_ : -1; }
+  uint64_t Tell() const { return static_cast<uint64_t>(p_ - data_); }
+  const uint8_t* Data() const { return data_; }
+
+ private:
+  const uint8_t* data_;
+  const uint8_t* p_;
+  const uint8_t* end_;
+};
+
+// A stream (borrowed), read through its inline buffer.
+class PdfStreamSource {
+ public:
+  explicit PdfStreamSource(CPdfStream* stream) : stream_(stream) {}
+  int Next() { return stream_->NextByte(); }
+  int Peek() { return stream_->PeekByte(); }
+  uint64_t Tell() { return stream_->Tell(); }
+
+ private:
+  CPdfStream* stream_;
+};
+
+// One dictionary entry as NextDictEntry finds it.
+struct PdfDictEntry {
+  PdfToken key;              // the key's name token
+  uint64_t value_begin = 0;  // the value's extent: a whole container, "n g R" as one value;
+  uint64_t value_end = 0;    // empty (at the key's end) when ">>" or the end follows the key
+};
+
+template <typename Source>
+class CPdfLexer {
+ public:
+  explicit CPdfLexer(Source source) : src_(source) {}
+
+  Source& GetSource() { return src_; }
+
+  // The next token after white space and comments. With text, its bytes are appended there (a
+  // token already peeked cannot be captured: its bytes are gone).
+  PdfToken Next(std::string* text = nullptr) {
+    if (queued_ > 0) {
+      const PdfToken t = queue_[0];
+      queue_[0] = queue_[1];
+      --queued_;
+      return t;
+    }
+    return Lex(text);
+  }
+
+  // The token k (0 or 1) places ahead, lexed once and kept for Next.
+  const PdfToken& Peek(int k) {
+    while (queued_ <= k) {
+      queue_[queued_++] = Lex(nullptr);
+    }
+    return queue_[k];
+  }
+
+  // Steps over the rest of the value that starts with first: a container to its matching close
+  // (nesting counted, not recursed), a number followed by "g R" together with them. Gives the
+  // value's last token (first itself for a simple value).
+  PdfToken StepOverValue(const PdfToken& first) {
+    if (first.kind == PdfTokenKind::kNumber) {
+      if (Peek(0).kind == PdfTokenKind::kNumber && Peek(1).Is(PdfKeyword::kR)) {
+        Next();
+        return Next();
+      }
+      return first;
+    }
+    if (first.kind != PdfTokenKind::kDictOpen && first.kind != PdfTokenKind::kArrayOpen) {
+      return first;
+    }
+    uint64_t depth = 1;
+    PdfToken t = first;
+    while (depth > 0) {
+      t = Next();
+      switch (t.kind) {
+        case PdfTokenKind::kEnd:
+          return t;
+        case PdfTokenKind::kDictOpen:
+        case PdfTokenKind::kArrayOpen:
+          ++depth;
+          break;
+        case PdfTokenKind::kDictClose:
+        case PdfTokenKind::kArrayClose:
+          --depth;
+          break;
+        default:
+          break;
+      }
+    }
+    return t;
+  }
+
+  // With "<<" just read: the next top-level entry, false at ">>" (close set to it) or at the end.
+  // A token where a key belongs that is no name is passed over on its own, as the parser does.
+  bool NextDictEntry(PdfDictEntry* entry, PdfToken* close = nullptr) {
+    for (;;) {
+      const PdfToken t = Next();
+      if (t.kind == PdfTokenKind::kEnd || t.kind == PdfTokenKind::kDictClose) {
+        if (close) {
+          *close = t;
+        }
+        return false;
+      }
+      if (t.kind != PdfTokenKind::kName) {
+        continue;
+      }
+      entry->key = t;
+      const PdfToken& v = Peek(0);
+      if (v.kind == PdfTokenKind::kEnd || v.kind == PdfTokenKind::kDictClose) {
+        entry->value_begin = entry->value_end = t.end;
+        return true;
+      }
+      if (v.kind == PdfTokenKind::kStray) {
+        // The key is dropped with the stray byte, as the parser drops it.
+        continue;
+      }
+      const PdfToken first = Next();
+      entry->value_begin = first.begin;
+      entry->value_end = StepOverValue(first).end;
+      return true;
+    }
+  }
+
+ private:
+  void Keep(std::string* text, int c) {
+    if (text) {
+      text->push_back(static_cast<char>(c));
+    }
+  }
+
+  PdfToken Lex(std::string* text) {
+    int c;
+    for (;;) {
+      c = src_.Peek();
+      if (c < 0) {
+        const uint64_t at = src_.Tell();
+        return PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, at, at};
+      }
+      if (c == '%') {
+        // A comment runs to the next CR or LF.
+        do {
+          src_.Next();
+          c = src_.Peek();
+        } while (c >= 0 && c != '\r' && c != '\n');
+        continue;
+      }
+      if (!PdfIsWhite(c)) {
+        break;
+      }
+      src_.Next();
+    }
+    PdfToken t;
+    t.begin = src_.Tell();
+    src_.Next();
+    Keep(text, c);
+    switch (c) {
+      case '(':
+        t.kind = PdfTokenKind::kLiteralString;
+        LexLiteralString(text);
+        break;
+      case '<':
+        if (src_.Peek() == '<') {
+          Keep(text, src_.Next());
+          t.kind = PdfTokenKind::kDictOpen;
+        } else {
+          t.kind = PdfTokenKind::kHexString;
+          for (;;) {
+            const int h = src_.Next();
+            if (h < 0) {
+              break;
+            }
+            Keep(text, h);
+            if (h == '>') {
+              break;
+            }
+          }
+        }
+        break;
+      case '>':
+        if (src_.Peek() == '>') {
+          Keep(text, src_.Next());
+          t.kind = PdfTokenKind::kDictClose;
+        } else {
+          t.kind = PdfTokenKind::kStray;
+        }
+        break;
+      case '[':
+        t.kind = PdfTokenKind::kArrayOpen;
+        break;
+      case ']':
+        t.kind = PdfTokenKind::kArrayClose;
+        break;
+      case ')':
+      case '{':
+      case '}':
+        t.kind = PdfTokenKind::kStray;
+        break;
+      case '/':
+        t.kind = PdfTokenKind::kName;
+        KeepRegularRun(text);
+        break;
+      default:
+        if (c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9')) {
+          t.kind = PdfTokenKind::kNumber;
+          for (int p = src_.Peek(); (p >= '0' && p <= '9') || p == '.'; p = src_.Peek()) {
+            Keep(text, src_.Next());
+          }
+        } else {
+          t.kind = PdfTokenKind::kKeyword;
+          // The longest keyword told apart has nine bytes; longer words are kOther.
+          char word[10];
+          size_t n = 0;
+          word[n++] = static_cast<char>(c);
+          while (PdfIsRegular(src_.Peek())) {
+            const int w = src_.Next();
+            Keep(text, w);
+            if (n < sizeof(word)) {
+              word[n] = static_cast<char>(w);
+            }
+            ++n;
+          }
+          t.keyword = n < sizeof(word) ? ClassifyPdfKeyword(word, n) : PdfKeyword::kOther;
+        }
+        break;
+    }
+    t.end = src_.Tell();
+    return t;
+  }
+
+  void KeepRegularRun(std::string* text) {
+    while (PdfIsRegular(src_.Peek())) {
+      Keep(text, src_.Next());
+    }
+  }
+
+  void LexLiteralString(std::string* text) {
+    uint64_t depth = 1;
+    for (;;) {
+      const int c = src_.Next();
+      if (c < 0) {
+        return;
+      }
+      Keep(text, c);
+      if (c == '\\') {
+        const int e = src_.Next();
+        if (e < 0) {
+          return;
+        }
+        Keep(text, e);
+      } else if (c == '(') {
+        ++depth;
+      } else if (c == ')' && --depth == 0) {
+        return;
+      }
+    }
+  }
+
+  Source src_;
+  PdfToken queue_[2];
+  int queued_ = 0;
+};
+
+#endif  // QUILLTURN_SRC_OBJECTS_CPDF_LEXER_H_
