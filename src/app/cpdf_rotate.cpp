@@ -22,30 +22,29 @@ bool CPdfRotate::Run() {
   try {
     RunSteps();
   } catch (...) {
-    input_file_.reset();
     DiscardOutput();
-    document_.Close();
+    document_.Close();  // before the file it reads is closed
+    input_file_.reset();
     throw;
   }
   return true;
 }
 
 void CPdfRotate::RunSteps() {
+  OpenInput();
   // Writing over the input would destroy it before it is read.
-  if (IsSameFile(input_path_.c_str(), output_path_.c_str())) {
+  if (IsSameFile(input_file_->GetFile(), output_path_)) {
     throw CPdfException(kMsgOutputIsInput);
   }
-  input_file_ = CPdfInputFile::Open(input_path_.c_str());
-  if (!input_file_) {
-    throw CPdfException(kMsgInputOpen);
-  }
-  document_.Open(input_path_.c_str());
+  // A wrong output path (a folder, a missing or read-only folder) fails before any work.
+  CreateOutput();
+  // The document reads the very file that was opened and checked above.
+  document_.Open(input_file_->GetFile());
   reader_ = document_.GetXRef();
   root_num_ = reader_->GetRootNum();
   entries_ = &reader_->GetEntries();
   output_entries_.assign(entries_->size(), OutputEntry{});
   CheckEncryption();
-  CreateOutput();
   WriteHeader(document_.GetVersion());
 
   // The document's own check of the catalog and the page tree has already walked every page
@@ -69,9 +68,9 @@ void CPdfRotate::RunSteps() {
   WriteXRefTable();
   WriteTrailer(xref_offset, reader_->GetTrailer());
   // Past this point every byte of the output is on its way; only then does it replace the path.
-  input_file_.reset();
   FinishOutput();
   document_.Close();
+  input_file_.reset();
 }
 
 void CPdfRotate::CheckEncryption() const {

@@ -39,13 +39,21 @@ CPdfDocument::~CPdfDocument() {
 }
 
 void CPdfDocument::Open(const char* path) {
-  if (open_) {
-    Close();
-  }
+  Close();
   file_ = CPdfInputFile::Open(path);
   if (!file_) {
     throw CPdfException(kMsgCantOpen);
   }
+  Load();
+}
+
+void CPdfDocument::Open(FILE* file) {
+  Close();
+  file_ = std::make_unique<CPdfInputFile>(file);
+  Load();
+}
+
+void CPdfDocument::Load() {
   try {
     if (file_->Size() > kMaxInputSize) {
       throw CPdfException(kMsgInputTooLarge);

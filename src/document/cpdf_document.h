@@ -1,6 +1,7 @@
 #ifndef QUILLTURN_SRC_DOCUMENT_CPDF_DOCUMENT_H_
 #define QUILLTURN_SRC_DOCUMENT_CPDF_DOCUMENT_H_
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,8 @@ class CPdfDocument {
   ~CPdfDocument();
 
   void Open(const char* path);
+  // Reads a file that is already open; it must stay open until Close.
+  void Open(FILE* file);
   void Close();
   bool IsOpen() const { return open_; }
   // Valid while open.
@@ -30,6 +33,7 @@ class CPdfDocument {
   const std::string& GetVersion() const { return version_; }
 
  private:
+  void Load();
   void ReadHeader();
 
   bool open_ = false;

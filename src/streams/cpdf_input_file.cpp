@@ -5,9 +5,10 @@
 
 std::unique_ptr<CPdfInputFile> CPdfInputFile::Open(const char* path) {
   FILE* file = std::fopen(path, "rb");
-  if (!file) {
-    return nullptr;
-  }
+  return file ? Adopt(file) : nullptr;
+}
+
+std::unique_ptr<CPdfInputFile> CPdfInputFile::Adopt(FILE* file) {
   auto input = std::make_unique<CPdfInputFile>(file);
   input->owned_ = true;
   return input;

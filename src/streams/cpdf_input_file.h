@@ -20,6 +20,8 @@ class CPdfInputFile {
 
   // Opens path for reading ("rb"); null when it cannot be opened.
   static std::unique_ptr<CPdfInputFile> Open(const char* path);
+  // Takes an open file over: it is closed with this object.
+  static std::unique_ptr<CPdfInputFile> Adopt(FILE* file);
   // Borrowed: the file stays open after this object is gone.
   explicit CPdfInputFile(FILE* file);
   CPdfInputFile(const CPdfInputFile&) = delete;

@@ -30,40 +30,42 @@ CPdfFile::CPdfFile() = default;
 
 CPdfFile::~CPdfFile() = default;
 
+void CPdfFile::OpenInput() {
+  FILE* file = OpenInputFile(input_path_);
+  if (!file) {
+    throw CPdfException(kMsgInputOpen);
+  }
+  input_file_ = CPdfInputFile::Adopt(file);
+  input_stamp_ = GetFileStamp(file);
+}
+
 void CPdfFile::CreateOutput() {
-  output_file_ = CreateFileBeside(output_path_, &temp_path_);
-  if (!output_file_) {
+  if (!output_.Create(output_path_)) {
+    output_.Discard();
     throw CPdfException(kMsgOutputCreate);
   }
+  output_file_ = output_.GetFile();
   position_ = 0;
 }
 
 void CPdfFile::FinishOutput() {
   FlushInputRange();
-  FILE* file = output_file_;
+  // Another program that wrote to the input while it was read may have left a mixed copy.
+  if (GetFileStamp(input_file_->GetFile()) != input_stamp_) {
+    DiscardOutput();
+    throw CPdfException(kMsgInputOpen);
+  }
   output_file_ = nullptr;
-  const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-  if (std::fclose(file) != 0 || !flushed) {
+  if (!output_.Commit()) {
     DiscardOutput();
     throw CPdfException(kMsgOutputWrite);
   }
-  if (!ReplaceFile(temp_path_, output_path_)) {
-    DiscardOutput();
-    throw CPdfException(kMsgOutputWrite);
-  }
-  temp_path_.clear();
 }
 
 void CPdfFile::DiscardOutput() {
   pending_length_ = 0;
-  if (output_file_) {
-    std::fclose(output_file_);
-    output_file_ = nullptr;
-  }
-  if (!temp_path_.empty()) {
-    std::remove(temp_path_.c_str());
-    temp_path_.clear();
-  }
+  output_file_ = nullptr;
+  output_.Discard();
 }
 
 void CPdfFile::WriteBytes(const void* bytes, size_t count) {
@@ -98,7 +100,7 @@ void CPdfFile::FlushInputRange() {
   }
   pending_length_ = 0;
   if (length >= kCopyUnread) {
-    if (!CopyFileRange(input_file_->GetFile(), pending_offset_, output_file_, length)) {
+    if (!output_.AppendRange(input_file_->GetFile(), pending_offset_, length)) {
       throw CPdfException(kMsgOutputWrite);
     }
     return;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "writer/platform_file.h"
+
 class CPdfInputFile;
 class CPdfObject;
 
@@ -18,8 +20,8 @@ struct OutputEntry {
   int32_t in_use = 0;
 };
 
-// A job that reads one PDF and writes another. The output is written to a temporary file
-// beside the output path and put in its place only when the whole job has succeeded.
+// A job that reads one PDF and writes another. The output reaches its path only when the whole
+// job has succeeded (PlatformFile says how), and only if the input did not change meanwhile.
 class CPdfFile {
  public:
   CPdfFile();
@@ -34,9 +36,13 @@ class CPdfFile {
   const std::string& GetOutputPath() const { return output_path_; }
 
  protected:
+  // Opens the input path as the job's own handle; throws "Input file open error" when it is
+  // not a regular file that can be read.
+  void OpenInput();
   // Throws "Output file create error" when the output cannot be created.
   void CreateOutput();
-  // Closes the output and puts it at the output path; throws on any failed write.
+  // Closes the output and puts it at the output path; throws on any failed write, and throws
+  // "Input file open error" when the input changed since it was opened.
   void FinishOutput();
   // Closes and removes whatever output was begun; never throws.
   void DiscardOutput();
@@ -64,7 +70,8 @@ class CPdfFile {
   void WriteFormat(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void FlushInputRange();
 
-  std::string temp_path_;
+  PlatformFile output_;
+  FileStamp input_stamp_;
   int64_t position_ = 0;
   int64_t pending_offset_ = 0;  // the input range not yet written
   int64_t pending_length_ = 0;

@@ -5,62 +5,315 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
 #include <vector>
 
-bool IsSameFile(const char* a, const char* b) {
-  struct stat sa {};
-  struct stat sb {};
-  if (stat(a, &sa) != 0 || stat(b, &sb) != 0) {
+namespace {
+
+// As many links as the kernel follows in one path.
+constexpr int kMaxLinks = 40;
+constexpr int kNameTries = 100;
+// ".qt" and eight letters or digits: short enough for any folder that takes the output's name.
+constexpr size_t kTempNameLength = 11;
+
+// The named temporary file for the signal handler: its folder and its name in that folder.
+volatile sig_atomic_t g_temp_folder = -1;
+volatile sig_atomic_t g_temp_named = 0;
+char g_temp_name[kTempNameLength + 1];
+
+extern "C" void RemoveTemporaryAndStop(int sig) {
+  if (g_temp_named) {
+    unlinkat(g_temp_folder, g_temp_name, 0);
+  }
+  signal(sig, SIG_DFL);
+  raise(sig);  // delivered with the default action once the handler returns
+}
+
+// Ctrl-C, a stopped batch job or a closed terminal remove the named temporary file first; a
+// signal the caller chose to ignore stays ignored. A file size limit makes the write fail
+// instead of ending the process without a word.
+void InstallSignalHandlers() {
+  static bool installed = false;
+  if (installed) {
+    return;
+  }
+  installed = true;
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction old {};
+    if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) {
+      continue;
+    }
+    struct sigaction action {};
+    action.sa_handler = RemoveTemporaryAndStop;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(sig, &action, nullptr);
+  }
+  signal(SIGXFSZ, SIG_IGN);
+}
+
+// Writes a fresh temporary name into g_temp_name.
+void MakeTempName() {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  static uint64_t state = 0;
+  if (state == 0) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    state = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(now.tv_sec) << 20) ^
+            (static_cast<uint64_t>(getpid()) << 40) ^ 0x9E3779B97F4A7C15ull;
+  }
+  g_temp_name[0] = '.';
+  g_temp_name[1] = 'q';
+  g_temp_name[2] = 't';
+  for (size_t i = 3; i < kTempNameLength; ++i) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    g_temp_name[i] = kLetters[state % (sizeof(kLetters) - 1)];
+  }
+  g_temp_name[kTempNameLength] = '\0';
+}
+
+// The folder part of path with its slash ("" for a bare name) and the last part.
+void SplitPath(const std::string& path, std::string* folder, std::string* name) {
+  const std::string::size_type slash = path.rfind('/');
+  *folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  *name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Follows the symbolic links at path to the name they end at (which need not exist).
+bool FollowLinks(const std::string& path, std::string* end) {
+  std::string current = path;
+  std::vector<char> target(4096 + 1);
+  for (int links = 0;; ++links) {
+    struct stat st {};
+    if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+      *end = current;
+      return true;
+    }
+    if (links == kMaxLinks) {
+      return false;
+    }
+    const ssize_t n = readlink(current.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size()) {
+      return false;
+    }
+    const std::string link(target.data(), static_cast<size_t>(n));
+    std::string folder;
+    std::string name;
+    SplitPath(current, &folder, &name);
+    current = link[0] == '/' ? link : folder + link;
+  }
+}
+
+bool SameInode(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// An fsync that the kind of file does not support (a pipe, a terminal) is no failure.
+bool SyncFile(int fd) {
+  return fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+}
+
+}  // namespace
+
+struct PlatformFile::State {
+  FILE* file = nullptr;
+  bool in_place = false;
+  int folder = -1;       // the folder the output's name is in
+  std::string name;      // the output's name in that folder
+  bool unnamed = false;  // the temporary has no name until it is complete
+  bool named = false;    // a named temporary file exists (g_temp_name)
+  bool existed = false;
+  struct stat old {};  // the file that is replaced, when existed
+  mode_t new_mode = 0666;
+
+  bool OpenInPlace(const std::string& path, const struct stat& st, int flags);
+  bool CreateTemporary();
+  bool LinkTemporary();
+  void Close();
+};
+
+bool PlatformFile::State::OpenInPlace(const std::string& path, const struct stat& st, int flags) {
+  in_place = true;
+  int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | flags);
+  if (fd < 0) {
+    // A socket cannot be opened by name; when it is one of the standard streams (the path
+    // is /dev/stdout, say) that stream is written.
+    for (int standard = 0; standard <= 2 && fd < 0; ++standard) {
+      struct stat sst {};
+      if (fstat(standard, &sst) == 0 && SameInode(sst, st)) {
+        fd = fcntl(standard, F_DUPFD_CLOEXEC, 3);
+      }
+    }
+  }
+  if (fd < 0) {
     return false;
   }
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-FILE* CreateFileBeside(const std::string& path, std::string* temp_path) {
-  // A hidden name in the same folder, so the final rename never crosses file systems.
-  std::string::size_type slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string name = folder + "." + base + ".quillturn-XXXXXX";
-  std::vector<char> templ(name.begin(), name.end());
-  templ.push_back('\0');
-  int fd = mkstemp(templ.data());
-  if (fd < 0) {
-    return nullptr;
-  }
-  mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, static_cast<mode_t>(0666 & ~mask));
-  FILE* file = fdopen(fd, "wb");
+  file = fdopen(fd, "wb");
   if (!file) {
     close(fd);
-    unlink(templ.data());
-    return nullptr;
+    return false;
   }
-  *temp_path = templ.data();
-  return file;
+  return true;
 }
 
-bool CopyFileRange(FILE* in, int64_t offset, FILE* out, int64_t length) {
-  if (std::fflush(out) != 0) {
+bool PlatformFile::State::CreateTemporary() {
+  // Unnamed first: even SIGKILL then leaves nothing. It is linked in through /proc, so that
+  // must be there too.
+  int fd = openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd >= 0) {
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    if (access(proc.c_str(), F_OK) == 0) {
+      unnamed = true;
+    } else {
+      close(fd);
+      fd = -1;
+    }
+  }
+  for (int tries = 0; fd < 0 && tries < kNameTries; ++tries) {
+    MakeTempName();
+    g_temp_folder = folder;
+    g_temp_named = 1;
+    fd = openat(folder, g_temp_name, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) {
+      g_temp_named = 0;
+      if (errno != EEXIST) {
+        return false;
+      }
+    }
+  }
+  if (fd < 0) {
+    return false;
+  }
+  named = !unnamed;
+  file = fdopen(fd, "wb");
+  if (!file) {
+    close(fd);
+    return false;
+  }
+  return true;
+}
+
+bool PlatformFile::State::LinkTemporary() {
+  const std::string proc = "/proc/self/fd/" + std::to_string(fileno(file));
+  for (int tries = 0; tries < kNameTries; ++tries) {
+    MakeTempName();
+    g_temp_folder = folder;
+    g_temp_named = 1;
+    if (linkat(AT_FDCWD, proc.c_str(), folder, g_temp_name, AT_SYMLINK_FOLLOW) == 0) {
+      named = true;
+      return true;
+    }
+    g_temp_named = 0;
+    if (errno != EEXIST) {
+      return false;
+    }
+  }
+  return false;
+}
+
+void PlatformFile::State::Close() {
+  if (file) {
+    std::fclose(file);
+    file = nullptr;
+  }
+  if (named) {
+    unlinkat(folder, g_temp_name, 0);
+    g_temp_named = 0;
+    named = false;
+  }
+  if (folder >= 0) {
+    close(folder);
+    folder = -1;
+  }
+}
+
+PlatformFile::PlatformFile() = default;
+
+PlatformFile::~PlatformFile() {
+  Discard();
+}
+
+bool PlatformFile::Create(const std::string& path) {
+  Discard();
+  state_ = std::make_unique<State>();
+  State& s = *state_;
+  InstallSignalHandlers();
+  struct stat st {};
+  const bool exists = stat(path.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT) {
+    return false;  // a link loop, a file used as a folder, no permission
+  }
+  if (exists && S_ISDIR(st.st_mode)) {
+    return false;
+  }
+  if (exists && !S_ISREG(st.st_mode)) {
+    return s.OpenInPlace(path, st, 0);
+  }
+  std::string end;
+  if (!FollowLinks(path, &end)) {
+    return false;
+  }
+  struct stat end_st {};
+  if (exists && (stat(end.c_str(), &end_st) != 0 || !SameInode(st, end_st))) {
+    // A file with no name that leads to it (a deleted file that is the standard output):
+    // only writing it in place reaches it.
+    return s.OpenInPlace(path, st, O_TRUNC);
+  }
+  std::string folder;
+  SplitPath(end, &folder, &s.name);
+  if (s.name.empty() || s.name == "." || s.name == "..") {
+    return false;
+  }
+  s.folder = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (s.folder < 0) {
+    return false;
+  }
+  struct stat old {};
+  if (fstatat(s.folder, s.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (!S_ISREG(old.st_mode)) {
+      return false;  // changed since it was looked at
+    }
+    s.existed = true;
+    s.old = old;
+  }
+  const mode_t mask = umask(0);
+  umask(mask);
+  s.new_mode = 0666 & ~mask;
+  return s.CreateTemporary();
+}
+
+FILE* PlatformFile::GetFile() const {
+  return state_ ? state_->file : nullptr;
+}
+
+bool PlatformFile::IsInPlace() const {
+  return state_ && state_->in_place;
+}
+
+bool PlatformFile::AppendRange(FILE* in, int64_t offset, int64_t length) {
+  FILE* out = GetFile();
+  if (!out || std::fflush(out) != 0) {
     return false;
   }
   const int in_fd = fileno(in);
   const int out_fd = fileno(out);
   off_t from = static_cast<off_t>(offset);
   int64_t left = length;
-#ifdef __linux__
-  while (left > 0) {
+  // Into a device or a pipe the bytes go by plain writes.
+  while (!state_->in_place && left > 0) {
     const ssize_t n = copy_file_range(in_fd, &from, out_fd, nullptr, static_cast<size_t>(left), 0);
     if (n <= 0) {
       break;  // not supported here, or the end of the input: finish with plain reads
     }
     left -= n;
   }
-#endif
   constexpr int64_t kChunk = int64_t{64} * 1024;
-  std::vector<char> buffer(static_cast<size_t>(kChunk));
+  std::vector<char> buffer(static_cast<size_t>(std::min(left, kChunk)));
   while (left > 0) {
     const size_t want = static_cast<size_t>(std::min<int64_t>(left, kChunk));
     const ssize_t got = pread(in_fd, buffer.data(), want, from);
@@ -81,6 +334,83 @@ bool CopyFileRange(FILE* in, int64_t offset, FILE* out, int64_t length) {
   return true;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
-  return std::rename(from.c_str(), to.c_str()) == 0;
+bool PlatformFile::Commit() {
+  if (!state_ || !state_->file) {
+    return false;
+  }
+  State& s = *state_;
+  const int fd = fileno(s.file);
+  bool ok = std::fflush(s.file) == 0 && !std::ferror(s.file);
+  if (s.in_place) {
+    ok = ok && SyncFile(fd);
+    ok = std::fclose(s.file) == 0 && ok;
+    s.file = nullptr;
+    return ok;
+  }
+  mode_t mode = s.new_mode;
+  if (s.existed) {
+    // Owner and group first: changing them may clear the set-id bits that the mode restores.
+    if (fchown(fd, s.old.st_uid, s.old.st_gid) != 0) {
+      (void)!fchown(fd, static_cast<uid_t>(-1), s.old.st_gid);
+    }
+    mode = s.old.st_mode & 07777;
+  }
+  ok = ok && fchmod(fd, mode) == 0 && SyncFile(fd);
+  ok = ok && (s.named || s.LinkTemporary());
+  ok = ok && renameat(s.folder, g_temp_name, s.folder, s.name.c_str()) == 0;
+  if (!ok) {
+    Discard();
+    return false;
+  }
+  s.named = false;
+  g_temp_named = 0;
+  // The new name is on the disk only once its folder is.
+  ok = SyncFile(s.folder);
+  ok = std::fclose(s.file) == 0 && ok;
+  s.file = nullptr;
+  s.Close();
+  return ok;
+}
+
+void PlatformFile::Discard() {
+  if (state_) {
+    state_->Close();
+    state_.reset();
+  }
+}
+
+FILE* OpenInputFile(const std::string& path) {
+  // Without blocking: opening a FIFO that has no writer would wait for one.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    return nullptr;
+  }
+  struct stat st {};
+  const int flags = fcntl(fd, F_GETFL);
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  FILE* file = fdopen(fd, "rb");
+  if (!file) {
+    close(fd);
+  }
+  return file;
+}
+
+FileStamp GetFileStamp(FILE* file) {
+  FileStamp stamp;
+  struct stat st {};
+  if (fstat(fileno(file), &st) == 0) {
+    stamp.size = static_cast<int64_t>(st.st_size);
+    stamp.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  }
+  return stamp;
+}
+
+bool IsSameFile(FILE* file, const std::string& path) {
+  struct stat a {};
+  struct stat b {};
+  return fstat(fileno(file), &a) == 0 && stat(path.c_str(), &b) == 0 && SameInode(a, b);
 }

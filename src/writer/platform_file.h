@@ -3,22 +3,65 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
-// The few file operations that the standard library does not offer, kept in one place.
+// The file operations that differ from one system to the next, behind one small interface;
+// everything system-specific lives in platform_file.cpp.
 
-// True when both paths name one existing file (also through links).
-bool IsSameFile(const char* a, const char* b);
+// What an open file looked like, to notice another program changing it during a run.
+struct FileStamp {
+  int64_t size = -1;
+  int64_t modified = 0;  // modification time in the finest unit the system keeps
+  bool operator==(const FileStamp& other) const {
+    return size == other.size && modified == other.modified;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
 
-// Creates a new, empty file in the folder of path, with the usual permissions, for writing.
-// Returns null on failure; temp_path receives its name.
-FILE* CreateFileBeside(const std::string& path, std::string* temp_path);
+// Opens path for reading as bytes. Only a regular file is accepted: a FIFO, a device or a
+// folder is refused at once, without waiting for a writer. Null on failure.
+FILE* OpenInputFile(const std::string& path);
 
-// Appends length bytes of in, from offset on, to out: in the kernel where it can, through a
-// buffer where it cannot. Both are flushed files; false when the bytes could not be copied.
-bool CopyFileRange(FILE* in, int64_t offset, FILE* out, int64_t length);
+// The size and modification time of an open file; size -1 when they cannot be had.
+FileStamp GetFileStamp(FILE* file);
 
-// Puts the file at from in place of to in one step; false on failure.
-bool ReplaceFile(const std::string& from, const std::string& to);
+// True when path, through any links, leads to the open file (also a hard link to it).
+bool IsSameFile(FILE* file, const std::string& path);
+
+// The output of a job. The path is resolved once: a chain of symbolic links is followed to the
+// file it ends at. A regular file (or a new name) is written to a temporary file in the same
+// folder that takes the file's place only when complete, keeping its permission bits (and
+// owner and group where the process may set them); a device, FIFO or socket is written in
+// place. Nothing of an unfinished output remains, also when the run is stopped by a signal.
+// One output per process at a time.
+class PlatformFile {
+ public:
+  PlatformFile();
+  PlatformFile(const PlatformFile&) = delete;
+  PlatformFile& operator=(const PlatformFile&) = delete;
+  ~PlatformFile();  // discards an output that was not committed
+
+  // Resolves path and opens the file to write. False, leaving nothing behind, when path is a
+  // folder, a link loop or too long a chain, in a folder that does not exist or cannot be
+  // written, or cannot be opened.
+  bool Create(const std::string& path);
+  // Valid between Create and Commit or Discard.
+  FILE* GetFile() const;
+  // True when the output is written straight into an existing device, FIFO or socket.
+  bool IsInPlace() const;
+  // Appends length bytes of in, from offset on: in the kernel where it can, through a buffer
+  // where it cannot. False when the bytes could not be copied.
+  bool AppendRange(FILE* in, int64_t offset, int64_t length);
+  // Flushes the file to the disk and puts it at the path. False on any failure; the
+  // temporary file is then gone and the path holds what it held before.
+  bool Commit();
+  // Closes and removes whatever Create began; never fails.
+  void Discard();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 #endif  // QUILLTURN_SRC_WRITER_PLATFORM_FILE_H_
