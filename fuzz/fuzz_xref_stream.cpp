@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } releaser{whole};
     CPdfXRef xref;
     xref.Load(whole);
-    const size_t n = xref.GetEntries().size() < 64 ? xref.GetEntries().size() : 64;
-    for (size_t i = 0; i < n; ++i) {
+    const int32_t n = xref.GetTable().GetSize() < 64 ? xref.GetTable().GetSize() : 64;
+    for (int32_t i = 0; i < n; ++i) {
       CPdfObject value;
       xref.GetObject(static_cast<int32_t>(i), 0, value);
     }

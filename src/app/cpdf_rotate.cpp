@@ -42,8 +42,8 @@ void CPdfRotate::RunSteps() {
   document_.Open(input_file_->GetFile());
   reader_ = document_.GetXRef();
   root_num_ = reader_->GetRootNum();
-  entries_ = &reader_->GetEntries();
-  output_entries_.assign(entries_->size(), OutputEntry{});
+  table_ = &reader_->GetTable();
+  output_size_ = table_->GetSize();
   CheckEncryption();
   WriteHeader(document_.GetVersion());
 
@@ -59,10 +59,8 @@ void CPdfRotate::RunSteps() {
   }
 
   SelectPages();
-  for (OutputEntry& entry : output_entries_) {
-    entry.offset = 0;
-    entry.in_use = 0;
-  }
+  output_entries_.clear();
+  output_entries_.reserve(table_->Count());
   CopyObjects();
   const int32_t xref_offset = OutputPosition();
   WriteXRefTable();
@@ -85,10 +83,10 @@ void CPdfRotate::CheckEncryption() const {
 
 int32_t CPdfRotate::CountPages() {
   bool is_reference = false;
-  std::vector<uint8_t> catalog = ExtractObject(*input_file_, root_num_, *reader_, *entries_);
+  std::vector<uint8_t> catalog = ExtractObject(*input_file_, root_num_, *reader_, *table_);
   const int32_t pages_num =
       ReadNumberAfter(catalog.data(), catalog.size(), "/Pages", &is_reference);
-  std::vector<uint8_t> pages = ExtractObject(*input_file_, pages_num, *reader_, *entries_);
+  std::vector<uint8_t> pages = ExtractObject(*input_file_, pages_num, *reader_, *table_);
   page_count_ = ReadNumberAfter(pages.data(), pages.size(), "/Count", &is_reference);
   return page_count_;
 }
@@ -105,27 +103,32 @@ void CPdfRotate::SelectPages() {
 }
 
 void CPdfRotate::CopyObjects() {
-  const size_t count = entries_->size();
-  // The first record of each object number, so that the copy needs no search per object.
-  std::vector<int32_t> first_record(count, -1);
-  for (size_t k = records_.size(); k-- > 0;) {
-    const int32_t num = records_[k].object_number;
-    if (num >= 0 && static_cast<size_t>(num) < count) {
-      first_record[static_cast<size_t>(num)] = static_cast<int32_t>(k);
-    }
+  // The page records by object number, walked beside the table, so that the copy needs no
+  // search per object.
+  std::vector<std::pair<int32_t, size_t>> by_number;
+  by_number.reserve(records_.size());
+  for (size_t k = 0; k < records_.size(); ++k) {
+    by_number.emplace_back(records_[k].object_number, k);
   }
-  for (size_t n = 0; n < count; ++n) {
-    const XRefEntry entry = (*entries_)[n];
+  std::sort(by_number.begin(), by_number.end());
+  auto next_record = by_number.begin();
+  for (const CPdfXRefTable::Item& item : *table_) {
+    const int32_t n = item.num;
+    const XRefEntry& entry = item.entry;
+    while (next_record != by_number.end() && next_record->first < n) {
+      ++next_record;
+    }
     if (entry.type == 0) {
       continue;
     }
-    const int32_t k = first_record[n];
-    const PageRecord* record = k >= 0 ? &records_[static_cast<size_t>(k)] : nullptr;
+    const PageRecord* record = next_record != by_number.end() && next_record->first == n
+                                   ? &records_[next_record->second]
+                                   : nullptr;
     const bool patch = record && record->selected;
     if (entry.type == 1 && !patch) {
       // Objects in the file are copied as ranges of it: neighbours in one piece, large ones
       // (images, fonts) from file to file unread.
-      RawSpan span = LocateDirectObject(*input_file_, static_cast<int32_t>(n), *reader_, *entries_);
+      RawSpan span = LocateDirectObject(*input_file_, n, *reader_, *table_);
       if (span.length == 0 || span.object_stream) {
         continue;
       }
@@ -134,8 +137,7 @@ void CPdfRotate::CopyObjects() {
       continue;
     }
     RawObjectInfo info;
-    std::vector<uint8_t> bytes =
-        ExtractObject(*input_file_, static_cast<int32_t>(n), *reader_, *entries_, &info);
+    std::vector<uint8_t> bytes = ExtractObject(*input_file_, n, *reader_, *table_, &info);
     // Object streams are dropped: every object they hold is copied on its own.
     if (bytes.empty() || info.object_stream) {
       continue;
@@ -145,11 +147,9 @@ void CPdfRotate::CopyObjects() {
   }
 }
 
-void CPdfRotate::NoteObject(size_t n, const XRefEntry& entry) {
-  OutputEntry& out = output_entries_[n];
-  out.offset = OutputPosition();
-  out.in_use = 1;
-  out.generation = entry.type == 1 ? entry.generation : 0;
+void CPdfRotate::NoteObject(int32_t n, const XRefEntry& entry) {
+  output_entries_.push_back(
+      OutputEntry{n, OutputPosition(), entry.type == 1 ? entry.generation : 0});
 }
 
 void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record) {

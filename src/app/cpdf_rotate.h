@@ -30,11 +30,11 @@ class CPdfRotate : public CPdfFile {
   void SelectPages();
   int32_t CountPages();
   void CopyObjects();
-  void NoteObject(size_t n, const XRefEntry& entry);
+  void NoteObject(int32_t n, const XRefEntry& entry);
   void WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record);
   void CheckEncryption() const;
 
-  const std::vector<XRefEntry>* entries_ = nullptr;  // Borrowed from the reader.
+  const CPdfXRefTable* table_ = nullptr;  // Borrowed from the reader.
   CPdfDocument document_;
   CPdfXRef* reader_ = nullptr;  // Borrowed from the document.
   int32_t root_num_ = 0;

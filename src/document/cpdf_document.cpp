@@ -23,8 +23,8 @@ void RefuseEncryptedObjectStreams(const CPdfXRef& xref) {
   if (!encrypt || encrypt->IsKind(PDF_NULL)) {
     return;
   }
-  for (const XRefEntry& entry : xref.GetEntries()) {
-    if (entry.type == 2) {
+  for (const CPdfXRefTable::Item& item : xref.GetTable()) {
+    if (item.entry.type == 2) {
       throw CPdfException(kMsgEncryptedObjStm);
     }
   }

@@ -12,7 +12,7 @@ CPdfObjStmData::CPdfObjStmData(int32_t stream_num) : stream_num_(stream_num) {}
 CPdfObjStmData::~CPdfObjStmData() = default;
 
 void CPdfObjStmData::Build(CPdfXRef& xref) {
-  if (stream_num_ < 0 || static_cast<size_t>(stream_num_) >= xref.GetEntries().size()) {
+  if (!xref.GetTable().Find(stream_num_)) {
     return;
   }
   CPdfObject stream;

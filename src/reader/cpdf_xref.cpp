@@ -99,6 +99,7 @@ void CPdfXRef::Load(CPdfStream* stream) {
   while (ReadSection(offset, &prev) && visited_sections_.count(prev) == 0) {
     offset = prev;
   }
+  table_.Finish();
   if (!trailer_.IsKind(PDF_DICT)) {
     throw CPdfException(kMsgDamaged);
   }
@@ -163,12 +164,6 @@ bool CPdfXRef::ReadSection(int64_t offset, int64_t* prev) {
   return ReadXRefStream(body, prev);
 }
 
-void CPdfXRef::GrowTo(int64_t size) {
-  if (size > static_cast<int64_t>(entries_.size())) {
-    entries_.resize(static_cast<size_t>(size), XRefEntry{-1, 0, 0});
-  }
-}
-
 bool CPdfXRef::ReadTable(CPdfParser& parser, int64_t* prev) {
   section_free_.clear();
   for (;;) {
@@ -188,7 +183,7 @@ bool CPdfXRef::ReadTable(CPdfParser& parser, int64_t* prev) {
     if (first < 0 || count.GetInt() < 0 || end > kMaxObjects) {
       throw CPdfException(kMsgXRefTable);
     }
-    GrowTo(end);
+    declared_size_ = std::max(declared_size_, end);
     for (int64_t i = first; i < end; ++i) {
       CPdfObject offset;
       CPdfObject generation;
@@ -201,12 +196,11 @@ bool CPdfXRef::ReadTable(CPdfParser& parser, int64_t* prev) {
           (!in_use && !type.IsKeyword("f"))) {
         throw CPdfException(kMsgXRefTable);
       }
-      XRefEntry& entry = entries_[static_cast<size_t>(i)];
-      if (entry.offset == -1) {
-        entry = XRefEntry{offset.GetInt(), generation.GetInt(), in_use ? 1 : 0};
-        if (!in_use) {
-          section_free_.push_back(static_cast<int32_t>(i));
-        }
+      const XRefEntry entry{offset.GetInt(), generation.GetInt(), in_use ? 1 : 0};
+      if (in_use) {
+        table_.Add(static_cast<int32_t>(i), entry);
+      } else {
+        section_free_.emplace_back(static_cast<int32_t>(i), entry);
       }
     }
   }
@@ -219,38 +213,40 @@ bool CPdfXRef::ReadTable(CPdfParser& parser, int64_t* prev) {
     trailer_.Assign(trailer);
   }
   ReadHybridStream(*trailer.GetDict());
+  for (const auto& [n, entry] : section_free_) {
+    table_.Add(n, entry);
+  }
+  section_free_.clear();
   return ReadPrevOf(*trailer.GetDict(), prev);
 }
 
 void CPdfXRef::ReadHybridStream(const CPdfDictionary& trailer) {
   // In a hybrid file the objects kept in object streams are listed only in the stream that
   // /XRefStm names. Its entries belong to this section: they fill what the table left free or
-  // undefined, ahead of every older section. Its own /Prev is not followed.
+  // undefined, ahead of every older section (the table's free entries are added after them).
+  // Its own /Prev is not followed.
   CPdfObject xref_stm;
   trailer.LookupRaw("XRefStm", xref_stm);
   if (!xref_stm.IsKind(PDF_INT) || visited_sections_.count(xref_stm.GetInt()) != 0) {
     return;
   }
-  std::vector<std::pair<int32_t, XRefEntry>> stashed;
-  stashed.reserve(section_free_.size());
-  for (int32_t n : section_free_) {
-    stashed.emplace_back(n, entries_[static_cast<size_t>(n)]);
-    entries_[static_cast<size_t>(n)].offset = -1;
-  }
+  std::vector<std::pair<int32_t, XRefEntry>> table_free;
+  table_free.swap(section_free_);
   int64_t ignored = 0;
   ReadSection(xref_stm.GetInt(), &ignored);
-  for (const auto& [n, entry] : stashed) {
-    if (entries_[static_cast<size_t>(n)].offset == -1) {
-      entries_[static_cast<size_t>(n)] = entry;
-    }
-  }
+  section_free_.swap(table_free);
 }
 
 void CPdfXRef::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
-  if (num < 0 || entries_.empty() || static_cast<size_t>(num) >= entries_.size()) {
-    throw CPdfException(kMsgCorrupted);
+  const XRefEntry* found = table_.Find(num);
+  if (!found) {
+    if (num < 0 || num >= declared_size_) {
+      throw CPdfException(kMsgCorrupted);
+    }
+    out.SetNull();
+    return;
   }
-  const XRefEntry entry = entries_[static_cast<size_t>(num)];
+  const XRefEntry entry = *found;
   // An object reached again while it is being fetched (a /Length naming its own stream, an
   // object stream inside itself) cannot be had.
   if (fetch_depth_ >= kMaxFetchDepth ||
@@ -294,10 +290,11 @@ void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPd
 
 DirectObjectInfo CPdfXRef::LocateObject(int32_t num) {
   DirectObjectInfo info;
-  if (num < 0 || static_cast<size_t>(num) >= entries_.size()) {
+  const XRefEntry* found = table_.Find(num);
+  if (!found) {
     return info;
   }
-  const XRefEntry entry = entries_[static_cast<size_t>(num)];
+  const XRefEntry entry = *found;
   CPdfStream* window = entry.type == 1 ? OpenWindow(entry.offset) : nullptr;
   if (!window) {
     return info;

@@ -7,24 +7,17 @@
 #include <memory>
 #include <set>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_resolver.h"
+#include "reader/cpdf_xref_table.h"
 
 class CPdfDictionary;
 class CPdfObjStmData;
 class CPdfParser;
 class CPdfStream;
-
-// What the reader knows of one object number. Type 0: free (offset -1 while no section has
-// defined it); type 1: in the file at offset (from the header); type 2: in object stream
-// `offset` at index `generation`.
-struct XRefEntry {
-  int32_t offset;
-  int32_t generation;
-  int32_t type;
-};
 
 // Where a direct object's bytes lie, as found by parsing it.
 struct DirectObjectInfo {
@@ -59,7 +52,7 @@ class CPdfXRef : public CPdfResolver {
   int32_t GetInfoNum() const { return info_num_; }
   int32_t GetInfoGen() const { return info_gen_; }
   const CPdfObject& GetTrailer() const { return trailer_; }
-  const std::vector<XRefEntry>& GetEntries() const { return entries_; }
+  const CPdfXRefTable& GetTable() const { return table_; }
   uint32_t GetHeaderOffset() const { return header_offset_; }
 
   void GetObject(int32_t num, int32_t gen, CPdfObject& out) override;
@@ -81,7 +74,6 @@ class CPdfXRef : public CPdfResolver {
                             const int32_t widths[3],
                             int32_t first,
                             int32_t count);
-  void GrowTo(int64_t size);
   CPdfStream* OpenWindow(int64_t offset);
   void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out);
   void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out);
@@ -90,7 +82,11 @@ class CPdfXRef : public CPdfResolver {
 
   CPdfStream* stream_ = nullptr;  // Borrowed from the document.
   uint32_t header_offset_ = 0;
-  std::vector<XRefEntry> entries_;
+  CPdfXRefTable table_;
+  // The largest extent any section names (its /Size, the end of a subsection). A reference
+  // below it to an undefined object reads as null; one beyond it is damage.
+  int64_t declared_size_ = 0;
+  int64_t records_in_section_ = 0;
   int32_t root_num_ = 0;
   int32_t root_gen_ = 0;
   int32_t info_num_ = 0;
@@ -98,7 +94,8 @@ class CPdfXRef : public CPdfResolver {
   CPdfObject trailer_;
   std::set<int64_t> visited_sections_;
   int sections_read_ = 0;
-  std::vector<int32_t> section_free_;  // entries the current classic section marked free
+  // Entries the current classic section marks free: a hybrid file's stream may fill them.
+  std::vector<std::pair<int32_t, XRefEntry>> section_free_;
   // Recently decoded object streams, most recent first.
   std::list<std::shared_ptr<CPdfObjStmData>> objstm_cache_;
   std::unordered_map<int32_t, std::list<std::shared_ptr<CPdfObjStmData>>::iterator> objstm_index_;

@@ -37,7 +37,7 @@ bool CPdfXRef::ReadXRefStream(const CPdfObject& stream, int64_t* prev) {
   if (!size.IsKind(PDF_INT) || size.GetInt() < 0 || size.GetInt() > kMaxObjects) {
     throw CPdfException(kMsgXRefSize);
   }
-  GrowTo(size.GetInt());
+  declared_size_ = std::max<int64_t>(declared_size_, size.GetInt());
   CPdfObject w;
   dict->LookupRaw("W", w);
   if (!w.IsKind(PDF_ARRAY)) {
@@ -48,7 +48,12 @@ bool CPdfXRef::ReadXRefStream(const CPdfObject& stream, int64_t* prev) {
   }
   const int32_t widths[3] = {ReadWidth(*w.GetArray(), 0), ReadWidth(*w.GetArray(), 1),
                              ReadWidth(*w.GetArray(), 2)};
+  // A record of no bytes would let a short stream define millions of entries.
+  if (widths[0] + widths[1] + widths[2] <= 0) {
+    throw CPdfException(kMsgXRefW);
+  }
   body->Rewind();
+  records_in_section_ = 0;
   CPdfObject index;
   dict->LookupRaw("Index", index);
   if (index.IsKind(PDF_ARRAY)) {
@@ -79,14 +84,16 @@ void CPdfXRef::ReadStreamSubsection(CPdfStream* stream,
                                     int32_t first,
                                     int32_t count) {
   const int64_t end = static_cast<int64_t>(first) + count;
-  GrowTo(end);
+  declared_size_ = std::max(declared_size_, end);
   // Records are read whole; a negative width reads nothing.
   const size_t record_size = static_cast<size_t>(std::max(widths[0], 0)) +
                              static_cast<size_t>(std::max(widths[1], 0)) +
                              static_cast<size_t>(std::max(widths[2], 0));
   uint8_t record[3 * kMaxFieldWidth];
   for (int64_t i = first; i < end; ++i) {
-    if (stream->ReadBytes(record, record_size) != record_size) {
+    // Subsections that repeat cannot define more numbers than the format has.
+    if (++records_in_section_ > kMaxObjects ||
+        stream->ReadBytes(record, record_size) != record_size) {
       throw CPdfException(kMsgXRefEof);
     }
     uint32_t fields[3] = {widths[0] == 0 ? 1u : 0u, 0, 0};
@@ -99,11 +106,9 @@ void CPdfXRef::ReadStreamSubsection(CPdfStream* stream,
     if (fields[0] > 2) {
       throw CPdfException(kMsgXRefEntryType);
     }
-    XRefEntry& entry = entries_[static_cast<size_t>(i)];
-    if (entry.offset == -1) {
-      entry = XRefEntry{static_cast<int32_t>(fields[1]), static_cast<int32_t>(fields[2]),
-                        static_cast<int32_t>(fields[0])};
-    }
+    table_.Add(static_cast<int32_t>(i),
+               XRefEntry{static_cast<int32_t>(fields[1]), static_cast<int32_t>(fields[2]),
+                         static_cast<int32_t>(fields[0])});
   }
 }
 
@@ -139,10 +144,11 @@ void CPdfXRef::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& 
 }
 
 bool CPdfXRef::GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length) {
-  if (num < 0 || static_cast<size_t>(num) >= entries_.size()) {
+  const XRefEntry* found = table_.Find(num);
+  if (!found) {
     return false;
   }
-  const XRefEntry entry = entries_[static_cast<size_t>(num)];
+  const XRefEntry entry = *found;
   if (entry.type != 2) {
     return false;
   }

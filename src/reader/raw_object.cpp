@@ -122,17 +122,14 @@ int64_t FindInFile(CPdfInputFile& file, int64_t start, const char* pattern, size
 std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
                                    int32_t num,
                                    CPdfXRef& reader,
-                                   const std::vector<XRefEntry>& table,
+                                   const CPdfXRefTable& table,
                                    RawObjectInfo* info) {
   std::vector<uint8_t> out;
-  if (num < 0 || static_cast<size_t>(num) >= table.size()) {
+  const XRefEntry* found = table.Find(num);
+  if (!found || found->type == 0) {
     return out;
   }
-  const XRefEntry& entry = table[static_cast<size_t>(num)];
-  if (entry.type == 0) {
-    return out;
-  }
-  if (entry.type == 2) {
+  if (found->type == 2) {
     const uint8_t* slice = nullptr;
     size_t length = 0;
     if (!reader.GetObjectStreamBytes(num, &slice, &length) || length == 0) {
@@ -171,15 +168,13 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
 RawSpan LocateDirectObject(CPdfInputFile& file,
                            int32_t num,
                            CPdfXRef& reader,
-                           const std::vector<XRefEntry>& table) {
+                           const CPdfXRefTable& table) {
   RawSpan span;
-  if (num < 0 || static_cast<size_t>(num) >= table.size()) {
+  const XRefEntry* found = table.Find(num);
+  if (!found || found->type != 1 || found->offset < 0) {
     return span;
   }
-  const XRefEntry& entry = table[static_cast<size_t>(num)];
-  if (entry.type != 1 || entry.offset < 0) {
-    return span;
-  }
+  const XRefEntry& entry = *found;
   span.start = static_cast<int64_t>(reader.GetHeaderOffset()) + entry.offset;
   // Most objects are small and plain: one short read finds them whole.
   std::vector<uint8_t> head(kFirstChunk);

@@ -31,7 +31,7 @@ struct RawObjectInfo {
 std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
                                    int32_t num,
                                    CPdfXRef& reader,
-                                   const std::vector<XRefEntry>& table,
+                                   const CPdfXRefTable& table,
                                    RawObjectInfo* info = nullptr);
 
 // Where a directly stored object's bytes lie: start and length (0 when it has none), and its
@@ -45,7 +45,7 @@ struct RawSpan {
 RawSpan LocateDirectObject(CPdfInputFile& file,
                            int32_t num,
                            CPdfXRef& reader,
-                           const std::vector<XRefEntry>& table);
+                           const CPdfXRefTable& table);
 
 // The decimal number after the first occurrence of key (0 when absent); is_reference tells
 // whether " 0 R" follows it.

@@ -1,5 +1,6 @@
 #include "writer/cpdf_file.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 
@@ -22,6 +23,19 @@ bool FormatDigits(char* out, int width, int32_t value) {
     v /= 10;
   }
   return value >= 0 && v == 0;
+}
+
+// "%010d %05d n \r", written digit by digit: this runs once per object.
+void AppendInUseLine(const OutputEntry& e, std::string* block) {
+  char line[64];
+  if (FormatDigits(line, 10, e.offset) && FormatDigits(line + 11, 5, e.generation)) {
+    line[10] = ' ';
+    std::memcpy(line + 16, " n \r", 4);  // NOLINT(bugprone-not-null-terminated-result)
+    block->append(line, 20);
+  } else {
+    const int len = std::snprintf(line, sizeof(line), "%010d %05d n \r", e.offset, e.generation);
+    block->append(line, static_cast<size_t>(len));
+  }
 }
 
 }  // namespace
@@ -138,43 +152,55 @@ void CPdfFile::WriteHeader(const std::string& version) {
 }
 
 void CPdfFile::WriteXRefTable() {
+  WriteBytes("xref\n", 5);
   const size_t count = output_entries_.size();
-  WriteFormat("xref\n0 %ld\r", static_cast<long>(count));
-  if (count == 0) {
-    return;
+  size_t k = 0;
+  // Object 0 heads the list of free objects whatever the input held there.
+  while (k < count && output_entries_[k].num <= 0) {
+    ++k;
   }
   // Entries are gathered in blocks: one write per few thousand lines, not one per line.
   constexpr size_t kEntriesPerBlock = 4096;
   std::string block;
   block.reserve(kEntriesPerBlock * 20);
-  block.append("0000000000 65535 f \r");
-  for (size_t n = 1; n < count; ++n) {
-    const OutputEntry& e = output_entries_[n];
-    if (e.in_use) {
-      // "%010d %05d n \r", written digit by digit: this runs once per object.
-      char line[64];
-      if (FormatDigits(line, 10, e.offset) && FormatDigits(line + 11, 5, e.generation)) {
-        line[10] = ' ';
-        std::memcpy(line + 16, " n \r", 4);  // NOLINT(bugprone-not-null-terminated-result)
-        block.append(line, 20);
+  int32_t first = 0;
+  for (;;) {
+    int32_t last = first;
+    size_t next = k;
+    while (next < count && output_entries_[next].num - last - 1 <= kMaxFreeRun) {
+      last = output_entries_[next++].num;
+    }
+    int64_t end = static_cast<int64_t>(last) + 1;
+    if (next == count && output_size_ - end <= kMaxFreeRun) {
+      end = std::max<int64_t>(end, output_size_);
+    }
+    char header[32];
+    const int header_length =
+        std::snprintf(header, sizeof(header), "%d %ld\r", first, static_cast<long>(end - first));
+    block.append(header, static_cast<size_t>(header_length));
+    for (int64_t n = first; n < end; ++n) {
+      if (n == 0) {
+        block.append("0000000000 65535 f \r");
+      } else if (k < next && output_entries_[k].num == n) {
+        AppendInUseLine(output_entries_[k++], &block);
       } else {
-        const int len =
-            std::snprintf(line, sizeof(line), "%010d %05d n \r", e.offset, e.generation);
-        block.append(line, static_cast<size_t>(len));
+        block.append("0000000000 00000 f \r");
       }
-    } else {
-      block.append("0000000000 00000 f \r");
+      if (block.size() >= kEntriesPerBlock * 20) {
+        WriteBytes(block.data(), block.size());
+        block.clear();
+      }
     }
-    if (block.size() >= kEntriesPerBlock * 20) {
-      WriteBytes(block.data(), block.size());
-      block.clear();
+    if (next == count) {
+      break;
     }
+    first = output_entries_[next].num;
   }
   WriteBytes(block.data(), block.size());
 }
 
 void CPdfFile::WriteTrailer(int32_t xref_offset, const CPdfObject& trailer) {
-  WriteFormat("trailer\n<<\n/Size %d\n", static_cast<int32_t>(output_entries_.size()));
+  WriteFormat("trailer\n<<\n/Size %d\n", output_size_);
   if (trailer.IsKind(PDF_DICT)) {
     for (const auto& [key, value] : trailer.GetDict()->GetEntries()) {
       // /Encrypt stays with /ID, which its key needs, so an encrypted copy remains readable.

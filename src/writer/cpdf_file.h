@@ -13,11 +13,11 @@
 class CPdfInputFile;
 class CPdfObject;
 
-// One entry of the output's cross-reference table.
+// One object written to the output, for its cross-reference table.
 struct OutputEntry {
+  int32_t num = 0;
   int32_t offset = 0;
   int32_t generation = 0;
-  int32_t in_use = 0;
 };
 
 // A job that reads one PDF and writes another. The output reaches its path only when the whole
@@ -57,12 +57,16 @@ class CPdfFile {
   static constexpr int64_t kCopyUnread = int64_t{16} * 1024;
   int32_t OutputPosition() const;
   void WriteHeader(const std::string& version);
+  // One table; numbers apart by more than kMaxFreeRun start a new subsection instead of
+  // being bridged by lines for free objects, so sparse numbers keep the table small.
   void WriteXRefTable();
+  static constexpr int32_t kMaxFreeRun = 16;
   void WriteTrailer(int32_t xref_offset, const CPdfObject& trailer);
 
   FILE* output_file_ = nullptr;
   std::unique_ptr<CPdfInputFile> input_file_;  // the job's own handle, for raw bytes
-  std::vector<OutputEntry> output_entries_;
+  std::vector<OutputEntry> output_entries_;    // by increasing number
+  int32_t output_size_ = 0;                    // the trailer's /Size
   std::string input_path_;
   std::string output_path_;
 

@@ -55,10 +55,10 @@ void ExpectObjectsUnchanged(const std::string& in,
   b.Open(out.c_str());
   auto fa = CPdfInputFile::Open(in.c_str());
   auto fb = CPdfInputFile::Open(out.c_str());
-  const auto& ea = a.GetXRef()->GetEntries();
-  const auto& eb = b.GetXRef()->GetEntries();
-  ASSERT_EQ(ea.size(), eb.size());
-  for (size_t n = 1; n < ea.size(); ++n) {
+  const CPdfXRefTable& ea = a.GetXRef()->GetTable();
+  const CPdfXRefTable& eb = b.GetXRef()->GetTable();
+  ASSERT_EQ(ea.GetSize(), eb.GetSize());
+  for (int32_t n = 1; n < ea.GetSize(); ++n) {
     RawObjectInfo info;
     std::vector<uint8_t> before = ExtractObject(*fa, static_cast<int>(n), *a.GetXRef(), ea, &info);
     std::vector<uint8_t> after = ExtractObject(*fb, static_cast<int>(n), *b.GetXRef(), eb);
@@ -160,6 +160,29 @@ TEST_F(RotateCliTest, OutputLayoutAndTrailer) {
                        std::to_string(xref) + "\n%%EOF"));
   EXPECT_EQ(bytes.size(), bytes.rfind("%%EOF") + 5);
   EXPECT_NE(std::string::npos, bytes.find("3 0 obj\n<</Rotate 90\n /Type /Page"));
+}
+
+TEST_F(RotateCliTest, SparseNumbersGetSubsections) {
+  // Numbers far apart cost a subsection each, not a line per number between them; short gaps
+  // stay free lines of one subsection.
+  PdfBuilder b;
+  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R /Extra 40 0 R /Far 8388607 0 R >>");
+  b.Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  b.Object(3, "<< /Type /Page /Parent 2 0 R /Resources << >> >>");
+  b.Object(10, "(ten)").Object(40, "(forty)").Object(8388607, "(far)");
+  b.XRefTable("/Root 1 0 R");
+  const std::string in = In(b.Bytes());
+  const std::string out = dir_.Path("out.pdf");
+  ASSERT_EQ("", Run(Quote(in) + " " + Quote(out) + " /r90"));
+  const std::string bytes = ReadFile(out);
+  const size_t xref = bytes.find("xref\n0 11\r");
+  ASSERT_NE(std::string::npos, xref);
+  EXPECT_NE(std::string::npos, bytes.find("\r40 1\r", xref));
+  EXPECT_NE(std::string::npos, bytes.find("\r8388607 1\r", xref));
+  EXPECT_NE(std::string::npos, bytes.find("/Size 8388608\n", xref));
+  EXPECT_LT(bytes.size() - xref, 600u);
+  EXPECT_TRUE(QpdfAccepts(out));
+  ExpectObjectsUnchanged(in, out, {3});
 }
 
 TEST_F(RotateCliTest, UnselectedPagesRenderTheSame) {

@@ -59,7 +59,7 @@ class ExtractTest : public testing::Test {
   }
   std::string Extract(int num, RawObjectInfo* info = nullptr) {
     CPdfXRef* xref = pdf_->doc.GetXRef();
-    return AsText(ExtractObject(*file_, num, *xref, xref->GetEntries(), info));
+    return AsText(ExtractObject(*file_, num, *xref, xref->GetTable(), info));
   }
 
   std::unique_ptr<OpenPdf> pdf_;

@@ -37,7 +37,7 @@ TEST(XRefTest, IncrementalUpdateNewestWinsAndFreedStaysFree) {
   EXPECT_EQ("null", Fetch(xref, 5, 1));  // another generation
   EXPECT_EQ(1, xref->GetRootNum());
   EXPECT_EQ(0, xref->GetInfoNum());  // /Info only in the older trailer
-  EXPECT_EQ(8u, xref->GetEntries().size());
+  EXPECT_EQ(8, xref->GetTable().GetSize());
   EXPECT_THROW(Fetch(xref, 8), CPdfException);
   EXPECT_THROW(Fetch(xref, -1), CPdfException);
   EXPECT_EQ("PDF-1.4", pdf.doc.GetVersion());
@@ -83,7 +83,7 @@ TEST(XRefTest, HybridFileFindsObjectsListedOnlyInXRefStm) {
   b.HybridSection(5, "/Root 1 0 R");
   OpenPdf pdf(b.Bytes());
   ASSERT_EQ("", pdf.TryOpen());
-  EXPECT_EQ(2, pdf.doc.GetXRef()->GetEntries()[3].type);
+  EXPECT_EQ(2, pdf.doc.GetXRef()->GetTable().Find(3)->type);
   EXPECT_EQ(1u, pdf.doc.GetCatalog()->GetPages().size());
 }
 
@@ -196,6 +196,8 @@ std::vector<MessageCase> MessageCases() {
       {"w huge", WithXRefStream("/Size 1 /W [1 2147483647 1]", ""),
        "W item of xref Stream is wrong type"},
       {"w short", WithXRefStream("/Size 1 /W [1 2]", ""), "W item of xref Stream is wrong length"},
+      {"w zero", WithXRefStream("/Size 8388607 /W [0 0 0] /Index [0 8388607]", ""),
+       "W item of xref Stream is wrong type"},
       {"index", WithXRefStream("/Size 1 /W [1 1 1] /Index [0 (a)]", ""),
        "Index item of xref Stream is wrong type"},
       {"index huge", WithXRefStream("/Size 1 /W [1 1 1] /Index [2147483000 1000]", ""),

@@ -1,0 +1,36 @@
+#include "reader/cpdf_xref_table.h"
+
+#include <algorithm>
+
+void CPdfXRefTable::Add(int32_t num, const XRefEntry& entry) {
+  items_.push_back(Item{num, entry});
+  if (items_.size() >= next_compaction_) {
+    Compact();
+    next_compaction_ = 2 * items_.size() + kFirstCompaction;
+  }
+}
+
+void CPdfXRefTable::Finish() {
+  Compact();
+  items_.shrink_to_fit();
+}
+
+void CPdfXRefTable::Compact() {
+  // Stable, so that of the entries for one number the first given comes first and stays.
+  std::stable_sort(items_.begin(), items_.end(),
+                   [](const Item& a, const Item& b) { return a.num < b.num; });
+  items_.erase(std::unique(items_.begin(), items_.end(),
+                           [](const Item& a, const Item& b) { return a.num == b.num; }),
+               items_.end());
+}
+
+const XRefEntry* CPdfXRefTable::Find(int32_t num) const {
+  // Most tables number their objects from 0 without gaps: then num sits at index num.
+  const size_t guess = static_cast<size_t>(num);
+  if (num >= 0 && guess < items_.size() && items_[guess].num == num) {
+    return &items_[guess].entry;
+  }
+  auto it = std::lower_bound(items_.begin(), items_.end(), num,
+                             [](const Item& item, int32_t n) { return item.num < n; });
+  return it != items_.end() && it->num == num ? &it->entry : nullptr;
+}

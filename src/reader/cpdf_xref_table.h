@@ -1,0 +1,50 @@
+#ifndef QUILLTURN_SRC_READER_CPDF_XREF_TABLE_H_
+#define QUILLTURN_SRC_READER_CPDF_XREF_TABLE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// What the reader knows of one object number. Type 0: free; type 1: in the file at offset
+// (from the header); type 2: in object stream `offset` at index `generation`.
+struct XRefEntry {
+  int32_t offset;
+  int32_t generation;
+  int32_t type;
+};
+
+// The object numbers the cross-reference sections define, and nothing else: its memory follows
+// the entries the file holds, never the numbers or sizes it declares.
+class CPdfXRefTable {
+ public:
+  struct Item {
+    int32_t num;
+    XRefEntry entry;
+  };
+
+  // While loading: entries in order of precedence, newest first. The first one given for a
+  // number is the one kept.
+  void Add(int32_t num, const XRefEntry& entry);
+  // Numbers defined again by older sections take room until the next compaction, which comes
+  // once the entries have doubled, so the table stays within twice the distinct numbers.
+  // Ends loading: afterwards the table is sorted by number and holds one entry per number.
+  void Finish();
+
+  // The entry of num, or nullptr when no section defines it.
+  const XRefEntry* Find(int32_t num) const;
+  // Every defined number, in increasing order.
+  const Item* begin() const { return items_.data(); }
+  const Item* end() const { return items_.data() + items_.size(); }
+  size_t Count() const { return items_.size(); }
+  // One past the highest defined number: the /Size the table calls for.
+  int32_t GetSize() const { return items_.empty() ? 0 : items_.back().num + 1; }
+
+ private:
+  void Compact();
+
+  std::vector<Item> items_;
+  size_t next_compaction_ = kFirstCompaction;
+  static constexpr size_t kFirstCompaction = size_t{1} << 20;
+};
+
+#endif  // QUILLTURN_SRC_READER_CPDF_XREF_TABLE_H_
