@@ -1,0 +1,32 @@
+#ifndef QUILLTURN_TESTS_SUPPORT_FAITHFUL_COPY_H_
+#define QUILLTURN_TESTS_SUPPORT_FAITHFUL_COPY_H_
+
+#include <map>
+#include <string>
+#include <vector>
+
+// Page number (from 1) -> the /Rotate the output must give that page.
+using PageAngles = std::map<int, int>;
+PageAngles Pages(const std::vector<int>& pages, int angle);
+// The pages a command line's options choose and their new angle (a page list of numbers and
+// ranges, /r, -portrait, -landscape), from the rotations the input's pages show.
+PageAngles ChosenPages(const std::string& input, const std::string& options);
+// Every page's rotation as pdfinfo (another reader) shows it, e.g. "90,0,180,".
+std::string PdfinfoRotations(const std::string& path);
+
+// Judges an output the program wrote from input, with gtest failures for every difference:
+// - qpdf opens the output without a warning (unless it warned about the input) and sees every
+// object of the input (but object
+//   streams) under the same number and generation with the same value, streams' raw data
+//   included; the rotated pages differ only in /Rotate, which holds the angle;
+// - the trailer holds /Size and exactly the input's /Root, /Info, /ID and /Encrypt;
+// - the cross-reference table, read line by line: 20-byte lines, each in-use offset leading to
+//   "n g obj" with the line's generation, free lines only for objects the output lacks, and
+//   startxref pointing at it;
+// - this program's own reader opens the output and finds every other object byte for byte
+//   as in the input, and the page rotations as chosen.
+void ExpectFaithfulCopy(const std::string& input,
+                        const std::string& output,
+                        const PageAngles& rotated);
+
+#endif  // QUILLTURN_TESTS_SUPPORT_FAITHFUL_COPY_H_
