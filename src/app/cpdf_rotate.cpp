@@ -41,7 +41,6 @@ void CPdfRotate::RunSteps() {
   // The document reads the very file that was opened and checked above.
   document_.Open(input_file_->GetFile());
   reader_ = document_.GetXRef();
-  root_num_ = reader_->GetRootNum();
   table_ = &reader_->GetTable();
   output_size_ = table_->GetSize();
   CheckEncryption();
@@ -82,12 +81,7 @@ void CPdfRotate::CheckEncryption() const {
 }
 
 int32_t CPdfRotate::CountPages() {
-  bool is_reference = false;
-  std::vector<uint8_t> catalog = ExtractObject(*input_file_, root_num_, *reader_, *table_);
-  const int32_t pages_num =
-      ReadNumberAfter(catalog.data(), catalog.size(), "/Pages", &is_reference);
-  std::vector<uint8_t> pages = ExtractObject(*input_file_, pages_num, *reader_, *table_);
-  page_count_ = ReadNumberAfter(pages.data(), pages.size(), "/Count", &is_reference);
+  page_count_ = document_.GetCatalog()->GetPageCount();
   return page_count_;
 }
 
@@ -121,9 +115,14 @@ void CPdfRotate::CopyObjects() {
     if (entry.type == 0) {
       continue;
     }
-    const PageRecord* record = next_record != by_number.end() && next_record->first == n
-                                   ? &records_[next_record->second]
-                                   : nullptr;
+    // A page object reached at several places in the tree is patched when any of its places
+    // was chosen; every chosen record carries the same angle.
+    const PageRecord* record = nullptr;
+    for (; next_record != by_number.end() && next_record->first == n; ++next_record) {
+      if (!record || !record->selected) {
+        record = &records_[next_record->second];
+      }
+    }
     const bool patch = record && record->selected;
     if (entry.type == 1 && !patch) {
       // Objects in the file are copied as ranges of it: neighbours in one piece, large ones
@@ -148,6 +147,12 @@ void CPdfRotate::CopyObjects() {
 }
 
 void CPdfRotate::NoteObject(int32_t n, const XRefEntry& entry) {
+  // The table's lines hold five digits of generation. A larger one (the format's own limit is
+  // 65535) cannot be listed, and a copy under another generation would break every reference
+  // to the object.
+  if (entry.type == 1 && (entry.generation < 0 || entry.generation > kMaxGeneration)) {
+    throw CPdfException(kMsgDamaged);
+  }
   output_entries_.push_back(
       OutputEntry{n, OutputPosition(), entry.type == 1 ? entry.generation : 0});
 }

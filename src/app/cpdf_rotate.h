@@ -17,6 +17,9 @@ class CPdfRotate : public CPdfFile {
   CPdfRotate();
   ~CPdfRotate() override;
 
+  // The largest generation a line of the output's table can hold.
+  static constexpr int32_t kMaxGeneration = 99999;
+
   bool ParseParams(int argc, char** argv) override;
   bool Run() override;
 
@@ -37,7 +40,6 @@ class CPdfRotate : public CPdfFile {
   const CPdfXRefTable* table_ = nullptr;  // Borrowed from the reader.
   CPdfDocument document_;
   CPdfXRef* reader_ = nullptr;  // Borrowed from the document.
-  int32_t root_num_ = 0;
   int32_t page_count_ = 0;
   SelectionOptions options_;
   std::vector<PageRecord> records_;

@@ -1,6 +1,8 @@
 #include "document/cpdf_catalog.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "objects/cpdf_array.h"
@@ -8,6 +10,20 @@
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_xref.h"
+
+namespace {
+
+int32_t ClampToInt32(double value) {
+  if (std::isnan(value)) {
+    return 0;
+  }
+  if (value <= INT32_MIN) {
+    return INT32_MIN;
+  }
+  return value < INT32_MAX ? static_cast<int32_t>(value) : INT32_MAX;
+}
+
+}  // namespace
 
 CPdfCatalog::~CPdfCatalog() {
   dests_.Clear();
@@ -35,6 +51,8 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
   if (!count.IsKind(PDF_INT) && !count.IsKind(PDF_REAL)) {
     throw CPdfException(kMsgPageCountType);
   }
+  page_count_ =
+      ClampToInt32(count.IsKind(PDF_INT) ? static_cast<double>(count.GetInt()) : count.GetReal());
   CPdfObject raw_pages;
   catalog.GetDict()->LookupRaw("Pages", raw_pages);
   if (raw_pages.IsKind(PDF_REF)) {
@@ -47,9 +65,11 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
     pages_.reserve(expected);
     page_refs_.reserve(expected);
   }
-  CPdfObject rotate;
-  pages.GetDict()->Lookup("Rotate", rotate);
-  CollectPages(*pages.GetDict(), 0, Inherited{true, rotate.IsKind(PDF_INT) ? rotate.GetInt() : 0});
+  int32_t rotation = 0;
+  CPdfPage::ReadRotate(*pages.GetDict(), &rotation);
+  CPdfObject no_resources;
+  no_resources.SetNull();
+  CollectPages(*pages.GetDict(), 0, Inherited{true, rotation}, no_resources);
   CPdfObject names;
   catalog.GetDict()->Lookup("Names", names);
   dests_.Clear();
@@ -71,9 +91,8 @@ void CPdfCatalog::NoteKid(const CPdfObject& raw,
   if (!inherited.counted) {
     return;
   }
-  CPdfObject rotate;
-  kid.Lookup("Rotate", rotate);
-  const int32_t rotation = rotate.IsKind(PDF_INT) ? rotate.GetInt() : inherited.rotation;
+  int32_t rotation = inherited.rotation;
+  CPdfPage::ReadRotate(kid, &rotation);
   // The type is resolved here, unlike the structural check's stored /Type.
   CPdfObject type;
   kid.Lookup("Type", type);
@@ -86,7 +105,15 @@ void CPdfCatalog::NoteKid(const CPdfObject& raw,
   }
 }
 
-void CPdfCatalog::CollectPages(const CPdfDictionary& node, int depth, Inherited inherited) {
+void CPdfCatalog::CollectPages(const CPdfDictionary& node,
+                               int depth,
+                               Inherited inherited,
+                               const CPdfObject& resources) {
+  // /Resources is inheritable: a node's own dictionary serves every page below it that has
+  // none of its own.
+  CPdfObject own_resources;
+  node.Lookup("Resources", own_resources);
+  const CPdfObject& below_resources = own_resources.IsKind(PDF_DICT) ? own_resources : resources;
   CPdfObject kids;
   node.Lookup("Kids", kids);
   if (!kids.IsKind(PDF_ARRAY)) {
@@ -115,7 +142,7 @@ void CPdfCatalog::CollectPages(const CPdfDictionary& node, int depth, Inherited 
     NoteKid(raw, dict, is_page, inherited, &below);
     if (is_page) {
       pages_.emplace_back();
-      pages_.back().Load(static_cast<int32_t>(pages_.size()), xref_, dict);
+      pages_.back().Load(static_cast<int32_t>(pages_.size()), xref_, dict, below_resources);
       continue;
     }
     const bool indirect = raw.IsKind(PDF_REF);
@@ -125,7 +152,7 @@ void CPdfCatalog::CollectPages(const CPdfDictionary& node, int depth, Inherited 
       }
       path_.push_back(raw.GetRefNum());
     }
-    CollectPages(dict, depth + 1, below);
+    CollectPages(dict, depth + 1, below, below_resources);
     if (indirect) {
       path_.pop_back();
     }

@@ -34,6 +34,9 @@ class CPdfCatalog {
   const std::vector<CPdfPage>& GetPages() const { return pages_; }
   // Gathered in the same walk, so that no page dictionary has to be read twice.
   const std::vector<PageRef>& GetPageRefs() const { return page_refs_; }
+  // The root node's /Count as parsed (a real truncated, kept within 32 bits): the number of
+  // pages the file promises, which a page list is checked against.
+  int32_t GetPageCount() const { return page_count_; }
   const CPdfObject& GetOutlines() const { return outlines_; }
   const CPdfObject& GetDests() const { return dests_; }
 
@@ -44,7 +47,11 @@ class CPdfCatalog {
     bool counted;
     int32_t rotation;
   };
-  void CollectPages(const CPdfDictionary& node, int depth, Inherited inherited);
+  // resources: the nearest ancestor's /Resources dictionary, or PDF_NULL.
+  void CollectPages(const CPdfDictionary& node,
+                    int depth,
+                    Inherited inherited,
+                    const CPdfObject& resources);
   void NoteKid(const CPdfObject& raw,
                const CPdfDictionary& kid,
                bool is_page,
@@ -54,6 +61,7 @@ class CPdfCatalog {
   CPdfXRef* xref_ = nullptr;
   std::vector<CPdfPage> pages_;
   std::vector<PageRef> page_refs_;
+  int32_t page_count_ = 0;
   CPdfObject outlines_;
   CPdfObject dests_;
   std::vector<int32_t> path_;  // object numbers of the nodes being walked

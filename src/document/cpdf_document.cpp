@@ -90,6 +90,8 @@ void CPdfDocument::ReadHeader() {
     version_.assign(token, length);
     return;
   }
+  // Without its header this is no PDF file, and a copy would start with a bare "%".
+  throw CPdfException(kMsgDamaged);
 }
 
 void CPdfDocument::Close() {

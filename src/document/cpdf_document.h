@@ -29,7 +29,7 @@ class CPdfDocument {
   // Valid while open.
   CPdfXRef* GetXRef() const { return xref_.get(); }
   CPdfCatalog* GetCatalog() const { return catalog_.get(); }
-  // The header token without its percent sign, e.g. "PDF-1.4"; empty when none was seen.
+  // The header token without its percent sign, e.g. "PDF-1.4". A file without one is refused.
   const std::string& GetVersion() const { return version_; }
 
  private:

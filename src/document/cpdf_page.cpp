@@ -1,5 +1,7 @@
 #include "document/cpdf_page.h"
 
+#include <cstdint>
+
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
@@ -40,7 +42,24 @@ bool IsRefArrayOrNull(const CPdfObject& value) {
 
 }  // namespace
 
-void CPdfPage::Load(int32_t number, CPdfXRef* xref, const CPdfDictionary& dict) {
+bool CPdfPage::ReadRotate(const CPdfDictionary& dict, int32_t* rotation) {
+  CPdfObject rotate;
+  dict.Lookup("Rotate", rotate);
+  if (!rotate.IsKind(PDF_INT)) {
+    return false;
+  }
+  const int64_t value = rotate.GetInt();
+  if (value < INT32_MIN || value > INT32_MAX) {
+    return false;
+  }
+  *rotation = static_cast<int32_t>(value);
+  return true;
+}
+
+void CPdfPage::Load(int32_t number,
+                    CPdfXRef* xref,
+                    const CPdfDictionary& dict,
+                    const CPdfObject& inherited_resources) {
   number_ = number;
   xref_ = xref;
   contents_.Clear();
@@ -53,7 +72,10 @@ void CPdfPage::Load(int32_t number, CPdfXRef* xref, const CPdfDictionary& dict) 
   dict.Lookup("Resources", resources_);
   if (!resources_.IsKind(PDF_DICT)) {
     resources_.Clear();
-    throw CPdfException(kMsgResources);
+    if (!inherited_resources.IsKind(PDF_DICT)) {
+      throw CPdfException(kMsgResources);
+    }
+    resources_.Assign(inherited_resources);
   }
   annotations_.Clear();
   dict.LookupRaw("Annots", annotations_);
@@ -61,9 +83,8 @@ void CPdfPage::Load(int32_t number, CPdfXRef* xref, const CPdfDictionary& dict) 
     annotations_.Clear();
     ThrowPdfFormat(QT_MSG_ANNOTS, number);
   }
-  CPdfObject rotate;
-  dict.Lookup("Rotate", rotate);
-  int64_t rotation = rotate.IsKind(PDF_INT) ? rotate.GetInt() : 0;
+  int32_t own = 0;
+  int64_t rotation = ReadRotate(dict, &own) ? own : 0;
   rotation %= 360;
   if (rotation < 0) {
     rotation += 360;

@@ -16,8 +16,16 @@ class CPdfPage {
   CPdfPage& operator=(const CPdfPage& other);
   virtual ~CPdfPage();
 
-  // Borrowed: xref and dict.
-  void Load(int32_t number, CPdfXRef* xref, const CPdfDictionary& dict);
+  // Borrowed: xref and dict. inherited_resources: the nearest ancestor's /Resources
+  // dictionary, or PDF_NULL; used when the page has no dictionary of its own.
+  void Load(int32_t number,
+            CPdfXRef* xref,
+            const CPdfDictionary& dict,
+            const CPdfObject& inherited_resources);
+
+  // dict's /Rotate as readers take it: an integer within 32 bits (a reference resolved), else
+  // false, and the page shows what it inherits. Not normalised.
+  static bool ReadRotate(const CPdfDictionary& dict, int32_t* rotation);
 
   int32_t GetRotation() const { return rotation_; }
   int32_t GetNumber() const { return number_; }

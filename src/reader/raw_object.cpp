@@ -203,30 +203,3 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
   span.object_stream = where.object_stream;
   return span;
 }
-
-int32_t ReadNumberAfter(const uint8_t* buffer, size_t length, const char* key, bool* is_reference) {
-  *is_reference = false;
-  size_t i = FindBytes(buffer, 0, length, key, std::strlen(key));
-  if (i == 0) {
-    return 0;
-  }
-  while (i < length && (buffer[i] < '0' || buffer[i] > '9')) {
-    ++i;
-  }
-  if (i >= length) {
-    return 0;
-  }
-  // Saturates instead of overflowing; no real count comes near it.
-  int64_t value = 0;
-  while (i < length && buffer[i] >= '0' && buffer[i] <= '9') {
-    value = value * 10 + (buffer[i] - '0');
-    if (value > INT32_MAX) {
-      value = INT32_MAX;
-    }
-    ++i;
-  }
-  if (i + 4 <= length && std::memcmp(buffer + i, " 0 R", 4) == 0) {
-    *is_reference = true;
-  }
-  return static_cast<int32_t>(value);
-}

@@ -47,8 +47,4 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
                            CPdfXRef& reader,
                            const CPdfXRefTable& table);
 
-// The decimal number after the first occurrence of key (0 when absent); is_reference tells
-// whether " 0 R" follows it.
-int32_t ReadNumberAfter(const uint8_t* buffer, size_t length, const char* key, bool* is_reference);
-
 #endif  // QUILLTURN_SRC_READER_RAW_OBJECT_H_

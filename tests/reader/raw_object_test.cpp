@@ -35,21 +35,6 @@ TEST(RawObjectTest, FindInFileAcrossPieces) {
   }
 }
 
-TEST(RawObjectTest, ReadNumberAfter) {
-  auto read = [](const std::string& text, const char* key, bool* ref) {
-    return ReadNumberAfter(reinterpret_cast<const uint8_t*>(text.data()), text.size(), key, ref);
-  };
-  bool ref = false;
-  EXPECT_EQ(3, read("<< /Pages 3 0 R >>", "/Pages", &ref));
-  EXPECT_TRUE(ref);
-  EXPECT_EQ(3, read("<< /Pages 3 1 R >>", "/Pages", &ref));
-  EXPECT_FALSE(ref);
-  EXPECT_EQ(12, read("<< /Count 12 >>", "/Count", &ref));
-  EXPECT_EQ(0, read("<< /Kids [] >>", "/Count", &ref));
-  EXPECT_EQ(0, read("<< /Count", "/Count", &ref));
-  EXPECT_EQ(2147483647, read("/Count 99999999999999999999", "/Count", &ref));
-}
-
 class ExtractTest : public testing::Test {
  protected:
   void Open(const PdfBuilder& b) {
