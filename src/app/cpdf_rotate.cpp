@@ -1,7 +1,6 @@
 #include "app/cpdf_rotate.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "app/rotate_patch.h"
@@ -162,21 +161,9 @@ void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes, const PageRecord
     WriteBytes(bytes.data(), bytes.size());
     return;
   }
-  const RotateSpot spot = FindRotate(bytes.data(), bytes.size());
-  if (!spot.has_dict) {
+  std::vector<uint8_t> patched;
+  if (!PatchRotate(bytes.data(), bytes.size(), record->rotation, &patched)) {
     throw CPdfException(kMsgDamaged);
   }
-  char number[32];
-  if (spot.has_rotate) {
-    // The key stays; its whole value (a number, a real or N G R) becomes the angle.
-    int len = std::snprintf(number, sizeof(number), " %d ", record->rotation);
-    WriteBytes(bytes.data(), spot.key_end);
-    WriteBytes(number, static_cast<size_t>(len));
-    WriteBytes(bytes.data() + spot.value_end, bytes.size() - spot.value_end);
-  } else {
-    int len = std::snprintf(number, sizeof(number), "/Rotate %d\n", record->rotation);
-    WriteBytes(bytes.data(), spot.dict_open);
-    WriteBytes(number, static_cast<size_t>(len));
-    WriteBytes(bytes.data() + spot.dict_open, bytes.size() - spot.dict_open);
-  }
+  WriteBytes(patched.data(), patched.size());
 }

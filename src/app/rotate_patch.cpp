@@ -1,32 +1,47 @@
 #include "app/rotate_patch.h"
 
+#include <string>
+
 #include "objects/cpdf_lexer.h"
 
-RotateSpot FindRotate(const uint8_t* bytes, size_t length) {
-  RotateSpot spot;
+bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector<uint8_t>* out) {
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
   // Up to the first "<<": the object number, generation and "obj".
+  size_t dict_open = 0;
   for (;;) {
     const PdfToken t = lexer.Next();
     if (t.kind == PdfTokenKind::kDictOpen) {
-      spot.has_dict = true;
-      spot.dict_open = static_cast<size_t>(t.end);
+      dict_open = static_cast<size_t>(t.end);
       break;
     }
     if (t.kind == PdfTokenKind::kEnd || t.kind == PdfTokenKind::kLiteralString ||
         t.kind == PdfTokenKind::kHexString || t.kind == PdfTokenKind::kArrayOpen) {
-      return spot;
+      return false;
     }
   }
+  out->clear();
+  out->reserve(length + 16);
+  const std::string number = std::to_string(angle);
+  size_t copied = 0;  // bytes before this index are in out
   PdfDictEntry entry;
   while (lexer.NextDictEntry(&entry)) {
-    if (DecodePdfName(bytes + entry.key.begin + 1, entry.key.end - entry.key.begin - 1) ==
+    if (DecodePdfName(bytes + entry.key.begin + 1, entry.key.end - entry.key.begin - 1) !=
         "Rotate") {
-      spot.has_rotate = true;
-      spot.key_end = static_cast<size_t>(entry.key.end);
-      spot.value_end = static_cast<size_t>(entry.value_end);
-      return spot;
+      continue;
     }
+    // The key stays; its whole value (a number, a real, N G R, anything) becomes the angle.
+    out->insert(out->end(), bytes + copied, bytes + entry.key.end);
+    out->push_back(' ');
+    out->insert(out->end(), number.begin(), number.end());
+    out->push_back(' ');
+    copied = static_cast<size_t>(entry.value_end);
   }
-  return spot;
+  if (copied == 0) {
+    const std::string key = "/Rotate " + number + "\n";
+    out->insert(out->end(), bytes, bytes + dict_open);
+    out->insert(out->end(), key.begin(), key.end());
+    copied = dict_open;
+  }
+  out->insert(out->end(), bytes + copied, bytes + length);
+  return true;
 }

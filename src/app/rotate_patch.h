@@ -5,18 +5,12 @@
 #include <cstdint>
 #include <vector>
 
-// Where a page object's own /Rotate stands in its raw bytes.
-struct RotateSpot {
-  bool has_dict = false;    // a dictionary was found
-  size_t dict_open = 0;     // index one past its opening "<<"
-  bool has_rotate = false;  // the dictionary has a top-level /Rotate key
-  size_t key_end = 0;       // index one past the key's name
-  size_t value_end = 0;     // index one past its value (a number, a real or N G R)
-};
-
-// Scans raw object bytes ("n g obj << ... >> ...") with the lexer for the first dictionary and
-// its first top-level /Rotate key, also when written with # escapes. Nested dictionaries, arrays,
-// strings and comments are stepped over, so their contents never match.
-RotateSpot FindRotate(const uint8_t* bytes, size_t length);
+// A chosen page object's raw bytes ("n g obj << ... >> ...") with its rotation set to angle, in
+// out. The value of every top-level /Rotate key of the first dictionary (also one written with #
+// escapes) becomes " angle ", so that every reader sees the angle whichever key it takes; a
+// dictionary without the key gets "/Rotate angle\n" right after its "<<". Nested dictionaries,
+// arrays, strings and comments are stepped over by the lexer, so their contents never match.
+// False when the bytes hold no dictionary.
+bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector<uint8_t>* out);
 
 #endif  // QUILLTURN_SRC_APP_ROTATE_PATCH_H_
