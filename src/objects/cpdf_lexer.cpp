@@ -3,30 +3,35 @@
 #include <charconv>
 
 PdfKeyword ClassifyPdfKeyword(const char* bytes, size_t length) {
-  struct Word {
-    const char* text;
-    size_t length;
-    PdfKeyword keyword;
+  const auto is = [&](const char* word, size_t n) {
+    return length == n && std::memcmp(bytes, word, n) == 0;
   };
-  static constexpr Word kWords[] = {
-      {"R", 1, PdfKeyword::kR},
-      {"obj", 3, PdfKeyword::kObj},
-      {"endobj", 6, PdfKeyword::kEndobj},
-      {"stream", 6, PdfKeyword::kStream},
-      {"endstream", 9, PdfKeyword::kEndstream},
-      {"xref", 4, PdfKeyword::kXref},
-      {"trailer", 7, PdfKeyword::kTrailer},
-      {"startxref", 9, PdfKeyword::kStartxref},
-      {"true", 4, PdfKeyword::kTrue},
-      {"false", 5, PdfKeyword::kFalse},
-      {"null", 4, PdfKeyword::kNull},
-  };
-  for (const Word& w : kWords) {
-    if (w.length == length && std::memcmp(w.text, bytes, length) == 0) {
-      return w.keyword;
-    }
+  switch (bytes[0]) {
+    case 'R':
+      return length == 1 ? PdfKeyword::kR : PdfKeyword::kOther;
+    case 'o':
+      return is("obj", 3) ? PdfKeyword::kObj : PdfKeyword::kOther;
+    case 'e':
+      return is("endobj", 6)      ? PdfKeyword::kEndobj
+             : is("endstream", 9) ? PdfKeyword::kEndstream
+                                  : PdfKeyword::kOther;
+    case 's':
+      return is("stream", 6)      ? PdfKeyword::kStream
+             : is("startxref", 9) ? PdfKeyword::kStartxref
+                                  : PdfKeyword::kOther;
+    case 'x':
+      return is("xref", 4) ? PdfKeyword::kXref : PdfKeyword::kOther;
+    case 't':
+      return is("true", 4)      ? PdfKeyword::kTrue
+             : is("trailer", 7) ? PdfKeyword::kTrailer
+                                : PdfKeyword::kOther;
+    case 'f':
+      return is("false", 5) ? PdfKeyword::kFalse : PdfKeyword::kOther;
+    case 'n':
+      return is("null", 4) ? PdfKeyword::kNull : PdfKeyword::kOther;
+    default:
+      return PdfKeyword::kOther;
   }
-  return PdfKeyword::kOther;
 }
 
 PdfNumber ParsePdfNumber(const uint8_t* bytes, size_t length) {
@@ -43,13 +48,14 @@ PdfNumber ParsePdfNumber(const uint8_t* bytes, size_t length) {
   }
   uint64_t magnitude = 0;
   bool fits = true;
+  // Eighteen digits always fit; past them each digit is checked. The magnitude of INT64_MIN
+  // is one more than INT64_MAX.
+  const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
   for (; i < length && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
     const uint64_t d = static_cast<uint64_t>(bytes[i] - '0');
-    // The magnitude of INT64_MIN is one more than INT64_MAX.
-    const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
-    if (magnitude > (limit - d) / 10) {
+    if (i - digits >= 18 && magnitude > (limit - d) / 10) {
       fits = false;
-    } else {
+    } else if (fits) {
       magnitude = magnitude * 10 + d;
     }
   }
@@ -70,8 +76,15 @@ PdfNumber ParsePdfNumber(const uint8_t* bytes, size_t length) {
 }
 
 std::string DecodePdfName(const uint8_t* bytes, size_t length) {
-  std::string name;
-  name.reserve(length);
+  const void* zero = std::memchr(bytes, 0, length);
+  if (zero) {
+    length = static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes);
+  }
+  std::string name(reinterpret_cast<const char*>(bytes), length);
+  if (!std::memchr(bytes, '#', length)) {
+    return name;
+  }
+  size_t out = 0;
   for (size_t i = 0; i < length; ++i) {
     int high = -1;
     int low = -1;
@@ -80,15 +93,17 @@ std::string DecodePdfName(const uint8_t* bytes, size_t length) {
       low = PdfHexValue(bytes[i + 2]);
     }
     if (high >= 0 && low >= 0) {
-      name.push_back(static_cast<char>(16 * high + low));
+      name[out++] = static_cast<char>(16 * high + low);
       i += 2;
     } else {
-      name.push_back(static_cast<char>(bytes[i]));
+      name[out++] = static_cast<char>(bytes[i]);
     }
   }
-  const size_t zero = name.find('\0');
-  if (zero != std::string::npos) {
-    name.resize(zero);
+  name.resize(out);
+  // An escape can spell a zero byte too.
+  const size_t decoded_zero = name.find('\0');
+  if (decoded_zero != std::string::npos) {
+    name.resize(decoded_zero);
   }
   return name;
 }

@@ -85,16 +85,18 @@ class PdfSpanSource {
   const uint8_t* end_;
 };
 
-// A stream (borrowed), read through its inline buffer.
+// A stream (borrowed), read through its inline buffer. Positions cost a virtual call each, so
+// they are asked of the stream only when wanted; else every token's extent reads 0.
 class PdfStreamSource {
  public:
-  explicit PdfStreamSource(CPdfStream* stream) : stream_(stream) {}
+  PdfStreamSource(CPdfStream* stream, bool positions) : stream_(stream), positions_(positions) {}
   int Next() { return stream_->NextByte(); }
   int Peek() { return stream_->PeekByte(); }
-  uint64_t Tell() { return stream_->Tell(); }
+  uint64_t Tell() { return positions_ ? stream_->Tell() : 0; }
 
  private:
   CPdfStream* stream_;
+  bool positions_;
 };
 
 // One dictionary entry as NextDictEntry finds it.

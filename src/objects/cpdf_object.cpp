@@ -127,7 +127,7 @@ void CPdfObject::SetBool(bool value) {
   payload_.boolean = value;
 }
 
-void CPdfObject::SetInt(int32_t value) {
+void CPdfObject::SetInt(int64_t value) {
   kind_ = PDF_INT;
   payload_.integer = value;
 }

@@ -53,7 +53,7 @@ class CPdfObject {
   bool IsKind(PdfKind kind) const { return kind_ == kind; }
 
   void SetBool(bool value);
-  void SetInt(int32_t value);
+  void SetInt(int64_t value);
   void SetReal(double value);
   void SetText(const char* text);
   void SetName(const char* text);
@@ -74,7 +74,8 @@ class CPdfObject {
   void SetStream(CPdfStream* stream);
 
   bool GetBool() const { return payload_.boolean; }
-  int32_t GetInt() const { return payload_.integer; }
+  // Integers are 64-bit as read: callers check the range they need before narrowing.
+  int64_t GetInt() const { return payload_.integer; }
   double GetReal() const { return payload_.real; }
   // Text of PDF_TEXT, PDF_NAME and PDF_KEYWORD.
   const char* GetText() const { return payload_.text; }
@@ -91,7 +92,7 @@ class CPdfObject {
   PdfKind kind_ = PDF_NONE;
   union Payload {
     bool boolean;
-    int32_t integer;
+    int64_t integer;
     double real;
     char* text;
     CPdfString* string;

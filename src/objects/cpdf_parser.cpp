@@ -1,103 +1,57 @@
 #include "objects/cpdf_parser.h"
 
-#include <charconv>
+#include <cstring>
 
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_ref_ptr.h"
 #include "objects/cpdf_string.h"
-#include "objects/pdf_char_class.h"
 #include "objects/pdf_messages.h"
 #include "streams/cpdf_stream.h"
 
 CPdfParser::CPdfParser(CPdfResolver* resolver, CPdfStream* stream)
-    : resolver_(resolver), stream_(stream) {
-  NextToken(current_);
-  NextToken(next_);
-}
+    : resolver_(resolver), stream_(stream), lexer_(PdfStreamSource(stream, false)) {}
 
 CPdfParser::~CPdfParser() {
-  current_.Clear();
-  next_.Clear();
   stream_->Release();
 }
 
-void CPdfParser::NextToken(CPdfObject& token) {
-  int c;
-  for (;;) {
-    c = GetByte();
-    if (c < 0) {
-      token.SetEof();
-      return;
-    }
-    if (c == '%') {
-      // A comment runs to the next CR or LF.
-      do {
-        c = GetByte();
-      } while (c >= 0 && c != '\r' && c != '\n');
-      if (c < 0) {
-        token.SetEof();
-        return;
-      }
-      continue;
-    }
-    if (!PdfIsWhite(c)) {
-      break;
-    }
+const CPdfParser::Lexed& CPdfParser::Look(int k) {
+  while (count_ <= k) {
+    Lexed& slot = ahead_[(head_ + count_) & (kLookAhead - 1)];
+    slot.text.clear();
+    slot.token = lexer_.Next(&slot.text);
+    ++count_;
   }
-  switch (c) {
-    case '(':
-      ReadLiteralString(token);
-      return;
-    case ')':
-    case '{':
-    case '}':
-      token.SetError();
-      return;
-    case '/':
-      ReadName(token);
-      return;
-    case '<':
-      if (PeekByte() == '<') {
-        GetByte();
-        token.SetKeyword("<<");
-      } else {
-        ReadHexString(token);
-      }
-      return;
-    case '>':
-      if (PeekByte() == '>') {
-        GetByte();
-        token.SetKeyword(">>");
-      } else {
-        token.SetError();
-      }
-      return;
-    case '[':
-      token.SetKeyword("[");
-      return;
-    case ']':
-      token.SetKeyword("]");
-      return;
-    default:
-      break;
-  }
-  if (c == '-' || c == '.' || (c >= '0' && c <= '9')) {
-    ReadNumber(c, token);
-  } else {
-    ReadWord(c, token);
-  }
+  return ahead_[(head_ + k) & (kLookAhead - 1)];
 }
 
-void CPdfParser::ReadLiteralString(CPdfObject& token) {
+void CPdfParser::Drop() {
+  head_ = (head_ + 1) & (kLookAhead - 1);
+  --count_;
+}
+
+bool CPdfParser::Int32Of(const Lexed& lexed, int32_t* value) {
+  if (lexed.token.kind != PdfTokenKind::kNumber) {
+    return false;
+  }
+  const PdfNumber n =
+      ParsePdfNumber(reinterpret_cast<const uint8_t*>(lexed.text.data()), lexed.text.size());
+  if (!n.integer || n.value < INT32_MIN || n.value > INT32_MAX) {
+    return false;
+  }
+  *value = static_cast<int32_t>(n.value);
+  return true;
+}
+
+void CPdfParser::DecodeLiteralString(const std::string& text) {
+  // text is the whole token: "(" and, when the string is closed, its ")".
   text_.clear();
   int depth = 1;
-  for (;;) {
-    int c = GetByte();
-    if (c < 0) {
-      break;
-    }
+  const size_t n = text.size();
+  for (size_t i = 1; i < n; ++i) {
+    int c = static_cast<uint8_t>(text[i]);
     if (c == '(') {
       ++depth;
     } else if (c == ')') {
@@ -105,16 +59,16 @@ void CPdfParser::ReadLiteralString(CPdfObject& token) {
         break;
       }
     } else if (c == '\\') {
-      int e = GetByte();
-      if (e < 0) {
+      if (++i >= n) {
         break;
       }
+      const int e = static_cast<uint8_t>(text[i]);
       switch (e) {
         case '\n':
           continue;
         case '\r':
-          if (PeekByte() == '\n') {
-            GetByte();
+          if (i + 1 < n && text[i + 1] == '\n') {
+            ++i;
           }
           continue;
         case 'n':
@@ -135,13 +89,8 @@ void CPdfParser::ReadLiteralString(CPdfObject& token) {
         default:
           if (e >= '0' && e <= '7') {
             int value = e - '0';
-            for (int k = 0; k < 2; ++k) {
-              int p = PeekByte();
-              if (p < '0' || p > '7') {
-                break;
-              }
-              GetByte();
-              value = value * 8 + (p - '0');
+            for (int k = 0; k < 2 && i + 1 < n && text[i + 1] >= '0' && text[i + 1] <= '7'; ++k) {
+              value = value * 8 + (text[++i] - '0');
             }
             c = value & 0xFF;
           } else {
@@ -152,109 +101,67 @@ void CPdfParser::ReadLiteralString(CPdfObject& token) {
     }
     text_.push_back(static_cast<char>(c));
   }
-  CPdfString str(reinterpret_cast<const uint8_t*>(text_.data()), text_.size());
-  token.SetString(str);
 }
 
-void CPdfParser::ReadHexString(CPdfObject& token) {
-  text_.clear();
-  for (;;) {
-    int c = GetByte();
-    if (c < 0 || c == '>') {
-      break;
-    }
-    text_.push_back(static_cast<char>(c));
-  }
-  CPdfString str(reinterpret_cast<const uint8_t*>(text_.data()), text_.size());
-  str.SetLiteral(false);
-  token.SetString(str);
-}
-
-void CPdfParser::ReadNumber(int first, CPdfObject& token) {
-  // Integers are accumulated as their digits arrive, in 32-bit two's-complement arithmetic
-  // that wraps on overflow; the text is kept in case a "." makes the number a real.
-  text_.assign(1, static_cast<char>(first));
-  uint32_t value = (first >= '0' && first <= '9') ? static_cast<uint32_t>(first - '0') : 0;
-  bool real = first == '.';
-  for (;;) {
-    const int p = PeekByte();
-    if (p >= '0' && p <= '9') {
-      GetByte();
-      text_.push_back(static_cast<char>(p));
-      value = value * 10u + static_cast<uint32_t>(p - '0');
-    } else if (p == '.') {
-      GetByte();
-      text_.push_back('.');
-      real = true;
-    } else {
-      break;
-    }
-  }
-  if (real) {
-    // Locale-independent; stops at the first byte that does not fit ("1.2.3" gives 1.2).
-    double number = 0;
-    const char* begin = text_.data();
-    std::from_chars(begin, begin + text_.size(), number);
-    token.SetReal(number);
-    return;
-  }
-  token.SetInt(static_cast<int32_t>(first == '-' ? 0u - value : value));
-}
-
-void CPdfParser::ReadName(CPdfObject& token) {
-  text_.clear();
-  for (;;) {
-    int p = PeekByte();
-    if (!PdfIsRegular(p)) {
-      break;
-    }
-    int a = GetByte();
-    if (a == '#') {
-      int high = PdfHexValue(PeekByte());
-      if (high >= 0) {
-        int h = GetByte();
-        int low = PdfHexValue(PeekByte());
-        if (low >= 0) {
-          GetByte();
-          text_.push_back(static_cast<char>(16 * high + low));
-        } else {
-          // "#" and one digit stay plain name bytes; the byte after them is left unread.
-          text_.push_back('#');
-          text_.push_back(static_cast<char>(h));
-        }
-        continue;
+void CPdfParser::MakeValue(const Lexed& lexed, CPdfObject& out) {
+  const std::string& text = lexed.text;
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  switch (lexed.token.kind) {
+    case PdfTokenKind::kEnd:
+      out.SetEof();
+      return;
+    case PdfTokenKind::kNumber: {
+      const PdfNumber n = ParsePdfNumber(bytes, text.size());
+      if (n.integer) {
+        out.SetInt(n.value);
+      } else {
+        out.SetReal(n.real);
       }
+      return;
     }
-    text_.push_back(static_cast<char>(a));
+    case PdfTokenKind::kName:
+      if (std::memchr(text.data(), '#', text.size()) || std::memchr(text.data(), 0, text.size())) {
+        const std::string name = DecodePdfName(bytes + 1, text.size() - 1);
+        out.SetName(name.data(), name.size());
+      } else {
+        out.SetName(text.data() + 1, text.size() - 1);
+      }
+      return;
+    case PdfTokenKind::kLiteralString: {
+      DecodeLiteralString(text);
+      out.SetString(CPdfString(reinterpret_cast<const uint8_t*>(text_.data()), text_.size()));
+      return;
+    }
+    case PdfTokenKind::kHexString: {
+      const size_t inner = text.size() - 1 - (text.size() > 1 && text.back() == '>' ? 1 : 0);
+      CPdfString str(bytes + 1, inner);
+      str.SetLiteral(false);
+      out.SetString(str);
+      return;
+    }
+    case PdfTokenKind::kStray:
+      out.SetError();
+      return;
+    case PdfTokenKind::kKeyword:
+      switch (lexed.token.keyword) {
+        case PdfKeyword::kTrue:
+          out.SetBool(true);
+          return;
+        case PdfKeyword::kFalse:
+          out.SetBool(false);
+          return;
+        case PdfKeyword::kNull:
+          out.SetNull();
+          return;
+        default:
+          break;
+      }
+      break;
+    default:
+      break;
   }
-  // A name ends at its first zero byte.
-  const size_t zero = text_.find('\0');
-  token.SetName(text_.data(), zero == std::string::npos ? text_.size() : zero);
-}
-
-void CPdfParser::ReadWord(int first, CPdfObject& token) {
-  text_.assign(1, static_cast<char>(first));
-  while (PdfIsRegular(PeekByte())) {
-    text_.push_back(static_cast<char>(GetByte()));
-  }
-  const size_t n = text_.size();
-  if (n == 4 && text_ == "true") {
-    token.SetBool(true);
-  } else if (n == 5 && text_ == "false") {
-    token.SetBool(false);
-  } else if (n == 4 && text_ == "null") {
-    token.SetNull();
-  } else {
-    // A word holds no zero byte: zero is white space and ends it.
-    token.SetKeyword(text_.data(), text_.size());
-  }
-}
-
-void CPdfParser::Advance() {
-  // The next token becomes current: moved, not copied.
-  current_.Clear();
-  current_.Swap(next_);
-  NextToken(next_);
+  // Other keywords and the delimiters "<<", ">>", "[" and "]" met where no value starts.
+  out.SetKeyword(text.data(), text.size());
 }
 
 void CPdfParser::ParseObject(CPdfObject& out) {
@@ -262,68 +169,99 @@ void CPdfParser::ParseObject(CPdfObject& out) {
 }
 
 void CPdfParser::ParseObjectAt(CPdfObject& out, int depth) {
-  const bool array = current_.IsKeyword("[");
-  if ((array || current_.IsKeyword("<<")) && depth >= kMaxNesting) {
+  const PdfTokenKind kind = Look(0).token.kind;
+  if ((kind == PdfTokenKind::kArrayOpen || kind == PdfTokenKind::kDictOpen) &&
+      depth >= kMaxNesting) {
     throw CPdfException(kMsgNesting);
   }
-  if (array) {
-    Advance();
-    out.NewArray(resolver_);
-    while (!current_.IsKeyword("]") && !current_.IsKind(PDF_EOF)) {
-      CPdfObject element;
-      ParseObjectAt(element, depth + 1);
-      out.GetArray()->Append(element);
-    }
-    Advance();
-    return;
-  }
-  if (current_.IsKeyword("<<")) {
-    Advance();
-    out.NewDictionary(resolver_);
-    while (!current_.IsKeyword(">>") && !current_.IsKind(PDF_EOF)) {
-      if (!current_.IsKind(PDF_NAME)) {
-        Advance();
-        continue;
+  switch (kind) {
+    case PdfTokenKind::kEnd:
+      out.SetEof();
+      return;
+    case PdfTokenKind::kArrayOpen: {
+      Drop();
+      out.NewArray(resolver_);
+      for (PdfTokenKind k = Look(0).token.kind; k != PdfTokenKind::kArrayClose;
+           k = Look(0).token.kind) {
+        if (k == PdfTokenKind::kEnd) {
+          return;
+        }
+        CPdfObject element;
+        ParseObjectAt(element, depth + 1);
+        out.GetArray()->Append(element);
       }
-      std::string key = current_.GetText();
-      Advance();
-      if (current_.IsKind(PDF_ERROR)) {
-        continue;
-      }
-      CPdfObject value;
-      ParseObjectAt(value, depth + 1);
-      out.GetDict()->Add(key.c_str(), value);
-    }
-    if (current_.IsKeyword(">>") && next_.IsKeyword("stream")) {
-      CPdfObject dict;
-      dict.Assign(out);
-      out.Clear();
-      CPdfStream* body = ReadStreamBody(dict);
-      if (body) {
-        out.SetStream(body);
-        body->Release();
-      } else {
-        out.SetError();
-      }
+      Drop();
       return;
     }
-    Advance();
-    return;
-  }
-  if (current_.IsKind(PDF_INT)) {
-    int32_t n = current_.GetInt();
-    Advance();
-    if (current_.IsKind(PDF_INT) && next_.IsKeyword("R")) {
-      out.SetRef(n, current_.GetInt());
-      Advance();
-      Advance();
-    } else {
-      out.SetInt(n);
+    case PdfTokenKind::kDictOpen:
+      ParseDictionary(out, depth);
+      return;
+    case PdfTokenKind::kNumber: {
+      int32_t num = 0;
+      int32_t gen = 0;
+      if (Int32Of(Look(0), &num) && Int32Of(Look(1), &gen) && Look(2).token.Is(PdfKeyword::kR)) {
+        out.SetRef(num, gen);
+        Drop();
+        Drop();
+        Drop();
+        return;
+      }
+      break;
     }
+    default:
+      break;
+  }
+  MakeValue(Look(0), out);
+  Drop();
+}
+
+void CPdfParser::ParseDictionary(CPdfObject& out, int depth) {
+  Drop();
+  out.NewDictionary(resolver_);
+  for (;;) {
+    const Lexed& key = Look(0);
+    const PdfTokenKind kind = key.token.kind;
+    if (kind == PdfTokenKind::kDictClose || kind == PdfTokenKind::kEnd) {
+      break;
+    }
+    if (kind != PdfTokenKind::kName) {
+      Drop();
+      continue;
+    }
+    const std::string name =
+        DecodePdfName(reinterpret_cast<const uint8_t*>(key.text.data()) + 1, key.text.size() - 1);
+    Drop();
+    const PdfTokenKind value_kind = Look(0).token.kind;
+    // A key before a stray byte is dropped with it; before the end it has no value (null).
+    if (value_kind == PdfTokenKind::kStray) {
+      continue;
+    }
+    if (value_kind == PdfTokenKind::kDictClose || value_kind == PdfTokenKind::kEnd) {
+      break;
+    }
+    CPdfObject value;
+    ParseObjectAt(value, depth + 1);
+    out.GetDict()->Add(name.c_str(), value);
+  }
+  if (Look(0).token.kind != PdfTokenKind::kDictClose) {
     return;
   }
-  out.Assign(current_);
-  Advance();
+  Drop();
+  // Only a dictionary can have a body: one token more tells.
+  if (depth > 0 || !Look(0).token.Is(PdfKeyword::kStream)) {
+    return;
+  }
+  Drop();
+  CPdfObject dict;
+  dict.Assign(out);
+  out.Clear();
+  CPdfStream* body = ReadStreamBody(dict);
+  if (body) {
+    out.SetStream(body);
+    body->Release();
+  } else {
+    out.SetError();
+  }
 }
 
 void CPdfParser::SkipToLineEnd() {
@@ -346,8 +284,9 @@ CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict) {
   const uint32_t start = stream_->Tell();
   CPdfObject length_value;
   dict.GetDict()->Lookup("Length", length_value);
-  // A negative length is as unusable as a missing one.
-  if (!length_value.IsKind(PDF_INT) || length_value.GetInt() < 0) {
+  // A negative length is as unusable as a missing one; one past 32 bits is past any window.
+  if (!length_value.IsKind(PDF_INT) || length_value.GetInt() < 0 ||
+      length_value.GetInt() > UINT32_MAX) {
     return nullptr;
   }
   const uint32_t length = static_cast<uint32_t>(length_value.GetInt());
@@ -371,11 +310,9 @@ CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict) {
     for (uint32_t i = 0; i < length && GetByte() >= 0; ++i) {
     }
   }
-  Advance();
-  Advance();
-  if (!current_.IsKeyword("endstream")) {
+  if (!Look(0).token.Is(PdfKeyword::kEndstream)) {
     throw CPdfException(kMsgMissingEndstream);
   }
-  Advance();
+  Drop();
   return body.Leak();
 }

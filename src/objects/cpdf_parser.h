@@ -4,14 +4,17 @@
 #include <cstdint>
 #include <string>
 
+#include "objects/cpdf_lexer.h"
 #include "objects/cpdf_object.h"
 #include "streams/cpdf_stream.h"
 
 class CPdfResolver;
 
-// Builds values from the bytes of a stream with two tokens of look-ahead. Lenient: malformed
-// input gives PDF_ERROR tokens or values of an unexpected kind; the only failure it raises
-// itself is a stream body that is not followed by "endstream".
+// Builds values from the tokens the lexer finds in a stream. Tokens are lexed only when a value
+// needs them: at most two past a number (for "n g R") and one past ">>" (for "stream"), so
+// whatever follows a value is never read. Lenient: malformed input gives PDF_ERROR tokens or
+// values of an unexpected kind; the only failure it raises itself is a stream body that is not
+// followed by "endstream".
 class CPdfParser {
  public:
   // Arrays and dictionaries nested deeper than this are refused ("Objects nested too deeply")
@@ -19,7 +22,7 @@ class CPdfParser {
   static constexpr int kMaxNesting = 256;
 
   // Takes over the caller's reference to stream. Borrowed: the resolver, which becomes the
-  // resolver of every container made. Reads the first two tokens at once. Besides a missing
+  // resolver of every container made. Reads nothing yet. Besides a missing
   // "endstream", the only failure is nesting beyond kMaxNesting.
   CPdfParser(CPdfResolver* resolver, CPdfStream* stream);
   CPdfParser(const CPdfParser&) = delete;
@@ -33,23 +36,34 @@ class CPdfParser {
   void SetDecodeStreams(bool decode) { decode_streams_ = decode; }
 
  private:
+  // A token lexed ahead, with its bytes.
+  struct Lexed {
+    PdfToken token;
+    std::string text;
+  };
+  // Room for three tokens, a power of two for the ring's index.
+  static constexpr int kLookAhead = 4;
+
   void ParseObjectAt(CPdfObject& out, int depth);
-  void NextToken(CPdfObject& token);
-  void ReadLiteralString(CPdfObject& token);
-  void ReadHexString(CPdfObject& token);
-  void ReadNumber(int first, CPdfObject& token);
-  void ReadName(CPdfObject& token);
-  void ReadWord(int first, CPdfObject& token);
-  void Advance();
+  void ParseDictionary(CPdfObject& out, int depth);
+  // The token k places ahead (0 to 2), lexed when first asked for.
+  const Lexed& Look(int k);
+  void Drop();
+  void MakeValue(const Lexed& lexed, CPdfObject& out);
+  void DecodeLiteralString(const std::string& text);
+  // The token's integer when it is one that fits 32 bits.
+  bool Int32Of(const Lexed& lexed, int32_t* value);
   CPdfStream* ReadStreamBody(const CPdfObject& dict);
   void SkipToLineEnd();
   int GetByte() { return stream_->NextByte(); }
   int PeekByte() { return stream_->PeekByte(); }
 
   CPdfResolver* resolver_;
-  CPdfObject current_;
-  CPdfObject next_;
   CPdfStream* stream_;
+  CPdfLexer<PdfStreamSource> lexer_;
+  Lexed ahead_[kLookAhead];
+  int head_ = 0;
+  int count_ = 0;
   bool decode_streams_ = true;
   std::string text_;
 };

@@ -25,10 +25,12 @@ void CPdfObjStmData::Build(CPdfXRef& xref) {
   CPdfObject first;
   dict->Lookup("N", n);
   dict->Lookup("First", first);
-  if (!n.IsKind(PDF_INT) || n.GetInt() <= 0 || !first.IsKind(PDF_INT) || first.GetInt() < 0) {
+  if (!n.IsKind(PDF_INT) || n.GetInt() <= 0 || n.GetInt() > INT32_MAX || !first.IsKind(PDF_INT) ||
+      first.GetInt() < 0 || first.GetInt() > INT32_MAX) {
     return;
   }
-  if (!ReadData(stream.GetStream()) || !ReadHeader(n.GetInt(), first.GetInt())) {
+  if (!ReadData(stream.GetStream()) ||
+      !ReadHeader(static_cast<int32_t>(n.GetInt()), static_cast<int32_t>(first.GetInt()))) {
     numbers_.clear();
     offsets_.clear();
     data_.clear();
@@ -66,11 +68,12 @@ bool CPdfObjStmData::ReadHeader(int32_t count, int32_t first) {
     CPdfObject offset;
     parser.ParseObject(num);
     parser.ParseObject(offset);
-    if (!num.IsKind(PDF_INT) || !offset.IsKind(PDF_INT)) {
+    if (!num.IsKind(PDF_INT) || !offset.IsKind(PDF_INT) || num.GetInt() < INT32_MIN ||
+        num.GetInt() > INT32_MAX || offset.GetInt() < INT32_MIN || offset.GetInt() > INT32_MAX) {
       return false;
     }
-    numbers_.push_back(num.GetInt());
-    offsets_.push_back(offset.GetInt());
+    numbers_.push_back(static_cast<int32_t>(num.GetInt()));
+    offsets_.push_back(static_cast<int32_t>(offset.GetInt()));
   }
   return true;
 }

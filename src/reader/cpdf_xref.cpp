@@ -178,11 +178,12 @@ bool CPdfXRef::ReadTable(CPdfParser& parser, int64_t* prev) {
       throw CPdfException(kMsgXRefTable);
     }
     const int64_t first = token.GetInt();
-    const int64_t end = first + count.GetInt();
     // Negative numbers and tables past the format's limit are refused before anything grows.
-    if (first < 0 || count.GetInt() < 0 || end > kMaxObjects) {
+    if (first < 0 || count.GetInt() < 0 || first > kMaxObjects ||
+        first + count.GetInt() > kMaxObjects) {
       throw CPdfException(kMsgXRefTable);
     }
+    const int64_t end = first + count.GetInt();
     declared_size_ = std::max(declared_size_, end);
     for (int64_t i = first; i < end; ++i) {
       CPdfObject offset;
@@ -196,7 +197,12 @@ bool CPdfXRef::ReadTable(CPdfParser& parser, int64_t* prev) {
           (!in_use && !type.IsKeyword("f"))) {
         throw CPdfException(kMsgXRefTable);
       }
-      const XRefEntry entry{offset.GetInt(), generation.GetInt(), in_use ? 1 : 0};
+      // Held at the 32-bit ends rather than wrapped: such an offset leads to no header, and
+      // the object is then looked for by its header.
+      const XRefEntry entry{
+          static_cast<int32_t>(std::clamp<int64_t>(offset.GetInt(), INT32_MIN, INT32_MAX)),
+          static_cast<int32_t>(std::clamp<int64_t>(generation.GetInt(), INT32_MIN, INT32_MAX)),
+          in_use ? 1 : 0};
       if (in_use) {
         table_.Add(static_cast<int32_t>(i), entry);
       } else {

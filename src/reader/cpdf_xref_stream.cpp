@@ -21,7 +21,8 @@ int32_t ReadWidth(const CPdfArray& w, int32_t index) {
   if (!value.IsKind(PDF_INT) || value.GetInt() > CPdfXRef::kMaxFieldWidth) {
     throw CPdfException(kMsgXRefW);
   }
-  return value.GetInt();
+  // Every negative width reads nothing; held at -1 so that none wraps.
+  return static_cast<int32_t>(std::max<int64_t>(value.GetInt(), -1));
 }
 
 }  // namespace
@@ -64,14 +65,15 @@ bool CPdfXRef::ReadXRefStream(const CPdfObject& stream, int64_t* prev) {
       pairs->Get(i, first);
       pairs->Get(i + 1, count);
       if (!first.IsKind(PDF_INT) || !count.IsKind(PDF_INT) || first.GetInt() < 0 ||
-          count.GetInt() < 0 ||
-          static_cast<int64_t>(first.GetInt()) + count.GetInt() > kMaxObjects) {
+          count.GetInt() < 0 || first.GetInt() > kMaxObjects ||
+          first.GetInt() + count.GetInt() > kMaxObjects) {
         throw CPdfException(kMsgXRefIndex);
       }
-      ReadStreamSubsection(body, widths, first.GetInt(), count.GetInt());
+      ReadStreamSubsection(body, widths, static_cast<int32_t>(first.GetInt()),
+                           static_cast<int32_t>(count.GetInt()));
     }
   } else {
-    ReadStreamSubsection(body, widths, 0, size.GetInt());
+    ReadStreamSubsection(body, widths, 0, static_cast<int32_t>(size.GetInt()));
   }
   if (trailer_.IsKind(PDF_NONE)) {
     trailer_.SetDictionary(dict);

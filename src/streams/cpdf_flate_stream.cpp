@@ -117,7 +117,11 @@ namespace {
 int32_t IntParam(CPdfDictionary* params, const char* key, int32_t fallback) {
   CPdfObject value;
   params->Lookup(key, value);
-  return value.IsKind(PDF_INT) ? value.GetInt() : fallback;
+  if (!value.IsKind(PDF_INT)) {
+    return fallback;
+  }
+  // Held at the 32-bit ends, where the parameter checks refuse them, instead of wrapping.
+  return static_cast<int32_t>(std::clamp<int64_t>(value.GetInt(), INT32_MIN, INT32_MAX));
 }
 
 }  // namespace

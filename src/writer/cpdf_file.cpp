@@ -212,7 +212,7 @@ void CPdfFile::WriteTrailer(int32_t xref_offset, const CPdfObject& trailer) {
           WriteFormat("/%s %d %d R\n", key.c_str(), value.GetRefNum(), value.GetRefGen());
           break;
         case PDF_INT:
-          WriteFormat("/%s %d \n", key.c_str(), value.GetInt());
+          WriteFormat("/%s %lld \n", key.c_str(), static_cast<long long>(value.GetInt()));
           break;
         case PDF_ARRAY: {
           WriteFormat("/%s [", key.c_str());

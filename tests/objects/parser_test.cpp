@@ -6,6 +6,7 @@
 #include "objects/pdf_messages.h"
 #include "streams/cpdf_file_stream.h"
 #include "streams/cpdf_input_file.h"
+#include "streams/cpdf_memory_stream.h"
 #include "streams/cpdf_stream.h"
 #include "test_files.h"
 
@@ -46,13 +47,13 @@ INSTANTIATE_TEST_SUITE_P(Lexical,
                                          Case{"-", "0"},
                                          Case{".5", "r0.5"},
                                          Case{"1.2.3", "r1.2"},
-                                         Case{"+5", "k:+5"},
+                                         Case{"+5", "5"},
                                          Case{"1e5", "1 | k:e5"},
                                          Case{"12abc", "12 | k:abc"},
                                          Case{"True true", "k:True | true"},
                                          Case{"null false", "null | false"},
-                                         Case{"4294967297", "1"},
-                                         Case{"-2147483649", "2147483647"},
+                                         Case{"4294967297", "4294967297"},
+                                         Case{"-2147483649", "-2147483649"},
                                          Case{"1 0 R", "1 0 R"},
                                          Case{"1 0 obj", "1 | 0 | k:obj"},
                                          Case{") { } >", "err | err | err | err"},
@@ -65,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Case{"<< /A 1 /A 2 >>", "<</A 1>>"},
                     Case{"<< /A ) /B 2 >>", "<</B 2>>"},
                     Case{"<< 5 /B 2 >>", "<</B 2>>"},
-                    Case{"<< /A >> /B 1 >>", "<</A k:>> /B 1>>"},
+                    Case{"<< /A >> /B 1 >>", "<<>> | /B | 1 | k:>>"},
                     Case{"<< /K [1 2 0 R] /D << /E true >> >>", "<</D <</E true>> /K [1 2 0 R]>>"},
                     // The end of input closes whatever is open.
                     Case{"[1 [2", "[1 [2]]"},
@@ -132,13 +133,47 @@ TEST(ParserTest, StreamBodiesFollowLength) {
   EXPECT_EQ("throw:Missing 'endstream'",
             ParseFile("<< /Length 4 >> stream\nhello\nendstream", true));
   // A missing or negative /Length leaves the stream unread: an error value, then the rest.
-  EXPECT_EQ("err | k:>> | k:stream | k:ab", ParseFile("<< /Length -2 >> stream\nab"));
-  EXPECT_EQ("err | k:>> | k:stream", ParseFile("<< >> stream"));
+  EXPECT_EQ("err | k:ab", ParseFile("<< /Length -2 >> stream\nab"));
+  EXPECT_EQ("err", ParseFile("<< >> stream"));
   // A /Length far beyond the file does not allocate or read past it.
   EXPECT_EQ("throw:Missing 'endstream'",
             ParseFile("<< /Length 2147483647 /Filter /FlateDecode >> stream\nab", true));
   // Declined filters skip the body.
   EXPECT_EQ("err | 3", ParseFile("<< /Length 2 /Filter /LZWDecode >> stream\nab\nendstream 3"));
 }
+
+// Where the parser stands after reading "1 0 obj" and the value of text: the look-ahead
+// must stop at the token after the value, whatever follows.
+struct StopCase {
+  const char* name;
+  const char* object;  // ends with the token the parser may look at
+};
+
+class ParserLookAhead : public testing::TestWithParam<StopCase> {};
+
+TEST_P(ParserLookAhead, StopsAtTheTokenAfterTheValue) {
+  const std::string object = GetParam().object;
+  const std::string text = object + std::string(100000, ' ') + "2 0 obj";
+  auto* stream = new CPdfMemoryStream(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  stream->AddRef();
+  {
+    CPdfParser parser(nullptr, stream);
+    for (int i = 0; i < 4; ++i) {
+      CPdfObject value;
+      parser.ParseObject(value);
+    }
+  }
+  EXPECT_EQ(object.size(), stream->Tell());
+  stream->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Objects,
+                         ParserLookAhead,
+                         testing::Values(StopCase{"Dictionary", "1 0 obj << /A 1 >> endobj"},
+                                         StopCase{"Integer", "1 0 obj 42 endobj"},
+                                         StopCase{"Reference", "1 0 obj 5 0 R"},
+                                         StopCase{"Array", "1 0 obj [1 2 3]"},
+                                         StopCase{"Name", "1 0 obj /Name"}),
+                         [](const testing::TestParamInfo<StopCase>& p) { return p.param.name; });
 
 }  // namespace
