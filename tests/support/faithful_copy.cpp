@@ -28,6 +28,10 @@ struct QpdfView {
   JsonValue trailer;
 };
 
+std::string Key(int num, int gen) {
+  return "obj:" + std::to_string(num) + " " + std::to_string(gen) + " R";
+}
+
 QpdfView ReadWithQpdf(const std::string& path) {
   QpdfView view;
   CommandResult r =
@@ -42,19 +46,26 @@ QpdfView ReadWithQpdf(const std::string& path) {
   if (const JsonValue* version = qpdf->GetItems()[0].Find("pdfversion")) {
     view.version = version->GetText();
   }
+  // qpdf lists every generation any section defined; an update that gives a freed number to a
+  // new object raises its generation, so the highest one is the object that counts.
+  std::map<int, std::pair<int, const JsonValue*>> newest;
   for (const auto& [key, value] : qpdf->GetItems()[1].GetMembers()) {
     if (key == "trailer" && value.Find("value")) {
       view.trailer = *value.Find("value");
     } else if (key.rfind("obj:", 0) == 0) {
-      view.objects[key] = value;
+      int num = 0;
+      int gen = 0;
+      if (std::sscanf(key.c_str(), "obj:%d %d R", &num, &gen) == 2 &&
+          (!newest.count(num) || newest[num].first < gen)) {
+        newest[num] = {gen, &value};
+      }
     }
+  }
+  for (const auto& [num, object] : newest) {
+    view.objects[Key(num, object.first)] = *object.second;
   }
   view.parsed = true;
   return view;
-}
-
-std::string Key(int num, int gen) {
-  return "obj:" + std::to_string(num) + " " + std::to_string(gen) + " R";
 }
 
 int KeyNumber(const std::string& key) {

@@ -2,7 +2,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <stdexcept>
 
@@ -18,7 +20,96 @@ std::string Deflate(const std::string& data) {
   return out;
 }
 
+std::string PngPredict(const std::string& data, size_t row_bytes, size_t bpp, int type) {
+  std::string raw = data;
+  raw.resize((raw.size() + row_bytes - 1) / row_bytes * row_bytes, '\0');
+  std::string out;
+  std::string up(row_bytes, '\0');
+  for (size_t r = 0; r < raw.size(); r += row_bytes) {
+    const int t = type < 5 ? type : static_cast<int>(r / row_bytes % 5);
+    out += static_cast<char>(t);
+    for (size_t k = 0; k < row_bytes; ++k) {
+      const int x = static_cast<uint8_t>(raw[r + k]);
+      const int a = k >= bpp ? static_cast<uint8_t>(raw[r + k - bpp]) : 0;
+      const int b = static_cast<uint8_t>(up[k]);
+      const int c = k >= bpp ? static_cast<uint8_t>(up[k - bpp]) : 0;
+      int predicted = 0;
+      if (t == 1) {
+        predicted = a;
+      } else if (t == 2) {
+        predicted = b;
+      } else if (t == 3) {
+        predicted = (a + b) / 2;
+      } else if (t == 4) {
+        const int p = a + b - c;
+        const int pa = std::abs(p - a);
+        const int pb = std::abs(p - b);
+        const int pc = std::abs(p - c);
+        predicted = pa <= pb && pa <= pc ? a : (pb <= pc ? b : c);
+      }
+      out += static_cast<char>((x - predicted) & 0xFF);
+    }
+    up = raw.substr(r, row_bytes);
+  }
+  return out;
+}
+
+std::string TiffPredict(const std::string& data, int columns, int colors, int bits) {
+  const size_t row_bytes = (static_cast<size_t>(columns) * colors * bits + 7) / 8;
+  std::string out = data;
+  out.resize((out.size() + row_bytes - 1) / row_bytes * row_bytes, '\0');
+  const size_t samples = static_cast<size_t>(columns) * colors;
+  const uint32_t mask = (1u << bits) - 1;
+  for (size_t r = 0; r < out.size(); r += row_bytes) {
+    std::string row = out.substr(r, row_bytes);
+    auto get = [&row, bits](size_t i) {
+      uint32_t v = 0;
+      for (size_t p = i * bits; p < (i + 1) * bits; ++p) {
+        v = (v << 1) | ((static_cast<uint8_t>(row[p / 8]) >> (7 - p % 8)) & 1u);
+      }
+      return v;
+    };
+    for (size_t i = 0; i < samples; ++i) {
+      const uint32_t v =
+          i >= static_cast<size_t>(colors) ? (get(i) - get(i - colors)) & mask : get(i);
+      for (int b = 0; b < bits; ++b) {
+        const size_t p = i * bits + b;
+        const uint8_t bit = static_cast<uint8_t>(1u << (7 - p % 8));
+        char& byte = out[r + p / 8];
+        byte = static_cast<char>((v >> (bits - 1 - b)) & 1u ? byte | bit : byte & ~bit);
+      }
+    }
+  }
+  return out;
+}
+
 namespace {
+
+// Links the free entries into the free list: each names the next free number, the last 0.
+template <typename Map>
+void LinkFreeList(Map& entries) {
+  typename Map::mapped_type* previous = nullptr;
+  for (auto& [num, entry] : entries) {
+    if (entry.type != 0) {
+      continue;
+    }
+    if (previous) {
+      previous->field2 = num;
+    }
+    entry.field2 = 0;
+    previous = &entry;
+  }
+}
+
+// value as a big-endian field of width bytes; a field of width 0 is left to its default.
+void PutField(std::string* out, uint64_t value, int width) {
+  if (width > 0 && width < 8 && value >> (8 * width) != 0) {
+    throw std::runtime_error("value does not fit its cross-reference stream field");
+  }
+  for (int s = 8 * (width - 1); s >= 0; s -= 8) {
+    *out += static_cast<char>((value >> s) & 0xFF);
+  }
+}
 
 // One past the last entry of the run of consecutive object numbers that starts at it: the
 // entries one cross-reference subsection lists.
@@ -82,7 +173,8 @@ PdfBuilder& PdfBuilder::Stream(int num, const std::string& dict_entries, const s
 
 PdfBuilder& PdfBuilder::ObjectStream(int num,
                                      const std::vector<std::pair<int, std::string>>& objects,
-                                     bool deflate) {
+                                     bool deflate,
+                                     const std::string& dict_entries) {
   std::string header;
   std::string body;
   for (size_t k = 0; k < objects.size(); ++k) {
@@ -96,7 +188,8 @@ PdfBuilder& PdfBuilder::ObjectStream(int num,
   }
   std::string data = header + body;
   std::string dict = "/Type /ObjStm /N " + std::to_string(objects.size()) + " /First " +
-                     std::to_string(header.size());
+                     std::to_string(header.size()) +
+                     (dict_entries.empty() ? std::string() : " " + dict_entries);
   if (deflate) {
     return Stream(num, dict + " /Filter /FlateDecode", Deflate(data));
   }
@@ -130,6 +223,7 @@ PdfBuilder& PdfBuilder::XRefTable(const std::string& trailer_entries) {
   if (last_xref_ < 0) {
     entries[0] = Entry{0, 0, 65535};
   }
+  LinkFreeList(entries);
   bytes_ += "xref\n";
   for (auto it = entries.cbegin(); it != entries.cend();) {
     const auto run_end = RunEnd(entries, it);
@@ -138,7 +232,7 @@ PdfBuilder& PdfBuilder::XRefTable(const std::string& trailer_entries) {
       char line[32];
       const bool in_use = it->second.type == 1;
       std::snprintf(line, sizeof(line), "%010lld %05d %c \n",
-                    static_cast<long long>(in_use ? it->second.field2 : 0), it->second.field3,
+                    static_cast<long long>(it->second.field2), it->second.field3,
                     in_use ? 'n' : 'f');
       bytes_ += line;
     }
@@ -149,12 +243,32 @@ PdfBuilder& PdfBuilder::XRefTable(const std::string& trailer_entries) {
   return *this;
 }
 
-std::string PdfBuilder::StreamBytes(const std::map<int, Entry>& entries,
-                                    int num,
+std::string PdfBuilder::StreamBytes(std::map<int, Entry> entries,
                                     const std::string& dict_entries,
-                                    bool png_up,
+                                    const XRefLayout& layout,
                                     bool with_size) {
-  // Records of /W [1 4 2]; /Index lists the runs.
+  const int* w = layout.widths;
+  if (w[0] == 0) {
+    entries.erase(0);
+  }
+  if (!layout.index) {
+    if (w[0] == 0) {
+      throw std::runtime_error("a section without /Index needs a type field for object 0");
+    }
+    for (int n = 0; n < size_; ++n) {
+      entries.emplace(n, Entry{0, 0, 0});
+    }
+  }
+  if (layout.predictor == XRefLayout::Predictor::kTiff) {
+    // TIFF rows hold two records per sample (see below): free records fill the last one.
+    while (entries.size() % static_cast<size_t>(2 * layout.colors) != 0) {
+      entries.emplace(size_++, Entry{0, 0, 0});
+    }
+  }
+  LinkFreeList(entries);
+  if (entries.count(0) && w[2] < 2) {
+    entries[0].field3 = w[2] == 0 ? 0 : 255;  // object 0's generation, as high as fits
+  }
   std::string index;
   std::string rows;
   for (auto it = entries.cbegin(); it != entries.cend();) {
@@ -162,42 +276,50 @@ std::string PdfBuilder::StreamBytes(const std::map<int, Entry>& entries,
     index += std::to_string(it->first) + " " + std::to_string(std::distance(it, run_end)) + " ";
     for (; it != run_end; ++it) {
       const Entry& e = it->second;
-      const uint64_t f2 = static_cast<uint64_t>(e.field2);
-      rows += static_cast<char>(e.type);
-      for (int s = 24; s >= 0; s -= 8) {
-        rows += static_cast<char>((f2 >> s) & 0xFF);
+      if (w[0] == 0 && e.type != 1) {
+        throw std::runtime_error("a record without a type field is in use");
       }
-      rows += static_cast<char>((e.field3 >> 8) & 0xFF);
-      rows += static_cast<char>(e.field3 & 0xFF);
+      PutField(&rows, static_cast<uint64_t>(e.type), w[0]);
+      PutField(&rows, static_cast<uint64_t>(e.field2), w[1]);
+      PutField(&rows, static_cast<uint64_t>(e.field3), w[2]);
     }
   }
-  std::string data;
+  const int record = w[0] + w[1] + w[2];
+  std::string data = rows;
   std::string filter = " /Filter /FlateDecode";
-  if (png_up) {
-    // Each 7-byte row becomes filter type 2 (Up) and its difference from the row above.
-    std::string prev(7, '\0');
-    for (size_t r = 0; r + 7 <= rows.size(); r += 7) {
-      data += '\x02';
-      for (size_t k = 0; k < 7; ++k) {
-        data +=
-            static_cast<char>(static_cast<uint8_t>(rows[r + k]) - static_cast<uint8_t>(prev[k]));
-      }
-      prev = rows.substr(r, 7);
-    }
-    filter += " /DecodeParms << /Predictor 12 /Columns 7 >>";
-  } else {
-    data = rows;
+  if (layout.predictor == XRefLayout::Predictor::kPng) {
+    data = PngPredict(rows, static_cast<size_t>(record), 1, layout.png_type);
+    filter += " /DecodeParms << /Predictor " + std::to_string(10 + std::min(layout.png_type, 5)) +
+              " /Columns " + std::to_string(record) + " >>";
+  } else if (layout.predictor == XRefLayout::Predictor::kTiff) {
+    // Rows of two records per sample, whatever the sample's size.
+    const int columns = record * 16 / layout.bits;
+    data = TiffPredict(rows, columns, layout.colors, layout.bits);
+    filter += " /DecodeParms << /Predictor 2 /Colors " + std::to_string(layout.colors) +
+              " /BitsPerComponent " + std::to_string(layout.bits) + " /Columns " +
+              std::to_string(columns) + " >>";
   }
-  std::string dict = "/Type /XRef /W [1 4 2] /Index [" + index + "]" +
+  std::string dict = "/Type /XRef /W [" + std::to_string(w[0]) + " " + std::to_string(w[1]) + " " +
+                     std::to_string(w[2]) + "]" +
+                     (layout.index ? " /Index [" + index + "]" : std::string()) +
                      (with_size ? " /Size " + std::to_string(size_) : std::string()) + PrevEntry() +
                      filter + " " + dict_entries;
   std::string compressed = Deflate(data);
-  (void)num;
   return "<< " + dict + " /Length " + std::to_string(compressed.size()) + " >>\nstream\n" +
          compressed + "\nendstream";
 }
 
 PdfBuilder& PdfBuilder::XRefStream(int num, const std::string& dict_entries, bool png_up) {
+  XRefLayout layout;
+  if (png_up) {
+    layout.predictor = XRefLayout::Predictor::kPng;
+  }
+  return XRefStream(num, dict_entries, layout);
+}
+
+PdfBuilder& PdfBuilder::XRefStream(int num,
+                                   const std::string& dict_entries,
+                                   const XRefLayout& layout) {
   const int64_t offset = Here();
   Note(num, Entry{1, offset, 0});
   std::map<int, Entry> entries = pending_;
@@ -206,8 +328,8 @@ PdfBuilder& PdfBuilder::XRefStream(int num, const std::string& dict_entries, boo
     entries[0] = Entry{0, 0, 65535};
   }
   offsets_[num] = offset;
-  bytes_ += std::to_string(num) + " 0 obj\n" +
-            StreamBytes(entries, num, dict_entries, png_up, true) + "\nendobj\n";
+  bytes_ += std::to_string(num) + " 0 obj\n" + StreamBytes(entries, dict_entries, layout, true) +
+            "\nendobj\n";
   StartXRef(offset);
   return *this;
 }
@@ -228,7 +350,7 @@ PdfBuilder& PdfBuilder::HybridSection(int stream_num, const std::string& trailer
     size_ = stream_num + 1;
   }
   bytes_ += std::to_string(stream_num) + " 0 obj\n" +
-            StreamBytes(compressed, stream_num, "", false, true) + "\nendobj\n";
+            StreamBytes(compressed, "", XRefLayout(), true) + "\nendobj\n";
   pending_[stream_num] = Entry{1, stream_offset, 0};
   return XRefTable(trailer_entries + " /XRefStm " + std::to_string(stream_offset));
 }

@@ -11,6 +11,20 @@
 // the cross-reference sections, /Length values and startxref are computed, never hard-coded.
 class PdfBuilder {
  public:
+  // How a cross-reference stream lays out and encodes its records.
+  struct XRefLayout {
+    enum class Predictor { kNone, kPng, kTiff };
+    // Bytes per field; a type field of width 0 makes every record type 1, and a section of
+    // such records leaves object 0 out.
+    int widths[3] = {1, 4, 2};
+    // Without /Index a section lists every number from 0 to /Size - 1 (gaps as free records).
+    bool index = true;
+    Predictor predictor = Predictor::kNone;
+    int png_type = 2;  // the PNG filter of every row (0-4), or 5 for each in turn
+    int colors = 1;    // TIFF only: samples per pixel and bits per sample
+    int bits = 8;
+  };
+
   PdfBuilder& Header(const std::string& version = "1.4");
   // Bytes as they are, for junk and deliberate damage.
   PdfBuilder& Raw(const std::string& bytes);
@@ -20,7 +34,8 @@ class PdfBuilder {
   // An object stream holding objects (number, body), Flate-compressed when deflate is set.
   PdfBuilder& ObjectStream(int num,
                            const std::vector<std::pair<int, std::string>>& objects,
-                           bool deflate = true);
+                           bool deflate = true,
+                           const std::string& dict_entries = "");
   // Lists num as object `index` of object stream `stream` in the next section, whatever holds.
   PdfBuilder& Compressed(int num, int stream, int index);
   // Marks num free in the next section.
@@ -30,6 +45,7 @@ class PdfBuilder {
   PdfBuilder& XRefTable(const std::string& trailer_entries);
   // A cross-reference stream section (object num), optionally with PNG Up rows.
   PdfBuilder& XRefStream(int num, const std::string& dict_entries, bool png_up = false);
+  PdfBuilder& XRefStream(int num, const std::string& dict_entries, const XRefLayout& layout);
   // A hybrid section: a cross-reference stream (object stream_num) listing only the compressed
   // objects, then a classic table for the rest whose trailer names it in /XRefStm.
   PdfBuilder& HybridSection(int stream_num, const std::string& trailer_entries);
@@ -55,10 +71,9 @@ class PdfBuilder {
     int field3;
   };
   void Note(int num, Entry entry);
-  std::string StreamBytes(const std::map<int, Entry>& entries,
-                          int num,
+  std::string StreamBytes(std::map<int, Entry> entries,
                           const std::string& dict_entries,
-                          bool png_up,
+                          const XRefLayout& layout,
                           bool with_size);
   std::string PrevEntry() const;
 
@@ -73,5 +88,11 @@ class PdfBuilder {
 
 // zlib's compress2 at the default level.
 std::string Deflate(const std::string& data);
+// Rows of row_bytes bytes (the last one padded with zeros) under a PNG filter (0-4, or 5 for
+// each in turn), bpp bytes per pixel; each row begins with its filter's byte.
+std::string PngPredict(const std::string& data, size_t row_bytes, size_t bpp, int type);
+// Rows of `columns` pixels of `colors` samples of `bits` bits (the last row padded with zeros),
+// each sample replaced by its difference from the same sample of the pixel before.
+std::string TiffPredict(const std::string& data, int columns, int colors, int bits);
 
 #endif  // QUILLTURN_TOOLS_PDF_BUILDER_PDF_BUILDER_H_

@@ -1,0 +1,265 @@
+// The shapes real producers write, each built here, run through the binary and judged object by
+// object against its input.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "faithful_copy.h"
+#include "objects/pdf_messages.h"
+#include "pdf_builder.h"
+#include "pdf_encryption.h"
+#include "test_files.h"
+
+namespace {
+
+using Layout = PdfBuilder::XRefLayout;
+using Objects = std::vector<std::pair<int, std::string>>;
+
+struct MatrixCase {
+  std::string name;
+  std::string bytes;
+  std::string message;  // what the run prints; "" for a copy
+};
+
+const char kContent[] = "BT /F1 24 Tf 20 100 Td (endobj ObjStm) Tj ET";
+
+// Catalog 1, page tree 2, page 3 upright and page 4 turned by 90 (numbers shifted by `at`
+// where a case wants gaps), font 6, information 7.
+Objects Document(const std::string& gen = "0") {
+  const std::string res = " /Resources << /Font << /F1 6 " + gen + " R >> >> /Contents 5 0 R";
+  return {{1, "<< /Type /Catalog /Pages 2 " + gen + " R >>"},
+          {2, "<< /Type /Pages /Kids [3 " + gen + " R 4 " + gen +
+                  " R] /Count 2 /MediaBox [0 0 200 300] >>"},
+          {3, "<< /Type /Page /Parent 2 " + gen + " R" + res + " >>"},
+          {4, "<< /Type /Page /Parent 2 " + gen + " R /Rotate 90" + res + " >>"},
+          {6, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"},
+          {7, "<< /Title (Escapes \\b\\f\\(\\)\\\\ \\101) /Producer (pdf_builder) >>"}};
+}
+
+const char kTrailer[] = "/Root 1 0 R /Info 7 0 R /ID [(\\b\\t\\101id) <00FF10ab>]";
+
+PdfBuilder Direct(const std::string& version = "1.4") {
+  PdfBuilder b;
+  b.Header(version);
+  for (const auto& [num, body] : Document()) {
+    b.Object(num, body);
+  }
+  b.Stream(5, "", kContent);
+  return b;
+}
+
+MatrixCase Classic() {
+  return {"classic_table", Direct().XRefTable(kTrailer).Bytes(), ""};
+}
+
+MatrixCase JunkBeforeHeader() {
+  PdfBuilder b;
+  b.Raw("From a mail gateway\r\nX-Scan: clean\n\x01\x02\x03 junk\n");
+  b.Header();
+  for (const auto& [num, body] : Document()) {
+    b.Object(num, body);
+  }
+  b.Stream(5, "", kContent).XRefTable(kTrailer);
+  return {"junk_before_header", b.Bytes(), ""};
+}
+
+MatrixCase JunkBeforeHeaderObjectStreams() {
+  PdfBuilder b;
+  b.Raw("junk junk junk\n").Header("1.5");
+  Objects objects = Document();
+  b.Object(1, objects[0].second).Stream(5, "", kContent);
+  b.ObjectStream(8, {objects[1], objects[2], objects[3], objects[4], objects[5]});
+  b.XRefStream(9, kTrailer);
+  return {"junk_before_header_object_streams", b.Bytes(), ""};
+}
+
+MatrixCase Generations() {
+  // Every object but the content at a generation above 0, referred to by it.
+  PdfBuilder b;
+  b.Header();
+  int gen = 1;
+  for (const auto& [num, body] : Document("2")) {
+    b.Object(num, body, num == 1 || num == 7 ? gen++ : 2);
+  }
+  b.Stream(5, "", kContent);
+  b.XRefTable("/Root 1 1 R /Info 7 2 R /ID [<01> <02>]");
+  return {"generations_above_0", b.Bytes(), ""};
+}
+
+MatrixCase SubsectionsAndFreeList() {
+  // Numbers with gaps give several subsections; freed numbers form the free list.
+  PdfBuilder b = Direct();
+  b.Object(12, "(twelve)").Object(13, "[12 0 R]").Object(40, "<< /Last true >>");
+  b.Free(8, 3).Free(9, 1).Free(20, 7);
+  b.XRefTable(kTrailer);
+  return {"classic_subsections_and_free_list", b.Bytes(), ""};
+}
+
+// A file whose objects 3, 4, 6 and 7 live in an object stream, the rest beside it, with one more
+// object past a gap, listed by a cross-reference stream of the given layout.
+MatrixCase XRefStreamCase(const std::string& name, const Layout& layout, bool compressed = true) {
+  PdfBuilder b;
+  b.Header("1.5");
+  Objects objects = Document();
+  b.Object(1, objects[0].second).Object(2, objects[1].second).Stream(5, "", kContent);
+  if (compressed) {
+    b.ObjectStream(8, {objects[2], objects[3], objects[4], objects[5]});
+  } else {
+    for (size_t k = 2; k < objects.size(); ++k) {
+      b.Object(objects[k].first, objects[k].second);
+    }
+  }
+  b.Object(11, "(past a gap)");
+  if (layout.widths[0] != 0) {
+    b.Free(10, 4);
+  }
+  b.XRefStream(12, kTrailer, layout);
+  return {name, b.Bytes(), ""};
+}
+
+Layout Widths(int type, int field2, int field3) {
+  Layout layout;
+  layout.widths[0] = type;
+  layout.widths[1] = field2;
+  layout.widths[2] = field3;
+  return layout;
+}
+
+std::vector<MatrixCase> XRefStreamCases() {
+  std::vector<MatrixCase> cases;
+  cases.push_back(XRefStreamCase("xref_stream_several_index_ranges", Layout()));
+  Layout no_index;
+  no_index.index = false;
+  cases.push_back(XRefStreamCase("xref_stream_without_index", no_index));
+  // Without a type field every record is an object in the file.
+  cases.push_back(XRefStreamCase("xref_stream_w_0_4_2", Widths(0, 4, 2), false));
+  cases.push_back(
+      XRefStreamCase("xref_stream_w_0_2_1_without_index_ranges", Widths(0, 2, 1), false));
+  for (const auto& w : std::vector<std::vector<int>>{
+           {1, 2, 1}, {1, 3, 1}, {1, 4, 3}, {1, 4, 4}, {2, 4, 2}, {1, 8, 2}}) {
+    cases.push_back(XRefStreamCase("xref_stream_w_" + std::to_string(w[0]) + "_" +
+                                       std::to_string(w[1]) + "_" + std::to_string(w[2]),
+                                   Widths(w[0], w[1], w[2])));
+  }
+  const char* png_names[] = {"none", "sub", "up", "average", "paeth", "each_row_another"};
+  for (int type = 0; type <= 5; ++type) {
+    Layout png;
+    png.predictor = Layout::Predictor::kPng;
+    png.png_type = type;
+    cases.push_back(XRefStreamCase(std::string("png_") + png_names[type], png));
+  }
+  for (int colors = 1; colors <= 4; ++colors) {
+    for (int bits : {1, 2, 4, 8, 16}) {
+      Layout tiff;
+      tiff.predictor = Layout::Predictor::kTiff;
+      tiff.colors = colors;
+      tiff.bits = bits;
+      cases.push_back(XRefStreamCase(
+          "tiff_colors_" + std::to_string(colors) + "_bits_" + std::to_string(bits), tiff));
+    }
+  }
+  return cases;
+}
+
+MatrixCase ObjectStreamExtends() {
+  PdfBuilder b;
+  b.Header("1.5");
+  Objects objects = Document();
+  b.Object(1, objects[0].second).Stream(5, "", kContent);
+  b.ObjectStream(8, {objects[1], objects[2]});
+  b.ObjectStream(9, {objects[3], objects[4], objects[5]}, true, "/Extends 8 0 R");
+  b.XRefStream(10, kTrailer);
+  return {"object_streams_with_extends", b.Bytes(), ""};
+}
+
+MatrixCase Hybrid() {
+  PdfBuilder b;
+  b.Header("1.5");
+  Objects objects = Document();
+  for (size_t k = 0; k < 3; ++k) {
+    b.Object(objects[k].first, objects[k].second);
+  }
+  b.Stream(5, "", kContent).ObjectStream(8, {objects[3], objects[4], objects[5]});
+  b.HybridSection(9, kTrailer);
+  return {"hybrid", b.Bytes(), ""};
+}
+
+// Updates that redefine the page and the information, free an object, and give a freed number
+// to a new object of the next generation.
+MatrixCase Updates(bool streams) {
+  PdfBuilder b = Direct(streams ? "1.5" : "1.4");
+  b.Object(8, "(to be freed)").Object(9, "(to be reused)");
+  b.XRefTable(kTrailer);
+  Objects objects = Document();
+  b.Object(3, "<< /Type /Page /Parent 2 0 R /Rotate 270 /Resources << >> >>");
+  b.Object(7, "<< /Title (second edition) >>").Free(8, 1).Free(9, 1);
+  streams ? b.XRefStream(10, kTrailer) : b.XRefTable(kTrailer);
+  b.Object(9, "(reused)", 1);
+  streams ? b.XRefStream(11, kTrailer) : b.XRefTable(kTrailer);
+  return {streams ? "updates_with_xref_streams" : "updates_with_classic_tables", b.Bytes(), ""};
+}
+
+// Strings and streams encrypted under an empty user password, so every reader opens it.
+MatrixCase Encrypted(bool object_streams) {
+  const std::string id = "0123456789abcdef";
+  PdfEncryption crypt(id);
+  PdfBuilder b;
+  b.Header("1.5");
+  Objects objects = Document();
+  objects[5].second =
+      "<< /Title <" + PdfEncryption::Hex(crypt.Encrypt(7, 0, "Secret title")) + "> >>";
+  b.Object(1, objects[0].second);
+  b.Stream(5, "", crypt.Encrypt(5, 0, kContent)).Object(8, crypt.Dictionary());
+  const std::string trailer = "/Root 1 0 R /Info 7 0 R /Encrypt 8 0 R /ID [<" +
+                              PdfEncryption::Hex(id) + "> <" + PdfEncryption::Hex(id) + ">]";
+  if (object_streams) {
+    b.ObjectStream(9, {objects[1], objects[2], objects[3], objects[4], objects[5]});
+    b.XRefStream(10, trailer);
+    return {"encrypted_with_object_streams", b.Bytes(), kMsgEncryptedObjStm};
+  }
+  for (size_t k = 1; k < objects.size(); ++k) {
+    b.Object(objects[k].first, objects[k].second);
+  }
+  b.XRefTable(trailer);
+  return {"encrypted", b.Bytes(), ""};
+}
+
+std::vector<MatrixCase> AllCases() {
+  std::vector<MatrixCase> cases = {
+      Classic(),        JunkBeforeHeader(),       JunkBeforeHeaderObjectStreams(),
+      Generations(),    SubsectionsAndFreeList(), ObjectStreamExtends(),
+      Hybrid(),         Updates(false),           Updates(true),
+      Encrypted(false), Encrypted(true)};
+  for (MatrixCase& c : XRefStreamCases()) {
+    cases.push_back(std::move(c));
+  }
+  return cases;
+}
+
+class InputMatrixTest : public testing::TestWithParam<MatrixCase> {};
+
+TEST_P(InputMatrixTest, CopiedFaithfully) {
+  TempDir dir;
+  const std::string in = dir.Write("in.pdf", GetParam().bytes);
+  const std::string out = dir.Path("out.pdf");
+  // Page 1 gains a /Rotate, page 2's is replaced.
+  EXPECT_EQ(GetParam().message, RunQuillturn("'" + in + "' '" + out + "' /r180").output);
+  if (GetParam().message.empty()) {
+    // The input is sound: qpdf has nothing to say about it.
+    EXPECT_EQ("", RunCommand("qpdf --check '" + in + "' 2>&1 | grep -i warning").output);
+    ExpectFaithfulCopy(in, out, Pages({1, 2}, 180));
+  } else {
+    EXPECT_FALSE(FileExists(out));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes,
+                         InputMatrixTest,
+                         testing::ValuesIn(AllCases()),
+                         [](const testing::TestParamInfo<MatrixCase>& param) {
+                           return param.param.name;
+                         });
+
+}  // namespace
