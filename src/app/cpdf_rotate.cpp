@@ -62,7 +62,8 @@ void CPdfRotate::RunSteps() {
   CopyObjects();
   const int32_t xref_offset = OutputPosition();
   WriteXRefTable();
-  WriteTrailer(xref_offset, reader_->GetTrailer());
+  // /Encrypt stays with /ID, which its key needs, so an encrypted copy remains readable.
+  WriteTrailer(xref_offset, reader_->ReadRawTrailer({"Encrypt", "ID", "Info", "Root"}));
   // Past this point every byte of the output is on its way; only then does it replace the path.
   FinishOutput();
   document_.Close();

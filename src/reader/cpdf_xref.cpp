@@ -5,7 +5,9 @@
 
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
+#include "objects/cpdf_lexer.h"
 #include "objects/cpdf_parser.h"
+#include "objects/cpdf_ref_ptr.h"
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_objstm.h"
 #include "streams/cpdf_stream.h"
@@ -94,6 +96,7 @@ void CPdfXRef::Load(CPdfStream* stream) {
   if (offset == 0) {
     throw CPdfException(kMsgDamaged);
   }
+  trailer_section_ = offset;
   int64_t prev = 0;
   // A section already read ends the chain, so /Prev loops cannot repeat it.
   while (ReadSection(offset, &prev) && visited_sections_.count(prev) == 0) {
@@ -118,6 +121,50 @@ void CPdfXRef::Load(CPdfStream* stream) {
     info_gen_ = info.GetRefGen();
   }
   trailer->SetResolver(this);
+}
+
+std::map<std::string, std::string> CPdfXRef::ReadRawTrailer(const std::vector<std::string>& keys) {
+  std::map<std::string, std::string> values;
+  CPdfRefPtr<CPdfStream> window = CPdfRefPtr<CPdfStream>::Adopt(OpenWindow(trailer_section_));
+  if (!window) {
+    return values;
+  }
+  // The first "<<" of the section opens its dictionary: the one after a classic table's
+  // "trailer" (the table holds only numbers and keywords), or a cross-reference stream's.
+  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window.Get(), true)};
+  for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kDictOpen; t = lexer.Next()) {
+    if (t.kind == PdfTokenKind::kEnd) {
+      return values;
+    }
+  }
+  // Where each entry stands, read back once the dictionary is passed: keys of a few bytes
+  // only, since the longest wanted key takes three bytes a letter when written all in escapes.
+  size_t longest = 0;
+  for (const std::string& k : keys) {
+    longest = std::max(longest, 3 * k.size());
+  }
+  std::vector<PdfDictEntry> entries;
+  PdfDictEntry entry;
+  while (lexer.NextDictEntry(&entry)) {
+    if (entry.key.end - entry.key.begin <= longest + 1 && entry.value_end > entry.value_begin) {
+      entries.push_back(entry);
+    }
+  }
+  auto read = [&window](uint64_t begin, uint64_t end) {
+    std::string bytes(static_cast<size_t>(end - begin), '\0');
+    window->Seek(static_cast<int32_t>(begin), 0);
+    bytes.resize(window->ReadBytes(reinterpret_cast<uint8_t*>(&bytes[0]), bytes.size()));
+    return bytes;
+  };
+  for (const PdfDictEntry& e : entries) {
+    const std::string name = read(e.key.begin + 1, e.key.end);
+    const std::string key =
+        DecodePdfName(reinterpret_cast<const uint8_t*>(name.data()), name.size());
+    if (std::find(keys.begin(), keys.end(), key) != keys.end() && values.count(key) == 0) {
+      values[key] = read(e.value_begin, e.value_end);
+    }
+  }
+  return values;
 }
 
 CPdfStream* CPdfXRef::OpenWindow(int64_t offset) {

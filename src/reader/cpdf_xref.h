@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <list>
+#include <map>
 #include <memory>
 #include <set>
+#include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -52,6 +54,10 @@ class CPdfXRef : public CPdfResolver {
   int32_t GetInfoNum() const { return info_num_; }
   int32_t GetInfoGen() const { return info_gen_; }
   const CPdfObject& GetTrailer() const { return trailer_; }
+  // The trailer's values for keys as the file writes them (a direct dictionary, a reference,
+  // numbers and strings byte for byte), by key; a repeated key gives its first value, the one
+  // the parsed trailer keeps. Keys without a value are left out.
+  std::map<std::string, std::string> ReadRawTrailer(const std::vector<std::string>& keys);
   const CPdfXRefTable& GetTable() const { return table_; }
   uint32_t GetHeaderOffset() const { return header_offset_; }
 
@@ -82,6 +88,7 @@ class CPdfXRef : public CPdfResolver {
 
   CPdfStream* stream_ = nullptr;  // Borrowed from the document.
   uint32_t header_offset_ = 0;
+  int64_t trailer_section_ = 0;  // the newest section, whose dictionary is the trailer
   CPdfXRefTable table_;
   // The largest extent any section names (its /Size, the end of a subsection). A reference
   // below it to an undefined object reads as null; one beyond it is damage.

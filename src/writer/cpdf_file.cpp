@@ -4,11 +4,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "objects/cpdf_array.h"
-#include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
-#include "objects/cpdf_object.h"
-#include "objects/cpdf_string.h"
 #include "objects/pdf_messages.h"
 #include "streams/cpdf_input_file.h"
 #include "writer/platform_file.h"
@@ -199,42 +195,12 @@ void CPdfFile::WriteXRefTable() {
   WriteBytes(block.data(), block.size());
 }
 
-void CPdfFile::WriteTrailer(int32_t xref_offset, const CPdfObject& trailer) {
+void CPdfFile::WriteTrailer(int32_t xref_offset,
+                            const std::map<std::string, std::string>& entries) {
   WriteFormat("trailer\n<<\n/Size %d\n", output_size_);
-  if (trailer.IsKind(PDF_DICT)) {
-    for (const auto& [key, value] : trailer.GetDict()->GetEntries()) {
-      // /Encrypt stays with /ID, which its key needs, so an encrypted copy remains readable.
-      if (key != "ID" && key != "Info" && key != "Root" && key != "Encrypt") {
-        continue;
-      }
-      switch (value.GetKind()) {
-        case PDF_REF:
-          WriteFormat("/%s %d %d R\n", key.c_str(), value.GetRefNum(), value.GetRefGen());
-          break;
-        case PDF_INT:
-          WriteFormat("/%s %lld \n", key.c_str(), static_cast<long long>(value.GetInt()));
-          break;
-        case PDF_ARRAY: {
-          WriteFormat("/%s [", key.c_str());
-          CPdfArray* array = value.GetArray();
-          for (int32_t i = 0; i < array->GetCount(); ++i) {
-            CPdfObject element;
-            array->Get(i, element);
-            if (element.IsKind(PDF_STRING)) {
-              std::vector<uint8_t> hex = element.GetString()->ToHexForm();
-              WriteBytes(hex.data(), hex.size());
-            } else if (element.IsKind(PDF_TEXT)) {
-              std::vector<uint8_t> hex = CPdfString(element.GetText()).ToHexForm();
-              WriteBytes(hex.data(), hex.size());
-            }
-          }
-          WriteBytes("]\n", 2);
-          break;
-        }
-        default:
-          break;
-      }
-    }
+  for (const auto& [key, value] : entries) {
+    const std::string line = "/" + key + " " + value + "\n";
+    WriteBytes(line.data(), line.size());
   }
   WriteFormat(">>\nstartxref\n%d\n%%%%EOF", xref_offset);
 }

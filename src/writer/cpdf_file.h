@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,7 +12,6 @@
 #include "writer/platform_file.h"
 
 class CPdfInputFile;
-class CPdfObject;
 
 // One object written to the output, for its cross-reference table.
 struct OutputEntry {
@@ -61,7 +61,8 @@ class CPdfFile {
   // being bridged by lines for free objects, so sparse numbers keep the table small.
   void WriteXRefTable();
   static constexpr int32_t kMaxFreeRun = 16;
-  void WriteTrailer(int32_t xref_offset, const CPdfObject& trailer);
+  // entries: key -> the value's bytes as the input writes them.
+  void WriteTrailer(int32_t xref_offset, const std::map<std::string, std::string>& entries);
 
   FILE* output_file_ = nullptr;
   std::unique_ptr<CPdfInputFile> input_file_;  // the job's own handle, for raw bytes

@@ -102,7 +102,7 @@ TEST_F(RotateCliTest, OutputLayoutAndTrailer) {
   ASSERT_NE(std::string::npos, xref);
   EXPECT_NE(std::string::npos, bytes.find("0000000000 00000 f \r", xref));  // free object 7
   EXPECT_NE(std::string::npos,
-            bytes.find("trailer\n<<\n/Size 11\n/ID [<00ff><6c6974>]\n/Root 1 0 R\n>>\nstartxref\n" +
+            bytes.find("trailer\n<<\n/Size 11\n/ID [<00ff> (lit)]\n/Root 1 0 R\n>>\nstartxref\n" +
                        std::to_string(xref) + "\n%%EOF"));
   EXPECT_EQ(bytes.size(), bytes.rfind("%%EOF") + 5);
   EXPECT_NE(std::string::npos, bytes.find("3 0 obj\n<</Rotate 90\n /Type /Page"));
