@@ -149,6 +149,28 @@ INSTANTIATE_TEST_SUITE_P(
              "-portrait /r180",
              "",
              {},
+             "0,"},
+        Case{"PlusSignIsLandscape",
+             OnePage("<< /Type /Page /MediaBox [0 0 200 300] /Resources << >> /Rotate +90 >>"),
+             "-landscape /r180",
+             "",
+             {{1, 180}},
+             "180,"},
+        // Beyond 32 bits no reader takes the value: the page shows what it inherits.
+        Case{"Beyond32BitsIsNotLandscape",
+             OnePage("<< /Type /Page /MediaBox [0 0 200 300] /Resources << >> "
+                     "/Rotate 4294967386 >>"),
+             "-landscape /r180",
+             "",
+             {},
+             "0,"},
+        Case{"Beyond32BitsInheritsLandscape",
+             OnePage("<< /Type /Page /MediaBox [0 0 200 300] /Resources << >> "
+                     "/Rotate 4294967296 >>",
+                     "/Rotate 270 "),
+             "-landscape /r0",
+             "",
+             {{1, 0}},
              "0,"}),
     Name);
 
