@@ -97,52 +97,131 @@ void CPdfRotate::SelectPages() {
 }
 
 void CPdfRotate::CopyObjects() {
-  // The page records by object number, walked beside the table, so that the copy needs no
-  // search per object.
-  std::vector<std::pair<int32_t, size_t>> by_number;
-  by_number.reserve(records_.size());
+  // The page records by object number, and the members of every object stream the table names
+  // by stream, so that the copy needs no scan per object.
+  record_index_.clear();
+  record_index_.reserve(records_.size());
   for (size_t k = 0; k < records_.size(); ++k) {
-    by_number.emplace_back(records_[k].object_number, k);
+    record_index_.emplace_back(records_[k].object_number, k);
   }
-  std::sort(by_number.begin(), by_number.end());
-  auto next_record = by_number.begin();
+  std::sort(record_index_.begin(), record_index_.end());
+  members_.clear();
+  for (const CPdfXRefTable::Item& item : *table_) {
+    if (item.entry.type == 2) {
+      members_.emplace_back(item.entry.offset, item.num);
+    }
+  }
+  std::sort(members_.begin(), members_.end());
+  FindInterleavedStreams();
   for (const CPdfXRefTable::Item& item : *table_) {
     const int32_t n = item.num;
-    const XRefEntry& entry = item.entry;
-    while (next_record != by_number.end() && next_record->first < n) {
-      ++next_record;
+    if (n == 0 || item.entry.type == 0) {
+      continue;  // the output's object 0 heads its free list whatever the input had there
     }
-    if (entry.type == 0) {
+    if (item.entry.type == 2) {
+      const int32_t stream = item.entry.offset;
+      if (!std::binary_search(interleaved_.begin(), interleaved_.end(), stream)) {
+        // No other stream's member comes between this stream's first and last: in number
+        // order the stream stays decoded from its first member to its last.
+        const std::pair<int32_t, int32_t> member(stream, n);
+        CopyMembers(&member, &member + 1);
+        continue;
+      }
+      // Streams whose numbers interleave would evict one another in number order: each one's
+      // members go out together when its first comes up, so it is decoded once.
+      const auto [begin, end] = MembersOf(stream);
+      if (begin->second == n) {
+        CopyMembers(&*begin, &*begin + (end - begin));
+      }
       continue;
     }
-    // A page object reached at several places in the tree is patched when any of its places
-    // was chosen; every chosen record carries the same angle.
-    const PageRecord* record = nullptr;
-    for (; next_record != by_number.end() && next_record->first == n; ++next_record) {
-      if (!record || !record->selected) {
-        record = &records_[next_record->second];
-      }
+    // A stream that holds objects the table names is dropped: they are copied on their own.
+    const auto [begin, end] = MembersOf(n);
+    if (begin != end) {
+      continue;
     }
-    const bool patch = record && record->selected;
-    if (entry.type == 1 && !patch) {
+    const PageRecord* record = RecordOf(n);
+    if (!record || !record->selected) {
       // Objects in the file are copied as ranges of it: neighbours in one piece, large ones
       // (images, fonts) from file to file unread.
       RawSpan span = LocateDirectObject(*input_file_, n, *reader_, *table_);
-      if (span.length == 0 || span.object_stream) {
+      if (span.length == 0) {
         continue;
       }
-      NoteObject(n, entry);
+      NoteObject(n, item.entry);
       AppendInputRange(span.start, span.length);
       continue;
     }
-    RawObjectInfo info;
-    std::vector<uint8_t> bytes = ExtractObject(*input_file_, n, *reader_, *table_, &info);
-    // Object streams are dropped: every object they hold is copied on its own.
-    if (bytes.empty() || info.object_stream) {
+    std::vector<uint8_t> bytes = ExtractObject(*input_file_, n, *reader_, *table_);
+    if (bytes.empty()) {
       continue;
     }
-    NoteObject(n, entry);
+    NoteObject(n, item.entry);
     WriteObject(bytes, record);
+  }
+}
+
+const PageRecord* CPdfRotate::RecordOf(int32_t n) const {
+  // A page object reached at several places in the tree is patched when any of its places
+  // was chosen; every chosen record carries the same angle.
+  const PageRecord* record = nullptr;
+  for (auto it = std::lower_bound(record_index_.begin(), record_index_.end(),
+                                  std::make_pair(n, size_t{0}));
+       it != record_index_.end() && it->first == n; ++it) {
+    if (!record || !record->selected) {
+      record = &records_[it->second];
+    }
+  }
+  return record;
+}
+
+std::pair<CPdfRotate::MemberIt, CPdfRotate::MemberIt> CPdfRotate::MembersOf(int32_t stream) const {
+  return std::equal_range(members_.begin(), members_.end(), std::make_pair(stream, 0),
+                          [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+void CPdfRotate::FindInterleavedStreams() {
+  // Each stream's members span [first, last] (members_ is sorted by stream, then number);
+  // spans that overlap, after sorting by first, form clusters of more than one.
+  struct Span {
+    int32_t first;
+    int32_t last;
+    int32_t stream;
+  };
+  std::vector<Span> spans;
+  for (auto it = members_.cbegin(); it != members_.cend();) {
+    const auto [begin, end] = MembersOf(it->first);
+    spans.push_back(Span{begin->second, (end - 1)->second, it->first});
+    it = end;
+  }
+  std::sort(spans.begin(), spans.end(),
+            [](const Span& a, const Span& b) { return a.first < b.first; });
+  interleaved_.clear();
+  for (size_t i = 0; i < spans.size();) {
+    size_t j = i + 1;
+    int32_t last = spans[i].last;
+    for (; j < spans.size() && spans[j].first <= last; ++j) {
+      last = std::max(last, spans[j].last);
+    }
+    for (size_t k = i; j - i > 1 && k < j; ++k) {
+      interleaved_.push_back(spans[k].stream);
+    }
+    i = j;
+  }
+  std::sort(interleaved_.begin(), interleaved_.end());
+}
+
+void CPdfRotate::CopyMembers(const Member* begin, const Member* end) {
+  for (const Member* it = begin; it != end; ++it) {
+    const int32_t n = it->second;
+    std::vector<uint8_t> bytes = ExtractObject(*input_file_, n, *reader_, *table_);
+    // The table puts the object in this stream and the stream does not yield it: copying the
+    // rest would lose it without a word.
+    if (bytes.empty()) {
+      throw CPdfException(kMsgDamaged);
+    }
+    NoteObject(n, XRefEntry{it->first, 0, 2});
+    WriteObject(bytes, RecordOf(n));
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/page_selection.h"
@@ -32,7 +33,13 @@ class CPdfRotate : public CPdfFile {
   void RunSteps();
   void SelectPages();
   int32_t CountPages();
+  using Member = std::pair<int32_t, int32_t>;  // (object stream, member)
+  using MemberIt = std::vector<Member>::const_iterator;
   void CopyObjects();
+  const PageRecord* RecordOf(int32_t n) const;
+  std::pair<MemberIt, MemberIt> MembersOf(int32_t stream) const;
+  void FindInterleavedStreams();
+  void CopyMembers(const Member* begin, const Member* end);
   void NoteObject(int32_t n, const XRefEntry& entry);
   void WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record);
   void CheckEncryption() const;
@@ -43,6 +50,9 @@ class CPdfRotate : public CPdfFile {
   int32_t page_count_ = 0;
   SelectionOptions options_;
   std::vector<PageRecord> records_;
+  std::vector<std::pair<int32_t, size_t>> record_index_;  // (object number, record) by number
+  std::vector<Member> members_;                           // by stream, then number
+  std::vector<int32_t> interleaved_;  // streams whose members' numbers overlap another's
 };
 
 // The program: prints the banner without arguments, else runs one job. Always returns 0; a

@@ -1,5 +1,7 @@
 #include "reader/cpdf_objstm.h"
 
+#include <algorithm>
+
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_parser.h"
@@ -35,13 +37,16 @@ void CPdfObjStmData::Build(CPdfXRef& xref) {
     offsets_.clear();
     data_.clear();
     data_.shrink_to_fit();
+    return;
   }
+  valid_ = true;
 }
 
 bool CPdfObjStmData::ReadData(CPdfStream* body) {
   uint8_t chunk[4096];
   for (;;) {
     const size_t got = body->ReadBytes(chunk, sizeof(chunk));
+    decoded_bytes_ += got;
     if (got == 0) {
       data_.shrink_to_fit();
       return true;
@@ -78,12 +83,26 @@ bool CPdfObjStmData::ReadHeader(int32_t count, int32_t first) {
   return true;
 }
 
-bool CPdfObjStmData::GetBytes(int32_t num,
-                              int32_t index,
-                              const uint8_t** data,
-                              size_t* length) const {
+int32_t CPdfObjStmData::FindInHeader(int32_t num) {
+  if (by_number_.empty()) {
+    by_number_.reserve(numbers_.size());
+    for (size_t k = 0; k < numbers_.size(); ++k) {
+      by_number_.emplace_back(numbers_[k], static_cast<int32_t>(k));
+    }
+    std::sort(by_number_.begin(), by_number_.end());
+  }
+  auto it = std::lower_bound(by_number_.begin(), by_number_.end(), std::make_pair(num, 0));
+  return it != by_number_.end() && it->first == num ? it->second : -1;
+}
+
+bool CPdfObjStmData::GetBytes(int32_t num, int32_t index, const uint8_t** data, size_t* length) {
+  // Producers that wrap a narrow index field, or list the stream itself first, give indexes
+  // that miss; readers go by the numbers the stream's own header gives.
   if (index < 0 || index >= GetCount() || numbers_[static_cast<size_t>(index)] != num) {
-    return false;
+    index = FindInHeader(num);
+    if (index < 0) {
+      return false;
+    }
   }
   const size_t k = static_cast<size_t>(index);
   const int64_t begin = static_cast<int64_t>(first_) + offsets_[k];

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class CPdfObject;
@@ -12,7 +13,7 @@ class CPdfStream;
 class CPdfXRef;
 
 // One object stream, decoded once: its data and its header.
-// A missing or malformed stream simply holds no objects.
+// A missing or malformed stream simply holds no objects (IsValid tells).
 class CPdfObjStmData {
  public:
   // Decoded object streams larger than this are treated as malformed, so a small body that
@@ -23,24 +24,32 @@ class CPdfObjStmData {
   ~CPdfObjStmData();
 
   void Build(CPdfXRef& xref);
+  bool IsValid() const { return valid_; }
+  // What building it decoded, kept or not.
+  size_t GetDecodedBytes() const { return decoded_bytes_; }
   int32_t GetStreamNum() const { return stream_num_; }
   int32_t GetCount() const { return static_cast<int32_t>(numbers_.size()); }
-  size_t GetMemoryUse() const { return data_.size() + 8 * numbers_.size() + 64; }
-  // The bytes of object num at index; false when the index holds another object or its offsets
-  // do not fit the data.
-  bool GetBytes(int32_t num, int32_t index, const uint8_t** data, size_t* length) const;
+  size_t GetMemoryUse() const { return data_.size() + 16 * numbers_.size() + 64; }
+  // The bytes of object num at index or, when index holds another object, wherever the header
+  // lists num (its first place); false when num is not there or its offsets do not fit the data.
+  bool GetBytes(int32_t num, int32_t index, const uint8_t** data, size_t* length);
   // Object num's value parsed from its bytes; false as for GetBytes.
   bool GetValue(int32_t num, int32_t index, CPdfResolver* resolver, CPdfObject& out);
 
  private:
   bool ReadHeader(int32_t count, int32_t first);
   bool ReadData(CPdfStream* body);
+  int32_t FindInHeader(int32_t num);
 
   int32_t stream_num_;
   std::vector<int32_t> numbers_;
   std::vector<int32_t> offsets_;
   std::vector<uint8_t> data_;
+  // (number, index) by number; made on the first index that does not match.
+  std::vector<std::pair<int32_t, int32_t>> by_number_;
   int32_t first_ = 0;
+  bool valid_ = false;
+  size_t decoded_bytes_ = 0;
 };
 
 #endif  // QUILLTURN_SRC_READER_CPDF_OBJSTM_H_

@@ -13,7 +13,13 @@ namespace {
 
 // Decoded object streams are kept while their bytes fit this budget (at least one is always
 // kept), so the catalog check, the page walk and the copy each find most streams decoded.
-constexpr size_t kObjStmCacheBudget = size_t{1} * 1024 * 1024;
+constexpr size_t kObjStmCacheBudget = size_t{16} * 1024 * 1024;
+
+// Decoding again what the cache let go is bounded for the whole run: a file whose fetches
+// would decode more than this (members spread so that every fetch evicts the stream the next
+// one needs) is refused instead of taking time in proportion to fetches times stream size.
+constexpr int64_t kDecodeAllowanceBase = int64_t{128} * 1024 * 1024;
+constexpr int64_t kDecodeAllowancePerInputByte = 64;
 
 int32_t ReadWidth(const CPdfArray& w, int32_t index) {
   CPdfObject value;
@@ -122,6 +128,11 @@ std::shared_ptr<CPdfObjStmData> CPdfXRef::GetObjStm(int32_t stream_num) {
   }
   auto data = std::make_shared<CPdfObjStmData>(stream_num);
   data->Build(*this);
+  decoded_bytes_ += static_cast<int64_t>(data->GetDecodedBytes());
+  if (decoded_bytes_ > kDecodeAllowanceBase + kDecodeAllowancePerInputByte *
+                                                   static_cast<int64_t>(stream_->GetLength())) {
+    throw CPdfException(kMsgDamaged);
+  }
   // Building may have filled the cache through nested fetches; look again before adding.
   found = objstm_index_.find(stream_num);
   if (found != objstm_index_.end()) {

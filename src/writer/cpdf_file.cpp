@@ -149,6 +149,11 @@ void CPdfFile::WriteHeader(const std::string& version) {
 
 void CPdfFile::WriteXRefTable() {
   WriteBytes("xref\n", 5);
+  // Members of object streams go out beside one another, not always in number order.
+  const auto by_number = [](const OutputEntry& a, const OutputEntry& b) { return a.num < b.num; };
+  if (!std::is_sorted(output_entries_.begin(), output_entries_.end(), by_number)) {
+    std::sort(output_entries_.begin(), output_entries_.end(), by_number);
+  }
   const size_t count = output_entries_.size();
   size_t k = 0;
   // Object 0 heads the list of free objects whatever the input held there.
