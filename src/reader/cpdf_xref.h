@@ -107,7 +107,7 @@ class CPdfXRef : public CPdfResolver {
   std::list<std::shared_ptr<CPdfObjStmData>> objstm_cache_;
   std::unordered_map<int32_t, std::list<std::shared_ptr<CPdfObjStmData>>::iterator> objstm_index_;
   size_t objstm_cache_bytes_ = 0;
-  int64_t decoded_bytes_ = 0;  // by every object stream decoding of the run
+  int64_t decoded_bytes_ = 0;         // by every object stream decoding of the run
   std::vector<int32_t> in_progress_;  // objects and object streams being fetched
   int fetch_depth_ = 0;
 };

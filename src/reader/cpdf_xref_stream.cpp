@@ -130,7 +130,7 @@ std::shared_ptr<CPdfObjStmData> CPdfXRef::GetObjStm(int32_t stream_num) {
   data->Build(*this);
   decoded_bytes_ += static_cast<int64_t>(data->GetDecodedBytes());
   if (decoded_bytes_ > kDecodeAllowanceBase + kDecodeAllowancePerInputByte *
-                                                   static_cast<int64_t>(stream_->GetLength())) {
+                                                  static_cast<int64_t>(stream_->GetLength())) {
     throw CPdfException(kMsgDamaged);
   }
   // Building may have filled the cache through nested fetches; look again before adding.
