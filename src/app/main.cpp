@@ -1,5 +1,16 @@
+#include <string>
+#include <vector>
+
 #include "app/cpdf_rotate.h"
+#include "writer/platform_file.h"
 
 int main(int argc, char** argv) {
-  return RunQuillturn(argc, argv);
+  std::vector<std::string> args = StartProgram(argc, argv);
+  std::vector<char*> pointers;
+  pointers.reserve(args.size() + 1);
+  for (std::string& arg : args) {
+    pointers.push_back(arg.data());
+  }
+  pointers.push_back(nullptr);
+  return RunQuillturn(static_cast<int>(args.size()), pointers.data());
 }

@@ -1,5 +1,7 @@
 #include "streams/cpdf_input_file.h"
 
+#include <sys/types.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -14,9 +16,11 @@ std::unique_ptr<CPdfInputFile> CPdfInputFile::Adopt(FILE* file) {
   return input;
 }
 
+// Positions go through fseeko and ftello: 64-bit wherever the build sets _FILE_OFFSET_BITS=64,
+// as it does for every system (a long, what fseek takes, is 32 bits on Windows).
 CPdfInputFile::CPdfInputFile(FILE* file) : file_(file) {
-  if (std::fseek(file_, 0, SEEK_END) == 0) {
-    long size = std::ftell(file_);
+  if (fseeko(file_, 0, SEEK_END) == 0) {
+    const int64_t size = static_cast<int64_t>(ftello(file_));
     size_ = size < 0 ? 0 : size;
   }
 }
@@ -29,7 +33,7 @@ CPdfInputFile::~CPdfInputFile() {
 
 size_t CPdfInputFile::ReadDirect(int64_t position, uint8_t* out, size_t count) {
   if (position < 0 || position >= size_ ||
-      std::fseek(file_, static_cast<long>(position), SEEK_SET) != 0) {
+      fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0) {
     return 0;
   }
   return std::fread(out, 1, count, file_);

@@ -1,5 +1,359 @@
 #include "writer/platform_file.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+#ifdef _WIN32
+
+// Windows. Paths are UTF-8 inside the program and UTF-16 at the system's wide API; sizes and
+// positions are 64-bit. Files are named by their volume and index, which every spelling of a
+// name (case, short 8.3 names, hard links) leads to.
+
+// clang-format off
+#include <windows.h>  // first: the other system headers need its types
+#include <shellapi.h>
+// clang-format on
+#include <fcntl.h>
+#include <io.h>
+
+#include <atomic>
+#include <climits>
+#include <vector>
+
+namespace {
+
+constexpr int kNameTries = 100;
+// The longest path the wide API takes.
+constexpr size_t kMaxPath = 32768;
+
+// The named temporary file for the console control handler.
+std::atomic<bool> g_temp_named{false};
+wchar_t g_temp_path[kMaxPath];
+
+BOOL WINAPI RemoveTemporaryAndStop(DWORD event) {
+  if (g_temp_named.load()) {
+    // The file is open with FILE_SHARE_DELETE: it goes once the process has ended.
+    DeleteFileW(g_temp_path);
+  }
+  (void)event;
+  return FALSE;  // the default action follows: the process ends
+}
+
+// Ctrl-C, Ctrl-Break and a closed console window remove the temporary file first.
+void InstallControlHandler() {
+  static bool installed = false;
+  if (!installed) {
+    installed = SetConsoleCtrlHandler(RemoveTemporaryAndStop, TRUE) != 0;
+  }
+}
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty() || text.size() >= kMaxPath) {
+    return std::wstring();
+  }
+  const int size = static_cast<int>(text.size());
+  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (n <= 0) {
+    return std::wstring();  // not UTF-8: it names no file
+  }
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) {
+    return std::string();
+  }
+  std::string narrow(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), n, nullptr, nullptr);
+  narrow.pop_back();  // the terminating zero
+  return narrow;
+}
+
+HANDLE HandleOf(FILE* file) {
+  return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+}
+
+// A stdio file over handle, which it then owns; null (and the handle closed) on failure.
+FILE* StdioFile(HANDLE handle, int flags, const char* mode) {
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  FILE* file = _fdopen(fd, mode);
+  if (!file) {
+    _close(fd);
+  }
+  return file;
+}
+
+bool Identify(HANDLE handle, BY_HANDLE_FILE_INFORMATION* info) {
+  return handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, info) != 0;
+}
+
+// Writes a fresh temporary name, ".qt" and eight letters or digits, into name.
+std::wstring MakeTempName() {
+  static const wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
+  static uint64_t state = 0;
+  if (state == 0) {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    state = static_cast<uint64_t>(now.QuadPart) ^ (uint64_t{GetCurrentProcessId()} << 40) ^
+            0x9E3779B97F4A7C15ull;
+  }
+  std::wstring name = L".qt";
+  for (int i = 0; i < 8; ++i) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    name += kLetters[state % (sizeof(kLetters) / sizeof(wchar_t) - 1)];
+  }
+  return name;
+}
+
+}  // namespace
+
+struct PlatformFile::State {
+  FILE* file = nullptr;
+  bool in_place = false;
+  bool existed = false;
+  bool named = false;  // the temporary file exists (g_temp_path)
+  std::wstring target;
+  std::wstring temp;
+
+  bool CreateTemporary();
+  void Close();
+};
+
+bool PlatformFile::State::CreateTemporary() {
+  const std::wstring::size_type slash = target.find_last_of(L"\\/:");
+  const std::wstring folder =
+      slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1);
+  for (int tries = 0; tries < kNameTries; ++tries) {
+    const std::wstring candidate = folder + MakeTempName();
+    if (candidate.size() >= kMaxPath) {
+      return false;
+    }
+    g_temp_named = false;
+    candidate.copy(g_temp_path, candidate.size());
+    g_temp_path[candidate.size()] = L'\0';
+    g_temp_named = true;
+    // Shared for deleting, so the control handler can remove it while it is open.
+    HANDLE h = CreateFileW(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      g_temp_named = false;
+      if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) {
+        continue;
+      }
+      return false;
+    }
+    temp = candidate;
+    named = true;
+    file = StdioFile(h, 0, "wb");
+    return file != nullptr;
+  }
+  return false;
+}
+
+void PlatformFile::State::Close() {
+  if (file) {
+    std::fclose(file);
+    file = nullptr;
+  }
+  if (named) {
+    DeleteFileW(temp.c_str());
+    g_temp_named = false;
+    named = false;
+  }
+}
+
+PlatformFile::PlatformFile() = default;
+
+PlatformFile::~PlatformFile() {
+  Discard();
+}
+
+bool PlatformFile::Create(const std::string& path) {
+  Discard();
+  state_ = std::make_unique<State>();
+  State& s = *state_;
+  InstallControlHandler();
+  s.target = Wide(path);
+  if (s.target.empty()) {
+    return false;
+  }
+  const DWORD attributes = GetFileAttributesW(s.target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return false;
+  }
+  // A device (NUL, CON, a COM port) or a pipe is written in place.
+  HANDLE h = CreateFileW(s.target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+      s.in_place = true;
+      s.file = StdioFile(h, 0, "wb");
+      return s.file != nullptr;
+    }
+    CloseHandle(h);
+  }
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    // A write-protected file is not replaced.
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+      return false;
+    }
+    s.existed = true;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      // A symbolic link: the file it leads to is replaced, the link stays.
+      HANDLE end =
+          CreateFileW(s.target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      std::vector<wchar_t> final_path(kMaxPath);
+      const DWORD n = end == INVALID_HANDLE_VALUE
+                          ? 0
+                          : GetFinalPathNameByHandleW(end, final_path.data(), kMaxPath, 0);
+      if (end != INVALID_HANDLE_VALUE) {
+        CloseHandle(end);
+      }
+      if (n == 0 || n >= kMaxPath) {
+        return false;
+      }
+      s.target.assign(final_path.data(), n);
+    }
+  }
+  return s.CreateTemporary();
+}
+
+FILE* PlatformFile::GetFile() const {
+  return state_ ? state_->file : nullptr;
+}
+
+bool PlatformFile::IsInPlace() const {
+  return state_ && state_->in_place;
+}
+
+bool PlatformFile::AppendRange(FILE* in, int64_t offset, int64_t length) {
+  FILE* out = GetFile();
+  if (!out || fseeko(in, static_cast<off_t>(offset), SEEK_SET) != 0) {
+    return false;
+  }
+  constexpr int64_t kChunk = int64_t{64} * 1024;
+  std::vector<char> buffer(static_cast<size_t>(std::min(length, kChunk)));
+  for (int64_t left = length; left > 0;) {
+    const size_t want = static_cast<size_t>(std::min(left, kChunk));
+    if (std::fread(buffer.data(), 1, want, in) != want ||
+        std::fwrite(buffer.data(), 1, want, out) != want) {
+      return false;
+    }
+    left -= static_cast<int64_t>(want);
+  }
+  return true;
+}
+
+bool PlatformFile::Commit() {
+  if (!state_ || !state_->file) {
+    return false;
+  }
+  State& s = *state_;
+  const HANDLE handle = HandleOf(s.file);
+  bool ok = std::fflush(s.file) == 0 && !std::ferror(s.file);
+  if (s.in_place) {
+    ok = std::fclose(s.file) == 0 && ok;
+    s.file = nullptr;
+    return ok;
+  }
+  ok = ok && FlushFileBuffers(handle) != 0;
+  ok = std::fclose(s.file) == 0 && ok;
+  s.file = nullptr;
+  // An existing file is replaced keeping its attributes, security and short name; a new one
+  // is moved in. Both reach the disk before they return.
+  ok = ok && (s.existed ? ReplaceFileW(s.target.c_str(), s.temp.c_str(), nullptr,
+                                       REPLACEFILE_WRITE_THROUGH, nullptr, nullptr) != 0
+                        : MoveFileExW(s.temp.c_str(), s.target.c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0);
+  if (!ok) {
+    Discard();
+    return false;
+  }
+  s.named = false;
+  g_temp_named = false;
+  return true;
+}
+
+void PlatformFile::Discard() {
+  if (state_) {
+    state_->Close();
+    state_.reset();
+  }
+}
+
+FILE* OpenInputFile(const std::string& path) {
+  // Others may read the input meanwhile, not change it.
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    return nullptr;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(h) != FILE_TYPE_DISK || !Identify(h, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    CloseHandle(h);
+    return nullptr;
+  }
+  return StdioFile(h, _O_RDONLY, "rb");
+}
+
+FileStamp GetFileStamp(FILE* file) {
+  FileStamp stamp;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (Identify(HandleOf(file), &info)) {
+    stamp.size = static_cast<int64_t>((uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
+    stamp.modified = static_cast<int64_t>((uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                          info.ftLastWriteTime.dwLowDateTime);
+  }
+  return stamp;
+}
+
+bool IsSameFile(FILE* file, const std::string& path) {
+  BY_HANDLE_FILE_INFORMATION a{};
+  BY_HANDLE_FILE_INFORMATION b{};
+  HANDLE h = CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const bool known = Identify(h, &b);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+  }
+  return known && Identify(HandleOf(file), &a) &&
+         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+std::vector<std::string> StartProgram(int argc, char** argv) {
+  // Bytes reach standard output as they are, without "\n" becoming "\r\n".
+  _setmode(_fileno(stdout), _O_BINARY);
+  // The C runtime's argv is in the ANSI code page, which cannot hold every name.
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) {
+    return std::vector<std::string>(argv, argv + argc);
+  }
+  std::vector<std::string> args;
+  args.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    args.push_back(Narrow(wide[i]));
+  }
+  LocalFree(wide);
+  return args;
+}
+
+#else  // POSIX
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -414,3 +768,9 @@ bool IsSameFile(FILE* file, const std::string& path) {
   struct stat b {};
   return fstat(fileno(file), &a) == 0 && stat(path.c_str(), &b) == 0 && SameInode(a, b);
 }
+
+std::vector<std::string> StartProgram(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+#endif  // _WIN32

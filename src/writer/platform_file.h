@@ -5,9 +5,14 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The file operations that differ from one system to the next, behind one small interface;
 // everything system-specific lives in platform_file.cpp.
+
+// Readies the process (standard output passes bytes as they are) and returns the arguments of
+// its command line as UTF-8, the program's name first. Paths are UTF-8 everywhere.
+std::vector<std::string> StartProgram(int argc, char** argv);
 
 // What an open file looked like, to notice another program changing it during a run.
 struct FileStamp {

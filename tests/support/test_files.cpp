@@ -1,68 +1,53 @@
 #include "test_files.h"
 
-#include <sys/stat.h>
-#include <sys/wait.h>
-
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
-#include <vector>
+#include <system_error>
+
+namespace fs = std::filesystem;
 
 TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string templ = std::string(base && *base ? base : "/tmp") + "/quillturn-test-XXXXXX";
-  std::vector<char> buf(templ.begin(), templ.end());
-  buf.push_back('\0');
-  if (!mkdtemp(buf.data())) {
-    throw std::runtime_error("mkdtemp failed");
+  // A fresh name under the system's scratch folder ($TMPDIR, or its Windows counterpart).
+  static std::mt19937_64 random{std::random_device{}()};
+  const fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path dir = base / ("quillturn-test-" + std::to_string(random() % 100000000));
+    std::error_code error;
+    if (fs::create_directory(dir, error)) {
+      dir_ = dir.u8string();
+      return;
+    }
   }
-  dir_ = buf.data();
+  throw std::runtime_error("could not create a scratch folder");
 }
 
 TempDir::~TempDir() {
-  std::string cmd = "rm -rf '" + dir_ + "'";
-  if (std::system(cmd.c_str()) != 0) {
+  std::error_code error;
+  fs::remove_all(fs::u8path(dir_), error);
+  if (error) {
     std::fprintf(stderr, "could not remove %s\n", dir_.c_str());
   }
 }
 
 std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
   std::string path = Path(name);
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(fs::u8path(path), std::ios::binary);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path;
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(fs::u8path(path), std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
 }
 
 bool FileExists(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0;
-}
-
-CommandResult RunCommand(const std::string& command) {
-  CommandResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) {
-    return result;
-  }
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), pipe)) > 0) {
-    result.output.append(buf, n);
-  }
-  int status = pclose(pipe);
-  result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-CommandResult RunQuillturn(const std::string& args) {
-  return RunCommand(std::string(QUILLTURN_BINARY) + " " + args);
+  std::error_code error;
+  return fs::exists(fs::u8path(path), error);
 }
