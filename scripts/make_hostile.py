@@ -4,6 +4,7 @@
 Every file must give one clear line of refusal or a sound output, quickly and in bounded
 memory (tests/cli/hostile_test.cpp runs them through the real binary). Run again after a
 change here; the files are committed so that the tests need no Python.
+    scripts/make_hostile.py --stress DIR   writes the stress shapes at every size into DIR
 """
 import os
 import sys
@@ -113,6 +114,160 @@ def with_objstm(stream_entries, payload_override=None, members=None, rows_extra=
     index = b" ".join(b"%d 1" % n for n in nums)
     p.xref_stream(9, b"/Root 1 0 R", rows, index=index, size=b"%d" % (max(nums) + 1))
     return p.startxref(at)
+
+
+def padded_objstm(p, num, members, padding):
+    """An object stream whose members follow `padding` bytes of white space: it decodes to that
+    much and costs a few kilobytes. Returns the cross-reference rows of its members."""
+    _, header, body = objstm(members)
+    first = len(header) + padding
+    p.stream(num, b"/Type /ObjStm /N %d /First %d /Filter /FlateDecode" % (len(members), first),
+             zlib.compress(header + b" " * padding + body, 9))
+    return [(n, (2, num, i)) for i, (n, _) in enumerate(members)]
+
+
+def finish_xref_stream(p, entries, num):
+    """A cross-reference stream (object num) for entries {number: (type, field2, field3)}."""
+    at = p.here()
+    entries = dict(entries)
+    entries[0] = (0, 0, 65535)
+    entries[num] = (1, at, 0)
+    nums = sorted(entries)
+    index = b" ".join(b"%d 1" % n for n in nums)
+    p.xref_stream(num, b"/Root 1 0 R", [entries[n] for n in nums], index=index,
+                  size=b"%d" % (nums[-1] + 1))
+    return p.startxref(at).bytes()
+
+
+def objstm_thrash(mib, members=200):
+    """Two object streams of `mib` MiB each whose members alternate by number."""
+    p = Pdf(b"1.5").obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    odd = [(n, b"(member %d)" % n) for n in range(10, 10 + members) if n % 2]
+    even = [(n, b"(member %d)" % n) for n in range(10, 10 + members) if n % 2 == 0]
+    entries = {n: (1, p.offsets[n], 0) for n in (1, 2, 3)}
+    for num, group in ((4, odd), (5, even)):
+        entries[num] = (1, p.here(), 0)
+        entries.update(padded_objstm(p, num, group, mib << 20))
+    return finish_xref_stream(p, entries, 9)
+
+
+def shared_resources_gap(pages, gap_mib):
+    """`pages` pages sharing /Resources 5 0 R, with `gap_mib` MiB of spaces after object 5."""
+    p = Pdf().obj(1, CATALOG)
+    kids = b" ".join(b"%d 0 R" % (10 + i) for i in range(pages))
+    p.obj(2, b"<< /Type /Pages /Kids [" + kids + b"] /Count %d >>" % pages)
+    p.obj(5, b"<< /ProcSet [/PDF] >>")
+    p.raw(b" " * (gap_mib << 20))
+    for i in range(pages):
+        p.obj(10 + i, b"<< /Type /Page /Parent 2 0 R /Resources 5 0 R /MediaBox [0 0 100 100] >>")
+    return p.startxref(p.table(b"/Root 1 0 R")).bytes()
+
+
+def many_pages(pages):
+    """A flat tree of `pages` pages."""
+    p = Pdf().obj(1, CATALOG)
+    kids = b" ".join(b"%d 0 R" % (10 + i) for i in range(pages))
+    p.obj(2, b"<< /Type /Pages /Kids [" + kids + b"] /Count %d >>" % pages)
+    for i in range(pages):
+        p.obj(10 + i, PAGE.replace(b"/Parent 2 0 R", b"/Parent 2 0 R /Resources << >>")[:-2] + b">>")
+    return p.startxref(p.table(b"/Root 1 0 R")).bytes()
+
+
+def sparse_numbers(count, spacing=64):
+    """`count` small objects whose numbers lie `spacing` apart, each listed by the catalog."""
+    p = Pdf()
+    nums = [100 + spacing * i for i in range(count)]
+    refs = b" ".join(b"%d 0 R" % n for n in nums)
+    p.obj(1, b"<< /Type /Catalog /Pages 2 0 R /Extra [" + refs + b"] >>").obj(2, PAGES).obj(3, PAGE)
+    for n in nums:
+        p.obj(n, b"(%d)" % n)
+    return p.startxref(p.table(b"/Root 1 0 R")).bytes()
+
+
+def lone_high_subsection(number):
+    """A section for objects 1 to 3 and one subsection `number 1`: the table must not grow to
+    the number, nor the output's table list every number below it."""
+    p = Pdf().obj(1, CATALOG.replace(b" >>", b" /Far %d 0 R >>" % number)).obj(2, PAGES)
+    p.obj(3, PAGE)
+    p.offsets[number] = p.here()
+    p.raw(b"%d 0 obj\n(far)\nendobj\n" % number)
+    at = p.here()
+    p.raw(b"xref\n0 4\n0000000000 65535 f \n" +
+          b"".join(b"%010d 00000 n \n" % p.offsets[n] for n in (1, 2, 3)) +
+          b"%d 1\n%010d 00000 n \ntrailer\n<< /Size %d /Root 1 0 R >>\n"
+          % (number, p.offsets[number], number + 1))
+    return p.startxref(at).bytes()
+
+
+def xref_stream_declared_size(size):
+    """/Size `size` with /Index [0 5]: the declared size must not size the table."""
+    p = Pdf(b"1.5").obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    at = p.here()
+    rows = [(0, 0, 65535), (1, p.offsets[1], 0), (1, p.offsets[2], 0), (1, p.offsets[3], 0),
+            (1, at, 0)]
+    p.xref_stream(4, b"/Root 1 0 R", rows, index=b"0 5", size=b"%d" % size)
+    return p.startxref(at).bytes()
+
+
+def doubled_tree(levels, size=8388608):
+    """`levels` levels of /Pages nodes with two kids each, all reaching one page; the
+    cross-reference stream declares /Size `size`."""
+    p = Pdf(b"1.5").obj(1, CATALOG)
+    for i in range(levels):
+        kid = b"%d 0 R" % (3 + i) if i < levels - 1 else b"90 0 R"
+        p.obj(2 + i, b"<< /Type /Pages /Kids [" + kid + b" " + kid + b"] /Count 1 >>")
+    p.obj(90, PAGE.replace(b"/Parent 2 0 R", b""))
+    at = p.here()
+    nums = sorted(p.offsets) + [91]
+    rows = [(0, 0, 65535)] + [(1, p.offsets[n], 0) for n in nums[:-1]] + [(1, at, 0)]
+    index = b"0 1 " + b" ".join(b"%d 1" % n for n in nums)
+    p.xref_stream(91, b"/Root 1 0 R", rows, index=index, size=b"%d" % size)
+    return p.startxref(at).bytes()
+
+
+def predictor_wide_rows(mib):
+    """An object stream with /Predictor 12 whose two rows are `mib` MiB wide each."""
+    columns = mib << 20
+    rows = (b"\x02" + b"\x00" * columns) * 2
+    p = Pdf(b"1.5").obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    entries = {n: (1, p.offsets[n], 0) for n in (1, 2, 3)}
+    entries[4] = (1, p.here(), 0)
+    p.stream(4, b"/Type /ObjStm /N 1 /First 4 /Filter /FlateDecode "
+             b"/DecodeParms << /Predictor 12 /Columns %d >>" % columns, zlib.compress(rows, 9))
+    entries[6] = (2, 4, 0)
+    return finish_xref_stream(p, entries, 9)
+
+
+# Shapes that once cost time or memory out of proportion to the file, by fault, each at
+# several sizes: bench/hostile.sh measures them (name, size label, bytes).
+STRESS = [
+    ("objstm-thrash", "%dmib" % m, lambda m=m: objstm_thrash(m)) for m in (4, 8, 16)
+] + [
+    ("whitespace-gap", "%dmib" % m, lambda m=m: shared_resources_gap(1000, m)) for m in (1, 4, 16)
+] + [
+    ("gap-pages", "%d" % n, lambda n=n: shared_resources_gap(n, 1)) for n in (100, 1000, 10000)
+] + [
+    ("pages", "%d" % n, lambda n=n: many_pages(n)) for n in (1000, 10000, 100000)
+] + [
+    ("sparse-numbers", "%d" % n, lambda n=n: sparse_numbers(n)) for n in (1000, 10000, 100000)
+] + [
+    ("lone-subsection", "%d" % n, lambda n=n: lone_high_subsection(n))
+    for n in (2097151, 4194303, 8388607)
+] + [
+    ("xref-declared-size", "%d" % n, lambda n=n: xref_stream_declared_size(n))
+    for n in (2097152, 4194304, 8388608)
+] + [
+    ("doubled-tree", "%d-levels" % n, lambda n=n: doubled_tree(n)) for n in (21, 22, 23)
+] + [
+    ("predictor-rows", "%dmib" % m, lambda m=m: predictor_wide_rows(m)) for m in (4, 8, 16)
+]
+
+
+def write_stress(folder):
+    os.makedirs(folder, exist_ok=True)
+    for name, label, make in STRESS:
+        with open(os.path.join(folder, "%s-%s.pdf" % (name, label)), "wb") as f:
+            f.write(make())
 
 
 def main():
@@ -294,6 +449,14 @@ def main():
     files["count-2g.pdf"] = basic(pages=PAGES.replace(b"/Count 1", b"/Count 2147483648")).bytes()
     files["encrypt-direct.pdf"] = basic(trailer=b"/Root 1 0 R /Encrypt << /Filter /Standard >>").bytes()
 
+    # The smallest of the stress shapes (bench/hostile.sh runs them all, at every size).
+    files["stress-objstm-thrash-4mib.pdf"] = objstm_thrash(4)
+    files["stress-lone-subsection-8388607.pdf"] = lone_high_subsection(8388607)
+    files["stress-xref-declared-size-8388608.pdf"] = xref_stream_declared_size(8388608)
+    files["stress-doubled-tree-23-levels.pdf"] = doubled_tree(23)
+    files["stress-predictor-rows-16mib.pdf"] = predictor_wide_rows(16)
+    files["stress-sparse-numbers-1000.pdf"] = sparse_numbers(1000)
+
     for name, data in files.items():
         with open(os.path.join(OUT, name), "wb") as f:
             f.write(data)
@@ -302,4 +465,7 @@ def main():
 
 
 if __name__ == "__main__":
+    if len(sys.argv) == 3 and sys.argv[1] == "--stress":
+        write_stress(sys.argv[2])
+        sys.exit(0)
     sys.exit(main())

@@ -61,7 +61,8 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
   // Room for the promised pages up front (a page needs an object, so no more than the table
   // has), sparing the copies a growing array makes.
   if (count.IsKind(PDF_INT) && count.GetInt() > 0) {
-    const size_t expected = std::min(static_cast<size_t>(count.GetInt()), xref->GetTable().Count());
+    const size_t expected =
+        std::min(static_cast<size_t>(count.GetInt()), xref->GetTable().CountInUse());
     pages_.reserve(expected);
     page_refs_.reserve(expected);
   }
@@ -121,7 +122,7 @@ void CPdfCatalog::CollectPages(const CPdfDictionary& node,
   }
   // A tree can be no deeper, and hold no more nodes, than the file has objects; a cycle or a
   // tree whose kids repeat without end is refused instead of walked for ever.
-  const int64_t max_visits = 2 * static_cast<int64_t>(xref_->GetTable().Count()) + 16;
+  const int64_t max_visits = 2 * static_cast<int64_t>(xref_->GetTable().CountInUse()) + 16;
   if (depth >= kMaxTreeDepth) {
     throw CPdfException(kMsgKidsType);
   }

@@ -36,6 +36,8 @@ class CPdfXRefTable {
   const Item* begin() const { return items_.data(); }
   const Item* end() const { return items_.data() + items_.size(); }
   size_t Count() const { return items_.size(); }
+  // The numbers whose entries put an object somewhere (in the file or in an object stream).
+  size_t CountInUse() const { return in_use_; }
   // One past the highest defined number: the /Size the table calls for.
   int32_t GetSize() const { return items_.empty() ? 0 : items_.back().num + 1; }
 
@@ -43,6 +45,7 @@ class CPdfXRefTable {
   void Compact();
 
   std::vector<Item> items_;
+  size_t in_use_ = 0;
   size_t next_compaction_ = kFirstCompaction;
   static constexpr size_t kFirstCompaction = size_t{1} << 20;
 };

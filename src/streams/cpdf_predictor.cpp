@@ -25,9 +25,7 @@ CPdfPredictor::CPdfPredictor(int32_t predictor,
   bits_ = bits_per_component;
   bytes_per_pixel_ = (colors * bits_per_component + 7) / 8;
   buffer_size_ = bytes_per_pixel_ + static_cast<int32_t>(row_bytes);
-  row_.assign(static_cast<size_t>(buffer_size_), 0);
-  prev_.assign(static_cast<size_t>(buffer_size_), 0);
-  raw_.resize(static_cast<size_t>(row_bytes) + 1);
+  // The buffers are sized when a whole row has arrived, not from the parameters alone.
   read_pos_ = buffer_size_;
   usable_ = true;
 }
@@ -62,7 +60,7 @@ bool CPdfPredictor::FillRow(CPdfRawSource* source) {
   // means the data ended inside the row, which is then dropped.
   const size_t row_bytes = static_cast<size_t>(buffer_size_ - bytes_per_pixel_);
   const size_t type_bytes = predictor_ >= 10 ? 1 : 0;
-  if (source->ReadRaw(raw_.data(), row_bytes + type_bytes) != row_bytes + type_bytes) {
+  if (!ReadRawRow(source, row_bytes + type_bytes)) {
     return false;
   }
   const int32_t algorithm = predictor_ >= 10 ? 10 + raw_[0] : predictor_;
@@ -102,6 +100,27 @@ bool CPdfPredictor::FillRow(CPdfRawSource* source) {
     UndoTiff();
   }
   read_pos_ = bpp;
+  return true;
+}
+
+bool CPdfPredictor::ReadRawRow(CPdfRawSource* source, size_t count) {
+  if (raw_.size() == count) {
+    return source->ReadRaw(raw_.data(), count) == count;
+  }
+  // The first row grows with the bytes that arrive, so a short stream that declares wide rows
+  // costs what it holds.
+  size_t have = 0;
+  while (have < count) {
+    const size_t chunk = std::min(count - have, std::max(have, kFirstChunk));
+    raw_.resize(have + chunk);
+    const size_t got = source->ReadRaw(raw_.data() + have, chunk);
+    have += got;
+    if (got < chunk) {
+      return false;
+    }
+  }
+  row_.assign(static_cast<size_t>(buffer_size_), 0);
+  prev_.assign(static_cast<size_t>(buffer_size_), 0);
   return true;
 }
 

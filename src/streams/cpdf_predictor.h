@@ -19,8 +19,9 @@ class CPdfRawSource {
 // with bytes-per-pixel zero bytes, so the first pixel's left neighbour reads as zero.
 class CPdfPredictor {
  public:
-  // A row may not exceed this; larger parameters make the stream deliver nothing.
-  static constexpr int64_t kMaxRowBytes = int64_t{16} * 1024 * 1024;
+  // A row may not exceed this; larger parameters make the stream deliver nothing. The streams
+  // this program decodes (cross-reference and object streams) have rows of a few bytes.
+  static constexpr int64_t kMaxRowBytes = int64_t{1} * 1024 * 1024;
 
   CPdfPredictor(int32_t predictor, int32_t columns, int32_t colors, int32_t bits_per_component);
 
@@ -34,7 +35,9 @@ class CPdfPredictor {
   uint8_t NextByte() { return row_[static_cast<size_t>(read_pos_++)]; }
 
  private:
+  bool ReadRawRow(CPdfRawSource* source, size_t count);
   void UndoTiff();
+  static constexpr size_t kFirstChunk = 4096;
 
   bool usable_ = false;
   int32_t predictor_;
