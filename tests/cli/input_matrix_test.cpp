@@ -238,6 +238,10 @@ std::vector<MatrixCase> AllCases() {
   return cases;
 }
 
+void PrintTo(const MatrixCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class InputMatrixTest : public testing::TestWithParam<MatrixCase> {};
 
 TEST_P(InputMatrixTest, CopiedFaithfully) {

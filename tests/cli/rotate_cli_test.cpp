@@ -91,23 +91,6 @@ TEST_F(RotateCliTest, SelectionModesOnClassicAndObjectStreamFiles) {
   }
 }
 
-TEST_F(RotateCliTest, OutputLayoutAndTrailer) {
-  const std::string in = In(FourPages(false).Bytes());
-  const std::string out = dir_.Path("out.pdf");
-  ASSERT_EQ("", Run(Quote(in) + " " + Quote(out) + " /p1 /r90"));
-  ExpectFaithfulCopy(in, out, Pages({1}, 90));
-  const std::string bytes = ReadFile(out);
-  EXPECT_EQ(0u, bytes.rfind("%PDF-1.4\r%\xE2\xE3\xCF\xD3\r\n", 0));
-  const size_t xref = bytes.find("xref\n0 11\r0000000000 65535 f \r");
-  ASSERT_NE(std::string::npos, xref);
-  EXPECT_NE(std::string::npos, bytes.find("0000000000 00000 f \r", xref));  // free object 7
-  EXPECT_NE(std::string::npos,
-            bytes.find("trailer\n<<\n/Size 11\n/ID [<00ff> (lit)]\n/Root 1 0 R\n>>\nstartxref\n" +
-                       std::to_string(xref) + "\n%%EOF"));
-  EXPECT_EQ(bytes.size(), bytes.rfind("%%EOF") + 5);
-  EXPECT_NE(std::string::npos, bytes.find("3 0 obj\n<</Rotate 90\n /Type /Page"));
-}
-
 TEST_F(RotateCliTest, SparseNumbersGetSubsections) {
   // Numbers far apart cost a subsection each, not a line per number between them; short gaps
   // stay free lines of one subsection.
