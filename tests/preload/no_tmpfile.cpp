@@ -1,5 +1,7 @@
 // Loaded with LD_PRELOAD, makes the program see a file system without unnamed temporary files:
 // openat with O_TMPFILE fails as it does there, everything else goes to the kernel unchanged.
+// Both names are defined here, so neither may be renamed to the other.
+#undef _FILE_OFFSET_BITS
 #include <fcntl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
