@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "objects/cpdf_exception.h"
+#include "param_name.h"
 
 namespace {
 
@@ -61,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ListCase{"99999999999999999999999999999999999999",
                              "Page number 2147483647 greater than 10 pages in file"},
                     ListCase{"1-99999999999999999999",
-                             "Wrong page ranges, 2147483647 greater than 10 pages in file"}));
+                             "Wrong page ranges, 2147483647 greater than 10 pages in file"}),
+    [](const testing::TestParamInfo<ListCase>& p) { return ParamName(p.index, p.param.list); });
 
 TEST(PageSelectionTest, CountAboveTheRecordsNeverReachesPastThem) {
   // /Count says 10 but the walk found 4 pages.

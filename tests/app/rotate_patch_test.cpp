@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 namespace {
 
 // The bytes the copy writes for a chosen page turned to 90.
@@ -55,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         PatchCase{"1 0 obj << /A (((", "1 0 obj <</Rotate 90\n /A ((("},
         PatchCase{"1 0 obj << /A [ [ <<", "1 0 obj <</Rotate 90\n /A [ [ <<"},
         PatchCase{"1 0 obj << /A <", "1 0 obj <</Rotate 90\n /A <"},
-        PatchCase{"<</#", "<</Rotate 90\n/#"}));
+        PatchCase{"<</#", "<</Rotate 90\n/#"}),
+    [](const testing::TestParamInfo<PatchCase>& p) { return ParamName(p.index, p.param.input); });
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_parser.h"
 #include "objects/pdf_messages.h"
+#include "param_name.h"
 #include "streams/cpdf_file_stream.h"
 #include "streams/cpdf_input_file.h"
 #include "streams/cpdf_memory_stream.h"
@@ -58,7 +59,10 @@ INSTANTIATE_TEST_SUITE_P(Lexical,
                                          Case{"1 0 obj", "1 | 0 | k:obj"},
                                          Case{") { } >", "err | err | err | err"},
                                          Case{"% comment only", ""},
-                                         Case{"[1 /A (s)] ]", "[1 /A (s)] | k:]"}));
+                                         Case{"[1 /A (s)] ]", "[1 /A (s)] | k:]"}),
+                         [](const testing::TestParamInfo<Case>& p) {
+                           return ParamName(p.index, p.param.input);
+                         });
 
 INSTANTIATE_TEST_SUITE_P(
     Containers,
@@ -72,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"[1 [2", "[1 [2]]"},
                     Case{"<< /A [1", "<</A [1]>>"},
                     // Without a file behind the parser a stream body is stepped over and gives err.
-                    Case{"<< /Length 3 >> stream\nabc\nendstream 7", "err | 7"}));
+                    Case{"<< /Length 3 >> stream\nabc\nendstream 7", "err | 7"}),
+    [](const testing::TestParamInfo<Case>& p) { return ParamName(p.index, p.param.input); });
 
 TEST(ParserTest, NestingIsBounded) {
   // At the limit the nesting is kept; one level more, or 100,000, is refused.

@@ -1,0 +1,28 @@
+#ifndef QUILLTURN_TESTS_SUPPORT_PARAM_NAME_H_
+#define QUILLTURN_TESTS_SUPPORT_PARAM_NAME_H_
+
+#include <cctype>
+#include <cstddef>
+#include <string>
+
+// A parameterised case's name from its place in the table and the text it runs on: "07_1_3_5_7"
+// for case 7 on "1,3,5-7". Letters and digits are kept, every run of anything else becomes
+// one underscore; the number keeps names unique and the text says what the case is.
+inline std::string ParamName(size_t index, const std::string& text) {
+  std::string name = (index < 10 ? "0" : "") + std::to_string(index) + "_";
+  constexpr size_t kMaxText = 40;
+  for (size_t i = 0; i < text.size() && name.size() < kMaxText; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (std::isalnum(c)) {
+      name += static_cast<char>(c);
+    } else if (name.back() != '_') {
+      name += '_';
+    }
+  }
+  while (name.back() == '_') {
+    name.pop_back();
+  }
+  return name;
+}
+
+#endif  // QUILLTURN_TESTS_SUPPORT_PARAM_NAME_H_
