@@ -72,7 +72,8 @@ void CPdfRotate::RunSteps() {
 
 void CPdfRotate::CheckEncryption() const {
   // The copy keeps strings and streams encrypted under the same key and carries /Encrypt over
-  // as a reference; a dictionary written directly in the trailer cannot be carried that way.
+  // as the input writes it. A dictionary written directly in the trailer is still refused, as
+  // before: nothing here checks that such a copy could be decrypted.
   // (Encrypted object streams are already refused when the document opens.)
   const CPdfObject* encrypt = reader_->GetTrailer().GetDict()->Find("Encrypt");
   if (encrypt && !encrypt->IsKind(PDF_NULL) && !encrypt->IsKind(PDF_REF)) {

@@ -204,7 +204,8 @@ void CPdfFile::WriteTrailer(int32_t xref_offset,
                             const std::map<std::string, std::string>& entries) {
   WriteFormat("trailer\n<<\n/Size %d\n", output_size_);
   for (const auto& [key, value] : entries) {
-    const std::string line = "/" + key + " " + value + "\n";
+    std::string line = "/";
+    line.append(key).append(" ").append(value).append("\n");
     WriteBytes(line.data(), line.size());
   }
   WriteFormat(">>\nstartxref\n%d\n%%%%EOF", xref_offset);

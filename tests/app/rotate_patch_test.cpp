@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+#include <vector>
+
 #include "param_name.h"
 
 namespace {
@@ -19,6 +23,10 @@ struct PatchCase {
   const char* input;
   const char* expected;
 };
+
+void PrintTo(const PatchCase& c, std::ostream* os) {
+  *os << c.input;
+}
 
 class RotatePatchTest : public testing::TestWithParam<PatchCase> {};
 
