@@ -209,11 +209,25 @@ INSTANTIATE_TEST_SUITE_P(
                          "90,90,"}),
     Name);
 
-std::string WithGeneration(int gen) {
+// One page and object 4 of generation gen, the /Info, listed in a classic table or in a
+// cross-reference stream with four-byte generations.
+std::string WithGeneration(int gen, bool stream = false) {
   PdfBuilder b;
   b.Header().Object(1, kCatalog).Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
   b.Object(3, kPage).Object(4, "<< /Producer (gen) >>", gen);
-  return b.XRefTable("/Root 1 0 R /Info 4 " + std::to_string(gen) + " R").Bytes();
+  const std::string trailer = "/Root 1 0 R /Info 4 " + std::to_string(gen) + " R";
+  PdfBuilder::XRefLayout layout;
+  layout.widths[2] = 4;
+  return (stream ? b.XRefStream(5, trailer, layout) : b.XRefTable(trailer)).Bytes();
+}
+
+// One page; the trailer entries given, in a classic trailer or a cross-reference stream's.
+std::string WithTrailer(const std::string& entries, bool stream = false) {
+  PdfBuilder b;
+  b.Header().Object(1, kCatalog).Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  b.Object(3, kPage);
+  const std::string trailer = "/Root 1 0 R " + entries;
+  return (stream ? b.XRefStream(4, trailer) : b.XRefTable(trailer)).Bytes();
 }
 
 std::string WithoutHeader() {
@@ -231,31 +245,43 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"GenerationFiveDigits", WithGeneration(99999), "/r90", "", {{1, 90}}, "90,"},
         Case{"GenerationSixDigits", WithGeneration(100000), "/r90", "PDF file was damaged", {}, ""},
         Case{"GenerationNegative", WithGeneration(-1), "/r90", "PDF file was damaged", {}, ""},
+        Case{"GenerationSixDigitsInStream",
+             WithGeneration(100000, true),
+             "/r90",
+             "PDF file was damaged",
+             {},
+             ""},
+        Case{"GenerationFourBytesInStream",
+             WithGeneration(2147483647, true),
+             "/r90",
+             "PDF file was damaged",
+             {},
+             ""},
+        // The trailer's values go out as the input writes them: a direct /Info, numbers beyond
+        // 32 bits, strings as written.
         Case{"InfoDirect",
-             Tree(kCatalog,
-                  "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                  {{3, kPage}},
-                  "/Root 1 0 R /Info << /Title (How endobj ends) /Producer <4142> /N 7 >>"),
+             WithTrailer("/Info << /Title (How endobj ends) /Producer <4142> >>"),
              "/r90",
              "",
              {{1, 90}},
              "90,",
-             "/Info << /Title (How endobj ends) /Producer <4142> /N 7 >>"},
+             "/Info << /Title (How endobj ends) /Producer <4142> >>"},
+        Case{"InfoDirectInStream",
+             WithTrailer("/Info << /Title (T) /N 4294967386 >> /ID [<00> (a\\)b)]", true),
+             "/r90",
+             "",
+             {{1, 90}},
+             "90,",
+             "/Info << /Title (T) /N 4294967386 >>"},
         Case{"NumbersBeyond32Bits",
-             Tree(kCatalog,
-                  "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                  {{3, kPage}},
-                  "/Root 1 0 R /ID 77777777777777777 /Info [4294967386 -2.5]"),
+             WithTrailer("/ID 77777777777777777 /Info [4294967386 -2.5]"),
              "/r90",
              "",
              {{1, 90}},
              "90,",
              "/ID 77777777777777777"},
         Case{"IdStringsAsWritten",
-             Tree(kCatalog,
-                  "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                  {{3, kPage}},
-                  "/Root 1 0 R /ID [(a\\)b) <00ff 1>]"),
+             WithTrailer("/ID [(a\\)b) <00ff 1>]"),
              "/r90",
              "",
              {{1, 90}},
