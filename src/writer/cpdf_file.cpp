@@ -21,17 +21,16 @@ bool FormatDigits(char* out, int width, int32_t value) {
   return value >= 0 && v == 0;
 }
 
-// "%010d %05d n \r", written digit by digit: this runs once per object.
+// "%010d %05d n \r", written digit by digit: this runs once per object. A value that does not
+// fit its digits would make a line of another length, which no reader could use.
 void AppendInUseLine(const OutputEntry& e, std::string* block) {
-  char line[64];
-  if (FormatDigits(line, 10, e.offset) && FormatDigits(line + 11, 5, e.generation)) {
-    line[10] = ' ';
-    std::memcpy(line + 16, " n \r", 4);  // NOLINT(bugprone-not-null-terminated-result)
-    block->append(line, 20);
-  } else {
-    const int len = std::snprintf(line, sizeof(line), "%010d %05d n \r", e.offset, e.generation);
-    block->append(line, static_cast<size_t>(len));
+  char line[20];
+  if (!FormatDigits(line, 10, e.offset) || !FormatDigits(line + 11, 5, e.generation)) {
+    throw CPdfException(kMsgDamaged);
   }
+  line[10] = ' ';
+  std::memcpy(line + 16, " n \r", 4);  // NOLINT(bugprone-not-null-terminated-result)
+  block->append(line, 20);
 }
 
 }  // namespace

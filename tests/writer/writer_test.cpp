@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "objects/cpdf_exception.h"
 #include "test_files.h"
 #include "writer/cpdf_file.h"
 
@@ -42,6 +43,17 @@ class WriterProbe : public CPdfFile {
     WriteTrailer(xref, trailer);
     FinishOutput();
     return ReadFile(output_path_);
+  }
+
+  // The message of a failed Write, or "" when it succeeded.
+  std::string Refusal(const std::vector<OutputEntry>& objects) {
+    try {
+      Write("PDF-1.4", objects, 2, {});
+      return "";
+    } catch (const CPdfException& e) {
+      DiscardOutput();
+      return e.GetMessage();
+    }
   }
 };
 
@@ -134,6 +146,13 @@ INSTANTIATE_TEST_SUITE_P(Tables,
                          [](const testing::TestParamInfo<TableCase>& param) {
                            return std::string(param.param.name);
                          });
+
+TEST(WriterTest, GenerationBeyondFiveDigitsIsNoLine) {
+  for (int32_t generation : {100000, -1}) {
+    WriterProbe probe;
+    EXPECT_EQ("PDF file was damaged", probe.Refusal({{1, 0, generation}})) << generation;
+  }
+}
 
 TEST(WriterTest, TrailerKeysInByteOrderThenStartxref) {
   const std::map<std::string, std::string> none;
