@@ -257,7 +257,7 @@ STRESS = [
     ("xref-declared-size", "%d" % n, lambda n=n: xref_stream_declared_size(n))
     for n in (2097152, 4194304, 8388608)
 ] + [
-    ("doubled-tree", "%d-levels" % n, lambda n=n: doubled_tree(n)) for n in (21, 22, 23)
+    ("doubled-tree", "%d" % (1 << n), lambda n=n: doubled_tree(n)) for n in (21, 22, 23)
 ] + [
     ("predictor-rows", "%dmib" % m, lambda m=m: predictor_wide_rows(m)) for m in (4, 8, 16)
 ]

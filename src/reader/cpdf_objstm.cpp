@@ -31,7 +31,7 @@ void CPdfObjStmData::Build(CPdfXRef& xref) {
       first.GetInt() < 0 || first.GetInt() > INT32_MAX) {
     return;
   }
-  if (!ReadData(stream.GetStream()) ||
+  if (!ReadData(xref, stream.GetStream()) ||
       !ReadHeader(static_cast<int32_t>(n.GetInt()), static_cast<int32_t>(first.GetInt()))) {
     numbers_.clear();
     offsets_.clear();
@@ -42,20 +42,42 @@ void CPdfObjStmData::Build(CPdfXRef& xref) {
   valid_ = true;
 }
 
-bool CPdfObjStmData::ReadData(CPdfStream* body) {
-  uint8_t chunk[4096];
-  for (;;) {
-    const size_t got = body->ReadBytes(chunk, sizeof(chunk));
-    decoded_bytes_ += got;
-    if (got == 0) {
-      data_.shrink_to_fit();
-      return true;
-    }
-    if (data_.size() + got > kMaxDecodedSize) {
-      return false;
-    }
-    data_.insert(data_.end(), chunk, chunk + got);
+bool CPdfObjStmData::ReadData(CPdfXRef& xref, CPdfStream* body) {
+  // Most streams are small and are read once into a growing buffer. A larger one is measured
+  // to its end and read again into a buffer of its size: growing would hold the old and the
+  // new copy at once, twice the data.
+  if (ReadUpTo(body, kGrowLimit, true) < kGrowLimit) {
+    return true;
   }
+  const size_t size = data_.size() + ReadUpTo(body, kMaxDecodedSize + 1 - data_.size(), false);
+  std::vector<uint8_t>().swap(data_);
+  if (size > kMaxDecodedSize) {
+    return false;
+  }
+  CPdfObject again;
+  xref.GetObject(stream_num_, 0, again);
+  if (!again.IsKind(PDF_STREAM)) {
+    return false;
+  }
+  data_.reserve(size);
+  return ReadUpTo(again.GetStream(), size + 1, true) == size;
+}
+
+size_t CPdfObjStmData::ReadUpTo(CPdfStream* body, size_t limit, bool keep) {
+  uint8_t chunk[4096];
+  size_t total = 0;
+  while (total < limit) {
+    const size_t got = body->ReadBytes(chunk, std::min(sizeof(chunk), limit - total));
+    if (got == 0) {
+      break;
+    }
+    decoded_bytes_ += got;
+    total += got;
+    if (keep) {
+      data_.insert(data_.end(), chunk, chunk + got);
+    }
+  }
+  return total;
 }
 
 bool CPdfObjStmData::ReadHeader(int32_t count, int32_t first) {

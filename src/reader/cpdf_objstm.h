@@ -38,7 +38,10 @@ class CPdfObjStmData {
 
  private:
   bool ReadHeader(int32_t count, int32_t first);
-  bool ReadData(CPdfStream* body);
+  bool ReadData(CPdfXRef& xref, CPdfStream* body);
+  // Decodes up to limit bytes, appended to the data when keep is set; returns how many.
+  size_t ReadUpTo(CPdfStream* body, size_t limit, bool keep);
+  static constexpr size_t kGrowLimit = size_t{1} << 20;
   int32_t FindInHeader(int32_t num);
 
   int32_t stream_num_;

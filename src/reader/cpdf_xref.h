@@ -85,6 +85,8 @@ class CPdfXRef : public CPdfResolver {
   void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out);
   // Shared so that an entry evicted while one of its values is being parsed stays alive.
   std::shared_ptr<CPdfObjStmData> GetObjStm(int32_t stream_num);
+  // Drops the least recently used streams while over the budget, keeping the newest `keep`.
+  void EvictObjStms(size_t keep);
 
   CPdfStream* stream_ = nullptr;  // Borrowed from the document.
   uint32_t header_offset_ = 0;

@@ -126,6 +126,9 @@ std::shared_ptr<CPdfObjStmData> CPdfXRef::GetObjStm(int32_t stream_num) {
     objstm_cache_.splice(objstm_cache_.begin(), objstm_cache_, found->second);
     return objstm_cache_.front();
   }
+  // A stream larger than the budget was kept only for the fetches that needed it; it goes
+  // before another is decoded, so no more than the budget is held beside the new one.
+  EvictObjStms(0);
   auto data = std::make_shared<CPdfObjStmData>(stream_num);
   data->Build(*this);
   decoded_bytes_ += static_cast<int64_t>(data->GetDecodedBytes());
@@ -141,12 +144,16 @@ std::shared_ptr<CPdfObjStmData> CPdfXRef::GetObjStm(int32_t stream_num) {
   objstm_cache_.push_front(data);
   objstm_index_[stream_num] = objstm_cache_.begin();
   objstm_cache_bytes_ += data->GetMemoryUse();
-  while (objstm_cache_.size() > 1 && objstm_cache_bytes_ > kObjStmCacheBudget) {
+  EvictObjStms(1);
+  return data;
+}
+
+void CPdfXRef::EvictObjStms(size_t keep) {
+  while (objstm_cache_.size() > keep && objstm_cache_bytes_ > kObjStmCacheBudget) {
     objstm_cache_bytes_ -= objstm_cache_.back()->GetMemoryUse();
     objstm_index_.erase(objstm_cache_.back()->GetStreamNum());
     objstm_cache_.pop_back();
   }
-  return data;
 }
 
 void CPdfXRef::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out) {
