@@ -151,6 +151,10 @@ void CPdfRotate::CopyObjects() {
       }
       NoteObject(n, item.entry);
       AppendInputRange(span.start, span.length);
+      // Only a written tail ends the run of neighbouring ranges.
+      if (*span.tail != '\0') {
+        WriteBytes(span.tail, std::char_traits<char>::length(span.tail));
+      }
       continue;
     }
     std::vector<uint8_t> bytes = ExtractObject(*input_file_, n, *reader_, *table_);

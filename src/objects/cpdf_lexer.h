@@ -169,6 +169,34 @@ class CPdfLexer {
     return t;
   }
 
+  // Steps over raw bytes, no tokens, through the first occurrence of pattern (at most 16
+  // bytes): a stream body whose length is not known. False when the bytes end first. Only
+  // with no token peeked.
+  bool SkipPast(const char* pattern) {
+    // Knuth-Morris-Pratt, so that every byte is read once.
+    const size_t n = std::strlen(pattern);
+    size_t fail[16] = {0};
+    for (size_t i = 1, k = 0; i < n; ++i) {
+      while (k > 0 && pattern[i] != pattern[k]) {
+        k = fail[k - 1];
+      }
+      if (pattern[i] == pattern[k]) {
+        ++k;
+      }
+      fail[i] = k;
+    }
+    size_t matched = 0;
+    for (int c = src_.Next(); c >= 0; c = src_.Next()) {
+      while (matched > 0 && c != static_cast<uint8_t>(pattern[matched])) {
+        matched = fail[matched - 1];
+      }
+      if (c == static_cast<uint8_t>(pattern[matched]) && ++matched == n) {
+        return true;
+      }
+    }
+    return false;
+  }
+
   // With "<<" just read: the next top-level entry, false at ">>" (close set to it) or at the end.
   // A token where a key belongs that is no name is passed over on its own, as the parser does.
   bool NextDictEntry(PdfDictEntry* entry, PdfToken* close = nullptr) {
@@ -338,5 +366,37 @@ class CPdfLexer {
   PdfToken queue_[2];
   int queued_ = 0;
 };
+
+// Whether "num gen obj" comes next, leaving the lexer after "obj" and begin (when given) at the
+// header's first byte. before is the byte before the lexer's first one (-1 when there is
+// none): when it and the first byte are both regular, the header would be the tail of a longer
+// number ("12 0 obj" read from its "2").
+template <typename Source>
+bool LexObjectHeader(CPdfLexer<Source>& lexer,
+                     int before,
+                     int32_t num,
+                     int32_t gen,
+                     uint64_t* begin = nullptr) {
+  if (PdfIsRegular(before) && PdfIsRegular(lexer.GetSource().Peek())) {
+    return false;
+  }
+  std::string text;
+  for (int k = 0; k < 2; ++k) {
+    const int32_t expected = k == 0 ? num : gen;
+    text.clear();
+    const PdfToken t = lexer.Next(&text);
+    if (t.kind != PdfTokenKind::kNumber) {
+      return false;
+    }
+    if (k == 0 && begin) {
+      *begin = t.begin;
+    }
+    const PdfNumber n = ParsePdfNumber(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    if (!n.integer || n.value != expected) {
+      return false;
+    }
+  }
+  return lexer.Next().Is(PdfKeyword::kObj);
+}
 
 #endif  // QUILLTURN_SRC_OBJECTS_CPDF_LEXER_H_

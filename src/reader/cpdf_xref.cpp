@@ -69,22 +69,6 @@ bool CPdfXRef::ReadPrevOf(const CPdfDictionary& dict, int64_t* prev) {
   return false;
 }
 
-namespace {
-
-// Whether the parser stands at "num gen obj".
-bool ReadObjectHeader(CPdfParser& parser, int32_t num, int32_t gen) {
-  CPdfObject n;
-  CPdfObject g;
-  CPdfObject keyword;
-  parser.ParseObject(n);
-  parser.ParseObject(g);
-  parser.ParseObject(keyword);
-  return n.IsKind(PDF_INT) && n.GetInt() == num && g.IsKind(PDF_INT) && g.GetInt() == gen &&
-         keyword.IsKeyword("obj");
-}
-
-}  // namespace
-
 CPdfXRef::CPdfXRef() = default;
 
 CPdfXRef::~CPdfXRef() = default;
@@ -168,8 +152,11 @@ std::map<std::string, std::string> CPdfXRef::ReadRawTrailer(const std::vector<st
 }
 
 CPdfStream* CPdfXRef::OpenWindow(int64_t offset) {
-  int64_t start = static_cast<int64_t>(header_offset_) + offset;
-  if (offset < 0 || start > UINT32_MAX) {
+  return offset < 0 ? nullptr : OpenAt(static_cast<int64_t>(header_offset_) + offset);
+}
+
+CPdfStream* CPdfXRef::OpenAt(int64_t start) {
+  if (start < 0 || start > UINT32_MAX) {
     return nullptr;
   }
   CPdfObject null_dict;
@@ -328,51 +315,102 @@ void CPdfXRef::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
 }
 
 void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out) {
-  CPdfStream* window = gen == entry.generation ? OpenWindow(entry.offset) : nullptr;
-  if (!window) {
-    out.SetNull();
+  out.SetNull();
+  if (gen != entry.generation) {
     return;
   }
-  CPdfParser parser(this, window);
-  if (ReadObjectHeader(parser, num, gen)) {
-    parser.ParseObject(out);
-  } else {
-    out.SetNull();
+  // Where the entry leads, or else where the index of headers finds the object.
+  int64_t start = entry.offset < 0 ? -1 : static_cast<int64_t>(header_offset_) + entry.offset;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    CPdfStream* window = OpenAt(start > 0 ? start - 1 : start);
+    if (window) {
+      const int before = start > 0 ? window->NextByte() : -1;
+      CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, false)};
+      CPdfParser parser(this, window);
+      if (LexObjectHeader(lexer, before, num, gen)) {
+        out.Clear();
+        parser.ParseObject(out);
+        return;
+      }
+    }
+    start = attempt == 0 ? FindObjectByHeader(num, gen) : -1;
+    if (start < 0) {
+      return;
+    }
   }
 }
 
-DirectObjectInfo CPdfXRef::LocateObject(int32_t num) {
-  DirectObjectInfo info;
-  const XRefEntry* found = table_.Find(num);
-  if (!found) {
-    return info;
+int64_t CPdfXRef::FindObjectByHeader(int32_t num, int32_t gen) {
+  if (!headers_indexed_) {
+    headers_indexed_ = true;
+    IndexHeaders();
   }
-  const XRefEntry entry = *found;
-  CPdfStream* window = entry.type == 1 ? OpenWindow(entry.offset) : nullptr;
+  const auto after =
+      std::upper_bound(headers_.begin(), headers_.end(), std::make_pair(num, gen),
+                       [](const std::pair<int32_t, int32_t>& key, const HeaderSpot& spot) {
+                         return key < std::make_pair(spot.num, spot.gen);
+                       });
+  if (after == headers_.begin()) {
+    return -1;
+  }
+  const HeaderSpot& last = *(after - 1);
+  return last.num == num && last.gen == gen ? last.position : -1;
+}
+
+void CPdfXRef::IndexHeaders() {
+  const CPdfRefPtr<CPdfStream> window = CPdfRefPtr<CPdfStream>::Adopt(OpenAt(0));
   if (!window) {
-    return info;
+    return;
   }
-  info.start = window->GetStartOffset();
-  info.search_from = info.start;
-  CPdfParser parser(this, window);
-  parser.SetDecodeStreams(false);
-  if (!ReadObjectHeader(parser, num, entry.generation)) {
-    return info;
+  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window.Get(), true)};
+  // The two tokens before the current one, for "num gen obj".
+  PdfToken before[2];
+  for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kEnd; t = lexer.Next()) {
+    if (t.Is(PdfKeyword::kObj) && before[0].kind == PdfTokenKind::kNumber &&
+        before[1].kind == PdfTokenKind::kNumber) {
+      int32_t n = 0;
+      int32_t g = 0;
+      if (ReadIndexNumber(before[0], &n) && ReadIndexNumber(before[1], &g)) {
+        headers_.push_back(HeaderSpot{n, g, static_cast<int64_t>(before[0].begin)});
+      }
+    } else if (t.Is(PdfKeyword::kStream) && before[1].kind == PdfTokenKind::kDictClose) {
+      // A body may hold any bytes; it ends at the first "endstream".
+      lexer.SkipPast("endstream");
+      t = PdfToken{PdfTokenKind::kKeyword, PdfKeyword::kEndstream, t.end, window->Tell()};
+    }
+    before[0] = before[1];
+    before[1] = t;
   }
-  info.found = true;
-  CPdfObject value;
-  try {
-    parser.ParseObject(value);
-  } catch (const CPdfException&) {
-    // A body whose /Length does not lead to "endstream": only the plain search is left.
-    return info;
+  // Sorted by number and generation; equal ones keep their order in the file.
+  std::stable_sort(headers_.begin(), headers_.end(), [](const HeaderSpot& a, const HeaderSpot& b) {
+    return a.num != b.num ? a.num < b.num : a.gen < b.gen;
+  });
+}
+
+bool CPdfXRef::ReadIndexNumber(const PdfToken& token, int32_t* value) {
+  // A header's numbers are short; anything longer is no object number or generation.
+  constexpr uint64_t kLongest = 12;
+  if (token.end - token.begin > kLongest) {
+    return false;
   }
-  if (value.IsKind(PDF_STREAM)) {
-    CPdfStream* body = value.GetStream();
-    // "endobj" bytes inside the body's data must not cut the object short.
-    info.search_from = body->GetStartOffset() + body->GetLength();
-    CPdfDictionary* dict = body->GetDictionary();
-    info.object_stream = dict && dict->IsType("ObjStm");
+  const CPdfRefPtr<CPdfStream> window =
+      CPdfRefPtr<CPdfStream>::Adopt(OpenAt(static_cast<int64_t>(token.begin)));
+  if (!window) {
+    return false;
   }
-  return info;
+  uint8_t bytes[kLongest];
+  const size_t length = static_cast<size_t>(token.end - token.begin);
+  for (size_t i = 0; i < length; ++i) {
+    const int c = window->NextByte();
+    if (c < 0) {
+      return false;
+    }
+    bytes[i] = static_cast<uint8_t>(c);
+  }
+  const PdfNumber n = ParsePdfNumber(bytes, length);
+  if (!n.integer || n.value < 0 || n.value > INT32_MAX) {
+    return false;
+  }
+  *value = static_cast<int32_t>(n.value);
+  return true;
 }

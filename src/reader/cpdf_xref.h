@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "objects/cpdf_lexer.h"
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_resolver.h"
 #include "reader/cpdf_xref_table.h"
@@ -20,14 +21,6 @@ class CPdfDictionary;
 class CPdfObjStmData;
 class CPdfParser;
 class CPdfStream;
-
-// Where a direct object's bytes lie, as found by parsing it.
-struct DirectObjectInfo {
-  bool found = false;          // number, generation and "obj" stand at the entry's offset
-  uint32_t start = 0;          // file position of its first byte
-  uint32_t search_from = 0;    // where "endobj" may be searched: after a stream's body
-  bool object_stream = false;  // a stream whose /Type is /ObjStm
-};
 
 // Loads every cross-reference section and fetches objects by number.
 class CPdfXRef : public CPdfResolver {
@@ -65,8 +58,10 @@ class CPdfXRef : public CPdfResolver {
   // The bytes of compressed object num inside its decoded object stream. The view stays valid
   // until the next call or the reader's destruction.
   bool GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length);
-  // Checks that object num's entry leads to its own header and finds where its body ends.
-  DirectObjectInfo LocateObject(int32_t num);
+  // File position of the last "num gen obj" header in the file, -1 when there is none. The
+  // first call indexes every header in one scan of the whole file, with strings, comments and
+  // stream bodies stepped over so that no bytes inside them count.
+  int64_t FindObjectByHeader(int32_t num, int32_t gen);
 
  private:
   friend class CPdfObjStmData;
@@ -81,6 +76,10 @@ class CPdfXRef : public CPdfResolver {
                             int32_t first,
                             int32_t count);
   CPdfStream* OpenWindow(int64_t offset);
+  // A window from file position start.
+  CPdfStream* OpenAt(int64_t start);
+  void IndexHeaders();
+  bool ReadIndexNumber(const PdfToken& token, int32_t* value);
   void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out);
   void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out);
   // Shared so that an entry evicted while one of its values is being parsed stays alive.
@@ -111,6 +110,15 @@ class CPdfXRef : public CPdfResolver {
   size_t objstm_cache_bytes_ = 0;
   int64_t decoded_bytes_ = 0;         // by every object stream decoding of the run
   std::vector<int32_t> in_progress_;  // objects and object streams being fetched
+  // Every "num gen obj" header in the file, sorted by number and generation, the last in the
+  // file last among equals; built at the first object not found where its entry says.
+  struct HeaderSpot {
+    int32_t num;
+    int32_t gen;
+    int64_t position;
+  };
+  std::vector<HeaderSpot> headers_;
+  bool headers_indexed_ = false;
   int fetch_depth_ = 0;
 };
 

@@ -1,123 +1,158 @@
 #include "reader/raw_object.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
+#include <string_view>
 
+#include "objects/cpdf_lexer.h"
 #include "streams/cpdf_input_file.h"
 
 namespace {
 
-constexpr size_t kFirstChunk = 1024;
-constexpr size_t kLargestChunk = size_t{64} * 1024;
+// The input file from a position, read in growing pieces that are kept while the object is
+// short, so that its keys and short values are read back from memory.
+class FileBytes {
+ public:
+  FileBytes(CPdfInputFile* file, uint64_t start) : file_(file), base_(start) {}
 
-bool EndsCleanly(uint8_t c) {
-  // White space or a delimiter: "endobj" can follow without merging into the last token.
-  return std::strchr(" \t\r\n\f()<>[]{}/%", c) != nullptr || c == 0;
-}
-
-bool IsWhite(uint8_t c) {
-  return c == 0 || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ';
-}
-
-bool IsHexOrWhite(uint8_t c) {
-  return IsWhite(c) || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-// Reads an unsigned decimal at i and the white space after it.
-bool ReadHeaderNumber(const std::vector<uint8_t>& b, size_t& i, int64_t expected) {
-  int64_t value = 0;
-  const size_t first = i;
-  while (i < b.size() && b[i] >= '0' && b[i] <= '9' && value <= INT32_MAX) {
-    value = value * 10 + (b[i++] - '0');
-  }
-  if (i == first || value != expected || i >= b.size() || !IsWhite(b[i])) {
-    return false;
-  }
-  while (i < b.size() && IsWhite(b[i])) {
-    ++i;
-  }
-  return true;
-}
-
-// True when the bytes plainly are "num gen obj ... endobj" and nothing in them can hide an
-// "endobj" of their own: no stream, no literal string, no comment, hex strings of hex only.
-// Then the first "endobj" is the object's own end and no parse is needed.
-bool IsPlainObject(const std::vector<uint8_t>& b, int32_t num, int32_t gen) {
-  size_t i = 0;
-  if (!ReadHeaderNumber(b, i, num) || !ReadHeaderNumber(b, i, gen) || i + 3 > b.size() ||
-      std::memcmp(&b[i], "obj", 3) != 0) {
-    return false;
-  }
-  if (FindBytes(b.data(), 0, b.size(), "stream", 6) != 0) {
-    return false;
-  }
-  for (i += 3; i < b.size(); ++i) {
-    const uint8_t c = b[i];
-    if (c == '(' || c == '%') {
-      return false;
-    }
-    if (c == '<') {
-      if (i + 1 < b.size() && b[i + 1] == '<') {
-        ++i;
-        continue;
-      }
-      for (++i; i < b.size() && b[i] != '>'; ++i) {
-        if (!IsHexOrWhite(b[i])) {
-          return false;
-        }
-      }
+  int Next() { return pos_ < buffer_.size() ? buffer_[pos_++] : Refill(true); }
+  int Peek() { return pos_ < buffer_.size() ? buffer_[pos_] : Refill(false); }
+  uint64_t Tell() const { return base_ + pos_; }
+  void Seek(uint64_t position) {
+    if (position >= base_ && position <= base_ + buffer_.size()) {
+      pos_ = static_cast<size_t>(position - base_);
+    } else {
+      base_ = position;
+      buffer_.clear();
+      pos_ = 0;
     }
   }
-  return true;
+  // The bytes [begin, end) of the file, from memory when they are still held, else read into
+  // scratch; empty when they are more than kMaxSmallValue.
+  std::string_view Small(uint64_t begin, uint64_t end, std::string* scratch) const {
+    if (end <= begin || end - begin > kMaxSmallValue) {
+      return {};
+    }
+    const size_t length = static_cast<size_t>(end - begin);
+    if (begin >= base_ && end <= base_ + buffer_.size()) {
+      return {reinterpret_cast<const char*>(buffer_.data() + (begin - base_)), length};
+    }
+    scratch->resize(length);
+    scratch->resize(file_->ReadAt(static_cast<int64_t>(begin),
+                                  reinterpret_cast<uint8_t*>(scratch->data()), length));
+    return *scratch;
+  }
+
+  // A /Length or /Type value read back is no longer than this.
+  static constexpr size_t kMaxSmallValue = 64;
+
+ private:
+  static constexpr size_t kFirstPiece = 1024;
+  static constexpr size_t kLargestPiece = size_t{64} * 1024;
+
+  int Refill(bool consume) {
+    // Past the largest piece nothing more is kept: a long body is read through, not held.
+    if (buffer_.size() >= kLargestPiece) {
+      base_ += buffer_.size();
+      buffer_.clear();
+      pos_ = 0;
+    }
+    const size_t held = buffer_.size();
+    const size_t piece = std::max(kFirstPiece, held);
+    buffer_.resize(held + piece);
+    buffer_.resize(held +
+                   file_->ReadAt(static_cast<int64_t>(base_ + held), buffer_.data() + held, piece));
+    if (pos_ >= buffer_.size()) {
+      return -1;
+    }
+    return consume ? buffer_[pos_++] : buffer_[pos_];
+  }
+
+  CPdfInputFile* file_;
+  uint64_t base_;
+  std::vector<uint8_t> buffer_;
+  size_t pos_ = 0;
+};
+
+using FileLexer = CPdfLexer<FileBytes>;
+
+constexpr const char* kEndobjTail = "\nendobj\n";
+
+// Whether t ends the object: its "endobj", or what comes after an object that has none.
+enum class Ending { kNone, kEndobj, kMissing };
+Ending EndingAt(const PdfToken& t, FileLexer& lexer) {
+  if (t.Is(PdfKeyword::kEndobj)) {
+    return Ending::kEndobj;
+  }
+  if (t.kind == PdfTokenKind::kEnd || t.Is(PdfKeyword::kXref) || t.Is(PdfKeyword::kTrailer) ||
+      t.Is(PdfKeyword::kStartxref)) {
+    return Ending::kMissing;
+  }
+  if (t.kind == PdfTokenKind::kNumber && lexer.Peek(0).kind == PdfTokenKind::kNumber &&
+      lexer.Peek(1).Is(PdfKeyword::kObj)) {
+    return Ending::kMissing;
+  }
+  return Ending::kNone;
+}
+
+// Whether a name token's bytes (after the slash) spell name.
+bool NameIs(std::string_view bytes, std::string_view name) {
+  if (bytes.find('#') == std::string_view::npos) {
+    return bytes == name;
+  }
+  return DecodePdfName(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) == name;
+}
+
+// A /Length value: a non-negative integer, or a reference to one. -1 otherwise.
+int64_t ReadLength(const std::string& value, CPdfXRef& reader) {
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(value.data());
+  CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, value.size())};
+  const PdfToken first = lexer.Next();
+  if (first.kind != PdfTokenKind::kNumber) {
+    return -1;
+  }
+  const PdfNumber n = ParsePdfNumber(bytes + first.begin, first.end - first.begin);
+  const PdfToken second = lexer.Next();
+  if (second.kind != PdfTokenKind::kNumber) {
+    return n.integer && n.value >= 0 ? n.value : -1;
+  }
+  const PdfNumber g = ParsePdfNumber(bytes + second.begin, second.end - second.begin);
+  if (!n.integer || !g.integer || n.value < 0 || n.value > INT32_MAX || g.value < 0 ||
+      g.value > INT32_MAX) {
+    return -1;
+  }
+  CPdfObject length;
+  reader.GetObject(static_cast<int32_t>(n.value), static_cast<int32_t>(g.value), length);
+  return length.IsKind(PDF_INT) && length.GetInt() >= 0 ? length.GetInt() : -1;
+}
+
+// Steps over a stream body after its "stream" keyword: by /Length when "endstream" stands
+// there, else through the first "endstream" bytes. The end of "endstream", or 0 when the
+// body has none. The body starts after the line end, as the parser reads it: after the first
+// LF, or a CR and the LF after it.
+uint64_t StepOverBody(int64_t file_size, FileLexer& lexer, int64_t length) {
+  FileBytes& bytes = lexer.GetSource();
+  for (int c = bytes.Next(); c >= 0 && c != '\n'; c = bytes.Next()) {
+    if (c == '\r') {
+      if (bytes.Peek() == '\n') {
+        bytes.Next();
+      }
+      break;
+    }
+  }
+  const uint64_t data = bytes.Tell();
+  if (length >= 0 && data + static_cast<uint64_t>(length) <= static_cast<uint64_t>(file_size)) {
+    bytes.Seek(data + static_cast<uint64_t>(length));
+    const PdfToken t = lexer.Next();
+    if (t.Is(PdfKeyword::kEndstream)) {
+      return t.end;
+    }
+  }
+  bytes.Seek(data);
+  return lexer.SkipPast("endstream") ? bytes.Tell() : 0;
 }
 
 }  // namespace
-
-size_t FindBytes(const uint8_t* buffer, size_t start, size_t end, const char* pattern, size_t n) {
-  if (n == 0 || end < n || start > end - n) {
-    return 0;
-  }
-  // Look for the pattern's last byte ("j" of "endobj" is rare in PDF text) and check back.
-  const uint8_t last_byte = static_cast<uint8_t>(pattern[n - 1]);
-  const uint8_t* p = buffer + start + n - 1;
-  const uint8_t* stop = buffer + end;
-  while (p < stop) {
-    const void* hit = std::memchr(p, last_byte, static_cast<size_t>(stop - p));
-    if (!hit) {
-      return 0;
-    }
-    p = static_cast<const uint8_t*>(hit);
-    if (std::memcmp(p - (n - 1), pattern, n - 1) == 0) {
-      return static_cast<size_t>(p - buffer);
-    }
-    ++p;
-  }
-  return 0;
-}
-
-int64_t FindInFile(CPdfInputFile& file, int64_t start, const char* pattern, size_t n) {
-  // Reads grow from a small first piece, since most objects end soon after they start;
-  // consecutive pieces overlap by n - 1 bytes so no occurrence straddles two unseen.
-  std::vector<uint8_t> buffer(kFirstChunk);
-  size_t chunk = kFirstChunk;
-  int64_t pos = start;
-  for (;;) {
-    size_t got = file.ReadAt(pos, buffer.data(), chunk);
-    size_t hit = FindBytes(buffer.data(), 0, got, pattern, n);
-    if (hit != 0) {
-      return pos + static_cast<int64_t>(hit);
-    }
-    if (got < chunk || got < n) {
-      return 0;
-    }
-    pos += static_cast<int64_t>(got - (n - 1));
-    if (chunk < kLargestChunk) {
-      chunk *= 2;
-      buffer.resize(chunk);
-    }
-  }
-}
 
 std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
                                    int32_t num,
@@ -132,18 +167,22 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
   if (found->type == 2) {
     const uint8_t* slice = nullptr;
     size_t length = 0;
-    if (!reader.GetObjectStreamBytes(num, &slice, &length) || length == 0) {
+    if (!reader.GetObjectStreamBytes(num, &slice, &length)) {
       return out;
     }
-    std::string head = std::to_string(num) + " 0 obj\r";
-    out.reserve(head.size() + length + 8);
-    out.insert(out.end(), head.begin(), head.end());
-    out.insert(out.end(), slice, slice + length);
-    if (!EndsCleanly(slice[length - 1])) {
-      out.push_back('\n');
+    // The member's value alone: whatever its last byte (a "%", an open "(", a "/"), the
+    // "endobj" written after it stays a token of its own.
+    CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(slice, length)};
+    const PdfToken first = lexer.Next();
+    if (first.kind == PdfTokenKind::kEnd) {
+      return out;
     }
-    static const char kTail[] = "endobj\r";
-    out.insert(out.end(), kTail, kTail + 7);
+    const size_t end = static_cast<size_t>(lexer.StepOverValue(first).end);
+    const std::string head = std::to_string(num) + " 0 obj\r";
+    out.reserve(head.size() + end + 8);
+    out.insert(out.end(), head.begin(), head.end());
+    out.insert(out.end(), slice, slice + end);
+    out.insert(out.end(), kEndobjTail, kEndobjTail + std::char_traits<char>::length(kEndobjTail));
     if (info) {
       info->compressed = true;
     }
@@ -153,12 +192,10 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
   if (span.length == 0) {
     return out;
   }
-  if (span.bytes.empty()) {
-    out.resize(static_cast<size_t>(span.length));
-    out.resize(file.ReadAt(span.start, out.data(), out.size()));
-  } else {
-    out = span.bytes;
-  }
+  const size_t tail = std::char_traits<char>::length(span.tail);
+  out.resize(static_cast<size_t>(span.length));
+  out.resize(file.ReadAt(span.start, out.data(), out.size()));
+  out.insert(out.end(), span.tail, span.tail + tail);
   if (info) {
     info->object_stream = span.object_stream;
   }
@@ -171,35 +208,87 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
                            const CPdfXRefTable& table) {
   RawSpan span;
   const XRefEntry* found = table.Find(num);
-  if (!found || found->type != 1 || found->offset < 0) {
+  if (!found || found->type != 1) {
     return span;
   }
-  const XRefEntry& entry = *found;
-  span.start = static_cast<int64_t>(reader.GetHeaderOffset()) + entry.offset;
-  // Most objects are small and plain: one short read finds them whole.
-  std::vector<uint8_t> head(kFirstChunk);
-  head.resize(file.ReadAt(span.start, head.data(), head.size()));
-  const size_t hit = FindBytes(head.data(), 0, head.size(), "endobj", 6);
-  if (hit != 0) {
-    head.resize(std::min(head.size(), hit + 2));
-    if (IsPlainObject(head, num, entry.generation)) {
-      span.length = static_cast<int64_t>(head.size());
-      span.bytes = std::move(head);
+  // Where the entry leads, or else where the reader's index of headers finds the object.
+  const int64_t at = found->offset < 0 ? -1 : reader.GetHeaderOffset() + int64_t{found->offset};
+  FileLexer lexer{FileBytes(&file, static_cast<uint64_t>(at > 0 ? at - 1 : 0))};
+  FileBytes& bytes = lexer.GetSource();
+  // The copy starts at the header's first byte, after any white space the offset leads to.
+  uint64_t start = 0;
+  if (at < 0 ||
+      !LexObjectHeader(lexer, at > 0 ? bytes.Next() : -1, num, found->generation, &start)) {
+    const int64_t elsewhere = reader.FindObjectByHeader(num, found->generation);
+    if (elsewhere < 0) {
+      return span;
+    }
+    lexer = FileLexer{FileBytes(&file, static_cast<uint64_t>(elsewhere))};
+    if (!LexObjectHeader(lexer, -1, num, found->generation, &start)) {
       return span;
     }
   }
-  // Anything that might hide "endobj" (a stream body, a string, a comment), a long object or
-  // an unusual header: parse the object to learn where it really ends.
-  const DirectObjectInfo where = reader.LocateObject(num);
-  if (!where.found) {
+  uint64_t value_end = bytes.Tell();
+  PdfToken t = lexer.Next();
+  Ending ending = EndingAt(t, lexer);
+  if (ending == Ending::kNone && t.kind == PdfTokenKind::kDictOpen) {
+    // A dictionary may be a stream's: its first /Length and /Type are noted on the way.
+    std::string length_value;
+    std::string type_value;
+    bool have_length = false;
+    bool have_type = false;
+    std::string scratch;
+    PdfDictEntry entry;
+    PdfToken close;
+    while (lexer.NextDictEntry(&entry, &close)) {
+      const std::string_view key = bytes.Small(entry.key.begin + 1, entry.key.end, &scratch);
+      if (!have_length && NameIs(key, "Length")) {
+        have_length = true;
+        length_value = bytes.Small(entry.value_begin, entry.value_end, &scratch);
+      } else if (!have_type && NameIs(key, "Type")) {
+        have_type = true;
+        type_value = bytes.Small(entry.value_begin, entry.value_end, &scratch);
+      }
+    }
+    value_end = close.kind == PdfTokenKind::kEnd ? close.begin : close.end;
+    if (close.kind == PdfTokenKind::kDictClose && lexer.Peek(0).Is(PdfKeyword::kStream)) {
+      lexer.Next();
+      value_end = StepOverBody(file.Size(), lexer, ReadLength(length_value, reader));
+      if (value_end == 0) {
+        // No "endstream" anywhere after the body: no reader can tell where it ends.
+        return span;
+      }
+      span.object_stream = type_value.size() > 1 && type_value[0] == '/' &&
+                           NameIs(std::string_view(type_value).substr(1), "ObjStm");
+    }
+    t = lexer.Next();
+    ending = EndingAt(t, lexer);
+  } else if (ending == Ending::kNone) {
+    value_end = lexer.StepOverValue(t).end;
+    t = lexer.Next();
+    ending = EndingAt(t, lexer);
+  }
+  // Tokens between the value and "endobj" stay with the object, as they stand in the input.
+  while (ending == Ending::kNone) {
+    t = lexer.Next();
+    ending = EndingAt(t, lexer);
+  }
+  span.start = static_cast<int64_t>(start);
+  if (ending == Ending::kMissing) {
+    span.length = static_cast<int64_t>(value_end - start);
+    span.tail = kEndobjTail;
     return span;
   }
-  const int64_t end = FindInFile(file, where.search_from, "endobj", 6);
-  if (end == 0) {
-    return span;
+  // "endobj" and the line end after it, which the next object follows.
+  uint64_t end = t.end;
+  const int c = bytes.Next();
+  if (c == '\r') {
+    end += bytes.Peek() == '\n' ? 2 : 1;
+  } else if (c == '\n' || c == ' ' || c == '\t' || c == '\f' || c == 0) {
+    end += 1;
+  } else {
+    span.tail = "\n";
   }
-  // Through "endobj" and the one byte after it, cut short by the end of the file.
-  span.length = std::min(end + 2, file.Size()) - span.start;
-  span.object_stream = where.object_stream;
+  span.length = static_cast<int64_t>(end - start);
   return span;
 }

@@ -9,15 +9,8 @@
 
 class CPdfInputFile;
 
-// Byte-level access to objects as they stand in the input. Nothing here parses PDF syntax
-// except through the reader.
-
-// Index of the last byte of the first occurrence of pattern wholly inside
-// buffer[start .. end - 1], or 0 when there is none.
-size_t FindBytes(const uint8_t* buffer, size_t start, size_t end, const char* pattern, size_t n);
-
-// File position of the last byte of the first occurrence of pattern at or after start, or 0.
-int64_t FindInFile(CPdfInputFile& file, int64_t start, const char* pattern, size_t n);
+// Byte-level access to objects as they stand in the input. Where an object ends is found by
+// the lexer, never by searching for bytes that a string, a name or a comment may hold.
 
 // What ExtractObject found besides the bytes.
 struct RawObjectInfo {
@@ -25,22 +18,24 @@ struct RawObjectInfo {
   bool compressed = false;     // it came out of an object stream
 };
 
-// Object num's bytes from its number through "endobj" and the byte after it; an object from an
-// object stream is framed as "num 0 obj\r ... endobj\r". Empty when the object has no bytes,
-// among them an in-use entry whose offset does not lead to its own number.
+// Object num as the copy writes it: from its "num gen obj" through "endobj" and the line end
+// after it (or the line feed, or the whole "endobj", that the copy adds); an object from an
+// object stream framed as "num 0 obj\r<value>\nendobj\n". Empty when the object has no bytes.
 std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
                                    int32_t num,
                                    CPdfXRef& reader,
                                    const CPdfXRefTable& table,
                                    RawObjectInfo* info = nullptr);
 
-// Where a directly stored object's bytes lie: start and length (0 when it has none), and its
-// bytes when finding them meant reading them anyway (small objects).
+// Where a directly stored object's bytes lie (length 0 when it has none) and what the copy
+// writes after them: "" when they end with "endobj" and a line end, "\n" when "endobj" is
+// followed by no line end, "\nendobj\n" when the object has no "endobj" (the token after its
+// value is "n g obj", xref, trailer, startxref, or the file ends).
 struct RawSpan {
   int64_t start = 0;
   int64_t length = 0;
   bool object_stream = false;
-  std::vector<uint8_t> bytes;
+  const char* tail = "";
 };
 RawSpan LocateDirectObject(CPdfInputFile& file,
                            int32_t num,
