@@ -149,7 +149,8 @@ void CPdfRotate::CopyObjects() {
       if (span.length == 0) {
         continue;
       }
-      NoteObject(n, item.entry);
+      // Under the generation its header gives it (the entry's, unless only another exists).
+      NoteObject(n, XRefEntry{item.entry.offset, span.generation, item.entry.type});
       AppendInputRange(span.start, span.length);
       // Only a written tail ends the run of neighbouring ranges.
       if (*span.tail != '\0') {
@@ -157,11 +158,12 @@ void CPdfRotate::CopyObjects() {
       }
       continue;
     }
-    std::vector<uint8_t> bytes = ExtractObject(*input_file_, n, *reader_, *table_);
+    RawObjectInfo info;
+    std::vector<uint8_t> bytes = ExtractObject(*input_file_, n, *reader_, *table_, &info);
     if (bytes.empty()) {
       continue;
     }
-    NoteObject(n, item.entry);
+    NoteObject(n, XRefEntry{item.entry.offset, info.generation, item.entry.type});
     WriteObject(bytes, record);
   }
 }

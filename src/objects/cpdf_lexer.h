@@ -368,18 +368,12 @@ class CPdfLexer {
 };
 
 // Whether "num gen obj" comes next, leaving the lexer after "obj" and begin (when given) at the
-// header's first byte. before is the byte before the lexer's first one (-1 when there is
-// none): when it and the first byte are both regular, the header would be the tail of a longer
-// number ("12 0 obj" read from its "2").
+// header's first byte.
 template <typename Source>
 bool LexObjectHeader(CPdfLexer<Source>& lexer,
-                     int before,
                      int32_t num,
                      int32_t gen,
                      uint64_t* begin = nullptr) {
-  if (PdfIsRegular(before) && PdfIsRegular(lexer.GetSource().Peek())) {
-    return false;
-  }
   std::string text;
   for (int k = 0; k < 2; ++k) {
     const int32_t expected = k == 0 ? num : gen;

@@ -322,12 +322,11 @@ void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPd
   // Where the entry leads, or else where the index of headers finds the object.
   int64_t start = entry.offset < 0 ? -1 : static_cast<int64_t>(header_offset_) + entry.offset;
   for (int attempt = 0; attempt < 2; ++attempt) {
-    CPdfStream* window = OpenAt(start > 0 ? start - 1 : start);
+    CPdfStream* window = OpenAt(start);
     if (window) {
-      const int before = start > 0 ? window->NextByte() : -1;
       CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, false)};
       CPdfParser parser(this, window);
-      if (LexObjectHeader(lexer, before, num, gen)) {
+      if (LexObjectHeader(lexer, num, gen)) {
         out.Clear();
         parser.ParseObject(out);
         return;
@@ -340,21 +339,28 @@ void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPd
   }
 }
 
-int64_t CPdfXRef::FindObjectByHeader(int32_t num, int32_t gen) {
+int64_t CPdfXRef::FindObjectByHeader(int32_t num, int32_t gen, int32_t* found_gen) {
   if (!headers_indexed_) {
     headers_indexed_ = true;
     IndexHeaders();
   }
-  const auto after =
-      std::upper_bound(headers_.begin(), headers_.end(), std::make_pair(num, gen),
-                       [](const std::pair<int32_t, int32_t>& key, const HeaderSpot& spot) {
-                         return key < std::make_pair(spot.num, spot.gen);
-                       });
+  // The spots of num are together, ordered by generation, each generation's last one last.
+  const auto after = std::upper_bound(
+      headers_.begin(), headers_.end(), std::make_pair(num, gen < 0 ? INT32_MAX : gen),
+      [](const std::pair<int32_t, int32_t>& key, const HeaderSpot& spot) {
+        return key < std::make_pair(spot.num, spot.gen);
+      });
   if (after == headers_.begin()) {
     return -1;
   }
   const HeaderSpot& last = *(after - 1);
-  return last.num == num && last.gen == gen ? last.position : -1;
+  if (last.num != num || (gen >= 0 && last.gen != gen)) {
+    return -1;
+  }
+  if (found_gen) {
+    *found_gen = last.gen;
+  }
+  return last.position;
 }
 
 void CPdfXRef::IndexHeaders() {

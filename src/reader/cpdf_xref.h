@@ -58,10 +58,11 @@ class CPdfXRef : public CPdfResolver {
   // The bytes of compressed object num inside its decoded object stream. The view stays valid
   // until the next call or the reader's destruction.
   bool GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length);
-  // File position of the last "num gen obj" header in the file, -1 when there is none. The
-  // first call indexes every header in one scan of the whole file, with strings, comments and
-  // stream bodies stepped over so that no bytes inside them count.
-  int64_t FindObjectByHeader(int32_t num, int32_t gen);
+  // File position of the last "num gen obj" header in the file, -1 when there is none. A
+  // negative gen takes num's highest generation found, given in found_gen. The first call
+  // indexes every header in one scan of the whole file, with strings, comments and stream
+  // bodies stepped over so that no bytes inside them count.
+  int64_t FindObjectByHeader(int32_t num, int32_t gen, int32_t* found_gen = nullptr);
 
  private:
   friend class CPdfObjStmData;

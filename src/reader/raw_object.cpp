@@ -198,6 +198,7 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
   out.insert(out.end(), span.tail, span.tail + tail);
   if (info) {
     info->object_stream = span.object_stream;
+    info->generation = span.generation;
   }
   return out;
 }
@@ -211,20 +212,24 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
   if (!found || found->type != 1) {
     return span;
   }
-  // Where the entry leads, or else where the reader's index of headers finds the object.
+  // Where the entry leads, or else where the reader's index of headers finds the object: with
+  // the entry's generation, or else under the generation its own header gives it.
+  span.generation = found->generation;
   const int64_t at = found->offset < 0 ? -1 : reader.GetHeaderOffset() + int64_t{found->offset};
-  FileLexer lexer{FileBytes(&file, static_cast<uint64_t>(at > 0 ? at - 1 : 0))};
+  FileLexer lexer{FileBytes(&file, static_cast<uint64_t>(std::max<int64_t>(at, 0)))};
   FileBytes& bytes = lexer.GetSource();
   // The copy starts at the header's first byte, after any white space the offset leads to.
   uint64_t start = 0;
-  if (at < 0 ||
-      !LexObjectHeader(lexer, at > 0 ? bytes.Next() : -1, num, found->generation, &start)) {
-    const int64_t elsewhere = reader.FindObjectByHeader(num, found->generation);
+  if (at < 0 || !LexObjectHeader(lexer, num, span.generation, &start)) {
+    int64_t elsewhere = reader.FindObjectByHeader(num, span.generation);
+    if (elsewhere < 0) {
+      elsewhere = reader.FindObjectByHeader(num, -1, &span.generation);
+    }
     if (elsewhere < 0) {
       return span;
     }
     lexer = FileLexer{FileBytes(&file, static_cast<uint64_t>(elsewhere))};
-    if (!LexObjectHeader(lexer, -1, num, found->generation, &start)) {
+    if (!LexObjectHeader(lexer, num, span.generation, &start)) {
       return span;
     }
   }

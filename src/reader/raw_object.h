@@ -16,6 +16,7 @@ class CPdfInputFile;
 struct RawObjectInfo {
   bool object_stream = false;  // the object is an object stream (its /Type is /ObjStm)
   bool compressed = false;     // it came out of an object stream
+  int32_t generation = 0;      // the generation it is copied under
 };
 
 // Object num as the copy writes it: from its "num gen obj" through "endobj" and the line end
@@ -36,6 +37,8 @@ struct RawSpan {
   int64_t length = 0;
   bool object_stream = false;
   const char* tail = "";
+  // Its header's generation: the entry's, unless the object stands only under another one.
+  int32_t generation = 0;
 };
 RawSpan LocateDirectObject(CPdfInputFile& file,
                            int32_t num,
