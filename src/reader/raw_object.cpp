@@ -43,7 +43,7 @@ class FileBytes {
     return *scratch;
   }
 
-  // A /Length or /Type value read back is no longer than this.
+  // A key or a /Length value read back is no longer than this.
   static constexpr size_t kMaxSmallValue = 64;
 
  private:
@@ -197,7 +197,6 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
   out.resize(file.ReadAt(span.start, out.data(), out.size()));
   out.insert(out.end(), span.tail, span.tail + tail);
   if (info) {
-    info->object_stream = span.object_stream;
     info->generation = span.generation;
   }
   return out;
@@ -237,11 +236,9 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
   PdfToken t = lexer.Next();
   Ending ending = EndingAt(t, lexer);
   if (ending == Ending::kNone && t.kind == PdfTokenKind::kDictOpen) {
-    // A dictionary may be a stream's: its first /Length and /Type are noted on the way.
+    // A dictionary may be a stream's: its first /Length is noted on the way.
     std::string length_value;
-    std::string type_value;
     bool have_length = false;
-    bool have_type = false;
     std::string scratch;
     PdfDictEntry entry;
     PdfToken close;
@@ -250,9 +247,6 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
       if (!have_length && NameIs(key, "Length")) {
         have_length = true;
         length_value = bytes.Small(entry.value_begin, entry.value_end, &scratch);
-      } else if (!have_type && NameIs(key, "Type")) {
-        have_type = true;
-        type_value = bytes.Small(entry.value_begin, entry.value_end, &scratch);
       }
     }
     value_end = close.kind == PdfTokenKind::kEnd ? close.begin : close.end;
@@ -263,8 +257,6 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
         // No "endstream" anywhere after the body: no reader can tell where it ends.
         return span;
       }
-      span.object_stream = type_value.size() > 1 && type_value[0] == '/' &&
-                           NameIs(std::string_view(type_value).substr(1), "ObjStm");
     }
     t = lexer.Next();
     ending = EndingAt(t, lexer);

@@ -14,9 +14,8 @@ class CPdfInputFile;
 
 // What ExtractObject found besides the bytes.
 struct RawObjectInfo {
-  bool object_stream = false;  // the object is an object stream (its /Type is /ObjStm)
-  bool compressed = false;     // it came out of an object stream
-  int32_t generation = 0;      // the generation it is copied under
+  bool compressed = false;  // it came out of an object stream
+  int32_t generation = 0;   // the generation it is copied under
 };
 
 // Object num as the copy writes it: from its "num gen obj" through "endobj" and the line end
@@ -35,7 +34,6 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
 struct RawSpan {
   int64_t start = 0;
   int64_t length = 0;
-  bool object_stream = false;
   const char* tail = "";
   // Its header's generation: the entry's, unless the object stands only under another one.
   int32_t generation = 0;
