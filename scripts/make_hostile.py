@@ -151,6 +151,22 @@ def objstm_thrash(mib, members=200):
     return finish_xref_stream(p, entries, 9)
 
 
+def objstm_page_walk(mib, pages=200):
+    """Pages that alternate between two object streams of `mib` MiB each: the page walk, not
+    the copy, fetches them in that order."""
+    kids = b" ".join(b"%d 0 R" % (10 + i) for i in range(pages))
+    p = Pdf(b"1.5").obj(1, CATALOG)
+    p.obj(2, b"<< /Type /Pages /Kids [" + kids + b"] /Count %d >>" % pages)
+    page = PAGE.replace(b"/Parent 2 0 R", b"/Parent 2 0 R /Resources << >>")
+    odd = [(10 + i, page) for i in range(pages) if i % 2]
+    even = [(10 + i, page) for i in range(pages) if i % 2 == 0]
+    entries = {n: (1, p.offsets[n], 0) for n in (1, 2)}
+    for num, group in ((4, odd), (5, even)):
+        entries[num] = (1, p.here(), 0)
+        entries.update(padded_objstm(p, num, group, mib << 20))
+    return finish_xref_stream(p, entries, 9)
+
+
 def shared_resources_gap(pages, gap_mib):
     """`pages` pages sharing /Resources 5 0 R, with `gap_mib` MiB of spaces after object 5."""
     p = Pdf().obj(1, CATALOG)
@@ -242,6 +258,8 @@ def predictor_wide_rows(mib):
 # several sizes: bench/hostile.sh measures them (name, size label, bytes).
 STRESS = [
     ("objstm-thrash", "%dmib" % m, lambda m=m: objstm_thrash(m)) for m in (4, 8, 16)
+] + [
+    ("objstm-page-walk", "%dmib" % m, lambda m=m: objstm_page_walk(m)) for m in (2, 4, 8)
 ] + [
     ("whitespace-gap", "%dmib" % m, lambda m=m: shared_resources_gap(1000, m)) for m in (1, 4, 16)
 ] + [

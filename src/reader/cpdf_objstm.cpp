@@ -60,7 +60,9 @@ bool CPdfObjStmData::ReadData(CPdfXRef& xref, CPdfStream* body) {
     return false;
   }
   data_.reserve(size);
-  return ReadUpTo(again.GetStream(), size + 1, true) == size;
+  const bool whole = ReadUpTo(again.GetStream(), size + 1, true) == size;
+  decoded_bytes_ -= data_.size();  // the stream's size counts once, however it was read
+  return whole;
 }
 
 size_t CPdfObjStmData::ReadUpTo(CPdfStream* body, size_t limit, bool keep) {

@@ -25,7 +25,7 @@ class CPdfObjStmData {
 
   void Build(CPdfXRef& xref);
   bool IsValid() const { return valid_; }
-  // What building it decoded, kept or not.
+  // The bytes building it decoded (each once, however often it was read), kept or not.
   size_t GetDecodedBytes() const { return decoded_bytes_; }
   int32_t GetStreamNum() const { return stream_num_; }
   int32_t GetCount() const { return static_cast<int32_t>(numbers_.size()); }

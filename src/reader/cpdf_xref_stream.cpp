@@ -18,7 +18,7 @@ constexpr size_t kObjStmCacheBudget = size_t{16} * 1024 * 1024;
 // Decoding again what the cache let go is bounded for the whole run: a file whose fetches
 // would decode more than this (members spread so that every fetch evicts the stream the next
 // one needs) is refused instead of taking time in proportion to fetches times stream size.
-constexpr int64_t kDecodeAllowanceBase = int64_t{128} * 1024 * 1024;
+constexpr int64_t kDecodeAllowanceBase = int64_t{64} * 1024 * 1024;
 constexpr int64_t kDecodeAllowancePerInputByte = 64;
 
 int32_t ReadWidth(const CPdfArray& w, int32_t index) {
