@@ -59,7 +59,8 @@ class PlatformFile {
   // where it cannot. False when the bytes could not be copied.
   bool AppendRange(FILE* in, int64_t offset, int64_t length);
   // Flushes the file to the disk and puts it at the path. False on any failure; the
-  // temporary file is then gone and the path holds what it held before.
+  // temporary file is then gone and the path holds what it held before, except when only the
+  // flush of the folder failed after the rename (the new file is then in place).
   bool Commit();
   // Closes and removes whatever Create began; never fails.
   void Discard();

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <string>
@@ -188,33 +189,33 @@ class MidRunTest : public testing::Test {
     return pid;
   }
 
-  // Stops pid while it has a file open in folder (other than its input) that has grown
-  // beyond empty: the unfinished output. False when pid ended first.
-  static bool StopWhileWriting(pid_t pid, const std::string& folder) {
+  // Stops pid while it has a file open in folder that has grown beyond empty: the unfinished
+  // output. Returns that file's name as the system shows it, "" when pid ended first.
+  static std::string StopWhileWriting(pid_t pid, const std::string& folder) {
     for (;;) {
       kill(pid, SIGSTOP);
       int status = 0;
       if (waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status)) {
-        return false;
+        return "";
       }
       const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
       DIR* d = opendir(fds.c_str());
-      bool writing = false;
+      std::string writing;
       while (dirent* e = d ? readdir(d) : nullptr) {
         const std::string fd = fds + "/" + e->d_name;
         char target[4096];
         const ssize_t n = readlink(fd.c_str(), target, sizeof(target) - 1);
+        const std::string name(target, static_cast<size_t>(std::max<ssize_t>(n, 0)));
         struct stat st {};
-        writing =
-            writing ||
-            (n > 0 && std::string(target, static_cast<size_t>(n)).rfind(folder + "/", 0) == 0 &&
-             stat(fd.c_str(), &st) == 0 && st.st_size > 0);
+        if (name.rfind(folder + "/", 0) == 0 && stat(fd.c_str(), &st) == 0 && st.st_size > 0) {
+          writing = name.substr(folder.size() + 1);
+        }
       }
       if (d) {
         closedir(d);
       }
-      if (writing) {
-        return true;
+      if (!writing.empty()) {
+        return writing;
       }
       kill(pid, SIGCONT);
     }
@@ -241,7 +242,14 @@ TEST_P(SignalTest, LeavesThePreviousOutputAndNothingElse) {
   TempDir dir;
   const std::string out = dir.Write("out.pdf", "previous");
   const pid_t pid = Start(out, c.named_temporary, 1);
-  ASSERT_TRUE(StopWhileWriting(pid, dir.Dir())) << "the run ended before it was caught";
+  const std::string temporary = StopWhileWriting(pid, dir.Dir());
+  ASSERT_NE("", temporary) << "the run ended before it was caught";
+  // Unnamed ("#inode (deleted)"), or a short name of fixed length.
+  if (c.named_temporary) {
+    EXPECT_TRUE(temporary.size() == 11 && temporary.rfind(".qt", 0) == 0) << temporary;
+  } else {
+    EXPECT_NE(std::string::npos, temporary.find("(deleted)")) << temporary;
+  }
   kill(pid, c.signal);
   kill(pid, SIGCONT);
   int status = 0;

@@ -11,11 +11,11 @@
 
 namespace {
 
-int OpenAt(int folder, const char* path, int flags, va_list args) {
-  mode_t mode = 0;
-  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
-    mode = va_arg(args, mode_t);
-  }
+bool TakesMode(int flags) {
+  return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+}
+
+int OpenAt(int folder, const char* path, int flags, mode_t mode) {
   if ((flags & O_TMPFILE) == O_TMPFILE) {
     errno = EOPNOTSUPP;
     return -1;
@@ -25,18 +25,17 @@ int OpenAt(int folder, const char* path, int flags, va_list args) {
 
 }  // namespace
 
-extern "C" int openat(int folder, const char* path, int flags, ...) {
-  va_list args;
-  va_start(args, flags);
-  const int fd = OpenAt(folder, path, flags, args);
-  va_end(args);
-  return fd;
-}
+#define DEFINE_OPENAT(name)                                           \
+  extern "C" int name(int folder, const char* path, int flags, ...) { \
+    mode_t mode = 0;                                                  \
+    if (TakesMode(flags)) {                                           \
+      va_list args;                                                   \
+      va_start(args, flags);                                          \
+      mode = va_arg(args, mode_t);                                    \
+      va_end(args);                                                   \
+    }                                                                 \
+    return OpenAt(folder, path, flags, mode);                         \
+  }
 
-extern "C" int openat64(int folder, const char* path, int flags, ...) {
-  va_list args;
-  va_start(args, flags);
-  const int fd = OpenAt(folder, path, flags, args);
-  va_end(args);
-  return fd;
-}
+DEFINE_OPENAT(openat)
+DEFINE_OPENAT(openat64)
