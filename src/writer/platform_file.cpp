@@ -629,8 +629,10 @@ bool PlatformFile::Create(const std::string& path) {
   }
   struct stat old {};
   if (fstatat(s.folder, s.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
-    if (!S_ISREG(old.st_mode)) {
-      return false;  // changed since it was looked at
+    // A file that changed since it was looked at, or that the user may not write (a rename
+    // would replace it all the same), is refused.
+    if (!S_ISREG(old.st_mode) || faccessat(s.folder, s.name.c_str(), W_OK, AT_EACCESS) != 0) {
+      return false;
     }
     s.existed = true;
     s.old = old;
