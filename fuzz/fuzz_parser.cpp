@@ -1,10 +1,33 @@
-// The tokenizer and parser over arbitrary bytes: from memory, and through a file window so
-// that stream bodies, /Length and the filters are reached too.
+// The tokenizer and parser over arbitrary bytes: from memory, where every value parsed must
+// read back the same from the syntax it is written back as, and through a file window so that
+// stream bodies, /Length and the filters are reached too.
 #include "fuzz_support.h"
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_parser.h"
 #include "streams/cpdf_file_stream.h"
 #include "streams/cpdf_memory_stream.h"
+#include "value_text.h"
+
+namespace {
+
+void ExpectReadsBack(const CPdfObject& value) {
+  if (!PropertiesChecked() || !Writable(value)) {
+    return;
+  }
+  const std::string text = ValueText(value);
+  CPdfParser parser(nullptr, new CPdfMemoryStream(reinterpret_cast<const uint8_t*>(text.data()),
+                                                  text.size()));
+  CPdfObject again;
+  parser.ParseObject(again);
+  CPdfObject end;
+  parser.ParseObject(end);
+  if (!SameValue(value, again) || !end.IsKind(PDF_EOF)) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    Violated("a parsed value reads back differently from its own syntax");
+  }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RunGuarded([&] {
@@ -15,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (value.IsKind(PDF_EOF)) {
         break;
       }
+      ExpectReadsBack(value);
     }
   });
   RunGuarded([&] {
