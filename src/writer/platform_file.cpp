@@ -355,7 +355,9 @@ std::vector<std::string> StartProgram(int argc, char** argv) {
 #else  // POSIX
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -463,6 +465,22 @@ bool FollowLinks(const std::string& path, std::string* end) {
   }
 }
 
+// A socket is written by connecting to it as a stream; -1 when it takes no connection.
+int ConnectSocket(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof(address.sun_path)) {
+    return -1;
+  }
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd >= 0 && connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 bool SameInode(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -493,10 +511,11 @@ struct PlatformFile::State {
 
 bool PlatformFile::State::OpenInPlace(const std::string& path, const struct stat& st, int flags) {
   in_place = true;
-  int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | flags);
+  int fd = S_ISSOCK(st.st_mode) ? ConnectSocket(path)
+                                : open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | flags);
   if (fd < 0) {
-    // A socket cannot be opened by name; when it is one of the standard streams (the path
-    // is /dev/stdout, say) that stream is written.
+    // A socket that takes no connection may still be one of the standard streams (the path
+    // is /dev/stdout, say): that stream is written.
     for (int standard = 0; standard <= 2 && fd < 0; ++standard) {
       struct stat sst {};
       if (fstat(standard, &sst) == 0 && SameInode(sst, st)) {

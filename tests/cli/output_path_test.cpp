@@ -121,6 +121,13 @@ const PathCase kPathCases[] = {
      "Output file write error", "stat -c '%F' full", "character special file\n", ""},
     {"FifoWithAReader", false, false, "mkfifo pipe && { timeout 20 cat pipe > got.pdf & }",
      "in.pdf pipe /r90; wait", "", "stat -c '%F' pipe", "fifo\n", "got.pdf"},
+    {"SocketWrittenInPlace", false, false,
+     "{ timeout 20 python3 -c \"import socket; s = socket.socket(socket.AF_UNIX); "
+     "s.bind('sock'); s.listen(); open('ready', 'w').close(); c = s.accept()[0]; "
+     "open('got.pdf', 'wb').write(b''.join(iter(lambda: c.recv(65536), b'')))\" & } && "
+     "until [ -e ready ]; do sleep 0.01; done",
+     "in.pdf sock /r90; wait", "", "stat -c '%F' sock; ls -A",
+     "socket\ngot.pdf\nin.pdf\nready\nsock\n", "got.pdf"},
     {"StandardOutputRedirected", false, false, "", "in.pdf /dev/stdout /r90 > got.pdf", "", "ls -A",
      "got.pdf\nin.pdf\n", "got.pdf"},
     {"StandardOutputPiped", false, false, "", "in.pdf /dev/stdout /r90 | cat > got.pdf", "",
