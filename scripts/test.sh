@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds from scratch and runs every test twice: a plain build,
 # then one with AddressSanitizer and UndefinedBehaviorSanitizer (any finding aborts). Between
-# the two, everything is also compiled with clang++, warnings as errors.
+# the two, the Windows build is tried under Wine and everything is also compiled with clang++,
+# warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
@@ -11,6 +12,16 @@ echo "== plain build"
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/test -j"$jobs" >/dev/null
 (cd build/test && ctest -j"$jobs" --output-on-failure)
+echo "== Windows build (MinGW-w64), tried under Wine"
+if [ -x /usr/lib/wine/wine64 ] && command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+  rm -rf build/windows-test
+  cmake -S . -B build/windows-test -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build/windows-test -j"$jobs" --target Quillturn quillturn_tests short_name >/dev/null
+  tests/windows/run.sh build/test build/windows-test
+else
+  echo "Windows tests skipped: Wine or MinGW-w64 is not installed (scripts/install-deps.sh test, as root)"
+fi
 echo "== clang++ build"
 CXX=clang++ cmake -S . -B build/clang-test -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/clang-test -j"$jobs" >/dev/null

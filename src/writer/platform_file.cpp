@@ -202,30 +202,30 @@ bool PlatformFile::Create(const std::string& path) {
     }
     CloseHandle(h);
   }
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    // A write-protected file is not replaced.
-    if (attributes & FILE_ATTRIBUTE_READONLY) {
-      return false;
+  // From here on the path names a file, by its full path (which replacing needs). An
+  // existing one is named by where its name leads, through any links: that file is replaced,
+  // beside itself, and the links stay.
+  std::vector<wchar_t> full(kMaxPath);
+  DWORD length = 0;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    length = GetFullPathNameW(s.target.c_str(), kMaxPath, full.data(), nullptr);
+  } else {
+    HANDLE end =
+        CreateFileW(s.target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (Identify(end, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+      length = GetFinalPathNameByHandleW(end, full.data(), kMaxPath, VOLUME_NAME_DOS);
     }
-    s.existed = true;
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-      // A symbolic link: the file it leads to is replaced, the link stays.
-      HANDLE end =
-          CreateFileW(s.target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-      std::vector<wchar_t> final_path(kMaxPath);
-      const DWORD n = end == INVALID_HANDLE_VALUE
-                          ? 0
-                          : GetFinalPathNameByHandleW(end, final_path.data(), kMaxPath, 0);
-      if (end != INVALID_HANDLE_VALUE) {
-        CloseHandle(end);
-      }
-      if (n == 0 || n >= kMaxPath) {
-        return false;
-      }
-      s.target.assign(final_path.data(), n);
+    if (end != INVALID_HANDLE_VALUE) {
+      CloseHandle(end);
     }
+    s.existed = true;  // a write-protected file is not replaced
   }
+  if (length == 0 || length >= kMaxPath) {
+    return false;
+  }
+  s.target.assign(full.data(), length);
   return s.CreateTemporary();
 }
 

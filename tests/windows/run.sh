@@ -1,0 +1,193 @@
+#!/usr/bin/env bash
+# The Windows build tried under Wine: its unit tests, then Quillturn.exe on generated PDFs,
+# its outputs judged by the Linux qpdf and compared byte for byte with the Linux build's.
+#   tests/windows/run.sh NATIVE_BUILD WINDOWS_BUILD
+# NATIVE_BUILD holds the Linux Quillturn and the PDF generators, WINDOWS_BUILD the cross build
+# (cmake/mingw-w64-x86_64.cmake). The Wine prefix lives in WINDOWS_BUILD.
+set -euo pipefail
+trap 'echo "tests/windows/run.sh: line $LINENO failed" >&2' ERR
+native=$(realpath "$1")
+windows=$(realpath "$2")
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+jobs=$(nproc)
+wine=/usr/lib/wine/wine64
+export WINEDEBUG=-all WINEPREFIX="$windows/wineprefix"
+# A fresh prefix takes some seconds to make; then one server for every run below, stopped at
+# the end (it serves this prefix only).
+mkdir -p "$WINEPREFIX"
+/usr/lib/wine/wineserver -p 2>/dev/null || true  # (one may still be ending from a last run)
+"$wine" wineboot --init >/dev/null 2>&1
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+# Runs Quillturn.exe; its one message goes to stdout, its exit code is checked.
+win() {
+  local code=0
+  "$wine" "$windows/Quillturn.exe" "$@" || code=$?
+  [ "$code" -eq 0 ] || echo "<exit $code>"
+}
+expect() {  # expect NAME WANTED GOT
+  [ "$2" = "$3" ] || fail "$1: wanted '$2', got '$3'"
+}
+leftovers() {  # temporary files left in a folder
+  find "$1" -maxdepth 1 -name '.qt*' | wc -l
+}
+
+echo "-- the only DLLs Quillturn.exe needs are Windows' own"
+dlls=$(x86_64-w64-mingw32-objdump -p "$windows/Quillturn.exe" | sed -n 's/^\s*DLL Name: //p' |
+  tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+expect "DLLs" "kernel32.dll msvcrt.dll shell32.dll " "$dlls"
+
+echo "-- unit tests"
+(cd "$windows" && ctest --output-on-failure) >"$windows/unit.log" 2>&1 ||
+  { cat "$windows/unit.log"; fail "unit tests"; }
+
+work="$windows/e2e"
+rm -rf "$work"
+mkdir -p "$work/in" "$work/linux" "$work/windows"
+cd "$work"
+
+echo "-- every generated PDF: the same message and the same bytes as the Linux build"
+"$native/make_seeds" in >/dev/null
+"$native/make_sample" in/sample.pdf
+"$native/make_bench" big in/bench-big.pdf 12
+"$native/make_bench" many in/bench-many.pdf 300
+"$native/make_bench" objstm in/bench-objstm.pdf 300
+for f in "$source_dir"/tests/hostile/*.pdf; do
+  cp "$f" "in/hostile-$(basename "$f")"
+done
+# One job: an input, a tag for the output's name, the parameters. Linux first, then Windows.
+compare_one() {
+  local input=$1 tag=$2
+  shift 2
+  local name
+  name=$(basename "$input" .pdf)-$tag.pdf
+  local linux_message windows_message written=""
+  linux_message=$("$native/Quillturn" "$input" "linux/$name" "$@")
+  windows_message=$(win "$input" "windows/$name" "$@")
+  [ -e "linux/$name" ] && written+=L
+  [ -e "windows/$name" ] && written+=W
+  if [ "$linux_message" != "$windows_message" ]; then
+    echo "FAIL: $name: Linux said '$linux_message', Windows '$windows_message'"
+  elif [ "$written" = L ] || [ "$written" = W ]; then
+    echo "FAIL: $name: only one of the builds wrote an output"
+  elif [ "$written" = LW ]; then
+    cmp -s "linux/$name" "windows/$name" || echo "FAIL: $name: outputs differ"
+    # qpdf exits with 2 on errors, 3 on warnings (some seeds are odd on purpose).
+    local code=0
+    qpdf --check "windows/$name" >/dev/null 2>&1 || code=$?
+    [ "$code" -ne 2 ] || echo "FAIL: $name: qpdf finds errors in the Windows output"
+  fi
+}
+export -f compare_one win
+export native windows wine
+inputs=(in/*.pdf)
+for input in "${inputs[@]}"; do
+  echo "$input a /r90"
+  echo "$input b /p1,3-5 /r-90 -portrait"
+done | xargs -P "$jobs" -L 1 bash -c 'compare_one "$@"' _ >compare.log
+grep FAIL compare.log || true
+failures=$((failures + $(grep -c FAIL compare.log || true)))
+echo "   ${#inputs[@]} inputs, $((${#inputs[@]} * 2)) runs"
+
+echo "-- names in any script, paths with spaces"
+mkdir -p "folder with spaces"
+cp in/sample.pdf "Überweisung März.pdf"
+"$native/Quillturn" in/sample.pdf linux/sample-r90.pdf /r90 >/dev/null
+for pair in "Überweisung März.pdf|Ответ 東京 Ελλάδα.pdf" \
+  "Überweisung März.pdf|folder with spaces/out put.pdf"; do
+  from=${pair%%|*}
+  to=${pair#*|}
+  expect "message for $to" "" "$(win "$from" "$to" /r90)"
+  cmp -s "$to" linux/sample-r90.pdf || fail "$to differs from the Linux output"
+  qpdf --check "$to" >/dev/null 2>&1 || fail "qpdf finds faults in $to"
+done
+
+echo "-- the output is the input under another name"
+cp in/sample.pdf same.pdf
+cp in/sample.pdf "Long File Name.pdf"
+ln -f same.pdf hard-link.pdf
+short=$("$wine" "$windows/tests/short_name.exe" "Long File Name.pdf")
+[[ $short == *~* ]] || fail "no short 8.3 name for 'Long File Name.pdf' (got '$short')"
+absolute="Z:$(pwd | tr / '\\')\\same.pdf"
+for pair in "same.pdf|SAME.PDF" "same.pdf|hard-link.pdf" "same.pdf|$absolute" \
+  "Long File Name.pdf|$short" "$short|long file name.pdf"; do
+  expect "${pair/|/ -> }" "Output file is the input file" "$(win "${pair%%|*}" "${pair#*|}" /r90)"
+done
+cmp -s same.pdf in/sample.pdf || fail "same.pdf was changed"
+cmp -s "Long File Name.pdf" in/sample.pdf || fail "Long File Name.pdf was changed"
+
+echo "-- a failed run leaves the previous output and nothing else"
+printf 'previous' >kept.pdf
+damaged=$("$native/Quillturn" in/hostile-pages-missing.pdf linux/damaged.pdf /r90)
+[ -n "$damaged" ] || fail "the damaged input was accepted"
+expect "damaged input" "$damaged" "$(win in/hostile-pages-missing.pdf kept.pdf /r90)"
+expect "missing input" "Input file open error" "$(win missing.pdf kept.pdf /r90)"
+expect "missing folder" "Output file create error" "$(win in/sample.pdf "no such folder/out.pdf")"
+expect "folder as output" "Output file create error" "$(win in/sample.pdf "folder with spaces")"
+expect "kept.pdf" "previous" "$(cat kept.pdf)"
+printf 'previous' >read-only.pdf
+chmod a-w read-only.pdf
+expect "read-only output" "Output file create error" "$(win in/sample.pdf read-only.pdf /r90)"
+expect "read-only.pdf" "previous" "$(cat read-only.pdf)"
+expect "temporary files left" 0 "$(leftovers .)"
+
+echo "-- Ctrl-C during a run removes the temporary file"
+"$native/make_bench" big in-large.pdf 400
+"$wine" "$windows/Quillturn.exe" in-large.pdf kept.pdf /r90 >ctrl-c.txt &
+pid=$!
+temp=""
+for _ in $(seq 1 2000); do
+  temp=$(find . -maxdepth 1 -name '.qt*' | head -n 1)
+  [ -n "$temp" ] && break
+  sleep 0.005
+done
+kill -STOP "$pid" 2>/dev/null || true
+[ -n "$temp" ] || fail "no temporary file seen during the run"
+kill -INT "$pid" 2>/dev/null || true
+kill -CONT "$pid" 2>/dev/null || true
+wait "$pid" || true
+expect "after Ctrl-C: kept.pdf" "previous" "$(cat kept.pdf)"
+expect "after Ctrl-C: temporary files left" 0 "$(leftovers .)"
+
+echo "-- an existing output is replaced; through a link, the file it leads to"
+expect "replacing kept.pdf" "" "$(win in/sample.pdf kept.pdf /r90)"
+cmp -s kept.pdf linux/sample-r90.pdf || fail "kept.pdf was not replaced by the new output"
+mkdir -p links
+printf 'previous' >links/target.pdf
+ln -s links/target.pdf link.pdf
+expect "through a link" "" "$(win in/sample.pdf link.pdf /r90)"
+[ -L link.pdf ] || fail "the link at the output path was replaced"
+cmp -s links/target.pdf linux/sample-r90.pdf || fail "the file the link leads to was not replaced"
+expect "temporary files left beside the link's file" 0 "$(leftovers links)"
+
+echo "-- devices are written in place"
+expect "NUL" "" "$(win in/sample.pdf NUL /r90)"
+# CON is the console: under Wine that needs a terminal.
+script -qec "$wine $windows/Quillturn.exe in/sample.pdf CON /r90" /dev/null >console.txt
+grep -q endobj console.txt || fail "nothing of the PDF reached the console"
+expect "files named after devices" "" "$(ls | grep -ixE '(nul|con)(\..*)?' || true)"
+
+echo "-- messages: one line without a line break, exit code 0"
+expect "usage" "$("$native/Quillturn" | od -c)" "$(win | od -c)"
+expect "message bytes" "$(printf 'Input file open error' | od -An -tx1)" "$(win missing.pdf out.pdf | od -An -tx1)"
+
+echo "-- inputs past 32-bit sizes are refused as too large, not misread"
+truncate -s 3G large-3g.pdf
+cp in/sample.pdf large-4g.pdf
+truncate -s $((4 * 1024 * 1024 * 1024 + $(stat -c %s in/sample.pdf))) large-4g.pdf
+for f in large-3g.pdf large-4g.pdf; do
+  expect "$f (Linux)" "Input file is too large" "$("$native/Quillturn" "$f" out.pdf /r90)"
+  expect "$f (Windows)" "Input file is too large" "$(win "$f" out.pdf /r90)"
+done
+rm -f large-3g.pdf large-4g.pdf
+
+if [ "$failures" -ne 0 ]; then
+  echo "Windows tests: $failures failed"
+  exit 1
+fi
+echo "Windows tests passed"
