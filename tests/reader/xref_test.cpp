@@ -43,50 +43,6 @@ TEST(XRefTest, IncrementalUpdateNewestWinsAndFreedStaysFree) {
   EXPECT_EQ("PDF-1.4", pdf.doc.GetVersion());
 }
 
-TEST(XRefTest, JunkBeforeTheHeaderShiftsEveryOffset) {
-  PdfBuilder b;
-  b.Raw("junk junk\n").Header("1.7");
-  b.Object(1, "<< /Type /Catalog /Pages 2 0 R >>").Object(2, kPagesBody).Object(3, kPageBody);
-  b.XRefTable("/Root 1 0 R");
-  OpenPdf pdf(b.Bytes());
-  ASSERT_EQ("", pdf.TryOpen());
-  EXPECT_EQ(10u, pdf.doc.GetXRef()->GetHeaderOffset());
-  EXPECT_EQ("PDF-1.7", pdf.doc.GetVersion());
-  EXPECT_EQ(1u, pdf.doc.GetCatalog()->GetPages().size());
-}
-
-TEST(XRefTest, XRefStreamsWithAndWithoutPredictorAndObjectStreams) {
-  for (bool png : {false, true}) {
-    PdfBuilder b;
-    b.Header("1.5").Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    b.ObjectStream(4, {{2, kPagesBody}, {3, kPageBody}, {6, "[1 2 3]"}});
-    b.XRefStream(5, "/Root 1 0 R", png);
-    OpenPdf pdf(b.Bytes());
-    ASSERT_EQ("", pdf.TryOpen()) << png;
-    CPdfXRef* xref = pdf.doc.GetXRef();
-    EXPECT_EQ("[1 2 3]", Fetch(xref, 6));
-    EXPECT_EQ("null", Fetch(xref, 6, 1));
-    const uint8_t* bytes = nullptr;
-    size_t length = 0;
-    ASSERT_TRUE(xref->GetObjectStreamBytes(6, &bytes, &length));
-    EXPECT_EQ("[1 2 3]", std::string(reinterpret_cast<const char*>(bytes), length));
-    EXPECT_EQ(1u, pdf.doc.GetCatalog()->GetPages().size());
-    // The trailer is the newest cross-reference stream's dictionary.
-    EXPECT_TRUE(xref->GetTrailer().GetDict()->IsType("XRef"));
-  }
-}
-
-TEST(XRefTest, HybridFileFindsObjectsListedOnlyInXRefStm) {
-  PdfBuilder b;
-  b.Header("1.5").Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  b.ObjectStream(4, {{2, kPagesBody}, {3, kPageBody}});
-  b.HybridSection(5, "/Root 1 0 R");
-  OpenPdf pdf(b.Bytes());
-  ASSERT_EQ("", pdf.TryOpen());
-  EXPECT_EQ(2, pdf.doc.GetXRef()->GetTable().Find(3)->type);
-  EXPECT_EQ(1u, pdf.doc.GetCatalog()->GetPages().size());
-}
-
 TEST(XRefTest, PrevLoopsEnd) {
   PdfBuilder b = OnePage();
   // The oldest section names itself as its predecessor; two newer ones lead back to it.
