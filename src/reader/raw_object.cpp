@@ -142,10 +142,19 @@ uint64_t StepOverBody(int64_t file_size, FileLexer& lexer, int64_t length) {
   }
   const uint64_t data = bytes.Tell();
   if (length >= 0 && data + static_cast<uint64_t>(length) <= static_cast<uint64_t>(file_size)) {
+    // Only white space and "endstream" are read there, never a token that could run on
+    // (a string opened by a body's byte), so no byte of the body is read twice.
     bytes.Seek(data + static_cast<uint64_t>(length));
-    const PdfToken t = lexer.Next();
-    if (t.Is(PdfKeyword::kEndstream)) {
-      return t.end;
+    while (PdfIsWhite(bytes.Peek())) {
+      bytes.Next();
+    }
+    const char* keyword = "endstream";
+    while (*keyword != '\0' && bytes.Peek() == static_cast<uint8_t>(*keyword)) {
+      bytes.Next();
+      ++keyword;
+    }
+    if (*keyword == '\0' && !PdfIsRegular(bytes.Peek())) {
+      return bytes.Tell();
     }
   }
   bytes.Seek(data);
