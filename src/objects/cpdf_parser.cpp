@@ -1,7 +1,5 @@
 #include "objects/cpdf_parser.h"
 
-#include <cstring>
-
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
@@ -120,7 +118,7 @@ void CPdfParser::MakeValue(const Lexed& lexed, CPdfObject& out) {
       return;
     }
     case PdfTokenKind::kName:
-      if (std::memchr(text.data(), '#', text.size()) || std::memchr(text.data(), 0, text.size())) {
+      if (text.find('#') != std::string::npos || text.find('\0') != std::string::npos) {
         const std::string name = DecodePdfName(bytes + 1, text.size() - 1);
         out.SetName(name.data(), name.size());
       } else {
