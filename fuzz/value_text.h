@@ -145,8 +145,9 @@ inline bool SameValue(const CPdfObject& a, const CPdfObject& b, const char* skip
     case PDF_STRING:
       return a.GetString()->IsLiteral() == b.GetString()->IsLiteral() &&
              a.GetString()->GetLength() == b.GetString()->GetLength() &&
-             std::memcmp(a.GetString()->GetData(), b.GetString()->GetData(),
-                         a.GetString()->GetLength()) == 0;
+             (a.GetString()->GetLength() == 0 ||
+              std::memcmp(a.GetString()->GetData(), b.GetString()->GetData(),
+                          a.GetString()->GetLength()) == 0);
     case PDF_ARRAY: {
       if (a.GetArray()->GetCount() != b.GetArray()->GetCount()) {
         return false;

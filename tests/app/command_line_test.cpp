@@ -35,6 +35,7 @@ TEST(CommandLineTest, OptionsAndTheirLastValue) {
   EXPECT_FALSE(p.job.IsPortrait());
   Parsed odd({"/r-90", "/p/r90", "-Portrait", "-portraits", "/x", "/P1", "/rx", "/r"});
   EXPECT_EQ(-90, odd.job.GetAngle());
+  EXPECT_EQ(90, Parsed({"/r+90"}).job.GetAngle());
   EXPECT_EQ("/r90", odd.job.GetPageList());
   EXPECT_FALSE(odd.job.IsPortrait());
   Parsed spaced({"/r 90x", "-portrait", "/p"});
