@@ -130,7 +130,7 @@ int64_t ReadLength(const std::string& value, CPdfXRef& reader) {
 // there, else through the first "endstream" bytes. The end of "endstream", or 0 when the
 // body has none. The body starts after the line end, as the parser reads it: after the first
 // LF, or a CR and the LF after it.
-uint64_t StepOverBody(int64_t file_size, FileLexer& lexer, int64_t length) {
+uint64_t StepOverBody(int64_t file_size, FileLexer& lexer, int64_t length, bool* no_endstream) {
   FileBytes& bytes = lexer.GetSource();
   for (int c = bytes.Next(); c >= 0 && c != '\n'; c = bytes.Next()) {
     if (c == '\r') {
@@ -158,7 +158,19 @@ uint64_t StepOverBody(int64_t file_size, FileLexer& lexer, int64_t length) {
     }
   }
   bytes.Seek(data);
-  return lexer.SkipPast("endstream") ? bytes.Tell() : 0;
+  if (lexer.SkipPast("endstream")) {
+    return bytes.Tell();
+  }
+  // No "endstream" anywhere after the body: a /Length that fits the file is all that tells
+  // where it ends.
+  const bool fits =
+      length >= 0 && data + static_cast<uint64_t>(length) <= static_cast<uint64_t>(file_size);
+  *no_endstream = fits;
+  if (fits) {
+    bytes.Seek(data + static_cast<uint64_t>(length));
+    return bytes.Tell();
+  }
+  return 0;
 }
 
 }  // namespace
@@ -242,6 +254,7 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
     }
   }
   uint64_t value_end = bytes.Tell();
+  bool no_endstream = false;
   PdfToken t = lexer.Next();
   Ending ending = EndingAt(t, lexer);
   if (ending == Ending::kNone && t.kind == PdfTokenKind::kDictOpen) {
@@ -261,9 +274,9 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
     value_end = close.kind == PdfTokenKind::kEnd ? close.begin : close.end;
     if (close.kind == PdfTokenKind::kDictClose && lexer.Peek(0).Is(PdfKeyword::kStream)) {
       lexer.Next();
-      value_end = StepOverBody(file.Size(), lexer, ReadLength(length_value, reader));
+      value_end = StepOverBody(file.Size(), lexer, ReadLength(length_value, reader), &no_endstream);
       if (value_end == 0) {
-        // No "endstream" anywhere after the body: no reader can tell where it ends.
+        // Neither "endstream" nor a usable /Length: no reader can tell where the body ends.
         return span;
       }
     }
@@ -280,9 +293,9 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
     ending = EndingAt(t, lexer);
   }
   span.start = static_cast<int64_t>(start);
-  if (ending == Ending::kMissing) {
+  if (ending == Ending::kMissing || no_endstream) {
     span.length = static_cast<int64_t>(value_end - start);
-    span.tail = kEndobjTail;
+    span.tail = no_endstream ? "\nendstream\nendobj\n" : kEndobjTail;
     return span;
   }
   // "endobj" and the line end after it, which the next object follows.

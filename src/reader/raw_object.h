@@ -30,7 +30,8 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
 // Where a directly stored object's bytes lie (length 0 when it has none) and what the copy
 // writes after them: "" when they end with "endobj" and a line end, "\n" when "endobj" is
 // followed by no line end, "\nendobj\n" when the object has no "endobj" (the token after its
-// value is "n g obj", xref, trailer, startxref, or the file ends).
+// value is "n g obj", xref, trailer, startxref, or the file ends), "\nendstream\nendobj\n" when
+// a stream body that its /Length bounds is followed by no "endstream" at all.
 struct RawSpan {
   int64_t start = 0;
   int64_t length = 0;

@@ -74,4 +74,37 @@ TEST_F(ExtractTest, CompressedObjectsAreFramedAndNeverGlued) {
   EXPECT_FALSE(Extract(4).empty());
 }
 
+struct BodyCase {
+  const char* name;
+  const char* body;      // object 4's, written by the builder with "endobj" after it
+  const char* expected;  // object 4 as the copy writes it
+};
+
+class StreamEndTest : public ExtractTest, public testing::WithParamInterface<BodyCase> {};
+
+TEST_P(StreamEndTest, EndsWhereReadersEndIt) {
+  PdfBuilder b;
+  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>").Object(2, kPagesBody);
+  b.Object(3, kPageBody).Object(4, GetParam().body).Object(5, "20");
+  b.XRefTable("/Root 1 0 R");
+  Open(b);
+  EXPECT_EQ(GetParam().expected, Extract(4));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bodies,
+    StreamEndTest,
+    testing::Values(
+        // /Length (here through a reference) steps over "endstream" bytes inside the data.
+        BodyCase{"LengthByReference",
+                 "<< /Length 5 0 R >>\nstream\nx endstream endobj y\nendstream",
+                 "4 0 obj\n<< /Length 5 0 R >>\nstream\nx endstream endobj y\nendstream\nendobj\n"},
+        // A wrong /Length: the first "endstream" ends the body.
+        BodyCase{"WrongLength", "<< /Length 99 >>\nstream\na)b(\nendstream",
+                 "4 0 obj\n<< /Length 99 >>\nstream\na)b(\nendstream\nendobj\n"},
+        // No "endstream" at all: the body ends where /Length says and the copy closes it.
+        BodyCase{"NoEndstream", "<< /Length 3 >>\nstream\nabc",
+                 "4 0 obj\n<< /Length 3 >>\nstream\nabc\nendstream\nendobj\n"}),
+    [](const testing::TestParamInfo<BodyCase>& p) { return p.param.name; });
+
 }  // namespace
