@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -109,8 +110,18 @@ class CPdfXRef : public CPdfResolver {
   std::list<std::shared_ptr<CPdfObjStmData>> objstm_cache_;
   std::unordered_map<int32_t, std::list<std::shared_ptr<CPdfObjStmData>>::iterator> objstm_index_;
   size_t objstm_cache_bytes_ = 0;
-  int64_t decoded_bytes_ = 0;         // by every object stream decoding of the run
-  std::vector<int32_t> in_progress_;  // objects and object streams being fetched
+  // Decoded object streams are kept while their bytes fit a budget (at least one is always
+  // kept), so the catalog check, the page walk and the copy each find most streams decoded.
+  // The budget starts small and rises to its ceiling once streams are decoded again more than
+  // the page walk and the copy explain: members that alternate between large streams then stop
+  // evicting one another, while files read stream after stream keep the small budget.
+  static constexpr size_t kObjStmCacheBudget = size_t{2} * 1024 * 1024;
+  static constexpr size_t kObjStmCacheCeiling = size_t{24} * 1024 * 1024;
+  size_t objstm_cache_budget_ = kObjStmCacheBudget;
+  std::unordered_set<int32_t> decoded_streams_;  // every object stream decoded so far
+  int64_t decoded_bytes_ = 0;                    // by every object stream decoding of the run
+  int64_t distinct_bytes_ = 0;                   // by the first decoding of each stream
+  std::vector<int32_t> in_progress_;             // objects and object streams being fetched
   // Every "num gen obj" header in the file, sorted by number and generation, the last in the
   // file last among equals; built at the first object not found where its entry says.
   struct HeaderSpot {

@@ -11,13 +11,10 @@
 
 namespace {
 
-// Decoded object streams are kept while their bytes fit this budget (at least one is always
-// kept), so the catalog check, the page walk and the copy each find most streams decoded.
-constexpr size_t kObjStmCacheBudget = size_t{16} * 1024 * 1024;
-
 // Decoding again what the cache let go is bounded for the whole run: a file whose fetches
-// would decode more than this (members spread so that every fetch evicts the stream the next
-// one needs) is refused instead of taking time in proportion to fetches times stream size.
+// would decode more than this, beside four times each stream's size (members spread so that
+// every fetch evicts the stream the next one needs), is refused instead of taking time in
+// proportion to fetches times stream size.
 constexpr int64_t kDecodeAllowanceBase = int64_t{64} * 1024 * 1024;
 constexpr int64_t kDecodeAllowancePerInputByte = 64;
 
@@ -131,9 +128,18 @@ std::shared_ptr<CPdfObjStmData> CPdfXRef::GetObjStm(int32_t stream_num) {
   EvictObjStms(0);
   auto data = std::make_shared<CPdfObjStmData>(stream_num);
   data->Build(*this);
-  decoded_bytes_ += static_cast<int64_t>(data->GetDecodedBytes());
-  if (decoded_bytes_ > kDecodeAllowanceBase + kDecodeAllowancePerInputByte *
-                                                  static_cast<int64_t>(stream_->GetLength())) {
+  const auto size = static_cast<int64_t>(data->GetDecodedBytes());
+  decoded_bytes_ += size;
+  if (decoded_streams_.insert(stream_num).second) {
+    distinct_bytes_ += size;
+  } else if (decoded_bytes_ > 3 * distinct_bytes_) {
+    // Once for the page walk and once for the copy is the usual; beyond that streams are
+    // evicting one another.
+    objstm_cache_budget_ = kObjStmCacheCeiling;
+  }
+  if (decoded_bytes_ >
+      kDecodeAllowanceBase + 4 * distinct_bytes_ +
+          kDecodeAllowancePerInputByte * static_cast<int64_t>(stream_->GetLength())) {
     throw CPdfException(kMsgDamaged);
   }
   // Building may have filled the cache through nested fetches; look again before adding.
@@ -149,7 +155,7 @@ std::shared_ptr<CPdfObjStmData> CPdfXRef::GetObjStm(int32_t stream_num) {
 }
 
 void CPdfXRef::EvictObjStms(size_t keep) {
-  while (objstm_cache_.size() > keep && objstm_cache_bytes_ > kObjStmCacheBudget) {
+  while (objstm_cache_.size() > keep && objstm_cache_bytes_ > objstm_cache_budget_) {
     objstm_cache_bytes_ -= objstm_cache_.back()->GetMemoryUse();
     objstm_index_.erase(objstm_cache_.back()->GetStreamNum());
     objstm_cache_.pop_back();

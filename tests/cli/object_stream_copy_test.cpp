@@ -135,4 +135,28 @@ INSTANTIATE_TEST_SUITE_P(
              kDamaged}),
     [](const testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
+TEST(ObjectStreamPageWalkTest, PagesAlternatingBetweenLargeStreams) {
+  // The page walk, not the copy, meets these pages in the order of their numbers: two streams
+  // of 8 MiB that no small cache holds together would be decoded for every page.
+  PdfBuilder b;
+  std::string kids;
+  std::vector<std::pair<int, std::string>> odd;
+  std::vector<std::pair<int, std::string>> even;
+  const std::string page = "<< /Type /Page /Parent 2 0 R /Resources << >> >>";
+  for (int n = 10; n < 70; ++n) {
+    kids += std::to_string(n) + " 0 R ";
+    (n % 2 ? odd : even).emplace_back(n, page);
+  }
+  b.Header("1.5").Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  b.Object(2, "<< /Type /Pages /Kids [" + kids + "] /Count 60 >>");
+  PaddedStream(b, 4, odd, size_t{8} << 20);
+  PaddedStream(b, 5, even, size_t{8} << 20);
+  b.XRefStream(9, "/Root 1 0 R");
+  TempDir dir;
+  const std::string in = dir.Write("in.pdf", b.Bytes());
+  const std::string out = dir.Path("out.pdf");
+  EXPECT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /p2,59 /r90").output);
+  ExpectFaithfulCopy(in, out, Pages({2, 59}, 90));
+}
+
 }  // namespace
