@@ -221,13 +221,15 @@ void CPdfRotate::FindInterleavedStreams() {
 void CPdfRotate::CopyMembers(const Member* begin, const Member* end) {
   for (const Member* it = begin; it != end; ++it) {
     const int32_t n = it->second;
-    std::vector<uint8_t> bytes = ExtractObject(*input_file_, n, *reader_, *table_);
-    // The table puts the object in this stream and the stream does not yield it: copying the
-    // rest would lose it without a word.
+    RawObjectInfo info;
+    std::vector<uint8_t> bytes = ExtractObject(*input_file_, n, *reader_, *table_, &info);
+    // The table puts the object in this stream, the stream does not yield it and no header in
+    // the file does: copying the rest would lose it without a word.
     if (bytes.empty()) {
       throw CPdfException(kMsgDamaged);
     }
-    NoteObject(n, XRefEntry{it->first, 0, 2});
+    // From the stream under generation 0, or from its own header under that header's.
+    NoteObject(n, info.compressed ? XRefEntry{it->first, 0, 2} : XRefEntry{0, info.generation, 1});
     WriteObject(bytes, RecordOf(n));
   }
 }

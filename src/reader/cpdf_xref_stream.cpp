@@ -165,7 +165,8 @@ void CPdfXRef::EvictObjStms(size_t keep) {
 void CPdfXRef::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out) {
   std::shared_ptr<CPdfObjStmData> data = GetObjStm(entry.offset);
   if (!data->GetValue(num, entry.generation, this, out)) {
-    out.SetNull();
+    // A member its stream cannot give may stand in the file under its own header.
+    FetchDirect(num, 0, XRefEntry{-1, 0, 1}, out);
   }
 }
 

@@ -185,12 +185,11 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
   if (!found || found->type == 0) {
     return out;
   }
-  if (found->type == 2) {
-    const uint8_t* slice = nullptr;
-    size_t length = 0;
-    if (!reader.GetObjectStreamBytes(num, &slice, &length)) {
-      return out;
-    }
+  const uint8_t* slice = nullptr;
+  size_t length = 0;
+  // A member its stream cannot give may stand in the file under its own header: it is copied
+  // from there, as a direct object is.
+  if (found->type == 2 && reader.GetObjectStreamBytes(num, &slice, &length)) {
     // The member's value alone: whatever its last byte (a "%", an open "(", a "/"), the
     // "endobj" written after it stays a token of its own.
     CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(slice, length)};
@@ -229,13 +228,16 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
                            const CPdfXRefTable& table) {
   RawSpan span;
   const XRefEntry* found = table.Find(num);
-  if (!found || found->type != 1) {
+  if (!found || found->type == 0) {
     return span;
   }
   // Where the entry leads, or else where the reader's index of headers finds the object: with
-  // the entry's generation, or else under the generation its own header gives it.
-  span.generation = found->generation;
-  const int64_t at = found->offset < 0 ? -1 : reader.GetHeaderOffset() + int64_t{found->offset};
+  // the entry's generation, or else under the generation its own header gives it. An object
+  // stream's member is looked for by its header alone.
+  const bool direct = found->type == 1;
+  span.generation = direct ? found->generation : 0;
+  const int64_t at =
+      !direct || found->offset < 0 ? -1 : reader.GetHeaderOffset() + int64_t{found->offset};
   FileLexer lexer{FileBytes(&file, static_cast<uint64_t>(std::max<int64_t>(at, 0)))};
   FileBytes& bytes = lexer.GetSource();
   // The copy starts at the header's first byte, after any white space the offset leads to.

@@ -20,7 +20,8 @@ struct RawObjectInfo {
 
 // Object num as the copy writes it: from its "num gen obj" through "endobj" and the line end
 // after it (or the line feed, or the whole "endobj", that the copy adds); an object from an
-// object stream framed as "num 0 obj\r<value>\nendobj\n". Empty when the object has no bytes.
+// object stream framed as "num 0 obj\r<value>\nendobj\n" or, when its stream cannot give it,
+// as it stands under its own header in the file. Empty when the object has no bytes.
 std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
                                    int32_t num,
                                    CPdfXRef& reader,
