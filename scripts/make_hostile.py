@@ -225,6 +225,21 @@ def xref_stream_declared_size(size):
     return p.startxref(at).bytes()
 
 
+def xref_record_bomb(records):
+    """A cross-reference stream of `records` in-use records that inflates from a few kilobytes:
+    the table must not grow by records the file has no room for objects of."""
+    p = Pdf(b"1.5").obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    at = p.here()
+    rows = [(0, 0, 65535), (1, p.offsets[1], 0), (1, p.offsets[2], 0), (1, p.offsets[3], 0),
+            (1, at, 0)]
+    data = b"".join(bytes([t]) + f2.to_bytes(4, "big") + f3.to_bytes(2, "big")
+                    for t, f2, f3 in rows)
+    data += b"\x01\x00\x00\x00\x09\x00\x00" * (records - len(rows))
+    p.stream(4, b"/Type /XRef /Size %d /W [1 4 2] /Root 1 0 R /Filter /FlateDecode" % records,
+             zlib.compress(data, 9))
+    return p.startxref(at).bytes()
+
+
 def doubled_tree(levels, size=8388608):
     """`levels` levels of /Pages nodes with two kids each, all reaching one page; the
     cross-reference stream declares /Size `size`."""
@@ -274,6 +289,9 @@ STRESS = [
 ] + [
     ("xref-declared-size", "%d" % n, lambda n=n: xref_stream_declared_size(n))
     for n in (2097152, 4194304, 8388608)
+] + [
+    ("xref-record-bomb", "%d" % n, lambda n=n: xref_record_bomb(n))
+    for n in (2097152, 4194304, 8388607)
 ] + [
     ("doubled-tree", "%d" % (1 << n), lambda n=n: doubled_tree(n)) for n in (21, 22, 23)
 ] + [
@@ -474,6 +492,7 @@ def main():
     files["stress-doubled-tree-23-levels.pdf"] = doubled_tree(23)
     files["stress-predictor-rows-16mib.pdf"] = predictor_wide_rows(16)
     files["stress-sparse-numbers-1000.pdf"] = sparse_numbers(1000)
+    files["stress-xref-record-bomb-8388607.pdf"] = xref_record_bomb(8388607)
 
     for name, data in files.items():
         with open(os.path.join(OUT, name), "wb") as f:

@@ -97,6 +97,7 @@ class CPdfXRef : public CPdfResolver {
   // below it to an undefined object reads as null; one beyond it is damage.
   int64_t declared_size_ = 0;
   int64_t records_in_section_ = 0;
+  int64_t records_read_ = 0;  // by every cross-reference stream of the file
   int32_t root_num_ = 0;
   int32_t root_gen_ = 0;
   int32_t info_num_ = 0;

@@ -18,6 +18,10 @@ namespace {
 constexpr int64_t kDecodeAllowanceBase = int64_t{64} * 1024 * 1024;
 constexpr int64_t kDecodeAllowancePerInputByte = 64;
 
+// Cross-reference stream records a file may hold: this many, and one per this many bytes of it.
+constexpr int64_t kRecordAllowanceBase = int64_t{1} << 20;
+constexpr int64_t kFileBytesPerRecord = 4;
+
 int32_t ReadWidth(const CPdfArray& w, int32_t index) {
   CPdfObject value;
   w.Get(index, value);
@@ -95,10 +99,16 @@ void CPdfXRef::ReadStreamSubsection(CPdfStream* stream,
                              static_cast<size_t>(std::max(widths[1], 0)) +
                              static_cast<size_t>(std::max(widths[2], 0));
   uint8_t record[3 * kMaxFieldWidth];
+  // Every object a record can point to takes bytes of the file, so a stream that inflates to
+  // more records than the file could hold objects for is refused before the table grows by
+  // them. Subsections that repeat cannot define more numbers than the format has.
+  const int64_t most_records =
+      kRecordAllowanceBase + static_cast<int64_t>(stream_->GetLength()) / kFileBytesPerRecord;
   for (int64_t i = first; i < end; ++i) {
-    // Subsections that repeat cannot define more numbers than the format has.
-    if (++records_in_section_ > kMaxObjects ||
-        stream->ReadBytes(record, record_size) != record_size) {
+    if (++records_in_section_ > kMaxObjects || ++records_read_ > most_records) {
+      throw CPdfException(kMsgXRefStream);
+    }
+    if (stream->ReadBytes(record, record_size) != record_size) {
       throw CPdfException(kMsgXRefEof);
     }
     uint32_t fields[3] = {widths[0] == 0 ? 1u : 0u, 0, 0};
