@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh windows
-cmake -S . -B build/windows-release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+cmake --no-warn-unused-cli -S . -B build/windows-release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DQUILLTURN_TESTS=OFF >/dev/null
 cmake --build build/windows-release -j"$(nproc)" --target Quillturn >/dev/null
 mkdir -p build/windows
@@ -17,4 +17,4 @@ for dll in $dlls; do
     *) echo "Quillturn.exe needs $dll, which Windows does not ship" >&2; exit 1 ;;
   esac
 done
-echo "Built build/windows/Quillturn.exe (uses $(echo $dlls | tr ' ' ','))"
+echo "Built build/windows/Quillturn.exe (uses $(paste -sd ' ' <<<"$dlls"))"

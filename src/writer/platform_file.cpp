@@ -73,6 +73,20 @@ std::string Narrow(const wchar_t* text) {
   return narrow;
 }
 
+// The absolute form of path that the wide API takes at any length ("\\?\C:\..."; Wine's
+// ReplaceFileW also wants absolute names); device, UNC and such names stay as they are. Empty
+// when path names nothing.
+std::wstring FullPath(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  std::vector<wchar_t> full(kMaxPath);
+  const DWORD n = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), kMaxPath, full.data(), nullptr);
+  if (n == 0 || n >= kMaxPath) {
+    return std::wstring();
+  }
+  const std::wstring absolute(full.data(), n);
+  return absolute.compare(0, 2, L"\\\\") == 0 ? absolute : L"\\\\?\\" + absolute;
+}
+
 HANDLE HandleOf(FILE* file) {
   return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
 }
@@ -183,8 +197,9 @@ bool PlatformFile::Create(const std::string& path) {
   state_ = std::make_unique<State>();
   State& s = *state_;
   InstallControlHandler();
-  s.target = Wide(path);
-  if (s.target.empty()) {
+  const std::wstring wide = Wide(path);
+  s.target = FullPath(path);
+  if (wide.empty() || s.target.empty()) {
     return false;
   }
   const DWORD attributes = GetFileAttributesW(s.target.c_str());
@@ -192,8 +207,8 @@ bool PlatformFile::Create(const std::string& path) {
     return false;
   }
   // A device (NUL, CON, a COM port) or a pipe is written in place.
-  HANDLE h = CreateFileW(s.target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h != INVALID_HANDLE_VALUE) {
     if (GetFileType(h) != FILE_TYPE_DISK) {
       s.in_place = true;
@@ -202,30 +217,27 @@ bool PlatformFile::Create(const std::string& path) {
     }
     CloseHandle(h);
   }
-  // From here on the path names a file, by its full path (which replacing needs). An
-  // existing one is named by where its name leads, through any links: that file is replaced,
-  // beside itself, and the links stay.
-  std::vector<wchar_t> full(kMaxPath);
-  DWORD length = 0;
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    length = GetFullPathNameW(s.target.c_str(), kMaxPath, full.data(), nullptr);
-  } else {
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    // An existing file is named by where its name leads, through any links: that file is
+    // replaced, beside itself, and the links stay. A write-protected file is not replaced.
+    s.existed = true;
     HANDLE end =
         CreateFileW(s.target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION info{};
+    std::vector<wchar_t> final_path(kMaxPath);
+    DWORD length = 0;
     if (Identify(end, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
-      length = GetFinalPathNameByHandleW(end, full.data(), kMaxPath, VOLUME_NAME_DOS);
+      length = GetFinalPathNameByHandleW(end, final_path.data(), kMaxPath, VOLUME_NAME_DOS);
     }
     if (end != INVALID_HANDLE_VALUE) {
       CloseHandle(end);
     }
-    s.existed = true;  // a write-protected file is not replaced
+    if (length == 0 || length >= kMaxPath) {
+      return false;
+    }
+    s.target.assign(final_path.data(), length);
   }
-  if (length == 0 || length >= kMaxPath) {
-    return false;
-  }
-  s.target.assign(full.data(), length);
   return s.CreateTemporary();
 }
 
@@ -294,8 +306,8 @@ void PlatformFile::Discard() {
 
 FILE* OpenInputFile(const std::string& path) {
   // Others may read the input meanwhile, not change it.
-  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(FullPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     return nullptr;
   }
@@ -322,7 +334,7 @@ FileStamp GetFileStamp(FILE* file) {
 bool IsSameFile(FILE* file, const std::string& path) {
   BY_HANDLE_FILE_INFORMATION a{};
   BY_HANDLE_FILE_INFORMATION b{};
-  HANDLE h = CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES,
+  HANDLE h = CreateFileW(FullPath(path).c_str(), FILE_READ_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   const bool known = Identify(h, &b);
