@@ -99,6 +99,9 @@ TEST_F(FlateTest, EveryPngFilterTypeAndMixedRows) {
                            colors, 8, type == 5))
         << "type " << type;
   }
+  // Paeth's tie between up and upper left goes to up: left 0, up 30, upper left 10.
+  const std::string tie("\x0a\x1e\x00\x05", 4);
+  EXPECT_EQ(tie, Decode(Deflate(PngPredict(tie, 2, 1, 4)), 14, 2));
   // Saturated averages add 255, not 127.
   std::string bright(row_bytes * 2, '\xFF');
   EXPECT_EQ(bright, Decode(Deflate(PngPredict(bright, row_bytes, colors, 3)), 10, columns, colors));
