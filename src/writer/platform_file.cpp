@@ -18,7 +18,6 @@
 #include <io.h>
 
 #include <atomic>
-#include <climits>
 #include <vector>
 
 namespace {
@@ -31,12 +30,11 @@ constexpr size_t kMaxPath = 32768;
 std::atomic<bool> g_temp_named{false};
 wchar_t g_temp_path[kMaxPath];
 
-BOOL WINAPI RemoveTemporaryAndStop(DWORD event) {
+BOOL WINAPI RemoveTemporaryAndStop(DWORD /*event*/) {
   if (g_temp_named.load()) {
     // The file is open with FILE_SHARE_DELETE: it goes once the process has ended.
     DeleteFileW(g_temp_path);
   }
-  (void)event;
   return FALSE;  // the default action follows: the process ends
 }
 
@@ -109,7 +107,7 @@ bool Identify(HANDLE handle, BY_HANDLE_FILE_INFORMATION* info) {
   return handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, info) != 0;
 }
 
-// Writes a fresh temporary name, ".qt" and eight letters or digits, into name.
+// A fresh temporary name: ".qt" and eight letters or digits.
 std::wstring MakeTempName() {
   static const wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
   static uint64_t state = 0;
@@ -250,6 +248,7 @@ bool PlatformFile::IsInPlace() const {
 }
 
 bool PlatformFile::AppendRange(FILE* in, int64_t offset, int64_t length) {
+  // Through a buffer; the input's other readers seek before every read of theirs.
   FILE* out = GetFile();
   if (!out || fseeko(in, static_cast<off_t>(offset), SEEK_SET) != 0) {
     return false;
