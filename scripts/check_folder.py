@@ -31,7 +31,55 @@ def rotations(path):
     return [int(m.group(1)) for m in re.finditer(r"^Page\s+\d+ rot:\s+(-?\d+)", out, re.M)]
 
 
-def expected_rotations(before, options):
+def raw_json(path):
+    rc, out, _ = run(["qpdf", "--json=2", "--json-key=qpdf", "--json-stream-data=inline",
+                      "--decode-level=none", path], timeout=120)
+    if rc not in (0, 3):
+        return None
+    return json.loads(out)["qpdf"][1]
+
+
+def page_tree(data):
+    """(object key, /Rotate as written or inherited) for each page in document order, walking
+    /Kids as the file has them: a page listed twice is one object in two places."""
+    def body(ref):
+        obj = data.get("obj:" + ref, {}) if isinstance(ref, str) else {}
+        value = obj.get("value", obj.get("stream", {}).get("dict"))
+        return value if isinstance(value, dict) else (ref if isinstance(ref, dict) else {})
+
+    def rotate(node, inherited):
+        r = node.get("/Rotate")
+        if isinstance(r, str) and r.endswith(" R"):
+            r = data.get("obj:" + r, {}).get("value")
+        return r if isinstance(r, int) and -2**31 <= r < 2**31 else inherited
+
+    root = body(data.get("trailer", {}).get("value", {}).get("/Root"))
+    pages, path = [], []
+
+    def walk(ref, inherited, depth):
+        node = body(ref)
+        if depth > 256 or (isinstance(ref, str) and ref in path):
+            return
+        here = rotate(node, inherited)
+        kids = node.get("/Kids")
+        if node.get("/Type") == "/Page" or not isinstance(kids, list):
+            pages.append((ref if isinstance(ref, str) else None, here))
+            return
+        path.append(ref)
+        for kid in kids:
+            walk(kid, here, depth + 1)
+        path.pop()
+
+    top = root.get("/Pages")
+    if top is not None:
+        walk(top, 0, 0)
+    return pages
+
+
+def expected_rotations(before, tree, options):
+    """What pdfinfo should show after the run. Filters judge the /Rotate as written (0 or 180
+    portrait, 90 or 270 landscape; -90 or 360 neither); a page object shown in several places
+    turns in all of them when any is chosen."""
     angle = 0
     pages = None
     landscape = "-landscape" in options
@@ -42,30 +90,34 @@ def expected_rotations(before, options):
         m = re.match(r"/r\s*([-+]?\d+)", o)
         if m and not o.startswith("/p"):
             angle = int(m.group(1))
-    norm = angle % 360
-    after = list(before)
-    for i, r in enumerate(before):
+    if tree is None or len(tree) != len(before):
+        tree = [(None, r) for r in before]
+    chosen_objects = set()
+    chosen = []
+    for i, (obj, raw) in enumerate(tree):
         if landscape or portrait:
-            chosen = (landscape and r in (90, 270)) or (portrait and r in (0, 180))
+            pick = (landscape and raw in (90, 270)) or (portrait and raw in (0, 180))
         elif pages:
-            chosen = False
+            pick = False
             for item in pages.split(","):
                 a, _, b = item.partition("-")
                 if int(a) <= i + 1 <= int(b or a):
-                    chosen = True
+                    pick = True
         else:
-            chosen = True
-        if chosen:
-            after[i] = norm
+            pick = True
+        chosen.append(pick)
+        if pick and obj:
+            chosen_objects.add(obj)
+    after = list(before)
+    for i, (obj, _) in enumerate(tree):
+        if chosen[i] or (obj and obj in chosen_objects):
+            after[i] = angle % 360
     return after
 
 
-def objects(path):
-    rc, out, _ = run(["qpdf", "--json=2", "--json-key=qpdf", "--json-stream-data=inline",
-                      "--decode-level=none", path], timeout=120)
-    if rc not in (0, 3):
+def objects(data):
+    if data is None:
         return None
-    data = json.loads(out)["qpdf"][1]
     result = {}
     for key, value in data.items():
         if not key.startswith("obj:"):
@@ -127,12 +179,13 @@ def main():
         input_ok = run(["qpdf", "--check", src])[0] in (0, 3)
         if run(["qpdf", "--check", out])[0] not in (0, 3):
             problems.append("qpdf --check fails")
+        raw_in, raw_out = raw_json(src), raw_json(out)
         before, after = rotations(src), rotations(out)
         if before is not None:
-            want = expected_rotations(before, options)
+            want = expected_rotations(before, page_tree(raw_in) if raw_in else None, options)
             if after != want:
                 problems.append(f"rotations {after} expected {want}")
-        a, b = objects(src), objects(out)
+        a, b = objects(raw_in), objects(raw_out)
         if a is not None and b is not None:
             changed = [k for k in b if a.get(k) != b[k]]
             # An object number reused under a newer generation replaces the older one.
