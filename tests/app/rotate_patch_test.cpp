@@ -59,6 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A value that spells the key is no key.
         PatchCase{"3 0 obj<</Rotate/Rotate>>endobj", "3 0 obj<</Rotate 90 >>endobj"},
         PatchCase{"3 0 obj (no dict) endobj", "no dictionary"},
+        PatchCase{"3 0 obj <0a> <<>> endobj", "no dictionary"},
+        PatchCase{"3 0 obj [<<>>] endobj", "no dictionary"},
+        PatchCase{"3 0 obj<</Rotate <5a> /B [1]>>endobj", "3 0 obj<</Rotate 90  /B [1]>>endobj"},
         PatchCase{"", "no dictionary"},
         // Unterminated bytes stay in bounds.
         PatchCase{"1 0 obj << /Rotate", "1 0 obj << /Rotate 90 "},
