@@ -17,7 +17,8 @@ if [ -x /usr/lib/wine/wine64 ] && command -v x86_64-w64-mingw32-g++-posix >/dev/
   rm -rf build/windows-test
   cmake -S . -B build/windows-test -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build build/windows-test -j"$jobs" --target Quillturn quillturn_tests short_name >/dev/null
+  cmake --build build/windows-test -j"$jobs" --target Quillturn quillturn_tests short_name \
+    hold_open >/dev/null
   tests/windows/run.sh build/test build/windows-test
 else
   echo "Windows tests skipped: Wine or MinGW-w64 is not installed (scripts/install-deps.sh test, as root)"

@@ -217,11 +217,13 @@ bool PlatformFile::Create(const std::string& path) {
   }
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     // An existing file is named by where its name leads, through any links: that file is
-    // replaced, beside itself, and the links stay. A write-protected file is not replaced.
+    // replaced, beside itself, and the links stay. One that cannot be written or replaced now
+    // (write-protected, or held open by a program that does not share it) is refused before
+    // any work: replacing needs the right to delete it.
     s.existed = true;
-    HANDLE end =
-        CreateFileW(s.target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE end = CreateFileW(s.target.c_str(), GENERIC_WRITE | DELETE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION info{};
     std::vector<wchar_t> final_path(kMaxPath);
     DWORD length = 0;

@@ -144,6 +144,17 @@ printf 'previous' >read-only.pdf
 chmod a-w read-only.pdf
 expect "read-only output" "Output file create error" "$(win in/sample.pdf read-only.pdf /r90)"
 expect "read-only.pdf" "previous" "$(cat read-only.pdf)"
+# An output that a viewer holds open: refused at once, not after the work.
+"$wine" "$windows/tests/hold_open.exe" kept.pdf >held.txt &
+holder=$!
+for _ in $(seq 1 1000); do
+  grep -q open held.txt && break
+  sleep 0.01
+done
+expect "output held open" "Output file create error" "$(win in/sample.pdf kept.pdf /r90)"
+kill "$holder"
+wait "$holder" || true
+expect "kept.pdf" "previous" "$(cat kept.pdf)"
 expect "temporary files left" 0 "$(leftovers .)"
 
 echo "-- Ctrl-C during a run removes the temporary file"
