@@ -86,7 +86,9 @@ std::wstring FullPath(const std::string& path) {
 }
 
 HANDLE HandleOf(FILE* file) {
-  return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  // The C runtime keeps its handles as integers.
+  return reinterpret_cast<HANDLE>(  // NOLINT(performance-no-int-to-ptr)
+      _get_osfhandle(_fileno(file)));
 }
 
 // A stdio file over handle, which it then owns; null (and the handle closed) on failure.
