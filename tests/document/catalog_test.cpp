@@ -35,29 +35,6 @@ TEST(CatalogTest, PagesInDocumentOrderWithTheirOwnRotationNormalised) {
   EXPECT_EQ(PDF_NULL, pdf.doc.GetCatalog()->GetDests().GetKind());
 }
 
-TEST(CatalogTest, DeepAndExplodingTreesAreRefused) {
-  // A chain deeper than the limit, and 40 levels whose kids are each listed twice.
-  PdfBuilder deep;
-  deep.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  const int levels = CPdfCatalog::kMaxTreeDepth + 5;
-  for (int i = 0; i < levels; ++i) {
-    deep.Object(2 + i, "<< /Type /Pages /Kids [" + std::to_string(3 + i) + " 0 R] /Count 1 >>");
-  }
-  deep.Object(2 + levels, "<< /Type /Page /Resources << >> >>").XRefTable("/Root 1 0 R");
-  OpenPdf a(deep.Bytes());
-  EXPECT_EQ("Kids CPdfObject is wrong type", a.TryOpen());
-
-  PdfBuilder doubled;
-  doubled.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  for (int i = 0; i < 40; ++i) {
-    const std::string kid = std::to_string(3 + i) + " 0 R";
-    doubled.Object(2 + i, "<< /Type /Pages /Kids [" + kid + " " + kid + "] /Count 1 >>");
-  }
-  doubled.Object(42, "<< /Type /Page /Resources << >> >>").XRefTable("/Root 1 0 R");
-  OpenPdf b(doubled.Bytes());
-  EXPECT_EQ("Kids CPdfObject is wrong type", b.TryOpen());
-}
-
 TEST(CatalogTest, PageRefsFollowTypedNodesWithInheritedRotation) {
   PdfBuilder b;
   b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");

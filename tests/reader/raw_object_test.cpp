@@ -30,18 +30,6 @@ class ExtractTest : public testing::Test {
   std::unique_ptr<CPdfInputFile> file_;
 };
 
-TEST_F(ExtractTest, StreamDataHoldingEndobjIsNotCutShort) {
-  PdfBuilder b;
-  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>").Object(2, kPagesBody);
-  b.Object(3, kPageBody).Stream(4, "", "data endobj more");
-  b.XRefTable("/Root 1 0 R");
-  Open(b);
-  const std::string stream = Extract(4);
-  EXPECT_EQ(0u, stream.rfind("4 0 obj\n", 0));
-  EXPECT_NE(std::string::npos, stream.find("data endobj more\nendstream\nendobj\n"));
-  EXPECT_EQ("3 0 obj\n" + std::string(kPageBody) + "\nendobj\n", Extract(3));
-}
-
 TEST_F(ExtractTest, WrongOffsetFindsTheObjectByItsHeader) {
   PdfBuilder b;
   b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>").Object(2, kPagesBody);

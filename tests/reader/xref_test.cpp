@@ -1,88 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "describe.h"
-#include "document/cpdf_catalog.h"
-#include "objects/cpdf_dictionary.h"
-#include "objects/cpdf_object.h"
 #include "open_pdf.h"
 #include "pdf_builder.h"
 #include "reader/cpdf_xref.h"
 
 namespace {
-
-std::string Fetch(CPdfXRef* xref, int num, int gen = 0) {
-  CPdfObject value;
-  xref->GetObject(num, gen, value);
-  return Describe(value);
-}
-
-PdfBuilder OnePage() {
-  PdfBuilder b;
-  b.Header()
-      .Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
-      .Object(2, kPagesBody)
-      .Object(3, kPageBody);
-  return b;
-}
-
-TEST(XRefTest, IncrementalUpdateNewestWinsAndFreedStaysFree) {
-  PdfBuilder b = OnePage();
-  b.Object(5, "(old)").Object(7, "(seven)").XRefTable("/Root 1 0 R /Info 5 0 R");
-  b.Object(5, "(new)").Free(7).XRefTable("/Root 1 0 R");
-  OpenPdf pdf(b.Bytes());
-  ASSERT_EQ("", pdf.TryOpen());
-  CPdfXRef* xref = pdf.doc.GetXRef();
-  EXPECT_EQ("(new)", Fetch(xref, 5));
-  EXPECT_EQ("null", Fetch(xref, 7));
-  EXPECT_EQ("null", Fetch(xref, 5, 1));  // another generation
-  EXPECT_EQ(1, xref->GetRootNum());
-  EXPECT_EQ(0, xref->GetInfoNum());  // /Info only in the older trailer
-  EXPECT_EQ(8, xref->GetTable().GetSize());
-  EXPECT_THROW(Fetch(xref, 8), CPdfException);
-  EXPECT_THROW(Fetch(xref, -1), CPdfException);
-  EXPECT_EQ("PDF-1.4", pdf.doc.GetVersion());
-}
-
-TEST(XRefTest, PrevLoopsEnd) {
-  PdfBuilder b = OnePage();
-  // The oldest section names itself as its predecessor; two newer ones lead back to it.
-  const int64_t first = b.Here();
-  b.XRefTable("/Root 1 0 R /Prev " + std::to_string(first));
-  const int64_t second = b.Here();
-  b.Raw("xref\n0 0\ntrailer\n<< /Root 1 0 R /Prev " + std::to_string(first) + " >>\n");
-  const int64_t third = b.Here();
-  b.Raw("xref\n0 0\ntrailer\n<< /Root 1 0 R /Prev " + std::to_string(second) + " >>\n");
-  b.StartXRef(third);
-  OpenPdf pdf(b.Bytes());
-  EXPECT_EQ("", pdf.TryOpen());
-}
-
-TEST(XRefTest, SelfReferencesGiveNull) {
-  PdfBuilder b = OnePage();
-  // A stream whose /Length is itself, and an object stream that holds itself.
-  b.Object(5, "<< /Length 5 0 R >>\nstream\nabc\nendstream");
-  b.XRefTable("/Root 1 0 R");
-  OpenPdf pdf(b.Bytes());
-  ASSERT_EQ("", pdf.TryOpen());
-  EXPECT_EQ("err", Fetch(pdf.doc.GetXRef(), 5));
-
-  PdfBuilder c;
-  c.Header("1.5").Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  c.ObjectStream(4, {{2, kPagesBody}, {3, kPageBody}, {7, "(x)"}});
-  // Object 8 claims to live in object stream 8; object 9 in stream 10, which is in stream 9.
-  c.Compressed(8, 8, 0).Compressed(9, 10, 0).Compressed(10, 9, 0);
-  c.XRefStream(5, "/Root 1 0 R");
-  OpenPdf pdf2(c.Bytes());
-  ASSERT_EQ("", pdf2.TryOpen());
-  CPdfXRef* xref = pdf2.doc.GetXRef();
-  EXPECT_EQ("(x)", Fetch(xref, 7));
-  EXPECT_EQ("null", Fetch(xref, 8));
-  EXPECT_EQ("null", Fetch(xref, 9));
-  EXPECT_EQ("null", Fetch(xref, 10));
-  const uint8_t* bytes = nullptr;
-  size_t length = 0;
-  EXPECT_FALSE(xref->GetObjectStreamBytes(9, &bytes, &length));
-}
 
 struct MessageCase {
   const char* name;
