@@ -4,10 +4,9 @@
 // the same dictionary but for /Rotate.
 #include <unistd.h>
 
-#include <string>
-
 #include <algorithm>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -34,6 +33,16 @@ CPdfObject ValueOfBytes(const std::vector<uint8_t>& bytes) {
   CPdfObject value;
   parser.ParseObject(value);
   return value;
+}
+
+// Bytes for a report: printable ASCII as is, the rest escaped, long runs cut.
+std::string Shown(const std::vector<uint8_t>& bytes) {
+  std::string text;
+  for (size_t i = 0; i < bytes.size() && i < 300; ++i) {
+    const uint8_t c = bytes[i];
+    text += c >= 32 && c < 127 ? std::string(1, static_cast<char>(c)) : "\\x" + std::to_string(c);
+  }
+  return bytes.size() > 300 ? text + "..." : text;
 }
 
 void ExpectEveryObjectCopied(const std::string& in, const std::string& out) {
@@ -74,7 +83,8 @@ void ExpectEveryObjectCopied(const std::string& in, const std::string& out) {
     const auto after = ExtractObject(*file_out, item.num, xref_out, xref_out.GetTable());
     if (!pages.count(item.num)) {
       if (before != after) {
-        std::fprintf(stderr, "object %d\n", item.num);
+        std::fprintf(stderr, "object %d\n  in: %s\n out: %s\n", item.num, Shown(before).c_str(),
+                     Shown(after).c_str());
         Violated("an object's bytes changed in the copy");
       }
       continue;

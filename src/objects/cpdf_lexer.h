@@ -106,6 +106,26 @@ struct PdfDictEntry {
   uint64_t value_end = 0;    // empty (at the key's end) when ">>" or the end follows the key
 };
 
+// Whether the tokens ahead (look(k) gives the k-th, from 0) end an object's bytes: its
+// "endobj", a keyword of the file's own structure, the next object's "n g obj", or the end. No
+// value holds them, so an object whose "endobj" is damaged or missing still ends there, and
+// the copy, the parser and the extraction agree on where.
+template <typename Look>
+bool StopsObject(Look&& look) {
+  const PdfToken& t = look(0);
+  switch (t.kind) {
+    case PdfTokenKind::kEnd:
+      return true;
+    case PdfTokenKind::kKeyword:
+      return t.keyword == PdfKeyword::kEndobj || t.keyword == PdfKeyword::kXref ||
+             t.keyword == PdfKeyword::kTrailer || t.keyword == PdfKeyword::kStartxref;
+    case PdfTokenKind::kNumber:
+      return look(1).kind == PdfTokenKind::kNumber && look(2).Is(PdfKeyword::kObj);
+    default:
+      return false;
+  }
+}
+
 template <typename Source>
 class CPdfLexer {
  public:
@@ -119,13 +139,14 @@ class CPdfLexer {
     if (queued_ > 0) {
       const PdfToken t = queue_[0];
       queue_[0] = queue_[1];
+      queue_[1] = queue_[2];
       --queued_;
       return t;
     }
     return Lex(text);
   }
 
-  // The token k (0 or 1) places ahead, lexed once and kept for Next.
+  // The token k (0 to 2) places ahead, lexed once and kept for Next.
   const PdfToken& Peek(int k) {
     while (queued_ <= k) {
       queue_[queued_++] = Lex(nullptr);
@@ -133,9 +154,15 @@ class CPdfLexer {
     return queue_[k];
   }
 
+  // Whether the tokens ahead end an object's bytes (see StopsObject).
+  bool AtObjectEnd() {
+    return StopsObject([this](int k) -> const PdfToken& { return Peek(k); });
+  }
+
   // Steps over the rest of the value that starts with first: a container to its matching close
   // (nesting counted, not recursed), a number followed by "g R" together with them. Gives the
-  // value's last token (first itself for a simple value).
+  // value's last token (first itself for a simple value). An unclosed container ends before
+  // whatever ends the object (AtObjectEnd), which is left to be read.
   PdfToken StepOverValue(const PdfToken& first) {
     if (first.kind == PdfTokenKind::kNumber) {
       if (Peek(0).kind == PdfTokenKind::kNumber && Peek(1).Is(PdfKeyword::kR)) {
@@ -150,6 +177,9 @@ class CPdfLexer {
     uint64_t depth = 1;
     PdfToken t = first;
     while (depth > 0) {
+      if (AtObjectEnd()) {
+        return t;
+      }
       t = Next();
       switch (t.kind) {
         case PdfTokenKind::kEnd:
@@ -197,10 +227,18 @@ class CPdfLexer {
     return false;
   }
 
-  // With "<<" just read: the next top-level entry, false at ">>" (close set to it) or at the end.
-  // A token where a key belongs that is no name is passed over on its own, as the parser does.
+  // With "<<" just read: the next top-level entry, false at ">>" (close set to it) or where the
+  // object ends (AtObjectEnd; close set to an empty kEnd there, that token left to be read). A
+  // token where a key belongs that is no name is passed over on its own, as the parser does.
   bool NextDictEntry(PdfDictEntry* entry, PdfToken* close = nullptr) {
     for (;;) {
+      if (AtObjectEnd()) {
+        if (close) {
+          const uint64_t at = Peek(0).begin;
+          *close = PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, at, at};
+        }
+        return false;
+      }
       const PdfToken t = Next();
       if (t.kind == PdfTokenKind::kEnd || t.kind == PdfTokenKind::kDictClose) {
         if (close) {
@@ -213,7 +251,7 @@ class CPdfLexer {
       }
       entry->key = t;
       const PdfToken& v = Peek(0);
-      if (v.kind == PdfTokenKind::kEnd || v.kind == PdfTokenKind::kDictClose) {
+      if (v.kind == PdfTokenKind::kDictClose || AtObjectEnd()) {
         entry->value_begin = entry->value_end = t.end;
         return true;
       }
@@ -363,7 +401,7 @@ class CPdfLexer {
   }
 
   Source src_;
-  PdfToken queue_[2];
+  PdfToken queue_[3];
   int queued_ = 0;
 };
 

@@ -25,6 +25,11 @@ const CPdfParser::Lexed& CPdfParser::Look(int k) {
   return ahead_[(head_ + k) & (kLookAhead - 1)];
 }
 
+bool CPdfParser::AtObjectEnd() {
+  // Where the copy ends an object, a container left open ends too.
+  return StopsObject([this](int k) -> const PdfToken& { return Look(k).token; });
+}
+
 void CPdfParser::Drop() {
   head_ = (head_ + 1) & (kLookAhead - 1);
   --count_;
@@ -181,7 +186,7 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth) {
       out.NewArray(resolver_);
       for (PdfTokenKind k = Look(0).token.kind; k != PdfTokenKind::kArrayClose;
            k = Look(0).token.kind) {
-        if (k == PdfTokenKind::kEnd) {
+        if (AtObjectEnd()) {
           return;
         }
         CPdfObject element;
@@ -219,7 +224,7 @@ void CPdfParser::ParseDictionary(CPdfObject& out, int depth) {
   for (;;) {
     const Lexed& key = Look(0);
     const PdfTokenKind kind = key.token.kind;
-    if (kind == PdfTokenKind::kDictClose || kind == PdfTokenKind::kEnd) {
+    if (kind == PdfTokenKind::kDictClose || AtObjectEnd()) {
       break;
     }
     if (kind != PdfTokenKind::kName) {
@@ -234,7 +239,7 @@ void CPdfParser::ParseDictionary(CPdfObject& out, int depth) {
     if (value_kind == PdfTokenKind::kStray) {
       continue;
     }
-    if (value_kind == PdfTokenKind::kDictClose || value_kind == PdfTokenKind::kEnd) {
+    if (value_kind == PdfTokenKind::kDictClose || AtObjectEnd()) {
       break;
     }
     CPdfObject value;

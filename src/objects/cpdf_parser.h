@@ -48,6 +48,7 @@ class CPdfParser {
   void ParseDictionary(CPdfObject& out, int depth);
   // The token k places ahead (0 to 2), lexed when first asked for.
   const Lexed& Look(int k);
+  bool AtObjectEnd();
   void Drop();
   void MakeValue(const Lexed& lexed, CPdfObject& out);
   void DecodeLiteralString(const std::string& text);

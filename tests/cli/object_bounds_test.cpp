@@ -148,12 +148,31 @@ std::string LastWithoutEndobj(int last) {
   return bytes.replace(at, 6, "      ");
 }
 
+// The one-page file with a /Info dictionary and, after it, object 7 holding value.
+std::string ObjectLeftOpen(const std::string& value) {
+  PdfBuilder b = OnePage(kPage, kFont, [&](PdfBuilder& p) {
+    p.Object(6, "<< /Producer (p) /Subject 7 0 R >>").Object(7, value);
+    p.Object(8, "<< /Title (t) >>");
+  });
+  return Finish(b);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     MissingEndobj,
     ObjectBoundsTest,
     testing::Values(BoundsCase{"InfoLastBeforeXRef", [] { return LastWithoutEndobj(6); }},
                     BoundsCase{"PageLastBeforeXRef", [] { return LastWithoutEndobj(3); }},
-                    BoundsCase{"ContentLastBeforeXRef", [] { return LastWithoutEndobj(4); }}),
+                    BoundsCase{"ContentLastBeforeXRef", [] { return LastWithoutEndobj(4); }},
+                    // A dictionary left open ends where its object does, not at a ">>" of
+                    // the objects after it; readers take such an object for null.
+                    BoundsCase{"DictLeftOpenBeforeEndobj",
+                               [] { return ObjectLeftOpen("<< /Producer (p) /Keywords << /A 1"); }},
+                    BoundsCase{"ArrayLeftOpenBeforeNextObject",
+                               [] {
+                                 std::string bytes = ObjectLeftOpen("[1 2 (x)");
+                                 const size_t at = bytes.find("endobj", bytes.find("7 0 obj"));
+                                 return bytes.replace(at, 6, "      ");
+                               }}),
     [](const testing::TestParamInfo<BoundsCase>& p) { return p.param.name; });
 
 // Object-stream members whose last byte would swallow an "endobj" written right after them.
