@@ -70,23 +70,16 @@ TEST_F(RotateCliTest, SelectionModesOnClassicAndObjectStreamFiles) {
   for (bool objstm : {false, true}) {
     const std::string in = In(FourPages(objstm).Bytes());
     const std::string out = dir_.Path("out.pdf");
-    ASSERT_EQ("0,90,180,270,", PdfinfoRotations(in));
-    struct {
-      std::string args;
-      std::string rotations;
-      PageAngles rotated;
-    } runs[] = {{"/p2 /r180", "0,180,180,270,", Pages({2}, 180)},
-                {"/p1,3 /r90", "90,90,90,270,", Pages({1, 3}, 90)},
-                {"-landscape /r0", "0,0,180,0,", Pages({2, 4}, 0)},
-                {"-portrait /r-90", "270,90,270,270,", Pages({1, 3}, -90)},
-                {"", "0,0,0,0,", Pages({1, 2, 3, 4}, 0)}};
-    for (const auto& r : runs) {
-      SCOPED_TRACE(r.args + (objstm ? " objstm" : " classic"));
-      CommandResult result = RunQuillturn(Quote(in) + " " + Quote(out) + " " + r.args);
-      EXPECT_EQ(0, result.exit_code);
-      EXPECT_EQ("", result.output);
-      EXPECT_EQ(r.rotations, PdfinfoRotations(out));
-      ExpectFaithfulCopy(in, out, r.rotated);
+    // Pages at 0, 90, 180 (inherited) and 270.
+    const std::pair<std::string, PageAngles> runs[] = {{"/p2 /r180", Pages({2}, 180)},
+                                                       {"/p1,3 /r90", Pages({1, 3}, 90)},
+                                                       {"-landscape /r0", Pages({2, 4}, 0)},
+                                                       {"-portrait /r-90", Pages({1, 3}, -90)},
+                                                       {"", Pages({1, 2, 3, 4}, 0)}};
+    for (const auto& [args, rotated] : runs) {
+      SCOPED_TRACE(args + (objstm ? " objstm" : " classic"));
+      EXPECT_EQ("", Run(Quote(in) + " " + Quote(out) + " " + args));
+      ExpectFaithfulCopy(in, out, rotated);
     }
   }
 }
@@ -111,21 +104,6 @@ TEST_F(RotateCliTest, SparseNumbersGetSubsections) {
   EXPECT_NE(std::string::npos, bytes.find("/Size 8388608\n", xref));
   EXPECT_LT(bytes.size() - xref, 600u);
   ExpectFaithfulCopy(in, out, Pages({1}, 90));
-}
-
-TEST_F(RotateCliTest, UnselectedPagesRenderTheSame) {
-  const std::string in = In(FourPages(false).Bytes());
-  const std::string out = dir_.Path("out.pdf");
-  ASSERT_EQ("", Run(Quote(in) + " " + Quote(out) + " /p2 /r0"));
-  ExpectFaithfulCopy(in, out, Pages({2}, 0));
-  for (int page : {1, 3}) {
-    std::string p = std::to_string(page);
-    std::string cmd = "pdftoppm -r 20 -f " + p + " -l " + p + " ";
-    EXPECT_EQ(RunCommand(cmd + Quote(in) + " 2>/dev/null").output,
-              RunCommand(cmd + Quote(out) + " 2>/dev/null").output);
-  }
-  EXPECT_NE(RunCommand("pdftoppm -r 20 -f 2 -l 2 " + Quote(in)).output,
-            RunCommand("pdftoppm -r 20 -f 2 -l 2 " + Quote(out)).output);
 }
 
 TEST_F(RotateCliTest, FailuresLeaveNoOutputAndKeepAnExistingOne) {
@@ -173,7 +151,6 @@ TEST_F(RotateCliTest, DirectKidPageCannotBeSelected) {
   EXPECT_EQ("PDF file was damaged", Run(Quote(in) + " " + Quote(out) + " /p2 /r90"));
   EXPECT_FALSE(FileExists(out));
   EXPECT_EQ("", Run(Quote(in) + " " + Quote(out) + " /p1 /r90"));
-  EXPECT_EQ("90,0,", PdfinfoRotations(out));
   ExpectFaithfulCopy(in, out, Pages({1}, 90));
 }
 
