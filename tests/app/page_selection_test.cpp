@@ -12,6 +12,18 @@ struct ListCase {
   const char* expected;  // the selected pages as "1,3,", or the message
 };
 
+// The chosen records as "1,3,", each checked for the angle.
+std::string Selected(const std::vector<PageRecord>& pages, int32_t angle) {
+  std::string out;
+  for (size_t i = 0; i < pages.size(); ++i) {
+    if (pages[i].selected) {
+      EXPECT_EQ(angle, pages[i].rotation);
+      out += std::to_string(i + 1) + ",";
+    }
+  }
+  return out;
+}
+
 // Runs a list against ten records (rotation 0) and a page count of ten.
 std::string Select(const std::string& list, int32_t count = 10, size_t records = 10) {
   std::vector<PageRecord> pages(records);
@@ -20,14 +32,7 @@ std::string Select(const std::string& list, int32_t count = 10, size_t records =
   } catch (const CPdfException& e) {
     return e.GetMessage();
   }
-  std::string out;
-  for (size_t i = 0; i < pages.size(); ++i) {
-    if (pages[i].selected) {
-      EXPECT_EQ(90, pages[i].rotation);
-      out += std::to_string(i + 1) + ",";
-    }
-  }
-  return out;
+  return Selected(pages, 90);
 }
 
 class PageListTest : public testing::TestWithParam<ListCase> {};
@@ -75,47 +80,27 @@ TEST(PageSelectionTest, CountAboveTheRecordsNeverReachesPastThem) {
 }
 
 TEST(PageSelectionTest, ModesAndOrientationFilters) {
-  const int32_t rotations[] = {0, 90, 180, 270, -90, 360, 45, 450};
-  auto run = [&](SelectionOptions options) {
+  // A filter takes the pages it names and ignores the list; the count is asked for a list only.
+  const std::pair<SelectionOptions, const char*> cases[] = {
+      {{180, false, true, "x"}, "1,3,"},
+      {{0, true, false, ""}, "2,4,"},
+      {{0, true, true, ""}, "1,2,3,4,"},
+      {{-90, false, false, "2,8"}, "2,8,counted"},
+      {{}, "1,2,3,4,5,6,7,8,"}};
+  for (const auto& [options, expected] : cases) {
     std::vector<PageRecord> pages;
-    for (int32_t r : rotations) {
-      PageRecord rec;
-      rec.rotation = r;
-      pages.push_back(rec);
+    for (int32_t rotation : {0, 90, 180, 270, -90, 360, 45, 450}) {
+      pages.emplace_back();
+      pages.back().rotation = rotation;
     }
     bool counted = false;
-    SelectPages(
-        options,
-        [&] {
-          counted = true;
-          return 8;
-        },
-        pages);
-    std::string out;
-    for (size_t i = 0; i < pages.size(); ++i) {
-      if (pages[i].selected) {
-        EXPECT_EQ(options.angle, pages[i].rotation);
-        out += std::to_string(i + 1) + ",";
-      }
-    }
-    return out + (counted ? "counted" : "");
-  };
-  SelectionOptions portrait;
-  portrait.portrait = true;
-  portrait.angle = 180;
-  portrait.page_list = "x";  // ignored with a filter
-  EXPECT_EQ("1,3,", run(portrait));
-  SelectionOptions landscape;
-  landscape.landscape = true;
-  EXPECT_EQ("2,4,", run(landscape));
-  landscape.portrait = true;
-  EXPECT_EQ("1,2,3,4,", run(landscape));
-  SelectionOptions list;
-  list.page_list = "2,8";
-  list.angle = -90;
-  EXPECT_EQ("2,8,counted", run(list));
-  SelectionOptions all;
-  EXPECT_EQ("1,2,3,4,5,6,7,8,", run(all));
+    const auto count = [&] {
+      counted = true;
+      return 8;
+    };
+    SelectPages(options, count, pages);
+    EXPECT_EQ(expected, Selected(pages, options.angle) + (counted ? "counted" : ""));
+  }
 }
 
 }  // namespace

@@ -2,13 +2,13 @@
 // binary: one clear line or a sound output; no signal, no hang; nothing left behind after a
 // failure; the input unchanged; in bounded memory. Time is measured by bench/hostile.sh, not
 // asserted here: a loaded machine is no fault of the program.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -63,19 +63,10 @@ Outcome RunBinary(const std::vector<std::string>& args) {
 
 std::vector<std::string> HostileFiles() {
   std::vector<std::string> names;
-  DIR* dir = opendir(HOSTILE_DIR);
-  while (dir) {
-    dirent* entry = readdir(dir);
-    if (!entry) {
-      break;
+  for (const auto& entry : std::filesystem::directory_iterator(HOSTILE_DIR)) {
+    if (entry.path().extension() == ".pdf") {
+      names.push_back(entry.path().filename().string());
     }
-    const std::string name = entry->d_name;
-    if (name.size() > 4 && name.substr(name.size() - 4) == ".pdf") {
-      names.push_back(name);
-    }
-  }
-  if (dir) {
-    closedir(dir);
   }
   return names;
 }

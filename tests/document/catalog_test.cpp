@@ -6,35 +6,6 @@
 
 namespace {
 
-TEST(CatalogTest, PagesInDocumentOrderWithTheirOwnRotationNormalised) {
-  PdfBuilder b;
-  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R /Outlines 9 0 R >>");
-  b.Object(2, "<< /Type /Pages /Kids [3 0 R 10 0 R 4 0 R] /Count 6.0 /Rotate 90 >>");
-  b.Object(3, "<< /Type /Page /Resources << >> /Rotate -90 /Contents << >> >>");
-  b.Object(10, "<< /Type /Pages /Kids [5 0 R 6 0 R 7 0 R] >>");
-  b.Object(5, "<< /Type /Page /Resources 8 0 R /Rotate 450 /Contents [11 0 R] >>");
-  b.Object(6, "<< /Type /Page /Resources << >> /Rotate 720 /Annots 12 0 R >>");
-  b.Object(7, "<< /Type /Page /Resources << >> /Rotate 90.0 >>");
-  b.Object(4, "<< /Type /Page /Resources << >> /Rotate 45 /Contents 11 0 R >>");
-  b.Object(8, "<< >>").Object(9, "<< /Count 0 >>");
-  b.XRefTable("/Root 1 0 R");
-  OpenPdf pdf(b.Bytes());
-  ASSERT_EQ("", pdf.TryOpen());
-  const auto& pages = pdf.doc.GetCatalog()->GetPages();
-  ASSERT_EQ(5u, pages.size());
-  const int expected[] = {270, 90, 0, 0, 45};
-  for (size_t i = 0; i < pages.size(); ++i) {
-    EXPECT_EQ(expected[i], pages[i].GetRotation()) << i;
-    EXPECT_EQ(static_cast<int>(i + 1), pages[i].GetNumber());
-  }
-  EXPECT_EQ(PDF_NULL, pages[0].GetContents().GetKind());  // a dictionary is not kept
-  EXPECT_EQ(PDF_ARRAY, pages[1].GetContents().GetKind());
-  EXPECT_EQ(PDF_REF, pages[2].GetAnnotations().GetKind());
-  EXPECT_EQ(PDF_DICT, pages[1].GetResources().GetKind());
-  EXPECT_EQ(PDF_DICT, pdf.doc.GetCatalog()->GetOutlines().GetKind());
-  EXPECT_EQ(PDF_NULL, pdf.doc.GetCatalog()->GetDests().GetKind());
-}
-
 TEST(CatalogTest, PageRefsFollowTypedNodesWithInheritedRotation) {
   PdfBuilder b;
   b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
