@@ -106,17 +106,4 @@ TEST(HostileTest, EveryFileRefusedCleanlyOrCopiedSoundly) {
   }
 }
 
-TEST(HostileTest, PageListsWithFortyDigitNumbers) {
-  TempDir dir;
-  const std::string in =
-      dir.Write("in.pdf", ReadFile(std::string(HOSTILE_DIR) + "/junk-before-header.pdf"));
-  const std::string forty(40, '9');
-  EXPECT_EQ("Page number 2147483647 greater than 1 pages in file",
-            RunBinary({"Quillturn", in, dir.Path("o.pdf"), "/p" + forty}).output);
-  EXPECT_EQ("Wrong page ranges, 2147483647 greater than 1 pages in file",
-            RunBinary({"Quillturn", in, dir.Path("o.pdf"), "/p1-" + forty}).output);
-  EXPECT_EQ("", RunBinary({"Quillturn", in, dir.Path("o.pdf"), "/p1", "/r" + forty}).output);
-  ExpectFaithfulCopy(in, dir.Path("o.pdf"), Pages({1}, 2147483647));
-}
-
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -128,90 +129,52 @@ std::set<std::string> ExpectQpdfAgrees(const std::string& input,
   return expected;
 }
 
-// Skips one end of line ("\r", "\n" or "\r\n"); false when there is none.
-bool SkipEol(const std::string& bytes, size_t* at) {
-  const size_t start = *at;
-  if (*at < bytes.size() && bytes[*at] == '\r') {
-    ++*at;
-  }
-  if (*at < bytes.size() && bytes[*at] == '\n') {
-    ++*at;
-  }
-  return *at > start;
-}
-
-bool ReadDigits(const std::string& bytes, size_t* at, long long* value) {
-  const size_t start = *at;
-  *value = 0;
-  while (*at < bytes.size() && std::isdigit(static_cast<unsigned char>(bytes[*at])) &&
-         *at - start < 12) {
-    *value = *value * 10 + (bytes[*at] - '0');
-    ++*at;
-  }
-  return *at > start;
-}
-
-bool AllDigits(const std::string& text) {
-  for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) {
-      return false;
-    }
-  }
-  return !text.empty();
-}
-
 // Reads the output's cross-reference table line by line: object number -> generation of every
 // in-use line, and one past the highest number listed.
 void ReadXRefTable(const std::string& bytes, std::map<int, int>* in_use, long long* end) {
   ASSERT_EQ(0u, bytes.rfind("%PDF-", 0)) << "the output does not start with its header";
+  const std::string eol = "(?:\r\n|\r|\n)";
+  std::smatch m;
   const size_t startxref = bytes.rfind("startxref");
-  ASSERT_NE(std::string::npos, startxref) << "no startxref";
-  size_t at = startxref + 9;
-  long long table = 0;
-  ASSERT_TRUE(SkipEol(bytes, &at) && ReadDigits(bytes, &at, &table) && SkipEol(bytes, &at))
-      << "startxref is not followed by a number";
-  ASSERT_EQ(0, bytes.compare(at, 5, "%%EOF")) << "no %%EOF after startxref";
-  at += 5;
-  SkipEol(bytes, &at);
-  EXPECT_EQ(bytes.size(), at) << "bytes after %%EOF";
-  ASSERT_LT(static_cast<size_t>(table), bytes.size());
-  at = static_cast<size_t>(table);
-  ASSERT_EQ(0, bytes.compare(at, 4, "xref")) << "startxref " << table << " does not lead to xref";
-  at += 4;
-  ASSERT_TRUE(SkipEol(bytes, &at));
+  const std::string tail = bytes.substr(std::min(startxref, bytes.size()));
+  ASSERT_TRUE(std::regex_match(
+      tail, m, std::regex("startxref" + eol + "(\\d{1,12})" + eol + "%%EOF" + eol + "?")))
+      << "the file does not end in startxref, its offset and %%EOF: " << tail;
+  size_t at = std::stoull(m[1]);
+  ASSERT_TRUE(at < bytes.size() &&
+              std::regex_search(bytes.begin() + at, bytes.end(), m, std::regex("xref" + eol),
+                                std::regex_constants::match_continuous))
+      << "startxref " << at << " does not lead to xref";
+  at += m.length(0);
+  const std::regex subsection("(\\d{1,10}) (\\d{1,10})" + eol);
+  const std::regex line("(\\d{10}) (\\d{5}) ([nf])(?: \r| \n|\r\n)");
   *end = 0;
   while (bytes.compare(at, 7, "trailer") != 0) {
-    long long first = -1;
-    long long count = 0;
-    ASSERT_TRUE(ReadDigits(bytes, &at, &first) && at < bytes.size() && bytes[at++] == ' ' &&
-                ReadDigits(bytes, &at, &count) && SkipEol(bytes, &at))
+    ASSERT_TRUE(std::regex_search(bytes.begin() + at, bytes.end(), m, subsection,
+                                  std::regex_constants::match_continuous))
         << "no subsection line at " << at;
+    at += m.length(0);
+    const long long first = std::stoll(m[1]);
+    const long long count = std::stoll(m[2]);
     ASSERT_GE(first, *end) << "subsections overlap or go backwards";
     ASSERT_TRUE(first == 0 || *end > 0) << "object 0 is not listed";
     for (long long n = first; n < first + count; ++n, at += 20) {
       ASSERT_LE(at + 20, bytes.size()) << "the table ends early";
-      const std::string line = bytes.substr(at, 20);
-      const std::string eol = line.substr(18);
-      ASSERT_TRUE(AllDigits(line.substr(0, 10)) && line[10] == ' ' &&
-                  AllDigits(line.substr(11, 5)) && line[16] == ' ' &&
-                  (line[17] == 'n' || line[17] == 'f') &&
-                  (eol == " \r" || eol == " \n" || eol == "\r\n"))
-          << "line of object " << n << " is not a 20-byte entry: " << line;
-      const long long offset = std::stoll(line.substr(0, 10));
-      const int gen = std::stoi(line.substr(11, 5));
-      if (line[17] == 'f') {
-        if (n == 0) {
-          EXPECT_EQ(65535, gen) << "entry 0";
-        }
+      const std::string entry = bytes.substr(at, 20);
+      ASSERT_TRUE(std::regex_match(entry, m, line))
+          << "line of object " << n << " is not a 20-byte entry: " << entry;
+      const int gen = std::stoi(m[2]);
+      if (m[3] == "f") {
+        EXPECT_TRUE(n != 0 || gen == 65535) << "entry 0";
         continue;
       }
       const std::string header = std::to_string(n) + " " + std::to_string(gen) + " obj";
-      const size_t after = static_cast<size_t>(offset) + header.size();
-      EXPECT_TRUE(after < bytes.size() &&
-                  bytes.compare(static_cast<size_t>(offset), header.size(), header) == 0 &&
-                  !std::isalnum(static_cast<unsigned char>(bytes[after])))
+      const size_t offset = std::stoull(m[1]);
+      EXPECT_TRUE(offset + header.size() < bytes.size() &&
+                  bytes.compare(offset, header.size(), header) == 0 &&
+                  !std::isalnum(static_cast<unsigned char>(bytes[offset + header.size()])))
           << "entry " << n << " (offset " << offset << ") does not lead to \"" << header
-          << "\" but to \"" << bytes.substr(static_cast<size_t>(offset), header.size()) << "\"";
+          << "\" but to \"" << bytes.substr(offset, header.size()) << "\"";
       (*in_use)[static_cast<int>(n)] = gen;
     }
     *end = first + count;
