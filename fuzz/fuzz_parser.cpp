@@ -11,12 +11,12 @@
 namespace {
 
 void ExpectReadsBack(const CPdfObject& value) {
-  if (!PropertiesChecked() || !Writable(value)) {
+  if (!Writable(value)) {
     return;
   }
   const std::string text = ValueText(value);
-  CPdfParser parser(nullptr, new CPdfMemoryStream(reinterpret_cast<const uint8_t*>(text.data()),
-                                                  text.size()));
+  CPdfParser parser(
+      nullptr, new CPdfMemoryStream(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   CPdfObject again;
   parser.ParseObject(again);
   CPdfObject end;

@@ -46,12 +46,6 @@ void RunGuarded(F&& body) {
   }
 }
 
-// Off only while the replay runs an input listed as showing a known fault.
-inline bool& PropertiesChecked() {
-  static bool checked = true;
-  return checked;
-}
-
 inline int32_t ReadInt32(const uint8_t*& data, size_t& size) {
   uint32_t v = 0;
   for (int i = 0; i < 4 && size > 0; ++i, ++data, --size) {

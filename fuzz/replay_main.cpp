@@ -1,14 +1,10 @@
 // Runs every file named on the command line (or found in the folders named) through one fuzz
 // target, so the corpus, the hostile files and the regressions are replayed on every test run
-// with the ordinary compiler and the sanitizers. "--known FILE" names inputs (one file name a
-// line, "#" comments) that show a known fault of the code: they are replayed without the
-// target's properties, only for crashes, until the fault is mended and the line removed.
+// with the ordinary compiler and the sanitizers.
 #include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <fstream>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -44,21 +40,10 @@ void Collect(const std::string& path, std::vector<std::string>& files) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> files;
-  std::set<std::string> known;
   for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--known" && i + 1 < argc) {
-      std::ifstream list(argv[++i]);
-      for (std::string line; std::getline(list, line);) {
-        if (!line.empty() && line[0] != '#') {
-          known.insert(line);
-        }
-      }
-      continue;
-    }
     Collect(argv[i], files);
   }
   for (const std::string& path : files) {
-    PropertiesChecked() = known.count(path.substr(path.rfind('/') + 1)) == 0;
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
       continue;

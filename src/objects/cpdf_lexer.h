@@ -52,6 +52,7 @@ struct PdfToken {
   PdfKeyword keyword = PdfKeyword::kOther;  // for kKeyword
   uint64_t begin = 0;                       // position of the first byte
   uint64_t end = 0;                         // one past the last byte
+  bool open = false;                        // a string that the bytes end inside
 
   bool Is(PdfKeyword word) const { return kind == PdfTokenKind::kKeyword && keyword == word; }
 };
@@ -104,6 +105,7 @@ struct PdfDictEntry {
   PdfToken key;              // the key's name token
   uint64_t value_begin = 0;  // the value's extent: a whole container, "n g R" as one value;
   uint64_t value_end = 0;    // empty (at the key's end) when ">>" or the end follows the key
+  bool whole = true;         // false for a container or string the object's end leaves open
 };
 
 // Whether the tokens ahead (look(k) gives the k-th, from 0) end an object's bytes: its
@@ -154,6 +156,9 @@ class CPdfLexer {
     return queue_[k];
   }
 
+  // Whether a string token has run to the end of the bytes.
+  bool RanOutInString() const { return ran_out_in_string_; }
+
   // Whether the tokens ahead end an object's bytes (see StopsObject).
   bool AtObjectEnd() {
     return StopsObject([this](int k) -> const PdfToken& { return Peek(k); });
@@ -162,41 +167,15 @@ class CPdfLexer {
   // Steps over the rest of the value that starts with first: a container to its matching close
   // (nesting counted, not recursed), a number followed by "g R" together with them. Gives the
   // value's last token (first itself for a simple value). An unclosed container ends before
-  // whatever ends the object (AtObjectEnd), which is left to be read.
-  PdfToken StepOverValue(const PdfToken& first) {
-    if (first.kind == PdfTokenKind::kNumber) {
-      if (Peek(0).kind == PdfTokenKind::kNumber && Peek(1).Is(PdfKeyword::kR)) {
-        Next();
-        return Next();
-      }
-      return first;
+  // whatever ends the object (AtObjectEnd), which is left to be read; whole (when given) tells
+  // whether the value was closed, containers and strings alike.
+  PdfToken StepOverValue(const PdfToken& first, bool* whole = nullptr) {
+    bool closed = !first.open;
+    const PdfToken last = StepOver(first, &closed);
+    if (whole) {
+      *whole = closed;
     }
-    if (first.kind != PdfTokenKind::kDictOpen && first.kind != PdfTokenKind::kArrayOpen) {
-      return first;
-    }
-    uint64_t depth = 1;
-    PdfToken t = first;
-    while (depth > 0) {
-      if (AtObjectEnd()) {
-        return t;
-      }
-      t = Next();
-      switch (t.kind) {
-        case PdfTokenKind::kEnd:
-          return t;
-        case PdfTokenKind::kDictOpen:
-        case PdfTokenKind::kArrayOpen:
-          ++depth;
-          break;
-        case PdfTokenKind::kDictClose:
-        case PdfTokenKind::kArrayClose:
-          --depth;
-          break;
-        default:
-          break;
-      }
-    }
-    return t;
+    return last;
   }
 
   // Steps over raw bytes, no tokens, through the first occurrence of pattern (at most 16
@@ -250,6 +229,7 @@ class CPdfLexer {
         continue;
       }
       entry->key = t;
+      entry->whole = true;
       const PdfToken& v = Peek(0);
       if (v.kind == PdfTokenKind::kDictClose || AtObjectEnd()) {
         entry->value_begin = entry->value_end = t.end;
@@ -261,12 +241,56 @@ class CPdfLexer {
       }
       const PdfToken first = Next();
       entry->value_begin = first.begin;
-      entry->value_end = StepOverValue(first).end;
+      entry->value_end = StepOverValue(first, &entry->whole).end;
       return true;
     }
   }
 
  private:
+  PdfToken StepOver(const PdfToken& first, bool* closed) {
+    if (first.kind == PdfTokenKind::kNumber) {
+      if (Peek(0).kind == PdfTokenKind::kNumber && Peek(1).Is(PdfKeyword::kR)) {
+        Next();
+        return Next();
+      }
+      return first;
+    }
+    if (first.kind != PdfTokenKind::kDictOpen && first.kind != PdfTokenKind::kArrayOpen) {
+      return first;
+    }
+    // The open containers' closing tokens, innermost last: a close of the other kind closes
+    // nothing (the parser reads it as an element), so it is stepped over like one.
+    std::string open(1, static_cast<char>(CloseOf(first.kind)));
+    PdfToken t = first;
+    while (!open.empty()) {
+      if (AtObjectEnd()) {
+        *closed = false;
+        return t;
+      }
+      t = Next();
+      switch (t.kind) {
+        case PdfTokenKind::kDictOpen:
+        case PdfTokenKind::kArrayOpen:
+          open.push_back(static_cast<char>(CloseOf(t.kind)));
+          break;
+        case PdfTokenKind::kDictClose:
+        case PdfTokenKind::kArrayClose:
+          if (static_cast<PdfTokenKind>(open.back()) == t.kind) {
+            open.pop_back();
+          }
+          break;
+        default:
+          *closed = *closed && !t.open;
+          break;
+      }
+    }
+    return t;
+  }
+
+  static PdfTokenKind CloseOf(PdfTokenKind open) {
+    return open == PdfTokenKind::kDictOpen ? PdfTokenKind::kDictClose : PdfTokenKind::kArrayClose;
+  }
+
   void Keep(std::string* text, int c) {
     if (text) {
       text->push_back(static_cast<char>(c));
@@ -301,7 +325,7 @@ class CPdfLexer {
     switch (c) {
       case '(':
         t.kind = PdfTokenKind::kLiteralString;
-        LexLiteralString(text);
+        t.open = !LexLiteralString(text);
         break;
       case '<':
         if (src_.Peek() == '<') {
@@ -312,6 +336,7 @@ class CPdfLexer {
           for (;;) {
             const int h = src_.Next();
             if (h < 0) {
+              t.open = true;
               break;
             }
             Keep(text, h);
@@ -369,6 +394,7 @@ class CPdfLexer {
         break;
     }
     t.end = src_.Tell();
+    ran_out_in_string_ = ran_out_in_string_ || t.open;
     return t;
   }
 
@@ -378,24 +404,25 @@ class CPdfLexer {
     }
   }
 
-  void LexLiteralString(std::string* text) {
+  // False when the bytes end before the string does.
+  bool LexLiteralString(std::string* text) {
     uint64_t depth = 1;
     for (;;) {
       const int c = src_.Next();
       if (c < 0) {
-        return;
+        return false;
       }
       Keep(text, c);
       if (c == '\\') {
         const int e = src_.Next();
         if (e < 0) {
-          return;
+          return false;
         }
         Keep(text, e);
       } else if (c == '(') {
         ++depth;
       } else if (c == ')' && --depth == 0) {
-        return;
+        return true;
       }
     }
   }
@@ -403,6 +430,7 @@ class CPdfLexer {
   Source src_;
   PdfToken queue_[3];
   int queued_ = 0;
+  bool ran_out_in_string_ = false;
 };
 
 // Whether "num gen obj" comes next, leaving the lexer after "obj" and begin (when given) at the

@@ -145,6 +145,11 @@ std::map<std::string, std::string> CPdfXRef::ReadRawTrailer(const std::vector<st
     const std::string key =
         DecodePdfName(reinterpret_cast<const uint8_t*>(name.data()), name.size());
     if (std::find(keys.begin(), keys.end(), key) != keys.end() && values.count(key) == 0) {
+      // A value left open (an /ID array that "startxref" cuts off) cannot be written as it
+      // stands: it would swallow what the copy writes after it.
+      if (!e.whole) {
+        throw CPdfException(kMsgDamaged);
+      }
       values[key] = read(e.value_begin, e.value_end);
     }
   }
@@ -361,6 +366,60 @@ int64_t CPdfXRef::FindObjectByHeader(int32_t num, int32_t gen, int32_t* found_ge
     *found_gen = last.gen;
   }
   return last.position;
+}
+
+int64_t CPdfXRef::NextObjectStart(int64_t position) {
+  if (!starts_listed_) {
+    starts_listed_ = true;
+    for (const CPdfXRefTable::Item& item : table_) {
+      if (item.entry.type == 1 && item.entry.offset >= 0) {
+        const int64_t at = int64_t{header_offset_} + item.entry.offset;
+        starts_.push_back(Start{at, at, item.num, item.entry.generation, 0});
+      }
+    }
+    for (const int64_t section : visited_sections_) {
+      if (section >= 0) {
+        const int64_t at = int64_t{header_offset_} + section;
+        starts_.push_back(Start{at, at, -1, 0, 1});
+      }
+    }
+    std::sort(starts_.begin(), starts_.end(),
+              [](const Start& a, const Start& b) { return a.position < b.position; });
+  }
+  auto it = std::upper_bound(starts_.begin(), starts_.end(), position,
+                             [](int64_t p, const Start& s) { return p < s.position; });
+  // Each entry is read at most once over the whole copy, however many objects ask.
+  for (; it != starts_.end(); ++it) {
+    if (it->verdict == 0) {
+      it->verdict = HeaderStandsAt(it->position, it->num, it->gen, &it->header) ? 1 : -1;
+    }
+    if (it->verdict > 0) {
+      return it->header;
+    }
+  }
+  return -1;
+}
+
+bool CPdfXRef::HeaderStandsAt(int64_t position, int32_t num, int32_t gen, int64_t* begin) {
+  // A few bytes only: an entry that leads into a string must not make this read it whole.
+  constexpr size_t kHeaderBytes = 64;
+  const CPdfRefPtr<CPdfStream> window = CPdfRefPtr<CPdfStream>::Adopt(OpenAt(position));
+  if (!window) {
+    return false;
+  }
+  uint8_t bytes[kHeaderBytes];
+  size_t length = 0;
+  for (int c; length < kHeaderBytes && (c = window->NextByte()) >= 0; ++length) {
+    bytes[length] = static_cast<uint8_t>(c);
+  }
+  CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
+  uint64_t at = 0;
+  if (!LexObjectHeader(lexer, num, gen, &at)) {
+    return false;
+  }
+  // The header moves the bound only forward, past white space the entry leads to.
+  *begin = position + static_cast<int64_t>(at);
+  return true;
 }
 
 void CPdfXRef::IndexHeaders() {

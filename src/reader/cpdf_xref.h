@@ -50,7 +50,8 @@ class CPdfXRef : public CPdfResolver {
   const CPdfObject& GetTrailer() const { return trailer_; }
   // The trailer's values for keys as the file writes them (a direct dictionary, a reference,
   // numbers and strings byte for byte), by key; a repeated key gives its first value, the one
-  // the parsed trailer keeps. Keys without a value are left out.
+  // the parsed trailer keeps. Keys without a value are left out; a value left open (a container
+  // or string that the section ends inside) refuses the file as damaged.
   std::map<std::string, std::string> ReadRawTrailer(const std::vector<std::string>& keys);
   const CPdfXRefTable& GetTable() const { return table_; }
   uint32_t GetHeaderOffset() const { return header_offset_; }
@@ -64,6 +65,10 @@ class CPdfXRef : public CPdfResolver {
   // indexes every header in one scan of the whole file, with strings, comments and stream
   // bodies stepped over so that no bytes inside them count.
   int64_t FindObjectByHeader(int32_t num, int32_t gen, int32_t* found_gen = nullptr);
+  // File position of what first follows position among the objects whose entries lead to
+  // their own "num gen obj" header and the cross-reference sections read; -1 when nothing
+  // does. No object's bytes run past it: a string or stream body left open stops there.
+  int64_t NextObjectStart(int64_t position);
 
  private:
   friend class CPdfObjStmData;
@@ -81,6 +86,7 @@ class CPdfXRef : public CPdfResolver {
   // A window from file position start.
   CPdfStream* OpenAt(int64_t start);
   void IndexHeaders();
+  bool HeaderStandsAt(int64_t position, int32_t num, int32_t gen, int64_t* begin);
   bool ReadIndexNumber(const PdfToken& token, int32_t* value);
   void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out);
   void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out);
@@ -132,6 +138,17 @@ class CPdfXRef : public CPdfResolver {
   };
   std::vector<HeaderSpot> headers_;
   bool headers_indexed_ = false;
+  // What an entry or a section places in the file, by position, for NextObjectStart; whether
+  // an entry's header stands there is read once, when first asked.
+  struct Start {
+    int64_t position;
+    int64_t header;  // where the header's first byte stands, once read
+    int32_t num;     // -1 for a section
+    int32_t gen;
+    int8_t verdict;  // 0 not read yet, 1 the header stands there, -1 it does not
+  };
+  std::vector<Start> starts_;
+  bool starts_listed_ = false;
   int fetch_depth_ = 0;
 };
 

@@ -4,19 +4,27 @@
 #include <string>
 #include <string_view>
 
+#include "objects/cpdf_exception.h"
 #include "objects/cpdf_lexer.h"
+#include "objects/pdf_messages.h"
 #include "streams/cpdf_input_file.h"
 
 namespace {
 
-// The input file from a position, read in growing pieces that are kept while the object is
-// short, so that its keys and short values are read back from memory.
+// The input file from a position up to a limit, read in growing pieces that are kept while the
+// object is short, so that its keys and short values are read back from memory.
 class FileBytes {
  public:
-  FileBytes(CPdfInputFile* file, uint64_t start) : file_(file), base_(start) {}
+  FileBytes(CPdfInputFile* file, uint64_t start, uint64_t limit)
+      : file_(file), base_(start), limit_(limit) {}
 
-  int Next() { return pos_ < buffer_.size() ? buffer_[pos_++] : Refill(true); }
-  int Peek() { return pos_ < buffer_.size() ? buffer_[pos_] : Refill(false); }
+  int Next() {
+    return Tell() >= limit_ ? -1 : pos_ < buffer_.size() ? buffer_[pos_++] : Refill(true);
+  }
+  int Peek() {
+    return Tell() >= limit_ ? -1 : pos_ < buffer_.size() ? buffer_[pos_] : Refill(false);
+  }
+  uint64_t Limit() const { return limit_; }
   uint64_t Tell() const { return base_ + pos_; }
   void Seek(uint64_t position) {
     if (position >= base_ && position <= base_ + buffer_.size()) {
@@ -70,6 +78,7 @@ class FileBytes {
 
   CPdfInputFile* file_;
   uint64_t base_;
+  uint64_t limit_;
   std::vector<uint8_t> buffer_;
   size_t pos_ = 0;
 };
@@ -130,8 +139,9 @@ int64_t ReadLength(const std::string& value, CPdfXRef& reader) {
 // there, else through the first "endstream" bytes. The end of "endstream", or 0 when the
 // body has none. The body starts after the line end, as the parser reads it: after the first
 // LF, or a CR and the LF after it.
-uint64_t StepOverBody(int64_t file_size, FileLexer& lexer, int64_t length, bool* no_endstream) {
+uint64_t StepOverBody(FileLexer& lexer, int64_t length, bool* no_endstream) {
   FileBytes& bytes = lexer.GetSource();
+  const uint64_t file_size = bytes.Limit();
   for (int c = bytes.Next(); c >= 0 && c != '\n'; c = bytes.Next()) {
     if (c == '\r') {
       if (bytes.Peek() == '\n') {
@@ -141,7 +151,7 @@ uint64_t StepOverBody(int64_t file_size, FileLexer& lexer, int64_t length, bool*
     }
   }
   const uint64_t data = bytes.Tell();
-  if (length >= 0 && data + static_cast<uint64_t>(length) <= static_cast<uint64_t>(file_size)) {
+  if (length >= 0 && data + static_cast<uint64_t>(length) <= file_size) {
     // Only white space and "endstream" are read there, never a token that could run on
     // (a string opened by a body's byte), so no byte of the body is read twice.
     bytes.Seek(data + static_cast<uint64_t>(length));
@@ -163,8 +173,7 @@ uint64_t StepOverBody(int64_t file_size, FileLexer& lexer, int64_t length, bool*
   }
   // No "endstream" anywhere after the body: a /Length that fits the file is all that tells
   // where it ends.
-  const bool fits =
-      length >= 0 && data + static_cast<uint64_t>(length) <= static_cast<uint64_t>(file_size);
+  const bool fits = length >= 0 && data + static_cast<uint64_t>(length) <= file_size;
   *no_endstream = fits;
   if (fits) {
     bytes.Seek(data + static_cast<uint64_t>(length));
@@ -238,7 +247,13 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
   span.generation = direct ? found->generation : 0;
   const int64_t at =
       !direct || found->offset < 0 ? -1 : reader.GetHeaderOffset() + int64_t{found->offset};
-  FileLexer lexer{FileBytes(&file, static_cast<uint64_t>(std::max<int64_t>(at, 0)))};
+  // No object runs past the next one the reader knows, or past the end of the file.
+  const auto bytes_from = [&](int64_t from) {
+    const int64_t next = reader.NextObjectStart(from);
+    return FileBytes(&file, static_cast<uint64_t>(from),
+                     static_cast<uint64_t>(next >= 0 ? next : file.Size()));
+  };
+  FileLexer lexer{bytes_from(std::max<int64_t>(at, 0))};
   FileBytes& bytes = lexer.GetSource();
   // The copy starts at the header's first byte, after any white space the offset leads to.
   uint64_t start = 0;
@@ -250,7 +265,7 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
     if (elsewhere < 0) {
       return span;
     }
-    lexer = FileLexer{FileBytes(&file, static_cast<uint64_t>(elsewhere))};
+    lexer = FileLexer{bytes_from(elsewhere)};
     if (!LexObjectHeader(lexer, num, span.generation, &start)) {
       return span;
     }
@@ -276,7 +291,7 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
     value_end = close.kind == PdfTokenKind::kEnd ? close.begin : close.end;
     if (close.kind == PdfTokenKind::kDictClose && lexer.Peek(0).Is(PdfKeyword::kStream)) {
       lexer.Next();
-      value_end = StepOverBody(file.Size(), lexer, ReadLength(length_value, reader), &no_endstream);
+      value_end = StepOverBody(lexer, ReadLength(length_value, reader), &no_endstream);
       if (value_end == 0) {
         // Neither "endstream" nor a usable /Length: no reader can tell where the body ends.
         return span;
@@ -293,6 +308,11 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
   while (ending == Ending::kNone) {
     t = lexer.Next();
     ending = EndingAt(t, lexer);
+  }
+  // A string still open where the next object begins (or the file ends): no framing keeps
+  // its bytes and the object after it apart, and readers take neither for what it was.
+  if (lexer.RanOutInString()) {
+    throw CPdfException(kMsgDamaged);
   }
   span.start = static_cast<int64_t>(start);
   if (ending == Ending::kMissing || no_endstream) {

@@ -21,7 +21,8 @@ struct RawObjectInfo {
 // Object num as the copy writes it: from its "num gen obj" through "endobj" and the line end
 // after it (or the line feed, or the whole "endobj", that the copy adds); an object from an
 // object stream framed as "num 0 obj\r<value>\nendobj\n" or, when its stream cannot give it,
-// as it stands under its own header in the file. Empty when the object has no bytes.
+// as it stands under its own header in the file. Empty when the object has no bytes; throws
+// when a string in it runs on to the next object or the end of the file.
 std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
                                    int32_t num,
                                    CPdfXRef& reader,

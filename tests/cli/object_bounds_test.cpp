@@ -60,15 +60,22 @@ std::string MoveEntry(const PdfBuilder& b, int num, long long offset) {
 struct BoundsCase {
   const char* name;
   std::function<std::string()> make;
+  const char* refusal = nullptr;  // the one line of a file that cannot be copied whole
 };
 
 class ObjectBoundsTest : public testing::TestWithParam<BoundsCase> {};
 
-TEST_P(ObjectBoundsTest, CopiesEveryObjectWhole) {
+TEST_P(ObjectBoundsTest, CopiesEveryObjectWholeOrRefuses) {
   TempDir dir;
   const std::string in = dir.Write("in.pdf", GetParam().make());
   const std::string out = dir.Path("out.pdf");
-  ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);
+  const std::string printed = RunQuillturn("'" + in + "' '" + out + "' /r90").output;
+  if (GetParam().refusal) {
+    EXPECT_EQ(GetParam().refusal, printed);
+    EXPECT_FALSE(FileExists(out));
+    return;
+  }
+  ASSERT_EQ("", printed);
   ExpectFaithfulCopy(in, out, ChosenPages(in, "/r90"));
 }
 
@@ -148,11 +155,12 @@ std::string LastWithoutEndobj(int last) {
   return bytes.replace(at, 6, "      ");
 }
 
-// The one-page file with a /Info dictionary and, after it, object 7 holding value.
-std::string ObjectLeftOpen(const std::string& value) {
+// The one-page file with a /Info dictionary and, after it, object 7 holding value and then
+// object 8.
+std::string ObjectLeftOpen(const std::string& value, const std::string& next = "<< /Title (t) >>") {
   PdfBuilder b = OnePage(kPage, kFont, [&](PdfBuilder& p) {
     p.Object(6, "<< /Producer (p) /Subject 7 0 R >>").Object(7, value);
-    p.Object(8, "<< /Title (t) >>");
+    p.Object(8, next);
   });
   return Finish(b);
 }
@@ -162,17 +170,35 @@ INSTANTIATE_TEST_SUITE_P(
     ObjectBoundsTest,
     testing::Values(BoundsCase{"InfoLastBeforeXRef", [] { return LastWithoutEndobj(6); }},
                     BoundsCase{"PageLastBeforeXRef", [] { return LastWithoutEndobj(3); }},
-                    BoundsCase{"ContentLastBeforeXRef", [] { return LastWithoutEndobj(4); }},
-                    // A dictionary left open ends where its object does, not at a ">>" of
-                    // the objects after it; readers take such an object for null.
-                    BoundsCase{"DictLeftOpenBeforeEndobj",
+                    BoundsCase{"ContentLastBeforeXRef", [] { return LastWithoutEndobj(4); }}),
+    [](const testing::TestParamInfo<BoundsCase>& p) { return p.param.name; });
+
+// A dictionary or array left open ends where its object does, not at a ">>" of the objects
+// after it (readers take such an object for null); what no framing keeps apart is refused.
+INSTANTIATE_TEST_SUITE_P(
+    LeftOpen,
+    ObjectBoundsTest,
+    testing::Values(BoundsCase{"DictLeftOpenBeforeEndobj",
                                [] { return ObjectLeftOpen("<< /Producer (p) /Keywords << /A 1"); }},
                     BoundsCase{"ArrayLeftOpenBeforeNextObject",
                                [] {
                                  std::string bytes = ObjectLeftOpen("[1 2 (x)");
                                  const size_t at = bytes.find("endobj", bytes.find("7 0 obj"));
                                  return bytes.replace(at, 6, "      ");
-                               }}),
+                               }},
+                    // A string open to the next object (which a stray ")" would close): no
+                    // framing keeps the two apart.
+                    BoundsCase{"StringLeftOpenToNextObject",
+                               [] { return ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>"); },
+                               "PDF file was damaged"},
+                    // ">>" closes no array; "startxref" leaves the trailer's /ID open.
+                    BoundsCase{"TrailerIdLeftOpen",
+                               [] {
+                                 PdfBuilder b = OnePage();
+                                 b.XRefTable("/Root 1 0 R /ID [<00> (x)");
+                                 return b.Bytes();
+                               },
+                               "PDF file was damaged"}),
     [](const testing::TestParamInfo<BoundsCase>& p) { return p.param.name; });
 
 // Object-stream members whose last byte would swallow an "endobj" written right after them.
