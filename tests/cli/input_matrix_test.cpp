@@ -40,9 +40,10 @@ Objects Document(const std::string& gen = "0") {
 
 const char kTrailer[] = "/Root 1 0 R /Info 7 0 R /ID [(\\b\\t\\101id) <00FF10ab>]";
 
-PdfBuilder Direct(const std::string& version = "1.4") {
+// The document in one classic section, after junk where a case wants it.
+PdfBuilder Direct(const std::string& version = "1.4", const std::string& junk = "") {
   PdfBuilder b;
-  b.Header(version);
+  b.Raw(junk).Header(version);
   for (const auto& [num, body] : Document()) {
     b.Object(num, body);
   }
@@ -55,14 +56,8 @@ MatrixCase Classic() {
 }
 
 MatrixCase JunkBeforeHeader() {
-  PdfBuilder b;
-  b.Raw("From a mail gateway\r\nX-Scan: clean\n\x01\x02\x03 junk\n");
-  b.Header();
-  for (const auto& [num, body] : Document()) {
-    b.Object(num, body);
-  }
-  b.Stream(5, "", kContent).XRefTable(kTrailer);
-  return {"junk_before_header", b.Bytes(), ""};
+  const char* junk = "From a mail gateway\r\nX-Scan: clean\n\x01\x02\x03 junk\n";
+  return {"junk_before_header", Direct("1.4", junk).XRefTable(kTrailer).Bytes(), ""};
 }
 
 MatrixCase JunkBeforeHeaderObjectStreams() {
