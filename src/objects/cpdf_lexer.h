@@ -258,11 +258,13 @@ class CPdfLexer {
     if (first.kind != PdfTokenKind::kDictOpen && first.kind != PdfTokenKind::kArrayOpen) {
       return first;
     }
-    // The open containers' closing tokens, innermost last: a close of the other kind closes
-    // nothing (the parser reads it as an element), so it is stepped over like one.
-    std::string open(1, static_cast<char>(CloseOf(first.kind)));
+    // A close of the other kind closes nothing (the parser reads it as an element), so it is
+    // stepped over like one. Bit k of dicts tells whether level k + 1 is a dictionary; past 64
+    // levels (deeper than the parser reads) any close closes.
+    uint64_t depth = 1;
+    uint64_t dicts = first.kind == PdfTokenKind::kDictOpen ? 1 : 0;
     PdfToken t = first;
-    while (!open.empty()) {
+    while (depth > 0) {
       if (AtObjectEnd()) {
         *closed = false;
         return t;
@@ -271,12 +273,18 @@ class CPdfLexer {
       switch (t.kind) {
         case PdfTokenKind::kDictOpen:
         case PdfTokenKind::kArrayOpen:
-          open.push_back(static_cast<char>(CloseOf(t.kind)));
+          if (depth < 64 && t.kind == PdfTokenKind::kDictOpen) {
+            dicts |= uint64_t{1} << depth;
+          } else if (depth < 64) {
+            dicts &= ~(uint64_t{1} << depth);
+          }
+          ++depth;
           break;
         case PdfTokenKind::kDictClose:
         case PdfTokenKind::kArrayClose:
-          if (static_cast<PdfTokenKind>(open.back()) == t.kind) {
-            open.pop_back();
+          if (depth > 64 ||
+              (((dicts >> (depth - 1)) & 1) != 0) == (t.kind == PdfTokenKind::kDictClose)) {
+            --depth;
           }
           break;
         default:
@@ -285,10 +293,6 @@ class CPdfLexer {
       }
     }
     return t;
-  }
-
-  static PdfTokenKind CloseOf(PdfTokenKind open) {
-    return open == PdfTokenKind::kDictOpen ? PdfTokenKind::kDictClose : PdfTokenKind::kArrayClose;
   }
 
   void Keep(std::string* text, int c) {
@@ -325,7 +329,9 @@ class CPdfLexer {
     switch (c) {
       case '(':
         t.kind = PdfTokenKind::kLiteralString;
-        t.open = !LexLiteralString(text);
+        if (!LexLiteralString(text)) {
+          t.open = ran_out_in_string_ = true;
+        }
         break;
       case '<':
         if (src_.Peek() == '<') {
@@ -336,7 +342,7 @@ class CPdfLexer {
           for (;;) {
             const int h = src_.Next();
             if (h < 0) {
-              t.open = true;
+              t.open = ran_out_in_string_ = true;
               break;
             }
             Keep(text, h);
@@ -394,7 +400,6 @@ class CPdfLexer {
         break;
     }
     t.end = src_.Tell();
-    ran_out_in_string_ = ran_out_in_string_ || t.open;
     return t;
   }
 

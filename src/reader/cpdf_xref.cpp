@@ -368,39 +368,61 @@ int64_t CPdfXRef::FindObjectByHeader(int32_t num, int32_t gen, int32_t* found_ge
   return last.position;
 }
 
-int64_t CPdfXRef::NextObjectStart(int64_t position) {
-  if (!starts_listed_) {
-    starts_listed_ = true;
-    for (const CPdfXRefTable::Item& item : table_) {
-      if (item.entry.type == 1 && item.entry.offset >= 0) {
-        const int64_t at = int64_t{header_offset_} + item.entry.offset;
-        starts_.push_back(Start{at, at, item.num, item.entry.generation, 0});
-      }
+void CPdfXRef::ListStarts() {
+  starts_listed_ = true;
+  starts_.reserve(static_cast<size_t>(table_.Count()) + visited_sections_.size());
+  for (const CPdfXRefTable::Item& item : table_) {
+    if (item.entry.type == 1 && item.entry.offset >= 0) {
+      const int64_t at = int64_t{header_offset_} + item.entry.offset;
+      starts_.push_back(Start{at, item.num, item.entry.generation, 0, 0});
     }
-    for (const int64_t section : visited_sections_) {
-      if (section >= 0) {
-        const int64_t at = int64_t{header_offset_} + section;
-        starts_.push_back(Start{at, at, -1, 0, 1});
-      }
-    }
-    std::sort(starts_.begin(), starts_.end(),
-              [](const Start& a, const Start& b) { return a.position < b.position; });
   }
-  auto it = std::upper_bound(starts_.begin(), starts_.end(), position,
-                             [](int64_t p, const Start& s) { return p < s.position; });
-  // Each entry is read at most once over the whole copy, however many objects ask.
-  for (; it != starts_.end(); ++it) {
+  for (const int64_t section : visited_sections_) {
+    if (section >= 0) {
+      const int64_t at = int64_t{header_offset_} + section;
+      starts_.push_back(Start{at, -1, 0, 0, 1});
+    }
+  }
+  std::sort(starts_.begin(), starts_.end(),
+            [](const Start& a, const Start& b) { return a.position < b.position; });
+}
+
+int64_t CPdfXRef::NextEntryPosition(int64_t position) {
+  if (!starts_listed_) {
+    ListStarts();
+  }
+  // The copy mostly asks in file order: the place after the last answer is tried first.
+  const auto after = [&](size_t k) {
+    return k < starts_.size() && starts_[k].position > position &&
+           (k == 0 || starts_[k - 1].position <= position);
+  };
+  if (!after(start_hint_) && !after(++start_hint_)) {
+    start_hint_ = static_cast<size_t>(
+        std::upper_bound(starts_.begin(), starts_.end(), position,
+                         [](int64_t p, const Start& s) { return p < s.position; }) -
+        starts_.begin());
+  }
+  return start_hint_ == starts_.size() ? -1 : starts_[start_hint_].position;
+}
+
+int64_t CPdfXRef::HeaderAtEntry(int64_t position) {
+  if (!starts_listed_) {
+    ListStarts();
+  }
+  auto it = std::lower_bound(starts_.begin(), starts_.end(), position,
+                             [](const Start& s, int64_t p) { return s.position < p; });
+  for (; it != starts_.end() && it->position == position; ++it) {
     if (it->verdict == 0) {
-      it->verdict = HeaderStandsAt(it->position, it->num, it->gen, &it->header) ? 1 : -1;
+      it->verdict = HeaderStandsAt(it->position, it->num, it->gen, &it->skip) ? 1 : -1;
     }
     if (it->verdict > 0) {
-      return it->header;
+      return it->position + it->skip;
     }
   }
   return -1;
 }
 
-bool CPdfXRef::HeaderStandsAt(int64_t position, int32_t num, int32_t gen, int64_t* begin) {
+bool CPdfXRef::HeaderStandsAt(int64_t position, int32_t num, int32_t gen, uint8_t* skip) {
   // A few bytes only: an entry that leads into a string must not make this read it whole.
   constexpr size_t kHeaderBytes = 64;
   const CPdfRefPtr<CPdfStream> window = CPdfRefPtr<CPdfStream>::Adopt(OpenAt(position));
@@ -417,8 +439,8 @@ bool CPdfXRef::HeaderStandsAt(int64_t position, int32_t num, int32_t gen, int64_
   if (!LexObjectHeader(lexer, num, gen, &at)) {
     return false;
   }
-  // The header moves the bound only forward, past white space the entry leads to.
-  *begin = position + static_cast<int64_t>(at);
+  // The object starts at its header, past white space the entry leads to.
+  *skip = static_cast<uint8_t>(at);
   return true;
 }
 

@@ -65,10 +65,14 @@ class CPdfXRef : public CPdfResolver {
   // indexes every header in one scan of the whole file, with strings, comments and stream
   // bodies stepped over so that no bytes inside them count.
   int64_t FindObjectByHeader(int32_t num, int32_t gen, int32_t* found_gen = nullptr);
-  // File position of what first follows position among the objects whose entries lead to
-  // their own "num gen obj" header and the cross-reference sections read; -1 when nothing
-  // does. No object's bytes run past it: a string or stream body left open stops there.
-  int64_t NextObjectStart(int64_t position);
+  // Where objects the table places start, so that no object's bytes run past the next one (a
+  // string or stream body left open stops there). The first file position after position
+  // that an entry or a section names, -1 when none does; then, for such a position, where
+  // the header of an object whose entry names it stands (a section's start), -1 when no
+  // entry there leads to its own "num gen obj". Only positions an object's bytes reach are
+  // read, each once.
+  int64_t NextEntryPosition(int64_t position);
+  int64_t HeaderAtEntry(int64_t position);
 
  private:
   friend class CPdfObjStmData;
@@ -86,7 +90,7 @@ class CPdfXRef : public CPdfResolver {
   // A window from file position start.
   CPdfStream* OpenAt(int64_t start);
   void IndexHeaders();
-  bool HeaderStandsAt(int64_t position, int32_t num, int32_t gen, int64_t* begin);
+  bool HeaderStandsAt(int64_t position, int32_t num, int32_t gen, uint8_t* skip);
   bool ReadIndexNumber(const PdfToken& token, int32_t* value);
   void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out);
   void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out);
@@ -138,17 +142,19 @@ class CPdfXRef : public CPdfResolver {
   };
   std::vector<HeaderSpot> headers_;
   bool headers_indexed_ = false;
-  // What an entry or a section places in the file, by position, for NextObjectStart; whether
-  // an entry's header stands there is read once, when first asked.
+  // What an entry or a section places in the file, by position; whether an entry's header
+  // stands there is read once, when first asked.
   struct Start {
     int64_t position;
-    int64_t header;  // where the header's first byte stands, once read
-    int32_t num;     // -1 for a section
+    int32_t num;  // -1 for a section
     int32_t gen;
+    uint8_t skip;    // white space before the header, once read
     int8_t verdict;  // 0 not read yet, 1 the header stands there, -1 it does not
   };
   std::vector<Start> starts_;
   bool starts_listed_ = false;
+  size_t start_hint_ = 0;  // where the last NextEntryPosition found its answer
+  void ListStarts();
   int fetch_depth_ = 0;
 };
 

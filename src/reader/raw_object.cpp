@@ -11,20 +11,38 @@
 
 namespace {
 
-// The input file from a position up to a limit, read in growing pieces that are kept while the
-// object is short, so that its keys and short values are read back from memory.
+// The input file from a position up to where the next object the reader knows starts (or the
+// file ends), read in growing pieces that are kept while the object is short, so that its keys
+// and short values are read back from memory.
 class FileBytes {
  public:
-  FileBytes(CPdfInputFile* file, uint64_t start, uint64_t limit)
-      : file_(file), base_(start), limit_(limit) {}
+  FileBytes(CPdfInputFile* file, CPdfXRef* reader, uint64_t start)
+      : file_(file), reader_(reader), base_(start) {
+    const int64_t next = reader->NextEntryPosition(static_cast<int64_t>(start));
+    final_ = next < 0;
+    limit_ = static_cast<uint64_t>(final_ ? file->Size() : next);
+  }
 
-  int Next() {
-    return Tell() >= limit_ ? -1 : pos_ < buffer_.size() ? buffer_[pos_++] : Refill(true);
+  // The buffer never holds bytes past the limit, so only a refill looks at it.
+  int Next() { return pos_ < buffer_.size() ? buffer_[pos_++] : Refill(true); }
+  int Peek() { return pos_ < buffer_.size() ? buffer_[pos_] : Refill(false); }
+  // Whether the bytes before position are the object's to read. A place an entry names is
+  // looked at only when the object's bytes get there: an object that ends before its
+  // neighbour's entry costs no read of it.
+  bool Reaches(uint64_t position) {
+    while (limit_ < position && !final_) {
+      const int64_t header = reader_->HeaderAtEntry(static_cast<int64_t>(limit_));
+      if (header >= 0) {
+        limit_ = static_cast<uint64_t>(header);
+        final_ = true;
+      } else {
+        const int64_t next = reader_->NextEntryPosition(static_cast<int64_t>(limit_));
+        final_ = next < 0;
+        limit_ = static_cast<uint64_t>(final_ ? file_->Size() : next);
+      }
+    }
+    return position <= limit_;
   }
-  int Peek() {
-    return Tell() >= limit_ ? -1 : pos_ < buffer_.size() ? buffer_[pos_] : Refill(false);
-  }
-  uint64_t Limit() const { return limit_; }
   uint64_t Tell() const { return base_ + pos_; }
   void Seek(uint64_t position) {
     if (position >= base_ && position <= base_ + buffer_.size()) {
@@ -66,7 +84,11 @@ class FileBytes {
       pos_ = 0;
     }
     const size_t held = buffer_.size();
-    const size_t piece = std::max(kFirstPiece, held);
+    if (!Reaches(base_ + held + 1)) {
+      return -1;
+    }
+    const size_t piece =
+        static_cast<size_t>(std::min<uint64_t>(std::max(kFirstPiece, held), limit_ - base_ - held));
     buffer_.resize(held + piece);
     buffer_.resize(held +
                    file_->ReadAt(static_cast<int64_t>(base_ + held), buffer_.data() + held, piece));
@@ -77,8 +99,10 @@ class FileBytes {
   }
 
   CPdfInputFile* file_;
+  CPdfXRef* reader_;
   uint64_t base_;
-  uint64_t limit_;
+  uint64_t limit_ = 0;
+  bool final_ = false;  // limit_ is an object's header or the end of the file
   std::vector<uint8_t> buffer_;
   size_t pos_ = 0;
 };
@@ -141,7 +165,6 @@ int64_t ReadLength(const std::string& value, CPdfXRef& reader) {
 // LF, or a CR and the LF after it.
 uint64_t StepOverBody(FileLexer& lexer, int64_t length, bool* no_endstream) {
   FileBytes& bytes = lexer.GetSource();
-  const uint64_t file_size = bytes.Limit();
   for (int c = bytes.Next(); c >= 0 && c != '\n'; c = bytes.Next()) {
     if (c == '\r') {
       if (bytes.Peek() == '\n') {
@@ -151,7 +174,9 @@ uint64_t StepOverBody(FileLexer& lexer, int64_t length, bool* no_endstream) {
     }
   }
   const uint64_t data = bytes.Tell();
-  if (length >= 0 && data + static_cast<uint64_t>(length) <= file_size) {
+  // A /Length that runs past the next object's header is wrong.
+  const bool fits = length >= 0 && bytes.Reaches(data + static_cast<uint64_t>(length));
+  if (fits) {
     // Only white space and "endstream" are read there, never a token that could run on
     // (a string opened by a body's byte), so no byte of the body is read twice.
     bytes.Seek(data + static_cast<uint64_t>(length));
@@ -173,7 +198,6 @@ uint64_t StepOverBody(FileLexer& lexer, int64_t length, bool* no_endstream) {
   }
   // No "endstream" anywhere after the body: a /Length that fits the file is all that tells
   // where it ends.
-  const bool fits = length >= 0 && data + static_cast<uint64_t>(length) <= file_size;
   *no_endstream = fits;
   if (fits) {
     bytes.Seek(data + static_cast<uint64_t>(length));
@@ -249,9 +273,7 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
       !direct || found->offset < 0 ? -1 : reader.GetHeaderOffset() + int64_t{found->offset};
   // No object runs past the next one the reader knows, or past the end of the file.
   const auto bytes_from = [&](int64_t from) {
-    const int64_t next = reader.NextObjectStart(from);
-    return FileBytes(&file, static_cast<uint64_t>(from),
-                     static_cast<uint64_t>(next >= 0 ? next : file.Size()));
+    return FileBytes(&file, &reader, static_cast<uint64_t>(from));
   };
   FileLexer lexer{bytes_from(std::max<int64_t>(at, 0))};
   FileBytes& bytes = lexer.GetSource();
