@@ -30,6 +30,10 @@ bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector
       continue;
     }
     // The key stays; its whole value (a number, a real, N G R, anything) becomes the angle.
+    // Where "g R" follows a value that is no number, the angle would join it into a reference.
+    if (lexer.Peek(0).kind == PdfTokenKind::kNumber && lexer.Peek(1).Is(PdfKeyword::kR)) {
+      return false;
+    }
     out->insert(out->end(), bytes + copied, bytes + entry.key.end);
     out->push_back(' ');
     out->insert(out->end(), number.begin(), number.end());

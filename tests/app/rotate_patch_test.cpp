@@ -14,7 +14,7 @@ namespace {
 std::string Patch(const std::string& object) {
   std::vector<uint8_t> out{'x'};
   if (!PatchRotate(reinterpret_cast<const uint8_t*>(object.data()), object.size(), 90, &out)) {
-    return "no dictionary";
+    return "refused";
   }
   return std::string(out.begin(), out.end());
 }
@@ -58,17 +58,18 @@ INSTANTIATE_TEST_SUITE_P(
                   "3 0 obj<</Rotate 90  /A [/Rotate 1] /Rotate 90  /Rot#61te 90 >>endobj"},
         // A value that spells the key is no key.
         PatchCase{"3 0 obj<</Rotate/Rotate>>endobj", "3 0 obj<</Rotate 90 >>endobj"},
-        PatchCase{"3 0 obj (no dict) endobj", "no dictionary"},
-        PatchCase{"3 0 obj <0a> <<>> endobj", "no dictionary"},
-        PatchCase{"3 0 obj [<<>>] endobj", "no dictionary"},
+        PatchCase{"3 0 obj (no dict) endobj", "refused"},
+        PatchCase{"3 0 obj <0a> <<>> endobj", "refused"},
+        PatchCase{"3 0 obj [<<>>] endobj", "refused"},
         PatchCase{"3 0 obj<</Rotate <5a> /B [1]>>endobj", "3 0 obj<</Rotate 90  /B [1]>>endobj"},
-        PatchCase{"", "no dictionary"},
+        PatchCase{"", "refused"},
         // Unterminated bytes stay in bounds.
         PatchCase{"1 0 obj << /Rotate", "1 0 obj << /Rotate 90 "},
         PatchCase{"1 0 obj << /A (((", "1 0 obj <</Rotate 90\n /A ((("},
         PatchCase{"1 0 obj << /A [ [ <<", "1 0 obj <</Rotate 90\n /A [ [ <<"},
         PatchCase{"1 0 obj << /A <", "1 0 obj <</Rotate 90\n /A <"},
-        PatchCase{"<</#", "<</Rotate 90\n/#"}),
+        PatchCase{"<</#", "<</Rotate 90\n/#"},
+        PatchCase{"3 0 obj<</Rotate \xb5 0 R>>endobj", "refused"}),
     [](const testing::TestParamInfo<PatchCase>& p) { return ParamName(p.index, p.param.input); });
 
 }  // namespace
