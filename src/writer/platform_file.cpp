@@ -186,12 +186,6 @@ void PlatformFile::State::Close() {
   }
 }
 
-PlatformFile::PlatformFile() = default;
-
-PlatformFile::~PlatformFile() {
-  Discard();
-}
-
 bool PlatformFile::Create(const std::string& path) {
   Discard();
   state_ = std::make_unique<State>();
@@ -241,14 +235,6 @@ bool PlatformFile::Create(const std::string& path) {
     s.target.assign(final_path.data(), length);
   }
   return s.CreateTemporary();
-}
-
-FILE* PlatformFile::GetFile() const {
-  return state_ ? state_->file : nullptr;
-}
-
-bool PlatformFile::IsInPlace() const {
-  return state_ && state_->in_place;
 }
 
 bool PlatformFile::AppendRange(FILE* in, int64_t offset, int64_t length) {
@@ -620,12 +606,6 @@ void PlatformFile::State::Close() {
   }
 }
 
-PlatformFile::PlatformFile() = default;
-
-PlatformFile::~PlatformFile() {
-  Discard();
-}
-
 bool PlatformFile::Create(const std::string& path) {
   Discard();
   state_ = std::make_unique<State>();
@@ -675,14 +655,6 @@ bool PlatformFile::Create(const std::string& path) {
   umask(mask);
   s.new_mode = 0666 & ~mask;
   return s.CreateTemporary();
-}
-
-FILE* PlatformFile::GetFile() const {
-  return state_ ? state_->file : nullptr;
-}
-
-bool PlatformFile::IsInPlace() const {
-  return state_ && state_->in_place;
 }
 
 bool PlatformFile::AppendRange(FILE* in, int64_t offset, int64_t length) {
@@ -810,3 +782,18 @@ std::vector<std::string> StartProgram(int argc, char** argv) {
 }
 
 #endif  // _WIN32
+
+// The same on every system: each State above keeps the open file and how it is written.
+PlatformFile::PlatformFile() = default;
+
+PlatformFile::~PlatformFile() {
+  Discard();
+}
+
+FILE* PlatformFile::GetFile() const {
+  return state_ ? state_->file : nullptr;
+}
+
+bool PlatformFile::IsInPlace() const {
+  return state_ && state_->in_place;
+}
