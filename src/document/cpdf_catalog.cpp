@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
@@ -32,8 +33,12 @@ CPdfCatalog::~CPdfCatalog() {
 
 void CPdfCatalog::Load(CPdfXRef* xref) {
   xref_ = xref;
-  pages_.clear();
   page_refs_.clear();
+  nodes_.clear();
+  direct_nodes_.clear();
+  values_.clear();
+  kids_.clear();
+  pages_checked_ = 0;
   path_.clear();
   visits_ = 0;
   CPdfObject catalog;
@@ -61,16 +66,17 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
   // Room for the promised pages up front (a page needs an object, so no more than the table
   // has), sparing the copies a growing array makes.
   if (count.IsKind(PDF_INT) && count.GetInt() > 0) {
-    const size_t expected =
-        std::min(static_cast<size_t>(count.GetInt()), xref->GetTable().CountInUse());
-    pages_.reserve(expected);
-    page_refs_.reserve(expected);
+    page_refs_.reserve(
+        std::min(static_cast<size_t>(count.GetInt()), xref->GetTable().CountInUse()));
   }
-  int32_t rotation = 0;
-  CPdfPage::ReadRotate(*pages.GetDict(), &rotation);
-  CPdfObject no_resources;
-  no_resources.SetNull();
-  CollectPages(*pages.GetDict(), 0, Inherited{true, rotation}, no_resources);
+  Node root;
+  ReadNode(*pages.GetDict(), &root);
+  CollectPages(root, 0, Inherited{true, root.has_rotate ? root.rotate : 0}, false);
+  // What the walk read is not needed after it.
+  nodes_.clear();
+  direct_nodes_.clear();
+  values_.clear();
+  kids_.clear();
   CPdfObject names;
   catalog.GetDict()->Lookup("Names", names);
   dests_.Clear();
@@ -83,41 +89,118 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
   catalog.GetDict()->Lookup("Outlines", outlines_);
 }
 
+int64_t CPdfCatalog::KeyOf(const CPdfObject& ref) {
+  return (static_cast<int64_t>(ref.GetRefNum()) << 32) | static_cast<uint32_t>(ref.GetRefGen());
+}
+
+CPdfCatalog::Value CPdfCatalog::ReadValue(const CPdfDictionary& dict, const char* key) {
+  const CPdfObject* raw = dict.Find(key);
+  Value value;
+  if (!raw) {
+    return value;
+  }
+  const bool indirect = raw->IsKind(PDF_REF);
+  if (indirect) {
+    auto found = values_.find(KeyOf(*raw));
+    if (found != values_.end()) {
+      return found->second;
+    }
+  }
+  CPdfObject resolved;
+  raw->Resolve(xref_, resolved);
+  value.kind = resolved.GetKind();
+  if (resolved.IsKind(PDF_INT)) {
+    value.integer = resolved.GetInt();
+  } else if (resolved.IsKind(PDF_NAME)) {
+    value.name = resolved.GetText();
+  }
+  if (indirect) {
+    values_.emplace(KeyOf(*raw), value);
+  }
+  return value;
+}
+
+void CPdfCatalog::ReadNode(const CPdfDictionary& dict, Node* node) {
+  node->stored_page = dict.IsType("Page");
+  node->has_kids = dict.Find("Kids") != nullptr;
+  const Value rotate = ReadValue(dict, "Rotate");
+  if (rotate.kind == PDF_INT && rotate.integer >= INT32_MIN && rotate.integer <= INT32_MAX) {
+    node->has_rotate = true;
+    node->rotate = static_cast<int32_t>(rotate.integer);
+  }
+  // The type is resolved here, unlike the structural check's stored /Type.
+  const Value type = ReadValue(dict, "Type");
+  node->type_is_name = type.kind == PDF_NAME;
+  node->type = type.name;
+  node->own_resources = ReadValue(dict, "Resources").kind == PDF_DICT;
+  if (node->stored_page) {
+    const CPdfObject* annots = dict.Find("Annots");
+    node->annots_ok =
+        !annots || annots->IsKind(PDF_REF) || annots->IsKind(PDF_ARRAY) || annots->IsKind(PDF_NULL);
+    return;
+  }
+  const CPdfObject* kids = dict.Find("Kids");
+  if (!kids || !kids->IsKind(PDF_REF)) {
+    node->kids.Clear();
+    dict.Lookup("Kids", node->kids);
+    return;
+  }
+  auto found = kids_.find(KeyOf(*kids));
+  if (found == kids_.end()) {
+    found = kids_.emplace(KeyOf(*kids), CPdfObject()).first;
+    xref_->GetObject(kids->GetRefNum(), kids->GetRefGen(), found->second);
+  }
+  node->kids.Clear();
+  node->kids.Assign(found->second);
+}
+
+const CPdfCatalog::Node& CPdfCatalog::NodeOf(const CPdfObject& raw) {
+  if (raw.IsKind(PDF_DICT)) {
+    auto inserted = direct_nodes_.try_emplace(raw.GetDict());
+    if (inserted.second) {
+      ReadNode(*raw.GetDict(), &inserted.first->second);
+    }
+    return inserted.first->second;
+  }
+  if (!raw.IsKind(PDF_REF)) {
+    throw CPdfException(kMsgKidType);
+  }
+  const int64_t key = KeyOf(raw);
+  auto found = nodes_.find(key);
+  if (found == nodes_.end()) {
+    CPdfObject kid;
+    xref_->GetObject(raw.GetRefNum(), raw.GetRefGen(), kid);
+    if (!kid.IsKind(PDF_DICT)) {
+      throw CPdfException(kMsgKidType);
+    }
+    Node node;
+    ReadNode(*kid.GetDict(), &node);
+    found = nodes_.emplace(key, std::move(node)).first;
+  }
+  return found->second;
+}
+
 void CPdfCatalog::NoteKid(const CPdfObject& raw,
-                          const CPdfDictionary& kid,
-                          bool is_page,
+                          const Node& kid,
                           Inherited inherited,
                           Inherited* below) {
   *below = Inherited{false, 0};
   if (!inherited.counted) {
     return;
   }
-  int32_t rotation = inherited.rotation;
-  CPdfPage::ReadRotate(kid, &rotation);
-  // The type is resolved here, unlike the structural check's stored /Type.
-  CPdfObject type;
-  kid.Lookup("Type", type);
-  const bool is_name = type.IsKind(PDF_NAME);
-  const std::string name = is_name ? type.GetText() : "";
-  if (is_page || name == "Page") {
+  const int32_t rotation = kid.has_rotate ? kid.rotate : inherited.rotation;
+  if (kid.stored_page || (kid.type_is_name && kid.type == "Page")) {
     page_refs_.push_back(PageRef{raw.IsKind(PDF_REF) ? raw.GetRefNum() : -1, rotation});
-  } else if (name == "Pages" || (!is_name && kid.Find("Kids"))) {
+  } else if ((kid.type_is_name && kid.type == "Pages") || (!kid.type_is_name && kid.has_kids)) {
     *below = Inherited{true, rotation};
   }
 }
 
-void CPdfCatalog::CollectPages(const CPdfDictionary& node,
-                               int depth,
-                               Inherited inherited,
-                               const CPdfObject& resources) {
+void CPdfCatalog::CollectPages(const Node& node, int depth, Inherited inherited, bool resources) {
   // /Resources is inheritable: a node's own dictionary serves every page below it that has
   // none of its own.
-  CPdfObject own_resources;
-  node.Lookup("Resources", own_resources);
-  const CPdfObject& below_resources = own_resources.IsKind(PDF_DICT) ? own_resources : resources;
-  CPdfObject kids;
-  node.Lookup("Kids", kids);
-  if (!kids.IsKind(PDF_ARRAY)) {
+  const bool below_resources = node.own_resources || resources;
+  if (!node.kids.IsKind(PDF_ARRAY)) {
     throw CPdfException(kMsgKidsType);
   }
   // A tree can be no deeper, and hold no more nodes, than the file has objects; a cycle or a
@@ -126,24 +209,23 @@ void CPdfCatalog::CollectPages(const CPdfDictionary& node,
   if (depth >= kMaxTreeDepth) {
     throw CPdfException(kMsgKidsType);
   }
-  CPdfArray* array = kids.GetArray();
+  const CPdfArray* array = node.kids.GetArray();
   for (int32_t i = 0; i < array->GetCount(); ++i) {
     if (++visits_ > max_visits) {
       throw CPdfException(kMsgKidsType);
     }
-    CPdfObject kid;
-    array->Get(i, kid);
-    if (!kid.IsKind(PDF_DICT)) {
-      throw CPdfException(kMsgKidType);
-    }
-    const CPdfDictionary& dict = *kid.GetDict();
     const CPdfObject& raw = array->At(i);
-    const bool is_page = dict.IsType("Page");
+    const Node& kid = NodeOf(raw);
     Inherited below{false, 0};
-    NoteKid(raw, dict, is_page, inherited, &below);
-    if (is_page) {
-      pages_.emplace_back();
-      pages_.back().Load(static_cast<int32_t>(pages_.size()), xref_, dict, below_resources);
+    NoteKid(raw, kid, inherited, &below);
+    if (kid.stored_page) {
+      ++pages_checked_;
+      if (!kid.own_resources && !below_resources) {
+        throw CPdfException(kMsgResources);
+      }
+      if (!kid.annots_ok) {
+        ThrowPdfFormat(QT_MSG_ANNOTS, pages_checked_);
+      }
       continue;
     }
     const bool indirect = raw.IsKind(PDF_REF);
@@ -153,7 +235,7 @@ void CPdfCatalog::CollectPages(const CPdfDictionary& node,
       }
       path_.push_back(raw.GetRefNum());
     }
-    CollectPages(dict, depth + 1, below, below_resources);
+    CollectPages(kid, depth + 1, below, below_resources);
     if (indirect) {
       path_.pop_back();
     }

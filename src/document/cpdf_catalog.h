@@ -2,9 +2,10 @@
 #define QUILLTURN_SRC_DOCUMENT_CPDF_CATALOG_H_
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
-#include "document/cpdf_page.h"
 #include "objects/cpdf_object.h"
 
 class CPdfDictionary;
@@ -31,7 +32,6 @@ class CPdfCatalog {
 
   // Borrowed: the loaded reader.
   void Load(CPdfXRef* xref);
-  const std::vector<CPdfPage>& GetPages() const { return pages_; }
   // Gathered in the same walk, so that no page dictionary has to be read twice.
   const std::vector<PageRef>& GetPageRefs() const { return page_refs_; }
   // The root node's /Count as parsed (a real truncated, kept within 32 bits): the number of
@@ -41,25 +41,50 @@ class CPdfCatalog {
   const CPdfObject& GetDests() const { return dests_; }
 
  private:
+  // What the walk reads from one page or tree node. Kept per object, so that an object the
+  // tree reaches many times (a shared node, a page listed again) is parsed once.
+  struct Node {
+    bool stored_page = false;  // its /Type as stored (not resolved) is /Page
+    bool has_kids = false;     // it has a /Kids entry
+    bool has_rotate = false;   // its /Rotate is an integer within 32 bits
+    int32_t rotate = 0;
+    bool type_is_name = false;  // its resolved /Type
+    std::string type;
+    bool own_resources = false;  // its resolved /Resources is a dictionary
+    bool annots_ok = true;       // its /Annots is a reference, an array or absent
+    CPdfObject kids;             // its resolved /Kids, for nodes that are not pages
+  };
+  // What the walk needs of a value a reference leads to.
+  struct Value {
+    PdfKind kind = PDF_NULL;
+    int64_t integer = 0;
+    std::string name;
+  };
+
   // Where the rotation's view of the tree stands: inside a typed node, or below a node of
   // another type, whose pages it does not count.
   struct Inherited {
     bool counted;
     int32_t rotation;
   };
-  // resources: the nearest ancestor's /Resources dictionary, or PDF_NULL.
-  void CollectPages(const CPdfDictionary& node,
-                    int depth,
-                    Inherited inherited,
-                    const CPdfObject& resources);
-  void NoteKid(const CPdfObject& raw,
-               const CPdfDictionary& kid,
-               bool is_page,
-               Inherited inherited,
-               Inherited* below);
+  // resources: whether an ancestor has a /Resources dictionary.
+  void CollectPages(const Node& node, int depth, Inherited inherited, bool resources);
+  void NoteKid(const CPdfObject& raw, const Node& kid, Inherited inherited, Inherited* below);
+  // The kid raw (a reference or a direct dictionary) as the walk reads it; refused when it is
+  // no dictionary.
+  const Node& NodeOf(const CPdfObject& raw);
+  void ReadNode(const CPdfDictionary& dict, Node* node);
+  // A value of dict with one reference followed; each object is fetched once per walk.
+  Value ReadValue(const CPdfDictionary& dict, const char* key);
+
+  static int64_t KeyOf(const CPdfObject& ref);
 
   CPdfXRef* xref_ = nullptr;
-  std::vector<CPdfPage> pages_;
+  std::unordered_map<int64_t, Node> nodes_;                       // by object number and generation
+  std::unordered_map<const CPdfDictionary*, Node> direct_nodes_;  // kids written in /Kids
+  std::unordered_map<int64_t, Value> values_;
+  std::unordered_map<int64_t, CPdfObject> kids_;  // /Kids arrays written as objects of their own
+  int32_t pages_checked_ = 0;
   std::vector<PageRef> page_refs_;
   int32_t page_count_ = 0;
   CPdfObject outlines_;

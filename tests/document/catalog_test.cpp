@@ -28,7 +28,6 @@ TEST(CatalogTest, PageRefsFollowTypedNodesWithInheritedRotation) {
     refs += std::to_string(r.object_number) + ":" + std::to_string(r.rotation) + " ";
   }
   EXPECT_EQ("3:-90 8:90 6:180 -1:180 ", refs);
-  EXPECT_EQ(5u, pdf.doc.GetCatalog()->GetPages().size());
 }
 
 }  // namespace
