@@ -179,6 +179,26 @@ def shared_resources_gap(pages, gap_mib):
     return p.startxref(p.table(b"/Root 1 0 R")).bytes()
 
 
+def shared_object(pages, size, where):
+    """`pages` pages sharing object 5 as /Resources of `size` bytes: an array within it
+    (where="array"), spaces before its endobj ("inside"); or ("rotate") sharing /Rotate 7 0 R,
+    an array of that size."""
+    p = Pdf().obj(1, CATALOG)
+    kids = b" ".join(b"%d 0 R" % (10 + i) for i in range(pages))
+    p.obj(2, b"<< /Type /Pages /Kids [" + kids + b"] /Count %d >>" % pages)
+    numbers = b"[" + b"0 " * (size // 2) + b"]"
+    if where == "array":
+        p.obj(5, b"<< /ProcSet [/PDF] /S " + numbers + b" >>")
+    elif where == "inside":
+        p.obj(5, b"<< /ProcSet [/PDF] >>" + b" " * size)
+    else:
+        p.obj(5, b"<< >>").obj(7, numbers)
+    extra = b" /Rotate 7 0 R" if where == "rotate" else b""
+    for i in range(pages):
+        p.obj(10 + i, b"<< /Type /Page /Parent 2 0 R /Resources 5 0 R%s >>" % extra)
+    return p.startxref(p.table(b"/Root 1 0 R")).bytes()
+
+
 def many_pages(pages):
     """A flat tree of `pages` pages."""
     p = Pdf().obj(1, CATALOG)
@@ -279,6 +299,9 @@ STRESS = [
     ("whitespace-gap", "%dmib" % m, lambda m=m: shared_resources_gap(1000, m)) for m in (1, 4, 16)
 ] + [
     ("gap-pages", "%d" % n, lambda n=n: shared_resources_gap(n, 1)) for n in (100, 1000, 10000)
+] + [
+    ("shared-%s" % w, "%d" % n, lambda n=n, w=w: shared_object(n, 1 << 20, w))
+    for w in ("array", "inside", "rotate") for n in (100, 1000, 10000)
 ] + [
     ("pages", "%d" % n, lambda n=n: many_pages(n)) for n in (1000, 10000, 100000)
 ] + [
@@ -493,6 +516,7 @@ def main():
     files["stress-predictor-rows-16mib.pdf"] = predictor_wide_rows(16)
     files["stress-sparse-numbers-1000.pdf"] = sparse_numbers(1000)
     files["stress-xref-record-bomb-8388607.pdf"] = xref_record_bomb(8388607)
+    files["stress-shared-array-500.pdf"] = shared_object(500, 40000, "array")
 
     for name, data in files.items():
         with open(os.path.join(OUT, name), "wb") as f:
