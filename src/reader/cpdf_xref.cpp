@@ -160,13 +160,16 @@ CPdfStream* CPdfXRef::OpenWindow(int64_t offset) {
   return offset < 0 ? nullptr : OpenAt(static_cast<int64_t>(header_offset_) + offset);
 }
 
-CPdfStream* CPdfXRef::OpenAt(int64_t start) {
+CPdfStream* CPdfXRef::OpenAt(int64_t start, int64_t end) {
   if (start < 0 || start > UINT32_MAX) {
     return nullptr;
   }
   CPdfObject null_dict;
   null_dict.SetNull();
-  return stream_->CreateSubStream(static_cast<uint32_t>(start), 0, null_dict);
+  // A length of 0 runs to the end of the file.
+  const int64_t length = end > start ? std::min<int64_t>(end - start, UINT32_MAX) : 0;
+  return stream_->CreateSubStream(static_cast<uint32_t>(start), static_cast<uint32_t>(length),
+                                  null_dict);
 }
 
 bool CPdfXRef::ReadSection(int64_t offset, int64_t* prev) {
@@ -327,7 +330,8 @@ void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPd
   // Where the entry leads, or else where the index of headers finds the object.
   int64_t start = entry.offset < 0 ? -1 : static_cast<int64_t>(header_offset_) + entry.offset;
   for (int attempt = 0; attempt < 2; ++attempt) {
-    CPdfStream* window = OpenAt(start);
+    // The value is read where the copy finds it: up to the next object the table places.
+    CPdfStream* window = OpenAt(start, NextObjectStart(start));
     if (window) {
       CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, false)};
       CPdfParser parser(this, window);
@@ -403,6 +407,16 @@ int64_t CPdfXRef::NextEntryPosition(int64_t position) {
         starts_.begin());
   }
   return start_hint_ == starts_.size() ? -1 : starts_[start_hint_].position;
+}
+
+int64_t CPdfXRef::NextObjectStart(int64_t position) {
+  for (int64_t at = NextEntryPosition(position); at >= 0; at = NextEntryPosition(at)) {
+    const int64_t header = HeaderAtEntry(at);
+    if (header >= 0) {
+      return header;
+    }
+  }
+  return -1;
 }
 
 int64_t CPdfXRef::HeaderAtEntry(int64_t position) {

@@ -73,6 +73,8 @@ class CPdfXRef : public CPdfResolver {
   // read, each once.
   int64_t NextEntryPosition(int64_t position);
   int64_t HeaderAtEntry(int64_t position);
+  // The two together: where the next such object's header stands, -1 when none does.
+  int64_t NextObjectStart(int64_t position);
 
  private:
   friend class CPdfObjStmData;
@@ -87,8 +89,9 @@ class CPdfXRef : public CPdfResolver {
                             int32_t first,
                             int32_t count);
   CPdfStream* OpenWindow(int64_t offset);
-  // A window from file position start.
-  CPdfStream* OpenAt(int64_t start);
+  // A window from file position start to end (to the end of the file when end is not past
+  // start).
+  CPdfStream* OpenAt(int64_t start, int64_t end = -1);
   void IndexHeaders();
   bool HeaderStandsAt(int64_t position, int32_t num, int32_t gen, uint8_t* skip);
   bool ReadIndexNumber(const PdfToken& token, int32_t* value);

@@ -191,6 +191,20 @@ INSTANTIATE_TEST_SUITE_P(
                     BoundsCase{"StringLeftOpenToNextObject",
                                [] { return ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>"); },
                                "PDF file was damaged"},
+                    // A name that runs into the next object's header ends there, for the
+                    // copy and the reader alike: the /Pages node does not take page 3's
+                    // /Resources, so page 6 has none.
+                    BoundsCase{"NameRunsIntoNextHeader",
+                               [] {
+                                 PdfBuilder b;
+                                 b.Header().Object(1, kCatalog);
+                                 b.Object(2, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /X /Y");
+                                 b.Object(3, kPage).Stream(4, "", "BT ET").Object(5, kFont);
+                                 b.Object(6, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 9 9] >>");
+                                 b.XRefTable("/Root 1 0 R");
+                                 return Patch(b.Bytes(), "2 0 obj", "/Y\nendobj\n", "/YYYYYYYYY");
+                               },
+                               "Resources are not found"},
                     // ">>" closes no array; "startxref" leaves the trailer's /ID open.
                     BoundsCase{"TrailerIdLeftOpen",
                                [] {
