@@ -182,7 +182,8 @@ def shared_resources_gap(pages, gap_mib):
 def shared_object(pages, size, where):
     """`pages` pages sharing object 5 as /Resources of `size` bytes: an array within it
     (where="array"), spaces before its endobj ("inside"); or ("rotate") sharing /Rotate 7 0 R,
-    an array of that size."""
+    an array of that size; or ("length") each with a content stream whose /Length is 7 0 R, a
+    number followed by `size` spaces."""
     p = Pdf().obj(1, CATALOG)
     kids = b" ".join(b"%d 0 R" % (10 + i) for i in range(pages))
     p.obj(2, b"<< /Type /Pages /Kids [" + kids + b"] /Count %d >>" % pages)
@@ -191,10 +192,15 @@ def shared_object(pages, size, where):
         p.obj(5, b"<< /ProcSet [/PDF] /S " + numbers + b" >>")
     elif where == "inside":
         p.obj(5, b"<< /ProcSet [/PDF] >>" + b" " * size)
-    else:
+    elif where == "rotate":
         p.obj(5, b"<< >>").obj(7, numbers)
-    extra = b" /Rotate 7 0 R" if where == "rotate" else b""
+    else:
+        p.obj(5, b"<< >>").obj(7, b"3" + b" " * size)
     for i in range(pages):
+        extra = b" /Rotate 7 0 R" if where == "rotate" else b""
+        if where == "length":
+            p.stream(10 + pages + i, b"", b"q Q", length=b"7 0 R")
+            extra = b" /Contents %d 0 R" % (10 + pages + i)
         p.obj(10 + i, b"<< /Type /Page /Parent 2 0 R /Resources 5 0 R%s >>" % extra)
     return p.startxref(p.table(b"/Root 1 0 R")).bytes()
 
@@ -301,7 +307,7 @@ STRESS = [
     ("gap-pages", "%d" % n, lambda n=n: shared_resources_gap(n, 1)) for n in (100, 1000, 10000)
 ] + [
     ("shared-%s" % w, "%d" % n, lambda n=n, w=w: shared_object(n, 1 << 20, w))
-    for w in ("array", "inside", "rotate") for n in (100, 1000, 10000)
+    for w in ("array", "inside", "rotate", "length") for n in (100, 1000, 10000)
 ] + [
     ("pages", "%d" % n, lambda n=n: many_pages(n)) for n in (1000, 10000, 100000)
 ] + [

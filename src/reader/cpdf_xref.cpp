@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_lexer.h"
 #include "objects/cpdf_parser.h"
 #include "objects/cpdf_ref_ptr.h"
+#include "objects/cpdf_string.h"
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_objstm.h"
 #include "streams/cpdf_stream.h"
@@ -50,6 +52,35 @@ int64_t FindStartXRef(CPdfStream* stream) {
     return negative ? -value : value;
   }
   return 0;
+}
+
+// Whether value takes no more than *budget bytes parsed (each value counted at 32 bytes and
+// its text), and holds no stream, whose reading position cannot be shared.
+bool FitsIn(const CPdfObject& value, int64_t* budget) {
+  *budget -= 32;
+  if (value.IsKind(PDF_STRING)) {
+    *budget -= value.GetString()->GetLength();
+  } else if (value.IsKind(PDF_NAME)) {
+    *budget -= static_cast<int64_t>(std::strlen(value.GetText()));
+  }
+  if (*budget < 0 || value.IsKind(PDF_STREAM)) {
+    return false;
+  }
+  if (value.IsKind(PDF_ARRAY)) {
+    const CPdfArray& array = *value.GetArray();
+    for (int32_t i = 0; i < array.GetCount(); ++i) {
+      if (!FitsIn(array.At(i), budget)) {
+        return false;
+      }
+    }
+  } else if (value.IsKind(PDF_DICT)) {
+    for (const auto& entry : value.GetDict()->GetEntries()) {
+      if (!FitsIn(entry.second, budget)) {
+        return false;
+      }
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -327,6 +358,12 @@ void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPd
   if (gen != entry.generation) {
     return;
   }
+  const auto kept = kept_values_.find(num);
+  if (kept != kept_values_.end() && kept->second.offset == entry.offset) {
+    out.Clear();
+    out.Assign(kept->second.value);
+    return;
+  }
   // Where the entry leads, or else where the index of headers finds the object.
   int64_t start = entry.offset < 0 ? -1 : static_cast<int64_t>(header_offset_) + entry.offset;
   for (int attempt = 0; attempt < 2; ++attempt) {
@@ -336,8 +373,13 @@ void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPd
       CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, false)};
       CPdfParser parser(this, window);
       if (LexObjectHeader(lexer, num, gen)) {
+        const uint32_t begin = window->Tell();
         out.Clear();
         parser.ParseObject(out);
+        int64_t budget = kKeptValueBytes;
+        if (window->Tell() - begin > kKeepAfterBytes && FitsIn(out, &budget)) {
+          kept_values_.emplace(num, Kept{entry.offset, CPdfObject(out)});
+        }
         return;
       }
     }

@@ -159,6 +159,17 @@ class CPdfXRef : public CPdfResolver {
   size_t start_hint_ = 0;  // where the last NextEntryPosition found its answer
   void ListStarts();
   int fetch_depth_ = 0;
+  // A small value whose object took long to read (white space or junk after the value, which
+  // the parser reads to see what follows it) is kept by number: an object many others refer
+  // to, such as a shared /Length, costs its bytes once, not once per use. Kept values take
+  // at most a quarter of the bytes read for them.
+  static constexpr uint32_t kKeepAfterBytes = 4096;
+  static constexpr int64_t kKeptValueBytes = 1024;
+  struct Kept {
+    int32_t offset;  // the entry the value was read for
+    CPdfObject value;
+  };
+  std::unordered_map<int32_t, Kept> kept_values_;
 };
 
 #endif  // QUILLTURN_SRC_READER_CPDF_XREF_H_
