@@ -140,17 +140,21 @@ std::shared_ptr<CPdfObjStmData> CPdfXRef::GetObjStm(int32_t stream_num) {
   data->Build(*this);
   const auto size = static_cast<int64_t>(data->GetDecodedBytes());
   decoded_bytes_ += size;
+  // The first decoding of each stream is bounded by the per-stream cap and always allowed;
+  // decoding again is what the allowance bounds.
   if (decoded_streams_.insert(stream_num).second) {
     distinct_bytes_ += size;
-  } else if (decoded_bytes_ > 3 * distinct_bytes_) {
-    // Once for the page walk and once for the copy is the usual; beyond that streams are
-    // evicting one another.
-    objstm_cache_budget_ = kObjStmCacheCeiling;
-  }
-  if (decoded_bytes_ >
-      kDecodeAllowanceBase + 4 * distinct_bytes_ +
-          kDecodeAllowancePerInputByte * static_cast<int64_t>(stream_->GetLength())) {
-    throw CPdfException(kMsgDamaged);
+  } else {
+    if (decoded_bytes_ > 3 * distinct_bytes_) {
+      // Once for the page walk and once for the copy is the usual; beyond that streams are
+      // evicting one another.
+      objstm_cache_budget_ = kObjStmCacheCeiling;
+    }
+    if (decoded_bytes_ >
+        kDecodeAllowanceBase + 4 * distinct_bytes_ +
+            kDecodeAllowancePerInputByte * static_cast<int64_t>(stream_->GetLength())) {
+      throw CPdfException(kMsgDamaged);
+    }
   }
   // Building may have filled the cache through nested fetches; look again before adding.
   found = objstm_index_.find(stream_num);
