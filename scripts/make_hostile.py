@@ -205,6 +205,14 @@ def shared_object(pages, size, where):
     return p.startxref(p.table(b"/Root 1 0 R")).bytes()
 
 
+def empty_arrays(mib):
+    """A page whose /Resources holds `mib` MiB of empty arrays, each parsed into a value."""
+    p = Pdf().obj(1, CATALOG).obj(2, PAGES)
+    p.obj(3, PAGE.replace(b"/Parent 2 0 R", b"/Parent 2 0 R /Resources << /S [" +
+                          b"[]" * (mib << 19) + b"] >>"))
+    return p.startxref(p.table(b"/Root 1 0 R")).bytes()
+
+
 def many_pages(pages):
     """A flat tree of `pages` pages."""
     p = Pdf().obj(1, CATALOG)
@@ -308,6 +316,8 @@ STRESS = [
 ] + [
     ("shared-%s" % w, "%d" % n, lambda n=n, w=w: shared_object(n, 1 << 20, w))
     for w in ("array", "inside", "rotate", "length") for n in (100, 1000, 10000)
+] + [
+    ("empty-arrays", "%dmib" % m, lambda m=m: empty_arrays(m)) for m in (1, 2, 4)
 ] + [
     ("pages", "%d" % n, lambda n=n: many_pages(n)) for n in (1000, 10000, 100000)
 ] + [

@@ -1,5 +1,7 @@
 #include "objects/cpdf_array.h"
 
+#include <utility>
+
 CPdfArray::CPdfArray(CPdfResolver* resolver) : resolver_(resolver) {}
 
 CPdfArray::~CPdfArray() = default;
@@ -10,9 +12,8 @@ void CPdfArray::Release() {
   }
 }
 
-void CPdfArray::Append(const CPdfObject& value) {
-  elements_.emplace_back();
-  elements_.back().Assign(value);
+void CPdfArray::Append(CPdfObject&& value) {
+  elements_.push_back(std::move(value));
 }
 
 void CPdfArray::Get(int32_t index, CPdfObject& out) const {

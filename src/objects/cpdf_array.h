@@ -3,13 +3,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <vector>
 
 #include "objects/cpdf_object.h"
 
 class CPdfResolver;
 
-// A counted array of values. Elements never move once appended.
+// A counted array of values.
 class CPdfArray {
  public:
   // Borrowed: the resolver must outlive every Get.
@@ -20,7 +20,8 @@ class CPdfArray {
   void AddRef() { ++ref_count_; }
   void Release();
 
-  void Append(const CPdfObject& value);
+  // Takes value, leaving it in PDF_NONE.
+  void Append(CPdfObject&& value);
   int32_t GetCount() const { return static_cast<int32_t>(elements_.size()); }
   // The index must lie in 0 .. GetCount() - 1.
   void Get(int32_t index, CPdfObject& out) const;
@@ -35,7 +36,8 @@ class CPdfArray {
  private:
   int32_t ref_count_ = 1;
   CPdfResolver* resolver_;
-  std::deque<CPdfObject> elements_;
+  // A vector, not a deque: an empty or short array costs a few bytes, not a block.
+  std::vector<CPdfObject> elements_;
 };
 
 #endif  // QUILLTURN_SRC_OBJECTS_CPDF_ARRAY_H_

@@ -36,6 +36,10 @@ CPdfObject::CPdfObject(const CPdfObject& other) {
   Assign(other);
 }
 
+CPdfObject::CPdfObject(CPdfObject&& other) noexcept {
+  Swap(other);
+}
+
 CPdfObject::~CPdfObject() {
   Clear();
 }

@@ -36,7 +36,9 @@ class CPdfObject {
  public:
   CPdfObject() = default;
   CPdfObject(const CPdfObject& other);
-  // No implicit copies or moves: a pointer must never be copied without AddRef.
+  // Takes other's value and leaves other in PDF_NONE, so that containers can grow by moving.
+  CPdfObject(CPdfObject&& other) noexcept;
+  // No implicit copies: a pointer must never be copied without AddRef.
   CPdfObject& operator=(const CPdfObject&) = delete;
   ~CPdfObject();
 

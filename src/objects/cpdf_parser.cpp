@@ -1,5 +1,7 @@
 #include "objects/cpdf_parser.h"
 
+#include <utility>
+
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
@@ -191,7 +193,7 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth) {
         }
         CPdfObject element;
         ParseObjectAt(element, depth + 1);
-        out.GetArray()->Append(element);
+        out.GetArray()->Append(std::move(element));
       }
       Drop();
       return;
