@@ -90,7 +90,9 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
 }
 
 int64_t CPdfCatalog::KeyOf(const CPdfObject& ref) {
-  return (static_cast<int64_t>(ref.GetRefNum()) << 32) | static_cast<uint32_t>(ref.GetRefGen());
+  // Shifted unsigned: a negative number (a damaged reference) has no bits to lose.
+  return static_cast<int64_t>((uint64_t{static_cast<uint32_t>(ref.GetRefNum())} << 32) |
+                              static_cast<uint32_t>(ref.GetRefGen()));
 }
 
 CPdfCatalog::Value CPdfCatalog::ReadValue(const CPdfDictionary& dict, const char* key) {

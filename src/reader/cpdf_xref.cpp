@@ -481,7 +481,8 @@ int64_t CPdfXRef::HeaderAtEntry(int64_t position) {
 bool CPdfXRef::HeaderStandsAt(int64_t position, int32_t num, int32_t gen, uint8_t* skip) {
   // A few bytes only: an entry that leads into a string must not make this read it whole.
   constexpr size_t kHeaderBytes = 64;
-  const CPdfRefPtr<CPdfStream> window = CPdfRefPtr<CPdfStream>::Adopt(OpenAt(position));
+  const CPdfRefPtr<CPdfStream> window = CPdfRefPtr<CPdfStream>::Adopt(
+      OpenAt(position, position + static_cast<int64_t>(kHeaderBytes)));
   if (!window) {
     return false;
   }
