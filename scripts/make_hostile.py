@@ -205,6 +205,23 @@ def shared_object(pages, size, where):
     return p.startxref(p.table(b"/Root 1 0 R")).bytes()
 
 
+def shared_member_length(streams, mib=16):
+    """`streams` content streams whose /Length is 7 0 R, a member of an object stream that
+    decodes to a number and `mib` MiB of spaces."""
+    kids = b" ".join(b"%d 0 R" % (10 + i) for i in range(streams))
+    p = Pdf(b"1.5").obj(1, CATALOG).obj(2, PAGES)
+    p.obj(3, PAGE.replace(b"/Parent 2 0 R", b"/Parent 2 0 R /Contents [" + kids + b"]"))
+    entries = {n: (1, p.offsets[n], 0) for n in (1, 2, 3)}
+    entries[4] = (1, p.here(), 0)
+    p.stream(4, b"/Type /ObjStm /N 1 /First 4 /Filter /FlateDecode",
+             zlib.compress(b"7 0 3" + b" " * (mib << 20), 9))
+    entries[7] = (2, 4, 0)
+    for i in range(streams):
+        entries[10 + i] = (1, p.here(), 0)
+        p.stream(10 + i, b"", b"q Q", length=b"7 0 R")
+    return finish_xref_stream(p, entries, 5)
+
+
 def empty_arrays(mib):
     """A page whose /Resources holds `mib` MiB of empty arrays, each parsed into a value."""
     p = Pdf().obj(1, CATALOG).obj(2, PAGES)
@@ -316,6 +333,9 @@ STRESS = [
 ] + [
     ("shared-%s" % w, "%d" % n, lambda n=n, w=w: shared_object(n, 1 << 20, w))
     for w in ("array", "inside", "rotate", "length") for n in (100, 1000, 10000)
+] + [
+    ("shared-member-length", "%d" % n, lambda n=n: shared_member_length(n))
+    for n in (100, 1000, 10000)
 ] + [
     ("empty-arrays", "%dmib" % m, lambda m=m: empty_arrays(m)) for m in (1, 2, 4)
 ] + [

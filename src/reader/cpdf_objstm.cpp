@@ -140,15 +140,3 @@ bool CPdfObjStmData::GetBytes(int32_t num, int32_t index, const uint8_t** data, 
   *length = static_cast<size_t>(end - begin);
   return true;
 }
-
-bool CPdfObjStmData::GetValue(int32_t num, int32_t index, CPdfResolver* resolver, CPdfObject& out) {
-  const uint8_t* bytes = nullptr;
-  size_t length = 0;
-  if (!GetBytes(num, index, &bytes, &length)) {
-    return false;
-  }
-  // Parsed afresh on every request: the decoded bytes are what is kept.
-  CPdfParser parser(resolver, new CPdfMemoryStream(bytes, length));
-  parser.ParseObject(out);
-  return true;
-}

@@ -33,8 +33,6 @@ class CPdfObjStmData {
   // The bytes of object num at index or, when index holds another object, wherever the header
   // lists num (its first place); false when num is not there or its offsets do not fit the data.
   bool GetBytes(int32_t num, int32_t index, const uint8_t** data, size_t* length);
-  // Object num's value parsed from its bytes; false as for GetBytes.
-  bool GetValue(int32_t num, int32_t index, CPdfResolver* resolver, CPdfObject& out);
 
  private:
   bool ReadHeader(int32_t count, int32_t first);

@@ -353,15 +353,33 @@ void CPdfXRef::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
   }
 }
 
+bool CPdfXRef::FindKept(int32_t num, const XRefEntry& entry, CPdfObject& out) const {
+  const auto kept = kept_values_.find(num);
+  if (kept == kept_values_.end() || kept->second.entry.offset != entry.offset ||
+      kept->second.entry.generation != entry.generation || kept->second.entry.type != entry.type) {
+    return false;
+  }
+  out.Clear();
+  out.Assign(kept->second.value);
+  return true;
+}
+
+void CPdfXRef::KeepIfSmall(int32_t num,
+                           const XRefEntry& entry,
+                           uint64_t bytes_read,
+                           const CPdfObject& value) {
+  int64_t budget = kKeptValueBytes;
+  if (bytes_read > kKeepAfterBytes && FitsIn(value, &budget)) {
+    kept_values_.emplace(num, Kept{entry, CPdfObject(value)});
+  }
+}
+
 void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out) {
   out.SetNull();
   if (gen != entry.generation) {
     return;
   }
-  const auto kept = kept_values_.find(num);
-  if (kept != kept_values_.end() && kept->second.offset == entry.offset) {
-    out.Clear();
-    out.Assign(kept->second.value);
+  if (FindKept(num, entry, out)) {
     return;
   }
   // Where the entry leads, or else where the index of headers finds the object.
@@ -376,10 +394,7 @@ void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPd
         const uint32_t begin = window->Tell();
         out.Clear();
         parser.ParseObject(out);
-        int64_t budget = kKeptValueBytes;
-        if (window->Tell() - begin > kKeepAfterBytes && FitsIn(out, &budget)) {
-          kept_values_.emplace(num, Kept{entry.offset, CPdfObject(out)});
-        }
+        KeepIfSmall(num, entry, window->Tell() - begin, out);
         return;
       }
     }

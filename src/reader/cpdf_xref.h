@@ -97,6 +97,12 @@ class CPdfXRef : public CPdfResolver {
   bool ReadIndexNumber(const PdfToken& token, int32_t* value);
   void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out);
   void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out);
+  // The value kept for num when it was read for the same entry.
+  bool FindKept(int32_t num, const XRefEntry& entry, CPdfObject& out) const;
+  void KeepIfSmall(int32_t num,
+                   const XRefEntry& entry,
+                   uint64_t bytes_read,
+                   const CPdfObject& value);
   // Shared so that an entry evicted while one of its values is being parsed stays alive.
   std::shared_ptr<CPdfObjStmData> GetObjStm(int32_t stream_num);
   // Drops the least recently used streams while over the budget, keeping the newest `keep`.
@@ -166,7 +172,7 @@ class CPdfXRef : public CPdfResolver {
   static constexpr uint32_t kKeepAfterBytes = 4096;
   static constexpr int64_t kKeptValueBytes = 1024;
   struct Kept {
-    int32_t offset;  // the entry the value was read for
+    XRefEntry entry;  // the entry the value was read for
     CPdfObject value;
   };
   std::unordered_map<int32_t, Kept> kept_values_;

@@ -4,9 +4,11 @@
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
+#include "objects/cpdf_parser.h"
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_objstm.h"
 #include "reader/cpdf_xref.h"
+#include "streams/cpdf_memory_stream.h"
 #include "streams/cpdf_stream.h"
 
 namespace {
@@ -177,11 +179,21 @@ void CPdfXRef::EvictObjStms(size_t keep) {
 }
 
 void CPdfXRef::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out) {
+  if (FindKept(num, entry, out)) {
+    return;
+  }
   std::shared_ptr<CPdfObjStmData> data = GetObjStm(entry.offset);
-  if (!data->GetValue(num, entry.generation, this, out)) {
+  const uint8_t* bytes = nullptr;
+  size_t length = 0;
+  if (!data->GetBytes(num, entry.generation, &bytes, &length)) {
     // A member its stream cannot give may stand in the file under its own header.
     FetchDirect(num, 0, XRefEntry{-1, 0, 1}, out);
+    return;
   }
+  // Parsed afresh on every request: the decoded bytes are what is kept.
+  CPdfParser parser(this, new CPdfMemoryStream(bytes, length));
+  parser.ParseObject(out);
+  KeepIfSmall(num, entry, length, out);
 }
 
 bool CPdfXRef::GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length) {
