@@ -230,7 +230,12 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
     if (first.kind == PdfTokenKind::kEnd) {
       return out;
     }
-    const size_t end = static_cast<size_t>(lexer.StepOverValue(first).end);
+    const PdfToken last = lexer.StepOverValue(first);
+    // A string the member's bytes end inside would take the "endobj" written after it.
+    if (last.open) {
+      throw CPdfException(kMsgDamaged);
+    }
+    const size_t end = static_cast<size_t>(last.end);
     const std::string head = std::to_string(num) + " 0 obj\r";
     out.reserve(head.size() + end + 8);
     out.insert(out.end(), head.begin(), head.end());

@@ -230,7 +230,10 @@ INSTANTIATE_TEST_SUITE_P(
     ObjectBoundsTest,
     testing::Values(BoundsCase{"Percent", [] { return MemberEndingIn("[1 2] %"); }},
                     BoundsCase{"OpenParenthesis", [] { return MemberEndingIn("[1 2] ("); }},
-                    BoundsCase{"Slash", [] { return MemberEndingIn("/Name /"); }}),
+                    BoundsCase{"Slash", [] { return MemberEndingIn("/Name /"); }},
+                    // Inside its value: no framing keeps the string from the "endobj".
+                    BoundsCase{"HexStringInsideValue", [] { return MemberEndingIn("<< /A <4"); },
+                               "PDF file was damaged"}),
     [](const testing::TestParamInfo<BoundsCase>& p) { return p.param.name; });
 
 // The page's entry made wrong in one way: the page is still found by its header.
