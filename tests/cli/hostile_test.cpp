@@ -38,6 +38,7 @@ Outcome RunBinary(const std::vector<std::string>& args) {
     close(fds[1]);
     alarm(30);
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     std::vector<std::string> copy = args;
     for (std::string& a : copy) {
       argv.push_back(&a[0]);
@@ -92,7 +93,7 @@ TEST(HostileTest, EveryFileRefusedCleanlyOrCopiedSoundly) {
       EXPECT_EQ(0, r.code);
       EXPECT_EQ(std::string::npos, r.output.find('\n'));
       if (judge_memory) {
-        EXPECT_LT(r.max_rss_kb, static_cast<long>(original.size() / 1024) + 64 * 1024);
+        EXPECT_LT(r.max_rss_kb, static_cast<long>(original.size() / 1024) + 64L * 1024);
       }
       EXPECT_EQ(original, ReadFile(in));
       if (r.output.empty()) {

@@ -129,7 +129,7 @@ TEST_F(RotateCliTest, WriteErrorIsReportedAndNothingIsLeft) {
   b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
   b.Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
   b.Object(3, "<< /Type /Page /Resources << >> /Contents 4 0 R >>");
-  b.Stream(4, "", std::string(64 * 1024, 'x'));
+  b.Stream(4, "", std::string(size_t{64} * 1024, 'x'));
   b.XRefTable("/Root 1 0 R");
   const std::string in = In(b.Bytes());
   // A file size limit of 16 KiB: the program must not die of SIGXFSZ without a word, and its
