@@ -20,17 +20,9 @@ class CPdfString {
   const uint8_t* GetData() const { return data_.data(); }
   uint32_t GetLength() const { return static_cast<uint32_t>(data_.size()); }
 
-  // "<", the hex text, ">" with no terminator.
-  std::vector<uint8_t> ToHexForm() const;
-
  private:
   bool literal_ = true;
   std::vector<uint8_t> data_;
 };
-
-// Two lowercase digits per byte.
-std::vector<uint8_t> HexEncode(const uint8_t* data, size_t count);
-// Pairs of digits back to bytes; a byte that is no digit counts as 0.
-std::vector<uint8_t> HexDecode(const uint8_t* digits, size_t count);
 
 #endif  // QUILLTURN_SRC_OBJECTS_CPDF_STRING_H_
