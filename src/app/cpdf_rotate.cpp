@@ -1,6 +1,7 @@
 #include "app/cpdf_rotate.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "app/rotate_patch.h"
@@ -63,7 +64,14 @@ void CPdfRotate::RunSteps() {
   const int32_t xref_offset = OutputPosition();
   WriteXRefTable();
   // /Encrypt stays with /ID, which its key needs, so an encrypted copy remains readable.
-  WriteTrailer(xref_offset, reader_->ReadRawTrailer({"Encrypt", "ID", "Info", "Root"}));
+  const std::map<std::string, std::string> trailer =
+      reader_->ReadRawTrailer({"Encrypt", "ID", "Info", "Root"});
+  // The catalog was read from the parsed trailer; where the bytes of the newest section name
+  // none, a copy without /Root would open nowhere.
+  if (trailer.count("Root") == 0) {
+    throw CPdfException(kMsgDamaged);
+  }
+  WriteTrailer(xref_offset, trailer);
   // Past this point every byte of the output is on its way; only then does it replace the path.
   FinishOutput();
   document_.Close();
