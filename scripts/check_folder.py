@@ -5,15 +5,17 @@ usage: check_folder.py FOLDER [QUILLTURN OPTIONS...] [--binary PATH] [--keep DIR
 
 For each file: the one line Quillturn prints (empty means success), then for a success
 `qpdf --check` on the output, the page count and each page's rotation as pdfinfo reports them
-(against what the options ask for), and every object other than the pages' /Rotate unchanged
-(compared through qpdf's JSON view of both files). Needs python3, qpdf and poppler-utils.
+(against what the options ask for), and compare_pdf.py's judgement: every object but the chosen
+pages' /Rotate unchanged, the trailer and header version kept, no new qpdf warning.
+Needs python3, qpdf and poppler-utils.
 """
-import json
 import os
 import re
 import subprocess
 import sys
 import tempfile
+
+import compare_pdf
 
 
 def run(cmd, timeout=60):
@@ -31,29 +33,23 @@ def rotations(path):
     return [int(m.group(1)) for m in re.finditer(r"^Page\s+\d+ rot:\s+(-?\d+)", out, re.M)]
 
 
-def raw_json(path):
-    rc, out, _ = run(["qpdf", "--json=2", "--json-key=qpdf", "--json-stream-data=inline",
-                      "--decode-level=none", path], timeout=120)
-    if rc not in (0, 3):
-        return None
-    return json.loads(out)["qpdf"][1]
-
-
 def page_tree(data):
     """(object key, /Rotate as written or inherited) for each page in document order, walking
-    /Kids as the file has them: a page listed twice is one object in two places."""
+    /Kids as the file has them: a page listed twice is one object in two places. data:
+    compare_pdf's view, whose numbers are "#" and their text."""
     def body(ref):
-        obj = data.get("obj:" + ref, {}) if isinstance(ref, str) else {}
+        obj = data.objects.get("obj:" + ref, {}) if isinstance(ref, str) else {}
         value = obj.get("value", obj.get("stream", {}).get("dict"))
         return value if isinstance(value, dict) else (ref if isinstance(ref, dict) else {})
 
     def rotate(node, inherited):
         r = node.get("/Rotate")
         if isinstance(r, str) and r.endswith(" R"):
-            r = data.get("obj:" + r, {}).get("value")
-        return r if isinstance(r, int) and -2**31 <= r < 2**31 else inherited
+            r = data.objects.get("obj:" + r, {}).get("value")
+        r = int(r[1:]) if isinstance(r, str) and re.fullmatch(r"#-?\d+", r) else None
+        return r if r is not None and -2**31 <= r < 2**31 else inherited
 
-    root = body(data.get("trailer", {}).get("value", {}).get("/Root"))
+    root = body(data.trailer.get("/Root"))
     pages, path = [], []
 
     def walk(ref, inherited, depth):
@@ -76,10 +72,10 @@ def page_tree(data):
     return pages
 
 
-def expected_rotations(before, tree, options):
-    """What pdfinfo should show after the run. Filters judge the /Rotate as written (0 or 180
-    portrait, 90 or 270 landscape; -90 or 360 neither); a page object shown in several places
-    turns in all of them when any is chosen."""
+def chosen_pages(tree, options):
+    """The angle the options ask for and, for each page of tree, whether they choose it.
+    Filters judge the /Rotate as written (0 or 180 portrait, 90 or 270 landscape; -90 or 360
+    neither); a page object shown in several places turns in all of them when any is chosen."""
     angle = 0
     pages = None
     landscape = "-landscape" in options
@@ -90,8 +86,6 @@ def expected_rotations(before, tree, options):
         m = re.match(r"/r\s*([-+]?\d+)", o)
         if m and not o.startswith("/p"):
             angle = int(m.group(1))
-    if tree is None or len(tree) != len(before):
-        tree = [(None, r) for r in before]
     chosen_objects = set()
     chosen = []
     for i, (obj, raw) in enumerate(tree):
@@ -108,31 +102,30 @@ def expected_rotations(before, tree, options):
         chosen.append(pick)
         if pick and obj:
             chosen_objects.add(obj)
-    after = list(before)
-    for i, (obj, _) in enumerate(tree):
-        if chosen[i] or (obj and obj in chosen_objects):
-            after[i] = angle % 360
-    return after
+    return angle, [c or (obj is not None and obj in chosen_objects)
+                   for c, (obj, _) in zip(chosen, tree)]
 
 
-def objects(data):
-    if data is None:
-        return None
-    result = {}
-    for key, value in data.items():
-        if not key.startswith("obj:"):
-            continue
-        if "value" in value and value["value"] is None:
-            continue  # a reference to a missing object reads as null: nothing to copy
-        body = value.get("value", value.get("stream", {}).get("dict"))
-        if isinstance(body, dict):
-            if body.get("/Type") in ("/ObjStm", "/XRef"):
-                continue
-            if body.get("/Type") == "/Page":
-                body = {k: v for k, v in body.items() if k != "/Rotate"}
-                value = {"value": body}
-        result[key] = json.dumps(value, sort_keys=True)
-    return result
+def expected_rotations(before, tree, options):
+    """What pdfinfo should show after the run."""
+    if tree is None or len(tree) != len(before):
+        tree = [(None, r) for r in before]
+    angle, chosen = chosen_pages(tree, options)
+    return [angle % 360 if turned else r for turned, r in zip(chosen, before)]
+
+
+def turned_objects(tree, options):
+    """Object number -> the /Rotate the output must hold, for the page objects chosen."""
+    angle, chosen = chosen_pages(tree, options)
+    return {int(obj.split()[0]): angle for turned, (obj, _) in zip(chosen, tree) if turned and obj}
+
+
+def need_not_copy(value):
+    """Objects qpdf shows in the input that the copy may lack: a number it reads as null (a
+    reference to a missing object, or an entry it cannot read) and a cross-reference stream,
+    which it lists whether or not the table does."""
+    body = value.get("value", value.get("stream", {}).get("dict"))
+    return body is None or (isinstance(body, dict) and body.get("/Type") == "/XRef")
 
 
 def main():
@@ -179,22 +172,26 @@ def main():
         input_ok = run(["qpdf", "--check", src])[0] in (0, 3)
         if run(["qpdf", "--check", out])[0] not in (0, 3):
             problems.append("qpdf --check fails")
-        raw_in, raw_out = raw_json(src), raw_json(out)
+        view_in, view_out = compare_pdf.view(src), compare_pdf.view(out)
+        tree = page_tree(view_in) if view_in else None
         before, after = rotations(src), rotations(out)
         if before is not None:
-            want = expected_rotations(before, page_tree(raw_in) if raw_in else None, options)
+            want = expected_rotations(before, tree, options)
             if after != want:
                 problems.append(f"rotations {after} expected {want}")
-        a, b = objects(raw_in), objects(raw_out)
-        if a is not None and b is not None:
-            changed = [k for k in b if a.get(k) != b[k]]
-            # An object number reused under a newer generation replaces the older one.
-            numbers = {k.split()[0] for k in b}
-            lost = [k for k in a if k not in b and k.split()[0] not in numbers]
+        if view_in is not None and view_in.status in (0, 3):
+            # The table's /Size is this program's to choose; everything else is as the input.
+            _, found = compare_pdf.compare(view_in, view_out, out, turned_objects(tree or [], options),
+                                           compare_pdf.object_streams(src), None)
+            changed = [key for kind, key, _ in found if kind in ("differs", "added")]
+            lost = [key for kind, key, _ in found
+                    if kind == "missing" and not need_not_copy(view_in.objects[key])]
             if changed:
                 problems.append(f"{len(changed)} objects changed, e.g. {changed[0]}")
             if lost:
                 problems.append(f"{len(lost)} objects lost, e.g. {lost[0]}")
+            problems += [line for kind, _, line in found if kind not in ("differs", "added",
+                                                                          "missing")]
         if problems and not input_ok:
             print(f"damaged  {name}: input damaged; " + "; ".join(problems))
             counts["damaged"] += 1

@@ -20,68 +20,6 @@
 
 namespace {
 
-// qpdf's view of both files (argv 1 and 2), judged by Python's own JSON reader. Argv 3 names a
-// file of three lines: "object:angle ..." for the turned pages, the object streams the table
-// uses, and /Size. Prints "expect KEY" for every object the output must hold, and one line for
-// each difference.
-const char kQpdfJudge[] = R"(import json, subprocess, sys
-
-def view(path):
-    r = subprocess.run(["qpdf", "--json", "--json-key=qpdf", "--json-stream-data=inline",
-                        "--decode-level=none", path], stdout=subprocess.PIPE,
-                       stderr=subprocess.DEVNULL)
-    number = lambda text: "#" + text  # numbers keep their text as written
-    try:
-        head, objects = json.loads(r.stdout, parse_int=number, parse_float=number)["qpdf"]
-    except (ValueError, KeyError, TypeError):
-        return None
-    # qpdf lists every generation any section defined; an update that gives a freed number to
-    # a new object raises its generation, so the highest one is the object that counts.
-    newest = {}
-    for key, value in objects.items():
-        if key.startswith("obj:"):
-            num, gen = (int(x) for x in key[4:-2].split())
-            if newest.get(num, (-1,))[0] < gen:
-                newest[num] = (gen, value)
-    return (r.returncode, head.get("pdfversion"), objects.get("trailer", {}).get("value", {}),
-            {"obj:%d %d R" % (num, gen): value for num, (gen, value) in newest.items()})
-
-short = lambda value: json.dumps(value, sort_keys=True)[:400]
-angles, streams, size = open(sys.argv[3]).read().split("\n")
-angles = dict(pair.split(":") for pair in angles.split())
-inp, out = view(sys.argv[1]), view(sys.argv[2])
-if inp is None or inp[0] not in (0, 3):
-    sys.exit(print("qpdf cannot read the input"))
-if out is None:
-    sys.exit(print("qpdf cannot read the output"))
-# Objects copied as they stand keep whatever qpdf found wrong inside them, but no more.
-if out[0] != 0 and inp[0] != 3:
-    check = subprocess.run(["qpdf", "--check", sys.argv[2]], stdout=subprocess.PIPE)
-    print("qpdf warns about the output:", check.stdout.decode("latin-1").replace("\n", " "))
-if inp[1] != out[1]:
-    print("header version", inp[1], "became", out[1])
-expected = {}
-for key, value in inp[3].items():
-    num = key[4:].split()[0]
-    if num in streams.split():
-        continue  # its members come out as objects of their own
-    if num in angles and isinstance(value.get("value"), dict):
-        value["value"]["/Rotate"] = "#" + angles[num]
-    expected[key] = value
-    print("expect", key)
-for key in sorted(set(expected) | set(out[3])):
-    if key not in out[3]:
-        print(key, "is missing from the output")
-    elif key not in expected:
-        print(key, "is in the output but not in the input:", short(out[3][key]))
-    elif expected[key] != out[3][key]:
-        print(key, "differs: expected", short(expected[key]), "output", short(out[3][key]))
-kept = {k: v for k, v in inp[2].items() if k in ("/Root", "/Info", "/ID", "/Encrypt")}
-kept["/Size"] = "#" + size
-if kept != out[2]:
-    print("trailer: expected", short(kept), "output", short(out[2]))
-)";
-
 std::string Key(int num, int gen) {
   return "obj:" + std::to_string(num) + " " + std::to_string(gen) + " R";
 }
@@ -98,7 +36,8 @@ std::set<int> ObjectStreams(const CPdfDocument& in) {
   return streams;
 }
 
-// Runs kQpdfJudge; a failure for each difference it finds, and the keys the output must hold.
+// Runs scripts/compare_pdf.py (qpdf's view of both files); a failure for each difference it
+// finds, and the keys the output must hold.
 std::set<std::string> ExpectQpdfAgrees(const std::string& input,
                                        const std::string& output,
                                        const std::map<int, int>& angle_of_object,
@@ -114,8 +53,8 @@ std::set<std::string> ExpectQpdfAgrees(const std::string& input,
   }
   TempDir dir;
   const CommandResult r =
-      RunCommand("python3 '" + dir.Write("judge.py", kQpdfJudge) + "' '" + input + "' '" + output +
-                 "' '" + dir.Write("params", params + "\n" + std::to_string(size)) + "'");
+      RunCommand("python3 '" COMPARE_PDF_SCRIPT "' '" + input + "' '" + output + "' '" +
+                 dir.Write("expectation", params + "\n" + std::to_string(size)) + "'");
   EXPECT_EQ(0, r.exit_code) << r.output;
   std::set<std::string> expected;
   std::istringstream lines(r.output);
