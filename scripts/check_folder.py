@@ -180,8 +180,9 @@ def main():
             if after != want:
                 problems.append(f"rotations {after} expected {want}")
         if view_in is not None and view_in.status in (0, 3):
-            # The table's /Size is this program's to choose; everything else is as the input.
-            _, found = compare_pdf.compare(view_in, view_out, out, turned_objects(tree or [], options),
+            # The output's /Size follows the objects the program found, unknown here.
+            turned = turned_objects(tree or [], options)
+            _, found = compare_pdf.compare(view_in, view_out, out, turned,
                                            compare_pdf.object_streams(src), None)
             changed = [key for kind, key, _ in found if kind in ("differs", "added")]
             lost = [key for kind, key, _ in found
