@@ -4,6 +4,17 @@
 
 #include "objects/cpdf_lexer.h"
 
+namespace {
+
+// Whether the tokens next are "g R" or "g obj": the angle written before them would join them
+// into a reference or into another object's header, which ends the page where it stands.
+bool AngleWouldJoin(CPdfLexer<PdfSpanSource>& lexer) {
+  return lexer.Peek(0).kind == PdfTokenKind::kNumber &&
+         (lexer.Peek(1).Is(PdfKeyword::kR) || lexer.Peek(1).Is(PdfKeyword::kObj));
+}
+
+}  // namespace
+
 bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector<uint8_t>* out) {
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
   // Up to the first "<<": the object number, generation and "obj".
@@ -30,8 +41,7 @@ bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector
       continue;
     }
     // The key stays; its whole value (a number, a real, N G R, anything) becomes the angle.
-    // Where "g R" follows a value that is no number, the angle would join it into a reference.
-    if (lexer.Peek(0).kind == PdfTokenKind::kNumber && lexer.Peek(1).Is(PdfKeyword::kR)) {
+    if (AngleWouldJoin(lexer)) {
       return false;
     }
     out->insert(out->end(), bytes + copied, bytes + entry.key.end);
@@ -41,6 +51,10 @@ bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector
     copied = static_cast<size_t>(entry.value_end);
   }
   if (copied == 0) {
+    CPdfLexer<PdfSpanSource> after_open{PdfSpanSource(bytes + dict_open, length - dict_open)};
+    if (AngleWouldJoin(after_open)) {
+      return false;
+    }
     const std::string key = "/Rotate " + number + "\n";
     out->insert(out->end(), bytes, bytes + dict_open);
     out->insert(out->end(), key.begin(), key.end());

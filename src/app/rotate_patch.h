@@ -10,8 +10,8 @@
 // escapes) becomes " angle ", so that every reader sees the angle whichever key it takes; a
 // dictionary without the key gets "/Rotate angle\n" right after its "<<". Nested dictionaries,
 // arrays, strings and comments are stepped over by the lexer, so their contents never match.
-// False when the bytes hold no dictionary, or when "g R" follows a /Rotate value that is no
-// number (the angle would make a reference of it).
+// False when the bytes hold no dictionary, or when "g R" or "g obj" follows where the angle
+// goes (the angle would make a reference or another object's header of it).
 bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector<uint8_t>* out);
 
 #endif  // QUILLTURN_SRC_APP_ROTATE_PATCH_H_

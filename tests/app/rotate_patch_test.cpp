@@ -69,7 +69,12 @@ INSTANTIATE_TEST_SUITE_P(
         PatchCase{"1 0 obj << /A [ [ <<", "1 0 obj <</Rotate 90\n /A [ [ <<"},
         PatchCase{"1 0 obj << /A <", "1 0 obj <</Rotate 90\n /A <"},
         PatchCase{"<</#", "<</Rotate 90\n/#"},
-        PatchCase{"3 0 obj<</Rotate \xb5 0 R>>endobj", "refused"}),
+        PatchCase{"3 0 obj<</Rotate \xb5 0 R>>endobj", "refused"},
+        // The angle before "g obj" or "g R" would read as another object's header or a reference.
+        PatchCase{"3 0 obj<</Rotate 5 0 R  0 obj<</A 1>>endobj", "refused"},
+        PatchCase{"3 0 obj<</Rotate 5 0 R 0 /A 1>>endobj", "3 0 obj<</Rotate 90  0 /A 1>>endobj"},
+        PatchCase{"3 0 obj<< 0 obj /Type /Page>>endobj", "refused"},
+        PatchCase{"3 0 obj<<0 R /Type /Page>>endobj", "refused"}),
     [](const testing::TestParamInfo<PatchCase>& p) { return ParamName(p.index, p.param.input); });
 
 }  // namespace
