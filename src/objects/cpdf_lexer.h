@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "objects/pdf_char_class.h"
 #include "streams/cpdf_stream.h"
@@ -131,7 +132,7 @@ bool StopsObject(Look&& look) {
 template <typename Source>
 class CPdfLexer {
  public:
-  explicit CPdfLexer(Source source) : src_(source) {}
+  explicit CPdfLexer(Source source) : src_(std::move(source)) {}
 
   Source& GetSource() { return src_; }
 

@@ -23,9 +23,17 @@ class FileBytes {
     limit_ = static_cast<uint64_t>(final_ ? file->Size() : next);
   }
 
-  // The buffer never holds bytes past the limit, so only a refill looks at it.
-  int Next() { return pos_ < buffer_.size() ? buffer_[pos_++] : Refill(true); }
-  int Peek() { return pos_ < buffer_.size() ? buffer_[pos_] : Refill(false); }
+  // Moved, never copied: the read position points into the buffer.
+  FileBytes(FileBytes&&) = default;
+  FileBytes& operator=(FileBytes&&) = default;
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+  ~FileBytes() = default;
+
+  // The buffer never holds bytes past the limit, so only a refill looks at it. Every byte of
+  // an object goes through these, so they compare one pointer.
+  int Next() { return at_ < end_ ? *at_++ : Refill(true); }
+  int Peek() { return at_ < end_ ? *at_ : Refill(false); }
   // Whether the bytes before position are the object's to read. A place an entry names is
   // looked at only when the object's bytes get there: an object that ends before its
   // neighbour's entry costs no read of it.
@@ -43,14 +51,14 @@ class FileBytes {
     }
     return position <= limit_;
   }
-  uint64_t Tell() const { return base_ + pos_; }
+  uint64_t Tell() const { return base_ + static_cast<uint64_t>(at_ - buffer_.data()); }
   void Seek(uint64_t position) {
     if (position >= base_ && position <= base_ + buffer_.size()) {
-      pos_ = static_cast<size_t>(position - base_);
+      at_ = buffer_.data() + (position - base_);
     } else {
       base_ = position;
       buffer_.clear();
-      pos_ = 0;
+      at_ = end_ = buffer_.data();
     }
   }
   // The bytes [begin, end) of the file, from memory when they are still held, else read into
@@ -76,12 +84,13 @@ class FileBytes {
   static constexpr size_t kFirstPiece = 1024;
   static constexpr size_t kLargestPiece = size_t{64} * 1024;
 
+  // With every held byte read.
   int Refill(bool consume) {
     // Past the largest piece nothing more is kept: a long body is read through, not held.
     if (buffer_.size() >= kLargestPiece) {
       base_ += buffer_.size();
       buffer_.clear();
-      pos_ = 0;
+      at_ = end_ = buffer_.data();
     }
     const size_t held = buffer_.size();
     if (!Reaches(base_ + held + 1)) {
@@ -92,10 +101,12 @@ class FileBytes {
     buffer_.resize(held + piece);
     buffer_.resize(held +
                    file_->ReadAt(static_cast<int64_t>(base_ + held), buffer_.data() + held, piece));
-    if (pos_ >= buffer_.size()) {
+    at_ = buffer_.data() + held;
+    end_ = buffer_.data() + buffer_.size();
+    if (at_ >= end_) {
       return -1;
     }
-    return consume ? buffer_[pos_++] : buffer_[pos_];
+    return consume ? *at_++ : *at_;
   }
 
   CPdfInputFile* file_;
@@ -104,7 +115,9 @@ class FileBytes {
   uint64_t limit_ = 0;
   bool final_ = false;  // limit_ is an object's header or the end of the file
   std::vector<uint8_t> buffer_;
-  size_t pos_ = 0;
+  // The next byte and the end of the held bytes, in buffer_.
+  const uint8_t* at_ = nullptr;
+  const uint8_t* end_ = nullptr;
 };
 
 using FileLexer = CPdfLexer<FileBytes>;
