@@ -36,6 +36,20 @@ PdfKeyword ClassifyPdfKeyword(const char* bytes, size_t length) {
 
 PdfNumber ParsePdfNumber(const uint8_t* bytes, size_t length) {
   PdfNumber number;
+  // Most numbers are short unsigned integers (object numbers, generations, coordinates):
+  // eighteen digits and fewer cannot overflow, so they are summed unchecked.
+  if (length > 0 && length <= 18) {
+    uint64_t magnitude = 0;
+    size_t k = 0;
+    for (; k < length && bytes[k] >= '0' && bytes[k] <= '9'; ++k) {
+      magnitude = magnitude * 10 + static_cast<uint64_t>(bytes[k] - '0');
+    }
+    if (k == length) {
+      number.value = static_cast<int64_t>(magnitude);
+      number.real = static_cast<double>(number.value);
+      return number;
+    }
+  }
   size_t i = 0;
   bool negative = false;
   if (i < length && (bytes[i] == '+' || bytes[i] == '-')) {

@@ -501,18 +501,14 @@ bool CPdfXRef::HeaderStandsAt(int64_t position, int32_t num, int32_t gen, uint8_
   if (!window) {
     return false;
   }
-  uint8_t bytes[kHeaderBytes];
-  size_t length = 0;
-  for (int c; length < kHeaderBytes && (c = window->NextByte()) >= 0; ++length) {
-    bytes[length] = static_cast<uint8_t>(c);
-  }
-  CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
+  // Read in place: only the header's bytes are looked at.
+  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window.Get(), true)};
   uint64_t at = 0;
   if (!LexObjectHeader(lexer, num, gen, &at)) {
     return false;
   }
   // The object starts at its header, past white space the entry leads to.
-  *skip = static_cast<uint8_t>(at);
+  *skip = static_cast<uint8_t>(at - static_cast<uint64_t>(position));
   return true;
 }
 
