@@ -46,8 +46,15 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
   if (!catalog.IsKind(PDF_DICT)) {
     throw CPdfException(kMsgCatalogType);
   }
+  // The tree's nodes and pages are fetched with only what the walk reads built: a page's
+  // other keys may hold any amount of data.
   CPdfObject pages;
-  catalog.GetDict()->Lookup("Pages", pages);
+  const CPdfObject* pages_raw = catalog.GetDict()->Find("Pages");
+  if (pages_raw && pages_raw->IsKind(PDF_REF)) {
+    xref->GetObjectForWalk(pages_raw->GetRefNum(), pages_raw->GetRefGen(), pages);
+  } else {
+    catalog.GetDict()->Lookup("Pages", pages);
+  }
   if (!pages.IsKind(PDF_DICT)) {
     throw CPdfException(kMsgPagesType);
   }
@@ -109,7 +116,11 @@ CPdfCatalog::Value CPdfCatalog::ReadValue(const CPdfDictionary& dict, const char
     }
   }
   CPdfObject resolved;
-  raw->Resolve(xref_, resolved);
+  if (indirect) {
+    xref_->GetObjectForWalk(raw->GetRefNum(), raw->GetRefGen(), resolved);
+  } else {
+    resolved.Assign(*raw);
+  }
   value.kind = resolved.GetKind();
   if (resolved.IsKind(PDF_INT)) {
     value.integer = resolved.GetInt();
@@ -150,7 +161,7 @@ void CPdfCatalog::ReadNode(const CPdfDictionary& dict, Node* node) {
   auto found = kids_.find(KeyOf(*kids));
   if (found == kids_.end()) {
     found = kids_.emplace(KeyOf(*kids), CPdfObject()).first;
-    xref_->GetObject(kids->GetRefNum(), kids->GetRefGen(), found->second);
+    xref_->GetObjectForWalk(kids->GetRefNum(), kids->GetRefGen(), found->second);
   }
   node->kids.Clear();
   node->kids.Assign(found->second);
@@ -171,7 +182,7 @@ const CPdfCatalog::Node& CPdfCatalog::NodeOf(const CPdfObject& raw) {
   auto found = nodes_.find(key);
   if (found == nodes_.end()) {
     CPdfObject kid;
-    xref_->GetObject(raw.GetRefNum(), raw.GetRefGen(), kid);
+    xref_->GetObjectForWalk(raw.GetRefNum(), raw.GetRefGen(), kid);
     if (!kid.IsKind(PDF_DICT)) {
       throw CPdfException(kMsgKidType);
     }

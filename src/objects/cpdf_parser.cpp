@@ -1,6 +1,7 @@
 #include "objects/cpdf_parser.h"
 
 #include <utility>
+#include <vector>
 
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
@@ -170,10 +171,10 @@ void CPdfParser::MakeValue(const Lexed& lexed, CPdfObject& out) {
 }
 
 void CPdfParser::ParseObject(CPdfObject& out) {
-  ParseObjectAt(out, 0);
+  ParseObjectAt(out, 0, walk_only_ ? Build::kWalk : Build::kAll);
 }
 
-void CPdfParser::ParseObjectAt(CPdfObject& out, int depth) {
+void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
   const PdfTokenKind kind = Look(0).token.kind;
   if ((kind == PdfTokenKind::kArrayOpen || kind == PdfTokenKind::kDictOpen) &&
       depth >= kMaxNesting) {
@@ -186,20 +187,28 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth) {
     case PdfTokenKind::kArrayOpen: {
       Drop();
       out.NewArray(resolver_);
+      if (build == Build::kKind) {
+        StepOverContents(PdfTokenKind::kArrayOpen, depth);
+        return;
+      }
       for (PdfTokenKind k = Look(0).token.kind; k != PdfTokenKind::kArrayClose;
            k = Look(0).token.kind) {
         if (AtObjectEnd()) {
           return;
         }
+        // The walk reads the dictionaries of an array (kids written in /Kids), never its arrays.
+        const Build element_build = build == Build::kAll            ? Build::kAll
+                                    : k == PdfTokenKind::kArrayOpen ? Build::kKind
+                                                                    : Build::kWalk;
         CPdfObject element;
-        ParseObjectAt(element, depth + 1);
+        ParseObjectAt(element, depth + 1, element_build);
         out.GetArray()->Append(std::move(element));
       }
       Drop();
       return;
     }
     case PdfTokenKind::kDictOpen:
-      ParseDictionary(out, depth);
+      ParseDictionary(out, depth, build);
       return;
     case PdfTokenKind::kNumber: {
       int32_t num = 0;
@@ -220,9 +229,90 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth) {
   Drop();
 }
 
-void CPdfParser::ParseDictionary(CPdfObject& out, int depth) {
+bool CPdfParser::WalkKey(const std::string& key, Build* build) {
+  if (key == "Resources" || key == "Annots") {
+    *build = Build::kKind;
+    return true;
+  }
+  *build = Build::kWalk;
+  return key == "Type" || key == "Kids" || key == "Count" || key == "Rotate" || key == "Parent" ||
+         key == "Length";
+}
+
+void CPdfParser::StepOverValue(int depth) {
+  const PdfTokenKind kind = Look(0).token.kind;
+  if (kind == PdfTokenKind::kArrayOpen || kind == PdfTokenKind::kDictOpen) {
+    if (depth >= kMaxNesting) {
+      throw CPdfException(kMsgNesting);
+    }
+    Drop();
+    StepOverContents(kind, depth);
+    return;
+  }
+  int32_t num = 0;
+  int32_t gen = 0;
+  if (Int32Of(Look(0), &num) && Int32Of(Look(1), &gen) && Look(2).token.Is(PdfKeyword::kR)) {
+    Drop();
+    Drop();
+  }
+  Drop();
+}
+
+void CPdfParser::StepOverContents(PdfTokenKind open, int depth) {
+  // Mirrors ParseObjectAt and ParseDictionary token for token: an array ends only at "]", a
+  // dictionary only at ">>" read where a key may stand, and only a value opens a container.
+  enum Frame : uint8_t { kArray, kDictKey, kDictValue };
+  std::vector<uint8_t> frames;
+  frames.push_back(open == PdfTokenKind::kArrayOpen ? kArray : kDictKey);
+  while (!frames.empty()) {
+    if (AtObjectEnd()) {
+      return;
+    }
+    const PdfTokenKind kind = Look(0).token.kind;
+    uint8_t& top = frames.back();
+    if (top == kDictKey) {
+      if (kind == PdfTokenKind::kDictClose) {
+        Drop();
+        frames.pop_back();
+      } else {
+        if (kind == PdfTokenKind::kName) {
+          top = kDictValue;
+        }
+        Drop();
+      }
+      continue;
+    }
+    if (top == kArray && kind == PdfTokenKind::kArrayClose) {
+      Drop();
+      frames.pop_back();
+      continue;
+    }
+    if (top == kDictValue) {
+      top = kDictKey;
+      // A stray byte drops its key; ">>" closes the dictionary where a key would.
+      if (kind == PdfTokenKind::kStray || kind == PdfTokenKind::kDictClose) {
+        continue;
+      }
+    }
+    if (kind == PdfTokenKind::kArrayOpen || kind == PdfTokenKind::kDictOpen) {
+      if (depth + static_cast<int>(frames.size()) >= kMaxNesting) {
+        throw CPdfException(kMsgNesting);
+      }
+      Drop();
+      frames.push_back(kind == PdfTokenKind::kArrayOpen ? kArray : kDictKey);
+      continue;
+    }
+    StepOverValue(depth);
+  }
+}
+
+void CPdfParser::ParseDictionary(CPdfObject& out, int depth, Build build) {
   Drop();
   out.NewDictionary(resolver_);
+  if (build == Build::kKind) {
+    StepOverContents(PdfTokenKind::kDictOpen, depth);
+    return;
+  }
   for (;;) {
     const Lexed& key = Look(0);
     const PdfTokenKind kind = key.token.kind;
@@ -244,8 +334,13 @@ void CPdfParser::ParseDictionary(CPdfObject& out, int depth) {
     if (value_kind == PdfTokenKind::kDictClose || AtObjectEnd()) {
       break;
     }
+    Build value_build = Build::kAll;
+    if (build == Build::kWalk && !WalkKey(name, &value_build)) {
+      StepOverValue(depth + 1);
+      continue;
+    }
     CPdfObject value;
-    ParseObjectAt(value, depth + 1);
+    ParseObjectAt(value, depth + 1, value_build);
     out.GetDict()->Add(name.c_str(), value);
   }
   if (Look(0).token.kind != PdfTokenKind::kDictClose) {

@@ -34,6 +34,11 @@ class CPdfParser {
   // When false, stream bodies are handed out as raw windows and their filters are not set up:
   // for callers that only need to know where a body lies.
   void SetDecodeStreams(bool decode) { decode_streams_ = decode; }
+  // When true, only what the page-tree walk reads is built: a dictionary keeps its walk keys
+  // (/Type, /Kids, /Count, /Rotate, /Parent, /Length, and /Resources and /Annots as empty
+  // containers of their kind), an array's nested containers arrive empty, and whatever else
+  // is stepped over token by token. Memory then follows what the walk needs, not the file.
+  void SetWalkOnly(bool walk_only) { walk_only_ = walk_only; }
 
  private:
   // A token lexed ahead, with its bytes.
@@ -44,8 +49,20 @@ class CPdfParser {
   // Room for three tokens, a power of two for the ring's index.
   static constexpr int kLookAhead = 4;
 
-  void ParseObjectAt(CPdfObject& out, int depth);
-  void ParseDictionary(CPdfObject& out, int depth);
+  // How much of a value is built: all of it, what the walk reads, or only its kind (a
+  // container then arrives empty).
+  enum class Build { kAll, kWalk, kKind };
+
+  void ParseObjectAt(CPdfObject& out, int depth, Build build);
+  void ParseDictionary(CPdfObject& out, int depth, Build build);
+  // How much of the value of key is built inside a dictionary parsed for the walk; kKind for
+  // keys the walk reads only the kind of, and false for keys it never reads.
+  static bool WalkKey(const std::string& key, Build* build);
+  // Steps over one value as ParseObjectAt would read it, building nothing.
+  void StepOverValue(int depth);
+  // Steps over a container's contents after its opening token, to its matching close
+  // (nesting counted on a bounded stack, not recursed).
+  void StepOverContents(PdfTokenKind open, int depth);
   // The token k places ahead (0 to 2), lexed when first asked for.
   const Lexed& Look(int k);
   bool AtObjectEnd();
@@ -66,6 +83,7 @@ class CPdfParser {
   int head_ = 0;
   int count_ = 0;
   bool decode_streams_ = true;
+  bool walk_only_ = false;
   std::string text_;
 };
 

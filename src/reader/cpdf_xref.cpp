@@ -316,7 +316,14 @@ void CPdfXRef::ReadHybridStream(const CPdfDictionary& trailer) {
   section_free_.swap(table_free);
 }
 
+void CPdfXRef::GetObjectForWalk(int32_t num, int32_t gen, CPdfObject& out) {
+  walk_fetch_ = true;
+  GetObject(num, gen, out);
+}
+
 void CPdfXRef::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
+  const bool walk = walk_fetch_;
+  walk_fetch_ = false;
   const XRefEntry* found = table_.Find(num);
   if (!found) {
     if (num < 0 || num >= declared_size_) {
@@ -345,9 +352,9 @@ void CPdfXRef::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
     }
   } guard(this, num);
   if (entry.type == 1) {
-    FetchDirect(num, gen, entry, out);
+    FetchDirect(num, gen, entry, out, walk);
   } else if (entry.type == 2 && gen == 0) {
-    FetchCompressed(num, entry, out);
+    FetchCompressed(num, entry, out, walk);
   } else {
     out.SetNull();
   }
@@ -374,7 +381,11 @@ void CPdfXRef::KeepIfSmall(int32_t num,
   }
 }
 
-void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out) {
+void CPdfXRef::FetchDirect(int32_t num,
+                           int32_t gen,
+                           const XRefEntry& entry,
+                           CPdfObject& out,
+                           bool walk) {
   out.SetNull();
   if (gen != entry.generation) {
     return;
@@ -390,11 +401,16 @@ void CPdfXRef::FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPd
     if (window) {
       CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, false)};
       CPdfParser parser(this, window);
+      parser.SetWalkOnly(walk);
+      parser.SetDecodeStreams(!walk);
       if (LexObjectHeader(lexer, num, gen)) {
         const uint32_t begin = window->Tell();
         out.Clear();
         parser.ParseObject(out);
-        KeepIfSmall(num, entry, window->Tell() - begin, out);
+        // A value built in part must not answer a whole fetch.
+        if (!walk) {
+          KeepIfSmall(num, entry, window->Tell() - begin, out);
+        }
         return;
       }
     }

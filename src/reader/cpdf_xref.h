@@ -57,6 +57,9 @@ class CPdfXRef : public CPdfResolver {
   uint32_t GetHeaderOffset() const { return header_offset_; }
 
   void GetObject(int32_t num, int32_t gen, CPdfObject& out) override;
+  // The object with only what the page-tree walk reads built (CPdfParser::SetWalkOnly); the
+  // fetches it makes itself (a /Length) are whole.
+  void GetObjectForWalk(int32_t num, int32_t gen, CPdfObject& out);
   // The bytes of compressed object num inside its decoded object stream. The view stays valid
   // until the next call or the reader's destruction.
   bool GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length);
@@ -95,8 +98,8 @@ class CPdfXRef : public CPdfResolver {
   void IndexHeaders();
   bool HeaderStandsAt(int64_t position, int32_t num, int32_t gen, uint8_t* skip);
   bool ReadIndexNumber(const PdfToken& token, int32_t* value);
-  void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out);
-  void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out);
+  void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out, bool walk);
+  void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, bool walk);
   // The value kept for num when it was read for the same entry.
   bool FindKept(int32_t num, const XRefEntry& entry, CPdfObject& out) const;
   void KeepIfSmall(int32_t num,
@@ -165,6 +168,7 @@ class CPdfXRef : public CPdfResolver {
   size_t start_hint_ = 0;  // where the last NextEntryPosition found its answer
   void ListStarts();
   int fetch_depth_ = 0;
+  bool walk_fetch_ = false;  // the next fetch is for the walk
   // A small value whose object took long to read (white space or junk after the value, which
   // the parser reads to see what follows it) is kept by number: an object many others refer
   // to, such as a shared /Length, costs its bytes once, not once per use. Kept values take

@@ -178,7 +178,7 @@ void CPdfXRef::EvictObjStms(size_t keep) {
   }
 }
 
-void CPdfXRef::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out) {
+void CPdfXRef::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, bool walk) {
   if (FindKept(num, entry, out)) {
     return;
   }
@@ -187,13 +187,16 @@ void CPdfXRef::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& 
   size_t length = 0;
   if (!data->GetBytes(num, entry.generation, &bytes, &length)) {
     // A member its stream cannot give may stand in the file under its own header.
-    FetchDirect(num, 0, XRefEntry{-1, 0, 1}, out);
+    FetchDirect(num, 0, XRefEntry{-1, 0, 1}, out, walk);
     return;
   }
   // Parsed afresh on every request: the decoded bytes are what is kept.
   CPdfParser parser(this, new CPdfMemoryStream(bytes, length));
+  parser.SetWalkOnly(walk);
   parser.ParseObject(out);
-  KeepIfSmall(num, entry, length, out);
+  if (!walk) {
+    KeepIfSmall(num, entry, length, out);
+  }
 }
 
 bool CPdfXRef::GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length) {
