@@ -230,6 +230,18 @@ def empty_arrays(mib):
     return p.startxref(p.table(b"/Root 1 0 R")).bytes()
 
 
+def packed_empty_arrays(mib):
+    """The same page inside an object stream: a few kilobytes of file that decode to `mib` MiB
+    of empty arrays, which the page walk must not build."""
+    p = Pdf(b"1.5").obj(1, CATALOG).obj(2, PAGES)
+    page = PAGE.replace(b"/Resources << >>",
+                        b"/Resources << /S [" + b"[]" * (mib << 19) + b"] >>")
+    entries = {n: (1, p.offsets[n], 0) for n in (1, 2)}
+    entries[4] = (1, p.here(), 0)
+    entries.update(padded_objstm(p, 4, [(3, page)], 0))
+    return finish_xref_stream(p, entries, 9)
+
+
 def many_pages(pages):
     """A flat tree of `pages` pages."""
     p = Pdf().obj(1, CATALOG)
@@ -338,6 +350,8 @@ STRESS = [
     for n in (100, 1000, 10000)
 ] + [
     ("empty-arrays", "%dmib" % m, lambda m=m: empty_arrays(m)) for m in (1, 2, 4)
+] + [
+    ("empty-arrays-objstm", "%dmib" % m, lambda m=m: packed_empty_arrays(m)) for m in (1, 2, 4)
 ] + [
     ("pages", "%d" % n, lambda n=n: many_pages(n)) for n in (1000, 10000, 100000)
 ] + [
@@ -553,6 +567,7 @@ def main():
     files["stress-sparse-numbers-1000.pdf"] = sparse_numbers(1000)
     files["stress-xref-record-bomb-8388607.pdf"] = xref_record_bomb(8388607)
     files["stress-shared-array-200.pdf"] = shared_object(200, 20000, "array")
+    files["stress-empty-arrays-objstm-4mib.pdf"] = packed_empty_arrays(4)
 
     for name, data in files.items():
         with open(os.path.join(OUT, name), "wb") as f:

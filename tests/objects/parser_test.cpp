@@ -73,9 +73,10 @@ std::string Describe(const CPdfObject& value) {
 }
 
 // Every value the parser gives for text, until the end of input, separated by " | ".
-std::string ParseAll(const std::string& text) {
+std::string ParseAll(const std::string& text, bool walk_only = false) {
   CPdfParser parser(
       nullptr, new CPdfMemoryStream(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  parser.SetWalkOnly(walk_only);
   std::string out;
   for (int guard = 0; guard < 1000; ++guard) {
     CPdfObject value;
@@ -155,6 +156,42 @@ INSTANTIATE_TEST_SUITE_P(
                     // Without a file behind the parser a stream body is stepped over and gives err.
                     Case{"<< /Length 3 >> stream\nabc\nendstream 7", "err | 7"}),
     [](const testing::TestParamInfo<Case>& p) { return ParamName(p.index, p.param.input); });
+
+// For the page-tree walk only its keys are built, yet every value ends where a whole parse
+// ends it: what follows reads the same.
+class ParserWalkOnly : public testing::TestWithParam<Case> {};
+
+TEST_P(ParserWalkOnly, BuildsOnlyWhatTheWalkReads) {
+  EXPECT_EQ(GetParam().expected, ParseAll(GetParam().input, true)) << "input: " << GetParam().input;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Nodes,
+    ParserWalkOnly,
+    testing::Values(
+        Case{"<< /Type /Page /MediaBox [0 0 1 1] /Rotate 90 >> 7",
+             "<</Rotate 90 /Type /Page>> | 7"},
+        Case{"<< /Resources << /Font << /F 1 0 R >> >> /Annots [1 0 R] /Parent 2 0 R >>",
+             "<</Annots [] /Parent 2 0 R /Resources <<>>>>"},
+        Case{"<< /Kids [3 0 R << /Type /Page /Contents [1 2] >> [4]] /Count 2 >>",
+             "<</Count 2 /Kids [3 0 R <</Type /Page>> []]>>"},
+        Case{"[<< /Kids [] /X [[]] >> [[] []] 5 0 R]", "[<</Kids []>> [] 5 0 R]"},
+        // A skipped value is one value: a reference whole, a name alone.
+        Case{"<< /X 1 0 R /Y /Type /Type /Pages >>", "<</Type /Pages>>"},
+        // Delimiters close only what the whole parse closes with them.
+        Case{"<< /X [ >> ] /Type /Page >> 7", "<</Type /Page>> | 7"},
+        Case{"<< /X << ] [ /A 1 >> /Type /Page >> 7", "<</Type /Page>> | 7"},
+        Case{"<< /X << /A ) >> /Rotate 90 >> 7", "<</Rotate 90>> | 7"},
+        Case{"<< /S [[1 2 endobj", "<<>> | k:endobj"},
+        Case{"<< /Resources << /A [1 >> ] >> /Count 1 >>", "<</Count 1 /Resources <<>>>>"}),
+    [](const testing::TestParamInfo<Case>& p) { return ParamName(p.index, p.param.input); });
+
+TEST(ParserTest, WalkOnlyStillRefusesDeepNesting) {
+  for (const std::string key : {"X", "Resources"}) {
+    const std::string text = "<< /" + key + " " + std::string(300, '[') + " >>";
+    EXPECT_THROW(ParseAll(text, true), CPdfException) << key;
+  }
+}
 
 // Parses the first object of a file through a file window, as the reader does.
 std::string ParseFile(const std::string& bytes, bool expect_throw = false) {
