@@ -141,8 +141,10 @@ class CPdfLexer {
   PdfToken Next(std::string* text = nullptr) {
     if (queued_ > 0) {
       const PdfToken t = queue_[0];
-      queue_[0] = queue_[1];
-      queue_[1] = queue_[2];
+      // Mostly one token is queued (the one a check for the object's end looked at).
+      for (int k = 1; k < queued_; ++k) {
+        queue_[k - 1] = queue_[k];
+      }
       --queued_;
       return t;
     }

@@ -460,25 +460,55 @@ void CPdfXRef::ListStarts() {
       starts_.push_back(Start{at, -1, 0, 0, 1});
     }
   }
-  std::sort(starts_.begin(), starts_.end(),
-            [](const Start& a, const Start& b) { return a.position < b.position; });
+  // Entries come in a few runs that rise through the file (objects numbered as they are
+  // written, interleaved kinds, an update at the end): neighbouring runs are merged, so the
+  // sort costs a pass per halving of the runs.
+  const auto earlier = [](const Start& a, const Start& b) { return a.position < b.position; };
+  std::vector<size_t> runs{0};
+  for (size_t k = 1; k < starts_.size(); ++k) {
+    if (earlier(starts_[k], starts_[k - 1])) {
+      runs.push_back(k);
+    }
+  }
+  runs.push_back(starts_.size());
+  while (runs.size() > 2) {
+    std::vector<size_t> merged{0};
+    for (size_t k = 0; k + 2 < runs.size(); k += 2) {
+      std::inplace_merge(starts_.begin() + static_cast<std::ptrdiff_t>(runs[k]),
+                         starts_.begin() + static_cast<std::ptrdiff_t>(runs[k + 1]),
+                         starts_.begin() + static_cast<std::ptrdiff_t>(runs[k + 2]), earlier);
+      merged.push_back(runs[k + 2]);
+    }
+    if (runs.size() % 2 == 0) {
+      merged.push_back(runs.back());  // an odd run out waits for the next pass
+    }
+    runs.swap(merged);
+  }
 }
 
 int64_t CPdfXRef::NextEntryPosition(int64_t position) {
   if (!starts_listed_) {
     ListStarts();
   }
-  // The copy mostly asks in file order: the place after the last answer is tried first.
-  const auto after = [&](size_t k) {
-    return k < starts_.size() && starts_[k].position > position &&
-           (k == 0 || starts_[k - 1].position <= position);
-  };
-  if (!after(start_hint_) && !after(++start_hint_)) {
-    start_hint_ = static_cast<size_t>(
-        std::upper_bound(starts_.begin(), starts_.end(), position,
-                         [](int64_t p, const Start& s) { return p < s.position; }) -
-        starts_.begin());
+  // Asked mostly in file order, or nearly (objects of two kinds numbered apart but written in
+  // turn): the answer is looked for forward from the last one in doubling steps, and only
+  // then in the whole list. The answer lies in [low, high].
+  const auto before = [&](size_t k) { return starts_[k].position <= position; };
+  size_t low = std::min(start_hint_, starts_.size());
+  if (low > 0 && !before(low - 1)) {
+    low = 0;
   }
+  size_t high = low;
+  for (size_t step = 1; high < starts_.size() && before(high); step *= 2) {
+    low = high + 1;
+    high = low + step;
+  }
+  high = std::min(high, starts_.size());
+  start_hint_ = static_cast<size_t>(
+      std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(low),
+                       starts_.begin() + static_cast<std::ptrdiff_t>(high), position,
+                       [](int64_t p, const Start& s) { return p < s.position; }) -
+      starts_.begin());
   return start_hint_ == starts_.size() ? -1 : starts_[start_hint_].position;
 }
 
