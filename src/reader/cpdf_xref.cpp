@@ -526,8 +526,13 @@ int64_t CPdfXRef::HeaderAtEntry(int64_t position) {
   if (!starts_listed_) {
     ListStarts();
   }
-  auto it = std::lower_bound(starts_.begin(), starts_.end(), position,
-                             [](const Start& s, int64_t p) { return s.position < p; });
+  // Mostly the entry NextEntryPosition just gave.
+  const size_t k = start_hint_;
+  const bool at_hint = k < starts_.size() && starts_[k].position == position &&
+                       (k == 0 || starts_[k - 1].position < position);
+  auto it = at_hint ? starts_.begin() + static_cast<std::ptrdiff_t>(k)
+                    : std::lower_bound(starts_.begin(), starts_.end(), position,
+                                       [](const Start& s, int64_t p) { return s.position < p; });
   for (; it != starts_.end() && it->position == position; ++it) {
     if (it->verdict == 0) {
       it->verdict = HeaderStandsAt(it->position, it->num, it->gen, &it->skip) ? 1 : -1;
