@@ -55,6 +55,7 @@ void CPdfFile::CreateOutput() {
   }
   output_file_ = output_.GetFile();
   position_ = 0;
+  flush_started_ = 0;
 }
 
 void CPdfFile::FinishOutput() {
@@ -86,6 +87,14 @@ void CPdfFile::WriteBytes(const void* bytes, size_t count) {
     throw CPdfException(kMsgOutputWrite);
   }
   position_ += static_cast<int64_t>(count);
+  StartFlushNow();
+}
+
+void CPdfFile::StartFlushNow() {
+  if (position_ - flush_started_ >= kFlushEvery) {
+    flush_started_ = position_;
+    output_.StartFlush();
+  }
 }
 
 void CPdfFile::AppendInputRange(int64_t offset, int64_t length) {
@@ -112,6 +121,7 @@ void CPdfFile::FlushInputRange() {
     if (!output_.AppendRange(input_file_->GetFile(), pending_offset_, length)) {
       throw CPdfException(kMsgOutputWrite);
     }
+    StartFlushNow();
     return;
   }
   std::vector<uint8_t> bytes(static_cast<size_t>(length));

@@ -74,10 +74,14 @@ class CPdfFile {
  private:
   void WriteFormat(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void FlushInputRange();
+  // Sets the disk to work on every few megabytes written, while the copy goes on.
+  void StartFlushNow();
+  static constexpr int64_t kFlushEvery = int64_t{8} * 1024 * 1024;
 
   PlatformFile output_;
   FileStamp input_stamp_;
   int64_t position_ = 0;
+  int64_t flush_started_ = 0;   // where the output stood when the disk was last set to work
   int64_t pending_offset_ = 0;  // the input range not yet written
   int64_t pending_length_ = 0;
 };

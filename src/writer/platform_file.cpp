@@ -256,6 +256,8 @@ bool PlatformFile::AppendRange(FILE* in, int64_t offset, int64_t length) {
   return true;
 }
 
+void PlatformFile::StartFlush() {}
+
 bool PlatformFile::Commit() {
   if (!state_ || !state_->file) {
     return false;
@@ -694,6 +696,17 @@ bool PlatformFile::AppendRange(FILE* in, int64_t offset, int64_t length) {
     left -= got;
   }
   return true;
+}
+
+void PlatformFile::StartFlush() {
+  // Only a file of our own: a device or pipe has nothing to gain.
+  if (!state_ || !state_->file || state_->in_place || std::fflush(state_->file) != 0) {
+    return;
+  }
+#ifdef __linux__
+  // Failures show at the fsync in Commit.
+  (void)sync_file_range(fileno(state_->file), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
 }
 
 bool PlatformFile::Commit() {

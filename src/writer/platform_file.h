@@ -58,6 +58,9 @@ class PlatformFile {
   // Appends length bytes of in, from offset on: in the kernel where it can, through a buffer
   // where it cannot. False when the bytes could not be copied.
   bool AppendRange(FILE* in, int64_t offset, int64_t length);
+  // Starts putting what was written so far on the disk without waiting for it, so that the
+  // flush in Commit has little left to wait for. Where the system cannot, does nothing.
+  void StartFlush();
   // Flushes the file to the disk and puts it at the path. False on any failure; the
   // temporary file is then gone and the path holds what it held before, except when only the
   // flush of the folder failed after the rename (the new file is then in place).
