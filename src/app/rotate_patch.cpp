@@ -36,8 +36,7 @@ bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector
   size_t copied = 0;  // bytes before this index are in out
   PdfDictEntry entry;
   while (lexer.NextDictEntry(&entry)) {
-    if (DecodePdfName(bytes + entry.key.begin + 1, entry.key.end - entry.key.begin - 1) !=
-        "Rotate") {
+    if (!PdfNameIs(bytes + entry.key.begin + 1, entry.key.end - entry.key.begin - 1, "Rotate")) {
       continue;
     }
     // The key stays; its whole value (a number, a real, N G R, anything) becomes the angle.

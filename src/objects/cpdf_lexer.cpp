@@ -121,3 +121,14 @@ std::string DecodePdfName(const uint8_t* bytes, size_t length) {
   }
   return name;
 }
+
+bool PdfNameIs(const uint8_t* bytes, size_t length, std::string_view name) {
+  // Escapes and a zero byte only shorten a name: bytes as long as name must be name itself.
+  if (length <= name.size()) {
+    return length == name.size() && std::memcmp(bytes, name.data(), length) == 0;
+  }
+  if (!std::memchr(bytes, '#', length) && !std::memchr(bytes, 0, length)) {
+    return false;
+  }
+  return DecodePdfName(bytes, length) == name;
+}

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "objects/pdf_char_class.h"
@@ -71,6 +72,8 @@ struct PdfNumber {
 PdfNumber ParsePdfNumber(const uint8_t* bytes, size_t length);
 // A name's bytes after the slash with its # escapes decoded, cut at its first zero byte.
 std::string DecodePdfName(const uint8_t* bytes, size_t length);
+// Whether a name's bytes after the slash, decoded, spell name (which has no escapes).
+bool PdfNameIs(const uint8_t* bytes, size_t length, std::string_view name);
 
 // Bytes in memory.
 class PdfSpanSource {

@@ -1,5 +1,6 @@
 #include "objects/cpdf_parser.h"
 
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -230,13 +231,15 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
 }
 
 bool CPdfParser::WalkKey(const std::string& key, Build* build) {
-  if (key == "Resources" || key == "Annots") {
+  // Asked for every key of every page: compared as views, by length first.
+  const std::string_view k = key;
+  if (k == "Resources" || k == "Annots") {
     *build = Build::kKind;
     return true;
   }
   *build = Build::kWalk;
-  return key == "Type" || key == "Kids" || key == "Count" || key == "Rotate" || key == "Parent" ||
-         key == "Length";
+  return k == "Type" || k == "Kids" || k == "Count" || k == "Rotate" || k == "Parent" ||
+         k == "Length";
 }
 
 void CPdfParser::StepOverValue(int depth) {

@@ -140,12 +140,13 @@ void CPdfXRef::Load(CPdfStream* stream) {
 
 std::map<std::string, std::string> CPdfXRef::ReadRawTrailer(const std::vector<std::string>& keys) {
   std::map<std::string, std::string> values;
-  CPdfRefPtr<CPdfStream> window = CPdfRefPtr<CPdfStream>::Adopt(OpenWindow(trailer_section_));
+  // From a classic table's "trailer" on, else the section: a cross-reference stream's first
+  // "<<" opens its dictionary.
+  CPdfRefPtr<CPdfStream> window = CPdfRefPtr<CPdfStream>::Adopt(
+      trailer_dict_at_ >= 0 ? OpenAt(trailer_dict_at_) : OpenWindow(trailer_section_));
   if (!window) {
     return values;
   }
-  // The first "<<" of the section opens its dictionary: the one after a classic table's
-  // "trailer" (the table holds only numbers and keywords), or a cross-reference stream's.
   CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window.Get(), true)};
   for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kDictOpen; t = lexer.Next()) {
     if (t.kind == PdfTokenKind::kEnd) {
@@ -216,7 +217,7 @@ bool CPdfXRef::ReadSection(int64_t offset, int64_t* prev) {
   CPdfObject first;
   parser.ParseObject(first);
   if (first.IsKeyword("xref")) {
-    return ReadTable(parser, prev);
+    return ReadTable(window, parser, prev);
   }
   if (!first.IsKind(PDF_INT)) {
     throw CPdfException(kMsgXRef);
@@ -237,44 +238,58 @@ bool CPdfXRef::ReadSection(int64_t offset, int64_t* prev) {
   return ReadXRefStream(body, prev);
 }
 
-bool CPdfXRef::ReadTable(CPdfParser& parser, int64_t* prev) {
+bool CPdfXRef::ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev) {
   section_free_.clear();
+  // The table holds only numbers and the keywords n and f: read token by token, no values
+  // built. The parser, which has read "xref" and nothing after it, takes over at "trailer".
+  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, true)};
+  std::string text;
+  const auto next = [&]() {
+    text.clear();
+    return lexer.Next(&text);
+  };
+  const auto integer = [&](const PdfToken& t, int64_t* value) {
+    if (t.kind != PdfTokenKind::kNumber) {
+      return false;
+    }
+    const PdfNumber n = ParsePdfNumber(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    *value = n.value;
+    return n.integer;
+  };
+  uint64_t dict_at = 0;
   for (;;) {
-    CPdfObject token;
-    parser.ParseObject(token);
-    if (token.IsKeyword("trailer")) {
+    PdfToken t = next();
+    if (t.Is(PdfKeyword::kTrailer)) {
+      dict_at = t.end;
       break;
     }
-    CPdfObject count;
-    parser.ParseObject(count);
-    if (!token.IsKind(PDF_INT) || !count.IsKind(PDF_INT)) {
+    int64_t first = 0;
+    int64_t count = 0;
+    if (!integer(t, &first) || !integer(next(), &count)) {
       throw CPdfException(kMsgXRefTable);
     }
-    const int64_t first = token.GetInt();
     // Negative numbers and tables past the format's limit are refused before anything grows.
-    if (first < 0 || count.GetInt() < 0 || first > kMaxObjects ||
-        first + count.GetInt() > kMaxObjects) {
+    if (first < 0 || count < 0 || first > kMaxObjects || first + count > kMaxObjects) {
       throw CPdfException(kMsgXRefTable);
     }
-    const int64_t end = first + count.GetInt();
+    const int64_t end = first + count;
     declared_size_ = std::max(declared_size_, end);
     for (int64_t i = first; i < end; ++i) {
-      CPdfObject offset;
-      CPdfObject generation;
-      CPdfObject type;
-      parser.ParseObject(offset);
-      parser.ParseObject(generation);
-      parser.ParseObject(type);
-      const bool in_use = type.IsKeyword("n");
-      if (!offset.IsKind(PDF_INT) || !generation.IsKind(PDF_INT) ||
-          (!in_use && !type.IsKeyword("f"))) {
+      int64_t offset = 0;
+      int64_t generation = 0;
+      if (!integer(next(), &offset) || !integer(next(), &generation)) {
+        throw CPdfException(kMsgXRefTable);
+      }
+      t = next();
+      const bool in_use = t.kind == PdfTokenKind::kKeyword && text == "n";
+      if (!in_use && !(t.kind == PdfTokenKind::kKeyword && text == "f")) {
         throw CPdfException(kMsgXRefTable);
       }
       // Held at the 32-bit ends rather than wrapped: such an offset leads to no header, and
       // the object is then looked for by its header.
       const XRefEntry entry{
-          static_cast<int32_t>(std::clamp<int64_t>(offset.GetInt(), INT32_MIN, INT32_MAX)),
-          static_cast<int32_t>(std::clamp<int64_t>(generation.GetInt(), INT32_MIN, INT32_MAX)),
+          static_cast<int32_t>(std::clamp<int64_t>(offset, INT32_MIN, INT32_MAX)),
+          static_cast<int32_t>(std::clamp<int64_t>(generation, INT32_MIN, INT32_MAX)),
           in_use ? 1 : 0};
       if (in_use) {
         table_.Add(static_cast<int32_t>(i), entry);
@@ -290,6 +305,7 @@ bool CPdfXRef::ReadTable(CPdfParser& parser, int64_t* prev) {
   }
   if (trailer_.IsKind(PDF_NONE)) {
     trailer_.Assign(trailer);
+    trailer_dict_at_ = static_cast<int64_t>(dict_at);
   }
   ReadHybridStream(*trailer.GetDict());
   for (const auto& [n, entry] : section_free_) {

@@ -84,7 +84,8 @@ class CPdfXRef : public CPdfResolver {
 
   static bool ReadPrevOf(const CPdfDictionary& dict, int64_t* prev);
   bool ReadSection(int64_t offset, int64_t* prev);
-  bool ReadTable(CPdfParser& parser, int64_t* prev);
+  // With the parser just past "xref" in window.
+  bool ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev);
   void ReadHybridStream(const CPdfDictionary& trailer);
   bool ReadXRefStream(const CPdfObject& stream, int64_t* prev);
   void ReadStreamSubsection(CPdfStream* stream,
@@ -113,7 +114,8 @@ class CPdfXRef : public CPdfResolver {
 
   CPdfStream* stream_ = nullptr;  // Borrowed from the document.
   uint32_t header_offset_ = 0;
-  int64_t trailer_section_ = 0;  // the newest section, whose dictionary is the trailer
+  int64_t trailer_section_ = 0;   // the newest section, whose dictionary is the trailer
+  int64_t trailer_dict_at_ = -1;  // in the file, after that section's "trailer" when it has one
   CPdfXRefTable table_;
   // The largest extent any section names (its /Size, the end of a subsection). A reference
   // below it to an undefined object reads as null; one beyond it is damage.

@@ -141,14 +141,6 @@ Ending EndingAt(const PdfToken& t, FileLexer& lexer) {
   return Ending::kNone;
 }
 
-// Whether a name token's bytes (after the slash) spell name.
-bool NameIs(std::string_view bytes, std::string_view name) {
-  if (bytes.find('#') == std::string_view::npos) {
-    return bytes == name;
-  }
-  return DecodePdfName(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) == name;
-}
-
 // A /Length value: a non-negative integer, or a reference to one. -1 otherwise.
 int64_t ReadLength(const std::string& value, CPdfXRef& reader) {
   const uint8_t* bytes = reinterpret_cast<const uint8_t*>(value.data());
@@ -323,7 +315,8 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
     PdfToken close;
     while (lexer.NextDictEntry(&entry, &close)) {
       const std::string_view key = bytes.Small(entry.key.begin + 1, entry.key.end, &scratch);
-      if (!have_length && NameIs(key, "Length")) {
+      if (!have_length &&
+          PdfNameIs(reinterpret_cast<const uint8_t*>(key.data()), key.size(), "Length")) {
         have_length = true;
         length_value = bytes.Small(entry.value_begin, entry.value_end, &scratch);
       }
