@@ -172,7 +172,7 @@ void CPdfRotate::CopyObjects() {
       continue;
     }
     NoteObject(n, XRefEntry{item.entry.offset, info.generation, item.entry.type});
-    WriteObject(bytes, record);
+    WriteObject(bytes, record, info.rotate);
   }
 }
 
@@ -238,7 +238,7 @@ void CPdfRotate::CopyMembers(const Member* begin, const Member* end) {
     }
     // From the stream under generation 0, or from its own header under that header's.
     NoteObject(n, info.compressed ? XRefEntry{it->first, 0, 2} : XRefEntry{0, info.generation, 1});
-    WriteObject(bytes, RecordOf(n));
+    WriteObject(bytes, RecordOf(n), info.rotate);
   }
 }
 
@@ -253,13 +253,19 @@ void CPdfRotate::NoteObject(int32_t n, const XRefEntry& entry) {
       OutputEntry{n, OutputPosition(), entry.type == 1 ? entry.generation : 0});
 }
 
-void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record) {
+void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes,
+                             const PageRecord* record,
+                             const PdfRotateSpots& spots) {
   if (!record || !record->selected) {
     WriteBytes(bytes.data(), bytes.size());
     return;
   }
   std::vector<uint8_t> patched;
-  if (!PatchRotate(bytes.data(), bytes.size(), record->rotation, &patched)) {
+  // Spots noted while the object was read spare lexing it again.
+  const bool patched_ok =
+      spots.has_dict ? PatchRotateAt(bytes.data(), bytes.size(), spots, record->rotation, &patched)
+                     : PatchRotate(bytes.data(), bytes.size(), record->rotation, &patched);
+  if (!patched_ok) {
     throw CPdfException(kMsgDamaged);
   }
   WriteBytes(patched.data(), patched.size());

@@ -8,6 +8,7 @@
 
 #include "app/page_selection.h"
 #include "document/cpdf_document.h"
+#include "objects/pdf_rotate_spots.h"
 #include "reader/cpdf_xref.h"
 #include "writer/cpdf_file.h"
 
@@ -41,7 +42,9 @@ class CPdfRotate : public CPdfFile {
   void FindInterleavedStreams();
   void CopyMembers(const Member* begin, const Member* end);
   void NoteObject(int32_t n, const XRefEntry& entry);
-  void WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record);
+  void WriteObject(const std::vector<uint8_t>& bytes,
+                   const PageRecord* record,
+                   const PdfRotateSpots& spots);
   void CheckEncryption() const;
 
   const CPdfXRefTable* table_ = nullptr;  // Borrowed from the reader.

@@ -251,7 +251,7 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
     }
     return out;
   }
-  const RawSpan span = LocateDirectObject(file, num, reader, table);
+  const RawSpan span = LocateDirectObject(file, num, reader, table, info ? &info->rotate : nullptr);
   if (span.length == 0) {
     return out;
   }
@@ -261,6 +261,7 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
   out.insert(out.end(), span.tail, span.tail + tail);
   if (info) {
     info->generation = span.generation;
+    info->rotate.Rebase(static_cast<uint64_t>(span.start));
   }
   return out;
 }
@@ -268,7 +269,8 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
 RawSpan LocateDirectObject(CPdfInputFile& file,
                            int32_t num,
                            CPdfXRef& reader,
-                           const CPdfXRefTable& table) {
+                           const CPdfXRefTable& table,
+                           PdfRotateSpots* rotate) {
   RawSpan span;
   const XRefEntry* found = table.Find(num);
   if (!found || found->type == 0) {
@@ -313,12 +315,20 @@ RawSpan LocateDirectObject(CPdfInputFile& file,
     std::string scratch;
     PdfDictEntry entry;
     PdfToken close;
+    if (rotate) {
+      rotate->NoteOpen(t.end, lexer);
+    }
     while (lexer.NextDictEntry(&entry, &close)) {
       const std::string_view key = bytes.Small(entry.key.begin + 1, entry.key.end, &scratch);
-      if (!have_length &&
-          PdfNameIs(reinterpret_cast<const uint8_t*>(key.data()), key.size(), "Length")) {
+      const auto* key_bytes = reinterpret_cast<const uint8_t*>(key.data());
+      if (!have_length && PdfNameIs(key_bytes, key.size(), "Length")) {
         have_length = true;
         length_value = bytes.Small(entry.value_begin, entry.value_end, &scratch);
+      } else if (rotate && PdfNameIs(key_bytes, key.size(), "Rotate")) {
+        rotate->NoteRotate(entry, lexer);
+      } else if (rotate && entry.key.end - entry.key.begin - 1 > FileBytes::kMaxSmallValue) {
+        // A long key (escapes, a zero byte) is not read back here: the patch reads it.
+        rotate->has_dict = false;
       }
     }
     value_end = close.kind == PdfTokenKind::kEnd ? close.begin : close.end;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "objects/pdf_rotate_spots.h"
 #include "reader/cpdf_xref.h"
 
 class CPdfInputFile;
@@ -16,6 +17,9 @@ class CPdfInputFile;
 struct RawObjectInfo {
   bool compressed = false;  // it came out of an object stream
   int32_t generation = 0;   // the generation it is copied under
+  // Where its rotation is written, counted in the bytes given; noted for a directly stored
+  // object whose value is a dictionary (has_dict false otherwise).
+  PdfRotateSpots rotate;
 };
 
 // Object num as the copy writes it: from its "num gen obj" through "endobj" and the line end
@@ -41,9 +45,11 @@ struct RawSpan {
   // Its header's generation: the entry's, unless the object stands only under another one.
   int32_t generation = 0;
 };
+// With rotate, the spots of a dictionary's rotation are noted there, at file positions.
 RawSpan LocateDirectObject(CPdfInputFile& file,
                            int32_t num,
                            CPdfXRef& reader,
-                           const CPdfXRefTable& table);
+                           const CPdfXRefTable& table,
+                           PdfRotateSpots* rotate = nullptr);
 
 #endif  // QUILLTURN_SRC_READER_RAW_OBJECT_H_

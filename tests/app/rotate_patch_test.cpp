@@ -6,7 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "objects/cpdf_exception.h"
+#include "open_pdf.h"
 #include "param_name.h"
+#include "pdf_builder.h"
+#include "reader/raw_object.h"
+#include "streams/cpdf_input_file.h"
 
 namespace {
 
@@ -28,10 +33,46 @@ void PrintTo(const PatchCase& c, std::ostream* os) {
   *os << c.input;
 }
 
+#define LONG_TAIL "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz"
+
 class RotatePatchTest : public testing::TestWithParam<PatchCase> {};
 
 TEST_P(RotatePatchTest, PatchesEveryTopLevelKeyOnly) {
   EXPECT_EQ(GetParam().expected, Patch(GetParam().input));
+}
+
+// The copy patches a page from the spots it noted while finding where the object ends: the
+// same bytes as lexing the object again, refusals included.
+TEST_P(RotatePatchTest, SpotsNotedWhileReadingPatchTheSame) {
+  const std::string input = GetParam().input;
+  const size_t obj = input.find(" obj");
+  if (obj == std::string::npos) {
+    GTEST_SKIP() << "no object header to place in a file";
+  }
+  PdfBuilder b;
+  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>").Object(2, kPagesBody);
+  b.Object(3, kPageBody).Object(4, input.substr(obj + 4)).XRefTable("/Root 1 0 R");
+  OpenPdf pdf(b.Bytes());
+  ASSERT_EQ("", pdf.TryOpen());
+  CPdfXRef* xref = pdf.doc.GetXRef();
+  RawObjectInfo info;
+  std::vector<uint8_t> object;
+  try {
+    object =
+        ExtractObject(*CPdfInputFile::Open(pdf.path.c_str()), 4, *xref, xref->GetTable(), &info);
+  } catch (const CPdfException&) {
+    GTEST_SKIP() << "a string runs on: the copy refuses the file";
+  }
+  if (!info.rotate.has_dict) {
+    GTEST_SKIP() << "no dictionary first: the patch reads the object itself";
+  }
+  std::vector<uint8_t> again;
+  std::vector<uint8_t> noted;
+  const bool again_ok = PatchRotate(object.data(), object.size(), 90, &again);
+  EXPECT_EQ(again_ok, PatchRotateAt(object.data(), object.size(), info.rotate, 90, &noted));
+  if (again_ok) {
+    EXPECT_EQ(std::string(again.begin(), again.end()), std::string(noted.begin(), noted.end()));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -58,6 +99,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "3 0 obj<</Rotate 90  /A [/Rotate 1] /Rotate 90  /Rot#61te 90 >>endobj"},
         // A value that spells the key is no key.
         PatchCase{"3 0 obj<</Rotate/Rotate>>endobj", "3 0 obj<</Rotate 90 >>endobj"},
+        // An escaped zero ends the name: a long key can still be the one.
+        PatchCase{"3 0 obj<</Rotate#00" LONG_TAIL " 1>>endobj",
+                  "3 0 obj<</Rotate#00" LONG_TAIL " 90 >>endobj"},
         PatchCase{"3 0 obj (no dict) endobj", "refused"},
         PatchCase{"3 0 obj <0a> <<>> endobj", "refused"},
         PatchCase{"3 0 obj [<<>>] endobj", "refused"},
