@@ -110,6 +110,9 @@ struct PdfDictEntry {
   uint64_t value_begin = 0;  // the value's extent: a whole container, "n g R" as one value;
   uint64_t value_end = 0;    // empty (at the key's end) when ">>" or the end follows the key
   bool whole = true;         // false for a container or string the object's end leaves open
+  // Tokens passed over where a key belongs (counted on, never reset): with none, the entries
+  // step over the dictionary token for token as StepOverValue does.
+  uint32_t passed_over = 0;
 };
 
 // Whether the tokens ahead (look(k) gives the k-th, from 0) end an object's bytes: its
@@ -232,6 +235,7 @@ class CPdfLexer {
         return false;
       }
       if (t.kind != PdfTokenKind::kName) {
+        ++entry->passed_over;
         continue;
       }
       entry->key = t;

@@ -33,12 +33,12 @@ struct PdfRotateSpots {
     values.emplace_back(entry.key.end, entry.value_end);
     values_join = values_join || WouldJoin(lexer);
   }
-  // Positions counted from base instead.
-  void Rebase(uint64_t base) {
-    dict_open -= base;
+  // Every position moved by shift (the bytes were cut or framed).
+  void Shift(int64_t shift) {
+    dict_open += static_cast<uint64_t>(shift);
     for (auto& [key_end, value_end] : values) {
-      key_end -= base;
-      value_end -= base;
+      key_end += static_cast<uint64_t>(shift);
+      value_end += static_cast<uint64_t>(shift);
     }
   }
 

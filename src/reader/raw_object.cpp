@@ -235,7 +235,27 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
     if (first.kind == PdfTokenKind::kEnd) {
       return out;
     }
-    const PdfToken last = lexer.StepOverValue(first);
+    // A dictionary's entries, with the /Rotate spots noted on the way, end where stepping
+    // over it ends when every key is a name and ">>" closes it; else it is stepped over anew.
+    PdfToken last = first;
+    bool stepped = false;
+    if (info && first.kind == PdfTokenKind::kDictOpen) {
+      info->rotate.NoteOpen(first.end, lexer);
+      PdfDictEntry entry;
+      while (lexer.NextDictEntry(&entry, &last)) {
+        if (PdfNameIs(slice + entry.key.begin + 1, entry.key.end - entry.key.begin - 1, "Rotate")) {
+          info->rotate.NoteRotate(entry, lexer);
+        }
+      }
+      stepped = entry.passed_over == 0 && last.kind == PdfTokenKind::kDictClose;
+    }
+    if (!stepped) {
+      if (info) {
+        info->rotate = PdfRotateSpots();
+      }
+      lexer = CPdfLexer<PdfSpanSource>{PdfSpanSource(slice, length)};
+      last = lexer.StepOverValue(lexer.Next());
+    }
     // A string the member's bytes end inside would take the "endobj" written after it.
     if (last.open) {
       throw CPdfException(kMsgDamaged);
@@ -248,6 +268,7 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
     out.insert(out.end(), kEndobjTail, kEndobjTail + std::char_traits<char>::length(kEndobjTail));
     if (info) {
       info->compressed = true;
+      info->rotate.Shift(static_cast<int64_t>(head.size()));
     }
     return out;
   }
@@ -261,7 +282,7 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
   out.insert(out.end(), span.tail, span.tail + tail);
   if (info) {
     info->generation = span.generation;
-    info->rotate.Rebase(static_cast<uint64_t>(span.start));
+    info->rotate.Shift(-span.start);
   }
   return out;
 }
