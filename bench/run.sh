@@ -2,6 +2,7 @@
 # Times Quillturn against qpdf (the tool a user would reach for instead) and against cp (the
 # floor) on generated inputs, and prints a table of times, ratios and peak memory.
 #   bench/run.sh [runs]      runs: timed runs per tool and input after one warm-up (default 5)
+#   QUILLTURN_BIN=path bench/run.sh   measures that binary instead (an older build, say)
 # Not a test: timings depend on the machine. Takes a couple of minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,7 +21,7 @@ fi
 scripts/install-deps.sh build
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DQUILLTURN_TESTS=OFF >/dev/null
 cmake --build build/release -j"$(nproc)" --target Quillturn make_bench >/dev/null
-Q=$PWD/build/release/Quillturn
+Q=${QUILLTURN_BIN:-$PWD/build/release/Quillturn}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -35,7 +36,8 @@ cp "$work/many.pdf" "$work/many-50000.pdf"
 
 # One command: a warm-up run under /usr/bin/time for its peak memory, then `runs` runs timed
 # with the shell's microsecond clock. Prints "median_seconds peak_kb". The output is removed
-# before every run, so each one writes a new file.
+# before every run, so each one writes a new file, and the disk is flushed (untimed): a tool
+# that flushes its output to the disk would otherwise wait for what the runs before it wrote.
 measure() {
   local out=$1
   shift
@@ -46,6 +48,7 @@ measure() {
   local times=()
   for _ in $(seq 1 "$runs"); do
     rm -f "$out"
+    sync
     local t0=$EPOCHREALTIME
     "$@" >/dev/null 2>&1
     local t1=$EPOCHREALTIME
