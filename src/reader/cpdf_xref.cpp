@@ -413,27 +413,64 @@ void CPdfXRef::FetchDirect(int32_t num,
   int64_t start = entry.offset < 0 ? -1 : static_cast<int64_t>(header_offset_) + entry.offset;
   for (int attempt = 0; attempt < 2; ++attempt) {
     // The value is read where the copy finds it: up to the next object the table places.
-    CPdfStream* window = OpenAt(start, NextObjectStart(start));
-    if (window) {
-      CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, false)};
-      CPdfParser parser(this, window);
-      parser.SetWalkOnly(walk);
-      parser.SetDecodeStreams(!walk);
-      if (LexObjectHeader(lexer, num, gen)) {
-        const uint32_t begin = window->Tell();
-        out.Clear();
-        parser.ParseObject(out);
-        // A value built in part must not answer a whole fetch.
-        if (!walk) {
-          KeepIfSmall(num, entry, window->Tell() - begin, out);
-        }
-        return;
-      }
+    // Whether a header stands where the next entry leads is asked only when the read gets
+    // that far (mostly it ends well before): it is then read again, up to the next header
+    // that does stand.
+    const int64_t next = start < 0 ? -1 : NextEntryPosition(start);
+    DirectRead read = ReadDirect(num, gen, entry, start, next, walk, next < 0, out);
+    if (read == DirectRead::kPastEnd) {
+      read = ReadDirect(num, gen, entry, start, NextObjectStart(start), walk, true, out);
     }
+    if (read == DirectRead::kValue) {
+      return;
+    }
+    out.SetNull();
     start = attempt == 0 ? FindObjectByHeader(num, gen) : -1;
     if (start < 0) {
       return;
     }
+  }
+}
+
+CPdfXRef::DirectRead CPdfXRef::ReadDirect(int32_t num,
+                                          int32_t gen,
+                                          const XRefEntry& entry,
+                                          int64_t start,
+                                          int64_t end,
+                                          bool walk,
+                                          bool final,
+                                          CPdfObject& out) {
+  CPdfStream* window = OpenAt(start, end);
+  if (!window) {
+    return DirectRead::kNoHeader;
+  }
+  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, false)};
+  CPdfParser parser(this, window);
+  parser.SetWalkOnly(walk);
+  parser.SetDecodeStreams(!walk);
+  // A read that got to the window's end (or failed, perhaps for want of what lies past it)
+  // may read otherwise in a longer window.
+  const auto past_end = [&] { return !final && window->Tell() >= end; };
+  try {
+    if (!LexObjectHeader(lexer, num, gen)) {
+      return past_end() ? DirectRead::kPastEnd : DirectRead::kNoHeader;
+    }
+    const uint32_t begin = window->Tell();
+    out.Clear();
+    parser.ParseObject(out);
+    if (past_end()) {
+      return DirectRead::kPastEnd;
+    }
+    // A value built in part must not answer a whole fetch.
+    if (!walk) {
+      KeepIfSmall(num, entry, window->Tell() - begin, out);
+    }
+    return DirectRead::kValue;
+  } catch (const CPdfException&) {
+    if (final) {
+      throw;
+    }
+    return DirectRead::kPastEnd;
   }
 }
 

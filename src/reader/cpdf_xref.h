@@ -100,6 +100,17 @@ class CPdfXRef : public CPdfResolver {
   bool HeaderStandsAt(int64_t position, int32_t num, int32_t gen, uint8_t* skip);
   bool ReadIndexNumber(const PdfToken& token, int32_t* value);
   void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out, bool walk);
+  enum class DirectRead { kValue, kNoHeader, kPastEnd };
+  // Reads "num gen obj" and its value from start in a window up to end (to the end of the
+  // file when end is negative). Unless final, a read that gets to end or fails is kPastEnd.
+  DirectRead ReadDirect(int32_t num,
+                        int32_t gen,
+                        const XRefEntry& entry,
+                        int64_t start,
+                        int64_t end,
+                        bool walk,
+                        bool final,
+                        CPdfObject& out);
   void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, bool walk);
   // The value kept for num when it was read for the same entry.
   bool FindKept(int32_t num, const XRefEntry& entry, CPdfObject& out) const;

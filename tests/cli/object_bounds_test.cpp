@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "faithful_copy.h"
@@ -62,6 +63,10 @@ struct BoundsCase {
   std::function<std::string()> make;
   const char* refusal = nullptr;  // the one line of a file that cannot be copied whole
 };
+
+void PrintTo(const BoundsCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ObjectBoundsTest : public testing::TestWithParam<BoundsCase> {};
 
@@ -262,7 +267,21 @@ INSTANTIATE_TEST_SUITE_P(MisplacedObjects,
                                                       return MisplacedPage([](const PdfBuilder& b) {
                                                         return MoveEntry(b, 3, b.Offset(2));
                                                       });
-                                                    }}),
+                                                    }},
+                                         // The object stream is read past the entry that
+                                         // leads into its body, to the next header.
+                                         BoundsCase{
+                                             "OffsetInsideObjectStreamBody",
+                                             [] {
+                                               PdfBuilder b;
+                                               b.Header().Object(1, kCatalog);
+                                               b.ObjectStream(8, {{2, kPages}, {3, kPage}}, false);
+                                               b.Stream(4, "", "BT ET").Object(5, kFont);
+                                               b.HybridSection(9, "/Root 1 0 R");
+                                               const size_t inside = b.Bytes().find("/Type /Pages");
+                                               return MoveEntry(b, 5,
+                                                                static_cast<long long>(inside));
+                                             }}),
                          [](const testing::TestParamInfo<BoundsCase>& p) { return p.param.name; });
 
 // Where qpdf gives up on an entry (offset 0 reads as null; a generation the entry does not give
