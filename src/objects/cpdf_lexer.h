@@ -1,6 +1,7 @@
 #ifndef QUILLTURN_SRC_OBJECTS_CPDF_LEXER_H_
 #define QUILLTURN_SRC_OBJECTS_CPDF_LEXER_H_
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -18,6 +19,10 @@
 //
 // Sources (template parameter): int Next() and int Peek() give a byte 0..255 or -1 at the end;
 // uint64_t Tell() is the position of the next byte.
+
+// Arrays and dictionaries nested deeper than this are refused by the parser ("Objects nested
+// too deeply") before they can exhaust the stack; real files stay far below it.
+inline constexpr int kPdfMaxNesting = 256;
 
 enum class PdfTokenKind : uint8_t {
   kEnd,            // no token before the end of the bytes
@@ -269,10 +274,12 @@ class CPdfLexer {
       return first;
     }
     // A close of the other kind closes nothing (the parser reads it as an element), so it is
-    // stepped over like one. Bit k of dicts tells whether level k + 1 is a dictionary; past 64
-    // levels (deeper than the parser reads) any close closes.
+    // stepped over like one, at every level the parser reads. Bit k of dicts tells whether level
+    // k + 1 is a dictionary; past them (the parser refuses such an object) any close closes.
+    constexpr uint64_t kLevels = kPdfMaxNesting;
     uint64_t depth = 1;
-    uint64_t dicts = first.kind == PdfTokenKind::kDictOpen ? 1 : 0;
+    std::bitset<kLevels> dicts;
+    dicts[0] = first.kind == PdfTokenKind::kDictOpen;
     PdfToken t = first;
     while (depth > 0) {
       if (AtObjectEnd()) {
@@ -283,17 +290,14 @@ class CPdfLexer {
       switch (t.kind) {
         case PdfTokenKind::kDictOpen:
         case PdfTokenKind::kArrayOpen:
-          if (depth < 64 && t.kind == PdfTokenKind::kDictOpen) {
-            dicts |= uint64_t{1} << depth;
-          } else if (depth < 64) {
-            dicts &= ~(uint64_t{1} << depth);
+          if (depth < kLevels) {
+            dicts[depth] = t.kind == PdfTokenKind::kDictOpen;
           }
           ++depth;
           break;
         case PdfTokenKind::kDictClose:
         case PdfTokenKind::kArrayClose:
-          if (depth > 64 ||
-              (((dicts >> (depth - 1)) & 1) != 0) == (t.kind == PdfTokenKind::kDictClose)) {
+          if (depth > kLevels || dicts[depth - 1] == (t.kind == PdfTokenKind::kDictClose)) {
             --depth;
           }
           break;

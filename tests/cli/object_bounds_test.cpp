@@ -241,6 +241,30 @@ INSTANTIATE_TEST_SUITE_P(
                                "PDF file was damaged"}),
     [](const testing::TestParamInfo<BoundsCase>& p) { return p.param.name; });
 
+// A value nested 65 arrays deep whose innermost holds a ">>": readers take it for an element
+// (it closes nothing at any depth the parser reads), so the array goes on to its last "]" and
+// what stands before it (a /Rotate, a ">>") neither is a key nor closes the dictionary.
+std::string DeepValueWithStrayClose(const std::string& before_last_bracket) {
+  return " /A " + std::string(65, '[') + ">>" + std::string(64, ']') + " " + before_last_bracket +
+         " ] >>";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DeepStrayClose,
+    ObjectBoundsTest,
+    testing::Values(
+        BoundsCase{"PageStoredDirectly",
+                   [] {
+                     std::string page = kPage;
+                     page.resize(page.size() - 3);
+                     PdfBuilder b = OnePage(page + DeepValueWithStrayClose("/Rotate 0"));
+                     b.XRefTable("/Root 1 0 R");
+                     return b.Bytes();
+                   }},
+        BoundsCase{"ObjectStreamMember",
+                   [] { return MemberEndingIn("<< /B 1" + DeepValueWithStrayClose(">> (x)")); }}),
+    [](const testing::TestParamInfo<BoundsCase>& p) { return p.param.name; });
+
 // The page's entry made wrong in one way: the page is still found by its header.
 std::string MisplacedPage(const std::function<std::string(const PdfBuilder&)>& damage) {
   PdfBuilder b = OnePage();
