@@ -1,13 +1,13 @@
 #ifndef QUILLTURN_SRC_OBJECTS_CPDF_LEXER_H_
 #define QUILLTURN_SRC_OBJECTS_CPDF_LEXER_H_
 
-#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "objects/pdf_char_class.h"
 #include "streams/cpdf_stream.h"
@@ -19,10 +19,6 @@
 //
 // Sources (template parameter): int Next() and int Peek() give a byte 0..255 or -1 at the end;
 // uint64_t Tell() is the position of the next byte.
-
-// Arrays and dictionaries nested deeper than this are refused by the parser ("Objects nested
-// too deeply") before they can exhaust the stack; real files stay far below it.
-inline constexpr int kPdfMaxNesting = 256;
 
 enum class PdfTokenKind : uint8_t {
   kEnd,            // no token before the end of the bytes
@@ -274,12 +270,16 @@ class CPdfLexer {
       return first;
     }
     // A close of the other kind closes nothing (the parser reads it as an element), so it is
-    // stepped over like one, at every level the parser reads. Bit k of dicts tells whether level
-    // k + 1 is a dictionary; past them (the parser refuses such an object) any close closes.
-    constexpr uint64_t kLevels = kPdfMaxNesting;
+    // stepped over like one, at every level: a value nested deeper than any reader reads is
+    // still copied whole. Bit k of shallow tells whether level k + 1 is a dictionary; levels
+    // past 64 are kept in deep, which only such values make grow.
+    constexpr uint64_t kShallow = 64;
     uint64_t depth = 1;
-    std::bitset<kLevels> dicts;
-    dicts[0] = first.kind == PdfTokenKind::kDictOpen;
+    uint64_t shallow = first.kind == PdfTokenKind::kDictOpen ? 1 : 0;
+    std::vector<bool> deep;
+    const auto is_dict = [&](uint64_t level) {
+      return level < kShallow ? ((shallow >> level) & 1) != 0 : deep[level - kShallow];
+    };
     PdfToken t = first;
     while (depth > 0) {
       if (AtObjectEnd()) {
@@ -289,15 +289,20 @@ class CPdfLexer {
       t = Next();
       switch (t.kind) {
         case PdfTokenKind::kDictOpen:
-        case PdfTokenKind::kArrayOpen:
-          if (depth < kLevels) {
-            dicts[depth] = t.kind == PdfTokenKind::kDictOpen;
+        case PdfTokenKind::kArrayOpen: {
+          const bool dict = t.kind == PdfTokenKind::kDictOpen;
+          if (depth < kShallow) {
+            shallow = dict ? shallow | (uint64_t{1} << depth) : shallow & ~(uint64_t{1} << depth);
+          } else {
+            deep.resize(depth - kShallow);
+            deep.push_back(dict);
           }
           ++depth;
           break;
+        }
         case PdfTokenKind::kDictClose:
         case PdfTokenKind::kArrayClose:
-          if (depth > kLevels || dicts[depth - 1] == (t.kind == PdfTokenKind::kDictClose)) {
+          if (is_dict(depth - 1) == (t.kind == PdfTokenKind::kDictClose)) {
             --depth;
           }
           break;

@@ -17,8 +17,9 @@ class CPdfResolver;
 // followed by "endstream".
 class CPdfParser {
  public:
-  // Nesting refused beyond this; the lexer steps over values as deep (see kPdfMaxNesting).
-  static constexpr int kMaxNesting = kPdfMaxNesting;
+  // Arrays and dictionaries nested deeper than this are refused ("Objects nested too deeply")
+  // before they can exhaust the stack; real files stay far below it.
+  static constexpr int kMaxNesting = 256;
 
   // Takes over the caller's reference to stream. Borrowed: the resolver, which becomes the
   // resolver of every container made. Reads nothing yet. Besides a missing

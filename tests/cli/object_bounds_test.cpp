@@ -241,12 +241,12 @@ INSTANTIATE_TEST_SUITE_P(
                                "PDF file was damaged"}),
     [](const testing::TestParamInfo<BoundsCase>& p) { return p.param.name; });
 
-// A value nested 65 arrays deep whose innermost holds a ">>": readers take it for an element
-// (it closes nothing at any depth the parser reads), so the array goes on to its last "]" and
-// what stands before it (a /Rotate, a ">>") neither is a key nor closes the dictionary.
-std::string DeepValueWithStrayClose(const std::string& before_last_bracket) {
-  return " /A " + std::string(65, '[') + ">>" + std::string(64, ']') + " " + before_last_bracket +
-         " ] >>";
+// A value nested depth arrays deep whose innermost holds a ">>": readers take it for an
+// element (it closes nothing), so the array goes on to its last "]" and what stands before it
+// (a /Rotate, a ">>") neither is a key nor closes the dictionary.
+std::string DeepValueWithStrayClose(const std::string& before_last_bracket, int depth = 65) {
+  return " /A " + std::string(depth, '[') + ">>" + std::string(depth - 1, ']') + " " +
+         before_last_bracket + " ] >>";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -262,7 +262,11 @@ INSTANTIATE_TEST_SUITE_P(
                      return b.Bytes();
                    }},
         BoundsCase{"ObjectStreamMember",
-                   [] { return MemberEndingIn("<< /B 1" + DeepValueWithStrayClose(">> (x)")); }}),
+                   [] { return MemberEndingIn("<< /B 1" + DeepValueWithStrayClose(">> (x)")); }},
+        // Deeper than the parser reads: no page uses it, and it is still copied whole.
+        BoundsCase{
+            "ObjectStreamMemberDeeperThanParsed",
+            [] { return MemberEndingIn("<< /B 1" + DeepValueWithStrayClose(">> (x)", 300)); }}),
     [](const testing::TestParamInfo<BoundsCase>& p) { return p.param.name; });
 
 // The page's entry made wrong in one way: the page is still found by its header.
