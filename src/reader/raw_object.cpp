@@ -239,6 +239,7 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
     // over it ends when every key is a name and ">>" closes it; else it is stepped over anew.
     PdfToken last = first;
     bool stepped = false;
+    bool whole = true;
     if (info && first.kind == PdfTokenKind::kDictOpen) {
       info->rotate.NoteOpen(first.end, lexer);
       PdfDictEntry entry;
@@ -254,10 +255,12 @@ std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
         info->rotate = PdfRotateSpots();
       }
       lexer = CPdfLexer<PdfSpanSource>{PdfSpanSource(slice, length)};
-      last = lexer.StepOverValue(lexer.Next());
+      last = lexer.StepOverValue(lexer.Next(), &whole);
     }
-    // A string the member's bytes end inside would take the "endobj" written after it.
-    if (last.open) {
+    // A string or container the member's bytes end inside: in its stream it ends where the
+    // stream does, but framed as an object of the file it would take the "endobj" written
+    // after it and the objects after that.
+    if (!whole) {
       throw CPdfException(kMsgDamaged);
     }
     const size_t end = static_cast<size_t>(last.end);

@@ -238,6 +238,11 @@ INSTANTIATE_TEST_SUITE_P(
                     BoundsCase{"Slash", [] { return MemberEndingIn("/Name /"); }},
                     // Inside its value: no framing keeps the string from the "endobj".
                     BoundsCase{"HexStringInsideValue", [] { return MemberEndingIn("<< /A <4"); },
+                               "PDF file was damaged"},
+                    // Poppler closes it where the stream ends; framed in the file it would
+                    // run on into the objects after it.
+                    BoundsCase{"DictionaryLeftOpen",
+                               [] { return MemberEndingIn("<< /A [1] /B 2"); },
                                "PDF file was damaged"}),
     [](const testing::TestParamInfo<BoundsCase>& p) { return p.param.name; });
 
