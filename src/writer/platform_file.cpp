@@ -288,13 +288,6 @@ bool PlatformFile::Commit() {
   return true;
 }
 
-void PlatformFile::Discard() {
-  if (state_) {
-    state_->Close();
-    state_.reset();
-  }
-}
-
 FILE* OpenInputFile(const std::string& path) {
   // Others may read the input meanwhile, not change it.
   HANDLE h = CreateFileW(FullPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -747,13 +740,6 @@ bool PlatformFile::Commit() {
   return ok;
 }
 
-void PlatformFile::Discard() {
-  if (state_) {
-    state_->Close();
-    state_.reset();
-  }
-}
-
 FILE* OpenInputFile(const std::string& path) {
   // Without blocking: opening a FIFO that has no writer would wait for one.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -801,6 +787,13 @@ PlatformFile::PlatformFile() = default;
 
 PlatformFile::~PlatformFile() {
   Discard();
+}
+
+void PlatformFile::Discard() {
+  if (state_) {
+    state_->Close();
+    state_.reset();
+  }
 }
 
 FILE* PlatformFile::GetFile() const {
