@@ -7,6 +7,7 @@
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_parser.h"
 #include "param_name.h"
+#include "pdf_builder.h"
 #include "streams/cpdf_file_stream.h"
 #include "streams/cpdf_input_file.h"
 #include "streams/cpdf_memory_stream.h"
@@ -72,6 +73,7 @@ struct Case {
   std::string input;
   std::string expected;
   From from = From::kMemory;
+  const char* name = nullptr;  // when the input makes no stable name
 };
 
 class ParserTest : public testing::TestWithParam<Case> {};
@@ -81,7 +83,7 @@ TEST_P(ParserTest, ParsesAsExpected) {
 }
 
 std::string Name(const testing::TestParamInfo<Case>& p) {
-  return ParamName(p.index, p.param.input);
+  return p.param.name ? p.param.name : ParamName(p.index, p.param.input);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -168,6 +170,74 @@ INSTANTIATE_TEST_SUITE_P(
              "throw:Missing 'endstream'", From::kFile},
         // Declined filters skip the body.
         Case{"<< /Length 2 /Filter /LZWDecode >> stream\nab\nendstream 3", "err | 3", From::kFile}),
+    Name);
+
+// A stream object in a file whose body is data compressed here.
+std::string Flate(const std::string& entries, const std::string& data) {
+  const std::string body = Deflate(data);
+  return "<< " + entries + " /Length " + std::to_string(body.size()) + " >> stream\n" + body +
+         "\nendstream";
+}
+
+Case Decoded(const char* name,
+             const std::string& entries,
+             const std::string& data,
+             const std::string& decoded) {
+  return {Flate(entries, data), decoded == "refused" ? "err" : "stream:" + decoded, From::kFile,
+          name};
+}
+
+std::string Predictor(int predictor, int columns, int colors = 1, int bits = 8) {
+  return "/Filter /FlateDecode /DecodeParms << /Predictor " + std::to_string(predictor) +
+         " /Columns " + std::to_string(columns) + " /Colors " + std::to_string(colors) +
+         " /BitsPerComponent " + std::to_string(bits) + " >>";
+}
+
+// What the input matrix's cross-reference streams do not reach (they copy every PNG type and
+// TIFF layout end to end): rare predictor corners and the choice of filter.
+const std::string kTie("\x0a\x1e\x00\x05", 4);  // Paeth: left 0, up 30, upper left 10
+const std::string kBright(30, '\xFF');
+const std::string kRows = std::string("\x02") + "abcde\x02\x01\x01\x01\x01\x01";
+
+INSTANTIATE_TEST_SUITE_P(
+    Flate,
+    ParserTest,
+    testing::Values(
+        Decoded("PaethTieGoesUp", Predictor(14, 2), PngPredict(kTie, 2, 1, 4), kTie),
+        Decoded("SaturatedAverageAdds255",
+                Predictor(10, 5, 3),
+                PngPredict(kBright, 15, 3, 3),
+                kBright),
+        Decoded("UnknownRowTypeCopiesTheRow",
+                Predictor(12, 4),
+                "\x07"
+                "abcd",
+                "abcd"),
+        Decoded("PartialLastRowDropped",
+                Predictor(12, 4),
+                std::string("\0abcd\0efgh\0z", 12),
+                "abcdefgh"),
+        Decoded("Tiff4BitTwoComponents", Predictor(2, 3, 2, 4), "\x12\x12\xF1", "\x12\x24\x15"),
+        Decoded("Tiff1BitByExclusiveOr", Predictor(2, 8, 1, 1), "\x90", "\xE0"),
+        Decoded("Tiff16BitCarries",
+                Predictor(2, 2, 1, 16),
+                std::string("\x00\xFF\x00\x01", 4),
+                std::string("\x00\xFF\x01\x00", 4)),
+        Decoded("AbbreviatedKeyUnderNullFilter", "/Filter null /F /FlateDecode", kRows, kRows),
+        Decoded("AbbreviatedName",
+                "/Filter /Fl /DecodeParms << /Predictor 12 /Columns 5 >>",
+                kRows,
+                "abcdebcdef"),
+        Decoded("RealPredictorIgnored",
+                "/Filter [FlateDecode] /DecodeParms << /Predictor 12.0 >>",
+                kRows,
+                kRows),
+        Decoded("LowerCaseRefused", "/Filter /flatedecode", kRows, "refused"),
+        Decoded("LongerNameRefused", "/Filter /FlateDecodeX", kRows, "refused"),
+        Decoded("KeywordRefused", "/Filter FlateDecode", kRows, "refused"),
+        Decoded("ChainRefused", "/Filter [/FlateDecode /ASCIIHexDecode]", kRows, "refused"),
+        Decoded("EmptyChainRefused", "/Filter []", kRows, "refused"),
+        Decoded("OtherFilterRefused", "/Filter /DCTDecode", kRows, "refused")),
     Name);
 
 // The look-ahead stops at the token after the value: a large file is not read on.
