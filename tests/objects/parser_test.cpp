@@ -98,12 +98,13 @@ INSTANTIATE_TEST_SUITE_P(
                          "/A#20B | /A#23zB | /A#234x | /A | /Type | /Page"},
                     Case{"- .5 1.2.3 +5 1e5 12abc",
                          "0 | 0.500000000 | 1.200000000 | 5 | 1 | k:e5 | 12 | k:abc"},
-                    Case{"True true null false", "k:True | true | null | false"},
+                    Case{"True true null false endstream<<",
+                         "k:True | true | null | false | k:endstream | << >>"},
                     Case{"4294967297 -9223372036854775808 -2147483649 99999999999999999999",
                          "4294967297 | -9223372036854775808 | -2147483649 | "
                          "100000000000000000000.000000000"},
                     Case{"1 0 R 1 0 obj", "1 0 R | 1 | 0 | k:obj"},
-                    Case{") { } > % comment", "err | err | err | err"},
+                    Case{") { } > % ) comment\n7", "err | err | err | err | 7"},
                     Case{"[1 /A (s)] ]", "[ 1 /A (s) ] | k:]"}),
     Name);
 
