@@ -25,10 +25,10 @@ std::string Selected(const std::vector<PageRecord>& pages, int32_t angle) {
 }
 
 // Runs a list against ten records (rotation 0) and a page count of ten.
-std::string Select(const std::string& list, int32_t count = 10, size_t records = 10) {
-  std::vector<PageRecord> pages(records);
+std::string Select(const std::string& list) {
+  std::vector<PageRecord> pages(10);
   try {
-    ParsePageList(list, count, 90, pages);
+    ParsePageList(list, 10, 90, pages);
   } catch (const CPdfException& e) {
     return e.GetMessage();
   }
@@ -56,15 +56,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ListCase{"1-99999999999999999999",
                              "Wrong page ranges, 2147483647 greater than 10 pages in file"}),
     [](const testing::TestParamInfo<ListCase>& p) { return ParamName(p.index, p.param.list); });
-
-TEST(PageSelectionTest, CountAboveTheRecordsNeverReachesPastThem) {
-  // /Count says 10 but the walk found 4 pages.
-  EXPECT_EQ("Page number 7 greater than 4 pages in file", Select("7", 10, 4));
-  EXPECT_EQ("Wrong page ranges, 6 greater than 4 pages in file", Select("2-6", 10, 4));
-  EXPECT_EQ("2,", Select("2", 10, 4));
-  // With no /Count every page is above the count of 0.
-  EXPECT_EQ("Page number 1 greater than 0 pages in file", Select("1", 0, 4));
-}
 
 TEST(PageSelectionTest, ModesAndOrientationFilters) {
   // A filter takes the pages it names and ignores the list; the count is asked for a list only.

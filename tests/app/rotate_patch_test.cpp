@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,10 +27,6 @@ struct PatchCase {
   const char* input;
   const char* expected;
 };
-
-void PrintTo(const PatchCase& c, std::ostream* os) {
-  *os << c.input;
-}
 
 #define LONG_TAIL "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz"
 

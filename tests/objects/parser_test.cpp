@@ -86,6 +86,14 @@ std::string Name(const testing::TestParamInfo<Case>& p) {
   return p.param.name ? p.param.name : ParamName(p.index, p.param.input);
 }
 
+Case Walk(const std::string& input, const std::string& expected) {
+  return {input, expected, From::kWalk};
+}
+
+Case File(const std::string& input, const std::string& expected) {
+  return {input, expected, From::kFile};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Lexical,
     ParserTest,
@@ -131,61 +139,52 @@ INSTANTIATE_TEST_SUITE_P(
     WalkOnly,
     ParserTest,
     testing::Values(
-        Case{"<< /Type /Page /MediaBox [0 0 1 1] /Rotate 90 >> 7",
-             "<< /Rotate 90 /Type /Page >> | 7", From::kWalk},
-        Case{"<< /Resources << /Font << /F 1 0 R >> >> /Annots [1 0 R] /Parent 2 0 R >>",
-             "<< /Annots [ ] /Parent 2 0 R /Resources << >> >>", From::kWalk},
-        Case{"<< /Kids [3 0 R << /Type /Page /Contents [1 2] >> [4]] /Count 2 >>",
-             "<< /Count 2 /Kids [ 3 0 R << /Type /Page >> [ ] ] >>", From::kWalk},
-        Case{"[<< /Kids [] /X [[]] >> [[] []] 5 0 R]", "[ << /Kids [ ] >> [ ] 5 0 R ]",
-             From::kWalk},
+        Walk("<< /Type /Page /MediaBox [0 0 1 1] /Rotate 90 >> 7",
+             "<< /Rotate 90 /Type /Page >> | 7"),
+        Walk("<< /Resources << /Font << /F 1 0 R >> >> /Annots [1 0 R] /Parent 2 0 R >>",
+             "<< /Annots [ ] /Parent 2 0 R /Resources << >> >>"),
+        Walk("<< /Kids [3 0 R << /Type /Page /Contents [1 2] >> [4]] /Count 2 >>",
+             "<< /Count 2 /Kids [ 3 0 R << /Type /Page >> [ ] ] >>"),
+        Walk("[<< /Kids [] /X [[]] >> [[] []] 5 0 R]", "[ << /Kids [ ] >> [ ] 5 0 R ]"),
         // A skipped value is one value: a reference whole, a name alone.
-        Case{"<< /X 1 0 R /Y /Type /Type /Pages >>", "<< /Type /Pages >>", From::kWalk},
+        Walk("<< /X 1 0 R /Y /Type /Type /Pages >>", "<< /Type /Pages >>"),
         // Delimiters close only what the whole parse closes with them.
-        Case{"<< /X [ >> ] /Type /Page >> 7", "<< /Type /Page >> | 7", From::kWalk},
-        Case{"<< /X << ] [ /A 1 >> /Type /Page >> 7", "<< /Type /Page >> | 7", From::kWalk},
-        Case{"<< /X << /A ) >> /Rotate 90 >> 7", "<< /Rotate 90 >> | 7", From::kWalk},
-        Case{"<< /S [[1 2 endobj", "<< >> | k:endobj", From::kWalk},
-        Case{"<< /Resources << /A [1 >> ] >> /Count 1 >>", "<< /Count 1 /Resources << >> >>",
-             From::kWalk},
+        Walk("<< /X [ >> ] /Type /Page >> 7", "<< /Type /Page >> | 7"),
+        Walk("<< /X << ] [ /A 1 >> /Type /Page >> 7", "<< /Type /Page >> | 7"),
+        Walk("<< /X << /A ) >> /Rotate 90 >> 7", "<< /Rotate 90 >> | 7"),
+        Walk("<< /S [[1 2 endobj", "<< >> | k:endobj"),
+        Walk("<< /Resources << /A [1 >> ] >> /Count 1 >>", "<< /Count 1 /Resources << >> >>"),
         // Skipped values are still held to the nesting limit.
-        Case{"<< /X " + std::string(300, '[') + " >>", "throw:Objects nested too deeply",
-             From::kWalk},
-        Case{"<< /Resources " + std::string(300, '[') + " >>", "throw:Objects nested too deeply",
-             From::kWalk}),
+        Walk("<< /X " + std::string(300, '[') + " >>", "throw:Objects nested too deeply"),
+        Walk("<< /Resources " + std::string(300, '[') + " >>", "throw:Objects nested too deeply")),
     Name);
 
 INSTANTIATE_TEST_SUITE_P(
     StreamBodies,
     ParserTest,
     testing::Values(
-        Case{"<< /Length 5 >> stream\nhello\nendstream endobj", "stream:hello | k:endobj",
-             From::kFile},
-        Case{"<< /Length 2 >>stream\r\nhe endstream endobj", "stream:he | k:endobj", From::kFile},
-        Case{"<< /Length 4 >> stream\nhello\nendstream", "throw:Missing 'endstream'", From::kFile},
+        File("<< /Length 5 >> stream\nhello\nendstream endobj", "stream:hello | k:endobj"),
+        File("<< /Length 2 >>stream\r\nhe endstream endobj", "stream:he | k:endobj"),
+        File("<< /Length 4 >> stream\nhello\nendstream", "throw:Missing 'endstream'"),
         // A missing or negative /Length leaves the stream unread: an error value, then the rest.
-        Case{"<< /Length -2 >> stream\nab", "err | k:ab", From::kFile},
-        Case{"<< >> stream", "err", From::kFile},
+        File("<< /Length -2 >> stream\nab", "err | k:ab"),
+        File("<< >> stream", "err"),
         // A /Length far beyond the file does not allocate or read past it.
-        Case{"<< /Length 2147483647 /Filter /FlateDecode >> stream\nab",
-             "throw:Missing 'endstream'", From::kFile},
+        File("<< /Length 2147483647 /Filter /FlateDecode >> stream\nab",
+             "throw:Missing 'endstream'"),
         // Declined filters skip the body.
-        Case{"<< /Length 2 /Filter /LZWDecode >> stream\nab\nendstream 3", "err | 3", From::kFile}),
+        File("<< /Length 2 /Filter /LZWDecode >> stream\nab\nendstream 3", "err | 3")),
     Name);
 
-// A stream object in a file whose body is data compressed here.
-std::string Flate(const std::string& entries, const std::string& data) {
-  const std::string body = Deflate(data);
-  return "<< " + entries + " /Length " + std::to_string(body.size()) + " >> stream\n" + body +
-         "\nendstream";
-}
-
+// A stream object in a file whose body is data compressed here, and what it decodes to.
 Case Decoded(const char* name,
              const std::string& entries,
              const std::string& data,
              const std::string& decoded) {
-  return {Flate(entries, data), decoded == "refused" ? "err" : "stream:" + decoded, From::kFile,
-          name};
+  const std::string body = Deflate(data);
+  return {"<< " + entries + " /Length " + std::to_string(body.size()) + " >> stream\n" + body +
+              "\nendstream",
+          decoded == "refused" ? "err" : "stream:" + decoded, From::kFile, name};
 }
 
 std::string Predictor(int predictor, int columns, int colors = 1, int bits = 8) {
