@@ -50,14 +50,6 @@ std::string TableOf(const std::string& bytes) {
   return bytes.substr(xref, bytes.find("trailer") - xref);
 }
 
-TEST(WriterTest, HeaderLine) {
-  for (const std::string version : {"PDF-1.4", "PDF-2.0", ""}) {
-    WriterProbe probe;
-    EXPECT_EQ("%" + version + "\r%\xE2\xE3\xCF\xD3\r\n",
-              probe.Write(version, {}, 1, {}).substr(0, version.size() + 9));
-  }
-}
-
 std::string FreeLines(int count) {
   std::string lines;
   while (count-- > 0) {
@@ -67,11 +59,13 @@ std::string FreeLines(int count) {
 }
 
 // The objects "N 0 obj\nnull\nendobj\n" (20 bytes for one-digit numbers) follow the 16-byte
-// header. Sixteen free numbers stay free lines; seventeen cost a subsection instead.
-TEST(WriterTest, TableEntriesAndSubsections) {
+// header, whose binary comment tells transfer programs the file is not text. Sixteen free numbers
+// stay free lines; seventeen cost a subsection instead.
+TEST(WriterTest, HeaderAndTable) {
   WriterProbe probe;
   const std::string bridged =
       probe.Write("PDF-1.4", {{1, 0, 0}, {18, 0, 0}}, 19, {{"Root", "1 0 R"}});
+  EXPECT_EQ(0u, bridged.rfind("%PDF-1.4\r%\xE2\xE3\xCF\xD3\r\n", 0));
   EXPECT_EQ("xref\n0 19\r0000000000 65535 f \r0000000016 00000 n \r" + FreeLines(16) +
                 "0000000036 00000 n \r",
             TableOf(bridged));
