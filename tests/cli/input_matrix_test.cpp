@@ -2,6 +2,7 @@
 // object against its input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,9 +25,10 @@ struct MatrixCase {
 };
 
 const char kContent[] = "BT /F1 24 Tf 20 100 Td (endobj ObjStm) Tj ET";
+const char kTrailer[] = "/Root 1 0 R /Info 7 0 R /ID [(\\b\\t\\101id) <00FF10ab>]";
 
-// Catalog 1, page tree 2, page 3 upright and page 4 turned by 90 (numbers shifted by `at`
-// where a case wants gaps), font 6, information 7.
+// Catalog 1, page tree 2, page 3 upright and page 4 turned by 90, font 6, information 7 (the
+// content, stream 5, is written apart), referring to each other at generation gen.
 Objects Document(const std::string& gen = "0") {
   const std::string res = " /Resources << /Font << /F1 6 " + gen + " R >> >> /Contents 5 0 R";
   return {{1, "<< /Type /Catalog /Pages 2 " + gen + " R >>"},
@@ -38,36 +40,20 @@ Objects Document(const std::string& gen = "0") {
           {7, "<< /Title (Escapes \\b\\f\\(\\)\\\\ \\101) /Producer (pdf_builder) >>"}};
 }
 
-const char kTrailer[] = "/Root 1 0 R /Info 7 0 R /ID [(\\b\\t\\101id) <00FF10ab>]";
+// The document's objects from index from on.
+Objects Part(size_t from, size_t to = 6) {
+  const Objects all = Document();
+  return Objects(all.begin() + from, all.begin() + to);
+}
 
-// The document in one classic section, after junk where a case wants it.
-PdfBuilder Direct(const std::string& version = "1.4", const std::string& junk = "") {
+// After junk and the header, the document's first `direct` objects and its content.
+PdfBuilder InFile(size_t direct, const std::string& version = "1.5", const std::string& junk = "") {
   PdfBuilder b;
   b.Raw(junk).Header(version);
-  for (const auto& [num, body] : Document()) {
+  for (const auto& [num, body] : Part(0, direct)) {
     b.Object(num, body);
   }
-  b.Stream(5, "", kContent);
-  return b;
-}
-
-MatrixCase Classic() {
-  return {"classic_table", Direct().XRefTable(kTrailer).Bytes(), ""};
-}
-
-MatrixCase JunkBeforeHeader() {
-  const char* junk = "From a mail gateway\r\nX-Scan: clean\n\x01\x02\x03 junk\n";
-  return {"junk_before_header", Direct("1.4", junk).XRefTable(kTrailer).Bytes(), ""};
-}
-
-MatrixCase JunkBeforeHeaderObjectStreams() {
-  PdfBuilder b;
-  b.Raw("junk junk junk\n").Header("1.5");
-  Objects objects = Document();
-  b.Object(1, objects[0].second).Stream(5, "", kContent);
-  b.ObjectStream(8, {objects[1], objects[2], objects[3], objects[4], objects[5]});
-  b.XRefStream(9, kTrailer);
-  return {"junk_before_header_object_streams", b.Bytes(), ""};
+  return b.Stream(5, "", kContent);
 }
 
 MatrixCase Generations() {
@@ -78,65 +64,48 @@ MatrixCase Generations() {
   for (const auto& [num, body] : Document("2")) {
     b.Object(num, body, num == 1 || num == 7 ? gen++ : 2);
   }
-  b.Stream(5, "", kContent);
-  b.XRefTable("/Root 1 1 R /Info 7 2 R /ID [<01> <02>]");
+  b.Stream(5, "", kContent).XRefTable("/Root 1 1 R /Info 7 2 R /ID [<01> <02>]");
   return {"generations_above_0", b.Bytes(), ""};
 }
 
-MatrixCase SubsectionsAndFreeList() {
-  // Numbers with gaps give several subsections; freed numbers form the free list.
-  PdfBuilder b = Direct();
-  b.Object(12, "(twelve)").Object(13, "[12 0 R]").Object(40, "<< /Last true >>");
-  b.Free(8, 3).Free(9, 1).Free(20, 7);
-  b.XRefTable(kTrailer);
-  return {"classic_subsections_and_free_list", b.Bytes(), ""};
-}
-
-// A file whose objects 3, 4, 6 and 7 live in an object stream, the rest beside it, with one more
-// object past a gap, listed by a cross-reference stream of the given layout.
-MatrixCase XRefStreamCase(const std::string& name, const Layout& layout, bool compressed = true) {
-  PdfBuilder b;
-  b.Header("1.5");
-  Objects objects = Document();
-  b.Object(1, objects[0].second).Object(2, objects[1].second).Stream(5, "", kContent);
+// Objects 3, 4, 6 and 7 in an object stream (or else in the file), one more object past a gap,
+// listed by a cross-reference stream of the given layout.
+MatrixCase XRefStreamCase(const std::string& name,
+                          const Layout& layout,
+                          bool compressed = true,
+                          const std::string& junk = "") {
+  PdfBuilder b = InFile(compressed ? 2 : 6, "1.5", junk);
   if (compressed) {
-    b.ObjectStream(8, {objects[2], objects[3], objects[4], objects[5]});
-  } else {
-    for (size_t k = 2; k < objects.size(); ++k) {
-      b.Object(objects[k].first, objects[k].second);
-    }
+    b.ObjectStream(8, Part(2));
   }
   b.Object(11, "(past a gap)");
   if (layout.widths[0] != 0) {
     b.Free(10, 4);
   }
-  b.XRefStream(12, kTrailer, layout);
-  return {name, b.Bytes(), ""};
-}
-
-Layout Widths(int type, int field2, int field3) {
-  Layout layout;
-  layout.widths[0] = type;
-  layout.widths[1] = field2;
-  layout.widths[2] = field3;
-  return layout;
+  return {name, b.XRefStream(12, kTrailer, layout).Bytes(), ""};
 }
 
 std::vector<MatrixCase> XRefStreamCases() {
-  std::vector<MatrixCase> cases;
-  cases.push_back(XRefStreamCase("xref_stream_several_index_ranges", Layout()));
+  std::vector<MatrixCase> cases = {
+      XRefStreamCase("xref_stream_several_index_ranges", Layout()),
+      XRefStreamCase("junk_before_header_object_streams", Layout(), true, "junk junk junk\n")};
   Layout no_index;
   no_index.index = false;
   cases.push_back(XRefStreamCase("xref_stream_without_index", no_index));
   // Without a type field every record is an object in the file.
-  cases.push_back(XRefStreamCase("xref_stream_w_0_4_2", Widths(0, 4, 2), false));
-  cases.push_back(
-      XRefStreamCase("xref_stream_w_0_2_1_without_index_ranges", Widths(0, 2, 1), false));
-  for (const auto& w : std::vector<std::vector<int>>{
-           {1, 2, 1}, {1, 3, 1}, {1, 4, 3}, {1, 4, 4}, {2, 4, 2}, {1, 8, 2}}) {
+  for (const auto& w : std::vector<std::vector<int>>{{0, 4, 2},
+                                                     {0, 2, 1},
+                                                     {1, 2, 1},
+                                                     {1, 3, 1},
+                                                     {1, 4, 3},
+                                                     {1, 4, 4},
+                                                     {2, 4, 2},
+                                                     {1, 8, 2}}) {
+    Layout layout;
+    std::copy(w.begin(), w.end(), layout.widths);
     cases.push_back(XRefStreamCase("xref_stream_w_" + std::to_string(w[0]) + "_" +
                                        std::to_string(w[1]) + "_" + std::to_string(w[2]),
-                                   Widths(w[0], w[1], w[2])));
+                                   layout, w[0] != 0));
   }
   const char* png_names[] = {"none", "sub", "up", "average", "paeth", "each_row_another"};
   for (int type = 0; type <= 5; ++type) {
@@ -158,36 +127,12 @@ std::vector<MatrixCase> XRefStreamCases() {
   return cases;
 }
 
-MatrixCase ObjectStreamExtends() {
-  PdfBuilder b;
-  b.Header("1.5");
-  Objects objects = Document();
-  b.Object(1, objects[0].second).Stream(5, "", kContent);
-  b.ObjectStream(8, {objects[1], objects[2]});
-  b.ObjectStream(9, {objects[3], objects[4], objects[5]}, true, "/Extends 8 0 R");
-  b.XRefStream(10, kTrailer);
-  return {"object_streams_with_extends", b.Bytes(), ""};
-}
-
-MatrixCase Hybrid() {
-  PdfBuilder b;
-  b.Header("1.5");
-  Objects objects = Document();
-  for (size_t k = 0; k < 3; ++k) {
-    b.Object(objects[k].first, objects[k].second);
-  }
-  b.Stream(5, "", kContent).ObjectStream(8, {objects[3], objects[4], objects[5]});
-  b.HybridSection(9, kTrailer);
-  return {"hybrid", b.Bytes(), ""};
-}
-
 // Updates that redefine the page and the information, free an object, and give a freed number
 // to a new object of the next generation.
 MatrixCase Updates(bool streams) {
-  PdfBuilder b = Direct(streams ? "1.5" : "1.4");
+  PdfBuilder b = InFile(6, streams ? "1.5" : "1.4");
   b.Object(8, "(to be freed)").Object(9, "(to be reused)");
   b.XRefTable(kTrailer);
-  Objects objects = Document();
   b.Object(3, "<< /Type /Page /Parent 2 0 R /Rotate 270 /Resources << >> >>");
   b.Object(7, "<< /Title (second edition) >>").Free(8, 1).Free(9, 1);
   streams ? b.XRefStream(10, kTrailer) : b.XRefTable(kTrailer);
@@ -202,33 +147,44 @@ MatrixCase Updates(bool streams) {
 MatrixCase Encrypted(bool object_streams) {
   const std::string id = "0123456789abcdef";
   PdfEncryption crypt(id);
-  PdfBuilder b;
-  b.Header("1.5");
-  Objects objects = Document();
-  objects[5].second =
+  Objects rest = Part(1);
+  rest.back().second =
       "<< /Title <" + PdfEncryption::Hex(crypt.Encrypt(7, 0, "Secret title")) + "> >>";
-  b.Object(1, objects[0].second);
+  PdfBuilder b;
+  b.Header("1.5").Object(1, Document()[0].second);
   b.Stream(5, "", crypt.Encrypt(5, 0, kContent)).Object(8, crypt.Dictionary());
   const std::string trailer = "/Root 1 0 R /Info 7 0 R /Encrypt 8 0 R /ID [<" +
                               PdfEncryption::Hex(id) + "> <" + PdfEncryption::Hex(id) + ">]";
   if (object_streams) {
-    b.ObjectStream(9, {objects[1], objects[2], objects[3], objects[4], objects[5]});
-    b.XRefStream(10, trailer);
+    b.ObjectStream(9, rest).XRefStream(10, trailer);
     return {"encrypted_with_object_streams", b.Bytes(), kMsgEncryptedObjStm};
   }
-  for (size_t k = 1; k < objects.size(); ++k) {
-    b.Object(objects[k].first, objects[k].second);
+  for (const auto& [num, body] : rest) {
+    b.Object(num, body);
   }
-  b.XRefTable(trailer);
-  return {"encrypted", b.Bytes(), ""};
+  return {"encrypted", b.XRefTable(trailer).Bytes(), ""};
 }
 
 std::vector<MatrixCase> AllCases() {
+  const char* junk = "From a mail gateway\r\nX-Scan: clean\n\x01\x02\x03 junk\n";
+  // Numbers with gaps give several subsections; freed numbers form the free list.
+  PdfBuilder gaps = InFile(6, "1.4");
+  gaps.Object(12, "(twelve)").Object(13, "[12 0 R]").Object(40, "<< /Last true >>");
+  gaps.Free(8, 3).Free(9, 1).Free(20, 7).XRefTable(kTrailer);
+  PdfBuilder extends = InFile(1);
+  extends.ObjectStream(8, Part(1, 3)).ObjectStream(9, Part(3), true, "/Extends 8 0 R");
+  PdfBuilder hybrid = InFile(3);
+  hybrid.ObjectStream(8, Part(3)).HybridSection(9, kTrailer);
   std::vector<MatrixCase> cases = {
-      Classic(),        JunkBeforeHeader(),       JunkBeforeHeaderObjectStreams(),
-      Generations(),    SubsectionsAndFreeList(), ObjectStreamExtends(),
-      Hybrid(),         Updates(false),           Updates(true),
-      Encrypted(false), Encrypted(true)};
+      {"junk_before_header", InFile(6, "1.4", junk).XRefTable(kTrailer).Bytes(), ""},
+      {"classic_subsections_and_free_list", gaps.Bytes(), ""},
+      {"object_streams_with_extends", extends.XRefStream(10, kTrailer).Bytes(), ""},
+      {"hybrid", hybrid.Bytes(), ""},
+      Generations(),
+      Updates(false),
+      Updates(true),
+      Encrypted(false),
+      Encrypted(true)};
   for (MatrixCase& c : XRefStreamCases()) {
     cases.push_back(std::move(c));
   }
