@@ -129,10 +129,6 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"MemberOfAnUndecodableStreamIsFoundByItsHeader", "",
              [](PdfBuilder& b) { Undecodable5(PageIn4(b)).Object(6, "(six)").Compressed(6, 5, 0); },
              "6 0 obj\n(six)\nendobj"},
-        Case{"MemberIndexNowhereInTheHeader", kDamaged,
-             [](PdfBuilder& b) {
-               b.ObjectStream(4, {{3, kPageBody}, {5, "(five)"}}).Compressed(6, 4, 1);
-             }},
         Case{"StreamNumberOutsideTheTable", kDamaged,
              [](PdfBuilder& b) { PageIn4(b).Compressed(6, 40, 0); }},
         Case{"StreamThatCannotBeDecoded", kDamaged,
