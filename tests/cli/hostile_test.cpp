@@ -29,6 +29,7 @@ std::pair<int, long> RunBinary(std::vector<std::string> args, const std::string&
     }
     alarm(30);
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& a : args) {
       argv.push_back(a.data());
     }
