@@ -7,6 +7,7 @@
 
 #include "fuzz_support.h"
 #include "objects/cpdf_object.h"
+#include "reader/cpdf_fetcher.h"
 #include "reader/cpdf_xref.h"
 #include "streams/cpdf_file_stream.h"
 
@@ -54,10 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } releaser{whole};
     CPdfXRef xref;
     xref.Load(whole);
+    CPdfFetcher fetcher(whole, memory.Input(), xref);
+    fetcher.BuildMap();
     const int32_t n = xref.GetTable().GetSize() < 64 ? xref.GetTable().GetSize() : 64;
     for (int32_t i = 0; i < n; ++i) {
       CPdfObject value;
-      xref.GetObject(static_cast<int32_t>(i), 0, value);
+      fetcher.GetObject(static_cast<int32_t>(i), 0, value);
     }
   });
   return 0;

@@ -10,6 +10,7 @@
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
+#include "reader/cpdf_raw_trailer.h"
 #include "reader/raw_object.h"
 #include "streams/cpdf_input_file.h"
 #include "writer/platform_file.h"
@@ -40,7 +41,7 @@ void CPdfRotate::RunSteps() {
   CreateOutput();
   // The document reads the very file that was opened and checked above.
   document_.Open(input_file_->GetFile());
-  reader_ = document_.GetXRef();
+  reader_ = document_.GetFetcher();
   table_ = &reader_->GetTable();
   output_size_ = table_->GetSize();
   CheckEncryption();
@@ -64,8 +65,9 @@ void CPdfRotate::RunSteps() {
   const int32_t xref_offset = OutputPosition();
   WriteXRefTable();
   // /Encrypt stays with /ID, which its key needs, so an encrypted copy remains readable.
-  const std::map<std::string, std::string> trailer =
-      reader_->ReadRawTrailer({"Encrypt", "ID", "Info", "Root"});
+  const std::map<std::string, std::string> trailer = CPdfRawTrailer::Read(
+      document_.GetStream(), reader_->GetXRef().GetTrailerPosition(),
+      {"Encrypt", "ID", "Info", "Root"});
   // The catalog was read from the parsed trailer; where the bytes of the newest section name
   // none, a copy without /Root would open nowhere.
   if (trailer.count("Root") == 0) {
@@ -83,7 +85,7 @@ void CPdfRotate::CheckEncryption() const {
   // as the input writes it. A dictionary written directly in the trailer is still refused, as
   // before: nothing here checks that such a copy could be decrypted.
   // (Encrypted object streams are already refused when the document opens.)
-  const CPdfObject* encrypt = reader_->GetTrailer().GetDict()->Find("Encrypt");
+  const CPdfObject* encrypt = reader_->GetXRef().GetTrailer().GetDict()->Find("Encrypt");
   if (encrypt && !encrypt->IsKind(PDF_NULL) && !encrypt->IsKind(PDF_REF)) {
     throw CPdfException(kMsgEncryptedDirect);
   }
@@ -144,16 +146,23 @@ void CPdfRotate::CopyObjects() {
       }
       continue;
     }
-    // A stream that holds objects the table names is dropped: they are copied on their own.
+    // A stream that gives objects the table places in it is dropped: they are copied on
+    // their own. Any other object is copied, whatever entries name it as their stream.
     const auto [begin, end] = MembersOf(n);
     if (begin != end) {
-      continue;
+      std::vector<int32_t> numbers;
+      for (auto it = begin; it != end; ++it) {
+        numbers.push_back(it->second);
+      }
+      if (reader_->GivesMembers(n, numbers)) {
+        continue;
+      }
     }
     const PageRecord* record = RecordOf(n);
     if (!record || !record->selected) {
       // Objects in the file are copied as ranges of it: neighbours in one piece, large ones
       // (images, fonts) from file to file unread.
-      RawSpan span = LocateDirectObject(*input_file_, n, *reader_, *table_);
+      RawSpan span = LocateDirectObject(*reader_, n);
       if (span.length == 0) {
         continue;
       }
@@ -167,12 +176,12 @@ void CPdfRotate::CopyObjects() {
       continue;
     }
     RawObjectInfo info;
-    std::vector<uint8_t> bytes = ExtractObject(*input_file_, n, *reader_, *table_, &info);
+    std::vector<uint8_t> bytes = ExtractObject(*reader_, n, &info);
     if (bytes.empty()) {
       continue;
     }
     NoteObject(n, XRefEntry{item.entry.offset, info.generation, item.entry.type});
-    WriteObject(bytes, record, info.rotate);
+    WriteObject(bytes, record);
   }
 }
 
@@ -230,7 +239,7 @@ void CPdfRotate::CopyMembers(const Member* begin, const Member* end) {
   for (const Member* it = begin; it != end; ++it) {
     const int32_t n = it->second;
     RawObjectInfo info;
-    std::vector<uint8_t> bytes = ExtractObject(*input_file_, n, *reader_, *table_, &info);
+    std::vector<uint8_t> bytes = ExtractObject(*reader_, n, &info);
     // The table puts the object in this stream, the stream does not yield it and no header in
     // the file does: copying the rest would lose it without a word.
     if (bytes.empty()) {
@@ -238,7 +247,7 @@ void CPdfRotate::CopyMembers(const Member* begin, const Member* end) {
     }
     // From the stream under generation 0, or from its own header under that header's.
     NoteObject(n, info.compressed ? XRefEntry{it->first, 0, 2} : XRefEntry{0, info.generation, 1});
-    WriteObject(bytes, RecordOf(n), info.rotate);
+    WriteObject(bytes, RecordOf(n));
   }
 }
 
@@ -253,19 +262,13 @@ void CPdfRotate::NoteObject(int32_t n, const XRefEntry& entry) {
       OutputEntry{n, OutputPosition(), entry.type == 1 ? entry.generation : 0});
 }
 
-void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes,
-                             const PageRecord* record,
-                             const PdfRotateSpots& spots) {
+void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record) {
   if (!record || !record->selected) {
     WriteBytes(bytes.data(), bytes.size());
     return;
   }
   std::vector<uint8_t> patched;
-  // Spots noted while the object was read spare lexing it again.
-  const bool patched_ok =
-      spots.has_dict ? PatchRotateAt(bytes.data(), bytes.size(), spots, record->rotation, &patched)
-                     : PatchRotate(bytes.data(), bytes.size(), record->rotation, &patched);
-  if (!patched_ok) {
+  if (!PatchRotate(bytes.data(), bytes.size(), record->rotation, &patched)) {
     throw CPdfException(kMsgDamaged);
   }
   WriteBytes(patched.data(), patched.size());

@@ -8,8 +8,7 @@
 
 #include "app/page_selection.h"
 #include "document/cpdf_document.h"
-#include "objects/pdf_rotate_spots.h"
-#include "reader/cpdf_xref.h"
+#include "reader/cpdf_fetcher.h"
 #include "writer/cpdf_file.h"
 
 // The rotation job: copies every object of the input as raw bytes, patching /Rotate in the
@@ -42,14 +41,12 @@ class CPdfRotate : public CPdfFile {
   void FindInterleavedStreams();
   void CopyMembers(const Member* begin, const Member* end);
   void NoteObject(int32_t n, const XRefEntry& entry);
-  void WriteObject(const std::vector<uint8_t>& bytes,
-                   const PageRecord* record,
-                   const PdfRotateSpots& spots);
+  void WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record);
   void CheckEncryption() const;
 
   const CPdfXRefTable* table_ = nullptr;  // Borrowed from the reader.
   CPdfDocument document_;
-  CPdfXRef* reader_ = nullptr;  // Borrowed from the document.
+  CPdfFetcher* reader_ = nullptr;  // Borrowed from the document.
   int32_t page_count_ = 0;
   SelectionOptions options_;
   std::vector<PageRecord> records_;

@@ -1,17 +1,31 @@
 #include "app/rotate_patch.h"
 
 #include <string>
+#include <utility>
 
 #include "objects/cpdf_lexer.h"
 
+namespace {
+
+using Lexer = CPdfLexer<PdfSpanSource>;
+
+// Whether a number written where the lexer stands would join what follows into "n g R" or
+// "n g obj".
+bool WouldJoin(Lexer& lexer) {
+  return lexer.Peek(0).kind == PdfTokenKind::kNumber &&
+         (lexer.Peek(1).Is(PdfKeyword::kR) || lexer.Peek(1).Is(PdfKeyword::kObj));
+}
+
+}  // namespace
+
 bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector<uint8_t>* out) {
-  CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
+  Lexer lexer{PdfSpanSource(bytes, length)};
   // Up to the first "<<": the object number, generation and "obj".
-  PdfRotateSpots spots;
+  uint64_t dict_open = 0;
   for (;;) {
     const PdfToken t = lexer.Next();
     if (t.kind == PdfTokenKind::kDictOpen) {
-      spots.NoteOpen(t.end, lexer);
+      dict_open = t.end;
       break;
     }
     if (t.kind == PdfTokenKind::kEnd || t.kind == PdfTokenKind::kLiteralString ||
@@ -19,21 +33,19 @@ bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector
       return false;
     }
   }
+  const bool open_joins = WouldJoin(lexer);
+  // The key's end and the value's end of every top-level /Rotate, in order.
+  std::vector<std::pair<uint64_t, uint64_t>> values;
   PdfDictEntry entry;
   while (lexer.NextDictEntry(&entry)) {
     if (PdfNameIs(bytes + entry.key.begin + 1, entry.key.end - entry.key.begin - 1, "Rotate")) {
-      spots.NoteRotate(entry, lexer);
+      values.emplace_back(entry.key.end, entry.value_end);
+      if (WouldJoin(lexer)) {
+        return false;
+      }
     }
   }
-  return PatchRotateAt(bytes, length, spots, angle, out);
-}
-
-bool PatchRotateAt(const uint8_t* bytes,
-                   size_t length,
-                   const PdfRotateSpots& spots,
-                   int32_t angle,
-                   std::vector<uint8_t>* out) {
-  if (!spots.has_dict || spots.values_join || (spots.values.empty() && spots.open_joins)) {
+  if (values.empty() && open_joins) {
     return false;
   }
   out->clear();
@@ -41,24 +53,18 @@ bool PatchRotateAt(const uint8_t* bytes,
   const std::string number = std::to_string(angle);
   size_t copied = 0;  // bytes before this index are in out
   // The key stays; its whole value (a number, a real, N G R, anything) becomes the angle.
-  for (const auto& [key_end, value_end] : spots.values) {
-    if (key_end < copied || value_end < key_end || value_end > length) {
-      return false;
-    }
+  for (const auto& [key_end, value_end] : values) {
     out->insert(out->end(), bytes + copied, bytes + key_end);
     out->push_back(' ');
     out->insert(out->end(), number.begin(), number.end());
     out->push_back(' ');
     copied = static_cast<size_t>(value_end);
   }
-  if (spots.values.empty()) {
-    if (spots.dict_open > length) {
-      return false;
-    }
+  if (values.empty()) {
     const std::string key = "/Rotate " + number + "\n";
-    out->insert(out->end(), bytes, bytes + spots.dict_open);
+    out->insert(out->end(), bytes, bytes + dict_open);
     out->insert(out->end(), key.begin(), key.end());
-    copied = static_cast<size_t>(spots.dict_open);
+    copied = static_cast<size_t>(dict_open);
   }
   out->insert(out->end(), bytes + copied, bytes + length);
   return true;

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "objects/pdf_rotate_spots.h"
-
 // A chosen page object's raw bytes ("n g obj << ... >> ...") with its rotation set to angle, in
 // out. The value of every top-level /Rotate key of the first dictionary (also one written with #
 // escapes) becomes " angle ", so that every reader sees the angle whichever key it takes; a
@@ -15,12 +13,5 @@
 // False when the bytes hold no dictionary, or when "g R" or "g obj" follows where the angle
 // goes (the angle would make a reference or another object's header of it).
 bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector<uint8_t>* out);
-
-// The same with the spots already noted (positions in bytes) while the object was read.
-bool PatchRotateAt(const uint8_t* bytes,
-                   size_t length,
-                   const PdfRotateSpots& spots,
-                   int32_t angle,
-                   std::vector<uint8_t>* out);
 
 #endif  // QUILLTURN_SRC_APP_ROTATE_PATCH_H_

@@ -10,7 +10,7 @@
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
-#include "reader/cpdf_xref.h"
+#include "reader/cpdf_fetcher.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ CPdfCatalog::~CPdfCatalog() {
   outlines_.Clear();
 }
 
-void CPdfCatalog::Load(CPdfXRef* xref) {
+void CPdfCatalog::Load(CPdfFetcher* xref) {
   xref_ = xref;
   page_refs_.clear();
   nodes_.clear();
@@ -42,7 +42,7 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
   path_.clear();
   visits_ = 0;
   CPdfObject catalog;
-  xref->GetObject(xref->GetRootNum(), xref->GetRootGen(), catalog);
+  xref->GetObject(xref->GetXRef().GetRootNum(), xref->GetXRef().GetRootGen(), catalog);
   if (!catalog.IsKind(PDF_DICT)) {
     throw CPdfException(kMsgCatalogType);
   }
@@ -51,7 +51,7 @@ void CPdfCatalog::Load(CPdfXRef* xref) {
   CPdfObject pages;
   const CPdfObject* pages_raw = catalog.GetDict()->Find("Pages");
   if (pages_raw && pages_raw->IsKind(PDF_REF)) {
-    xref->GetObjectForWalk(pages_raw->GetRefNum(), pages_raw->GetRefGen(), pages);
+    xref->GetObject(pages_raw->GetRefNum(), pages_raw->GetRefGen(), pages, FetchMode::kWalk);
   } else {
     catalog.GetDict()->Lookup("Pages", pages);
   }
@@ -117,7 +117,7 @@ CPdfCatalog::Value CPdfCatalog::ReadValue(const CPdfDictionary& dict, const char
   }
   CPdfObject resolved;
   if (indirect) {
-    xref_->GetObjectForWalk(raw->GetRefNum(), raw->GetRefGen(), resolved);
+    xref_->GetObject(raw->GetRefNum(), raw->GetRefGen(), resolved, FetchMode::kWalk);
   } else {
     resolved.Assign(*raw);
   }
@@ -161,7 +161,7 @@ void CPdfCatalog::ReadNode(const CPdfDictionary& dict, Node* node) {
   auto found = kids_.find(KeyOf(*kids));
   if (found == kids_.end()) {
     found = kids_.emplace(KeyOf(*kids), CPdfObject()).first;
-    xref_->GetObjectForWalk(kids->GetRefNum(), kids->GetRefGen(), found->second);
+    xref_->GetObject(kids->GetRefNum(), kids->GetRefGen(), found->second, FetchMode::kWalk);
   }
   node->kids.Clear();
   node->kids.Assign(found->second);
@@ -182,7 +182,7 @@ const CPdfCatalog::Node& CPdfCatalog::NodeOf(const CPdfObject& raw) {
   auto found = nodes_.find(key);
   if (found == nodes_.end()) {
     CPdfObject kid;
-    xref_->GetObjectForWalk(raw.GetRefNum(), raw.GetRefGen(), kid);
+    xref_->GetObject(raw.GetRefNum(), raw.GetRefGen(), kid, FetchMode::kWalk);
     if (!kid.IsKind(PDF_DICT)) {
       throw CPdfException(kMsgKidType);
     }

@@ -9,7 +9,7 @@
 #include "objects/cpdf_object.h"
 
 class CPdfDictionary;
-class CPdfXRef;
+class CPdfFetcher;
 
 // A page as the rotation sees the tree: reached through nodes typed /Pages (or untyped nodes
 // with /Kids), with the rotation it shows (its own integer /Rotate, else its nearest
@@ -31,7 +31,7 @@ class CPdfCatalog {
   virtual ~CPdfCatalog();
 
   // Borrowed: the loaded reader.
-  void Load(CPdfXRef* xref);
+  void Load(CPdfFetcher* fetcher);
   // Gathered in the same walk, so that no page dictionary has to be read twice.
   const std::vector<PageRef>& GetPageRefs() const { return page_refs_; }
   // The root node's /Count as parsed (a real truncated, kept within 32 bits): the number of
@@ -79,7 +79,7 @@ class CPdfCatalog {
 
   static int64_t KeyOf(const CPdfObject& ref);
 
-  CPdfXRef* xref_ = nullptr;
+  CPdfFetcher* xref_ = nullptr;
   std::unordered_map<int64_t, Node> nodes_;                       // by object number and generation
   std::unordered_map<const CPdfDictionary*, Node> direct_nodes_;  // kids written in /Kids
   std::unordered_map<int64_t, Value> values_;

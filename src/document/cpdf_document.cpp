@@ -7,6 +7,7 @@
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_object.h"
 #include "objects/pdf_messages.h"
+#include "reader/cpdf_fetcher.h"
 #include "reader/cpdf_xref.h"
 #include "streams/cpdf_file_stream.h"
 #include "streams/cpdf_input_file.h"
@@ -65,8 +66,10 @@ void CPdfDocument::Load() {
     xref_ = std::make_unique<CPdfXRef>();
     xref_->Load(stream_);
     RefuseEncryptedObjectStreams(*xref_);
+    fetcher_ = std::make_unique<CPdfFetcher>(stream_, file_.get(), *xref_);
+    fetcher_->BuildMap();
     catalog_ = std::make_unique<CPdfCatalog>();
-    catalog_->Load(xref_.get());
+    catalog_->Load(fetcher_.get());
   } catch (...) {
     Close();
     throw;
@@ -94,9 +97,14 @@ void CPdfDocument::ReadHeader() {
   throw CPdfException(kMsgDamaged);
 }
 
+CPdfStream* CPdfDocument::GetStream() const {
+  return stream_;
+}
+
 void CPdfDocument::Close() {
-  xref_.reset();
   catalog_.reset();
+  fetcher_.reset();
+  xref_.reset();
   if (stream_) {
     stream_->Release();
     stream_ = nullptr;

@@ -8,6 +8,8 @@
 class CPdfCatalog;
 class CPdfFileStream;
 class CPdfInputFile;
+class CPdfFetcher;
+class CPdfStream;
 class CPdfXRef;
 
 // An open input PDF: its file, its cross-reference data and its checked catalog.
@@ -28,6 +30,9 @@ class CPdfDocument {
   bool IsOpen() const { return open_; }
   // Valid while open.
   CPdfXRef* GetXRef() const { return xref_.get(); }
+  CPdfFetcher* GetFetcher() const { return fetcher_.get(); }
+  // The whole file as a stream, from its first byte.
+  CPdfStream* GetStream() const;
   CPdfCatalog* GetCatalog() const { return catalog_.get(); }
   // The header token without its percent sign, e.g. "PDF-1.4". A file without one is refused.
   const std::string& GetVersion() const { return version_; }
@@ -40,6 +45,7 @@ class CPdfDocument {
   std::unique_ptr<CPdfInputFile> file_;  // Must outlive stream_: closed after it is released.
   CPdfFileStream* stream_ = nullptr;
   std::unique_ptr<CPdfXRef> xref_;
+  std::unique_ptr<CPdfFetcher> fetcher_;
   std::unique_ptr<CPdfCatalog> catalog_;
   std::string version_;
 };

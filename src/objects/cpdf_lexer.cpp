@@ -26,9 +26,9 @@ PdfKeyword ClassifyPdfKeyword(const char* bytes, size_t length) {
              : is("trailer", 7) ? PdfKeyword::kTrailer
                                 : PdfKeyword::kOther;
     case 'f':
-      return is("false", 5) ? PdfKeyword::kFalse : PdfKeyword::kOther;
+      return length == 1 ? PdfKeyword::kF : is("false", 5) ? PdfKeyword::kFalse : PdfKeyword::kOther;
     case 'n':
-      return is("null", 4) ? PdfKeyword::kNull : PdfKeyword::kOther;
+      return length == 1 ? PdfKeyword::kN : is("null", 4) ? PdfKeyword::kNull : PdfKeyword::kOther;
     default:
       return PdfKeyword::kOther;
   }

@@ -1,80 +1,25 @@
 #ifndef QUILLTURN_SRC_OBJECTS_CPDF_LEXER_H_
 #define QUILLTURN_SRC_OBJECTS_CPDF_LEXER_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "objects/pdf_char_class.h"
+#include "objects/pdf_token.h"
 #include "streams/cpdf_stream.h"
 
-// Where PDF tokens begin and end, known in this one place. The lexer gives each token's kind and
-// extent and builds no values: the parser builds values from the bytes it asks the lexer to
-// capture, the copy finds where objects end, and the /Rotate patch walks a page dictionary's
-// top-level keys (NextDictEntry) to replace their values by extent.
+// The one scanner: where PDF tokens, values and objects begin and end is known in this one
+// place. The lexer gives each token's kind and extent and builds no values; the parser builds
+// values from the tokens and their text (kept for it), the object map finds every object's
+// extent, and the /Rotate patch walks a page's top-level keys (NextDictEntry).
 //
 // Sources (template parameter): int Next() and int Peek() give a byte 0..255 or -1 at the end;
 // uint64_t Tell() is the position of the next byte.
-
-enum class PdfTokenKind : uint8_t {
-  kEnd,            // no token before the end of the bytes
-  kNumber,         // a sign, digits and points: "12abc" is 12, then the keyword "abc"
-  kName,           // "/" and the regular bytes after it, # escapes undecoded
-  kLiteralString,  // "(" to its matching ")", escaped bytes stepped over; or to the end
-  kHexString,      // "<" to ">", or to the end
-  kDictOpen,       // "<<"
-  kDictClose,      // ">>"
-  kArrayOpen,      // "["
-  kArrayClose,     // "]"
-  kKeyword,        // any other run of regular bytes: true, null, R, obj, stream, endobj...
-  kStray,          // ")", "{", "}" or a lone ">": one byte that starts no token
-};
-
-// The keywords that readers act on, told apart while lexing so that no caller reads them back.
-enum class PdfKeyword : uint8_t {
-  kOther,
-  kR,
-  kObj,
-  kEndobj,
-  kStream,
-  kEndstream,
-  kXref,
-  kTrailer,
-  kStartxref,
-  kTrue,
-  kFalse,
-  kNull,
-};
-
-struct PdfToken {
-  PdfTokenKind kind = PdfTokenKind::kEnd;
-  PdfKeyword keyword = PdfKeyword::kOther;  // for kKeyword
-  uint64_t begin = 0;                       // position of the first byte
-  uint64_t end = 0;                         // one past the last byte
-  bool open = false;                        // a string that the bytes end inside
-
-  bool Is(PdfKeyword word) const { return kind == PdfTokenKind::kKeyword && keyword == word; }
-};
-
-// Which keyword the bytes spell (kOther for any other word).
-PdfKeyword ClassifyPdfKeyword(const char* bytes, size_t length);
-
-// A number token's value. Integers are exact over 64 bits; beyond that, and with a point, a
-// real. An optional sign is read as readers read it ("+90" is 90).
-struct PdfNumber {
-  bool integer = true;
-  int64_t value = 0;
-  double real = 0;
-};
-PdfNumber ParsePdfNumber(const uint8_t* bytes, size_t length);
-// A name's bytes after the slash with its # escapes decoded, cut at its first zero byte.
-std::string DecodePdfName(const uint8_t* bytes, size_t length);
-// Whether a name's bytes after the slash, decoded, spell name (which has no escapes).
-bool PdfNameIs(const uint8_t* bytes, size_t length, std::string_view name);
 
 // Bytes in memory.
 class PdfSpanSource {
@@ -108,63 +53,56 @@ class PdfStreamSource {
 // One dictionary entry as NextDictEntry finds it.
 struct PdfDictEntry {
   PdfToken key;              // the key's name token
+  PdfToken value;            // the value's first token (kEnd when it has none)
+  bool reference = false;    // the value is "n g R"; gen is its second token
+  PdfToken gen;
   uint64_t value_begin = 0;  // the value's extent: a whole container, "n g R" as one value;
   uint64_t value_end = 0;    // empty (at the key's end) when ">>" or the end follows the key
   bool whole = true;         // false for a container or string the object's end leaves open
-  // Tokens passed over where a key belongs (counted on, never reset): with none, the entries
-  // step over the dictionary token for token as StepOverValue does.
-  uint32_t passed_over = 0;
 };
-
-// Whether the tokens ahead (look(k) gives the k-th, from 0) end an object's bytes: its
-// "endobj", a keyword of the file's own structure, the next object's "n g obj", or the end. No
-// value holds them, so an object whose "endobj" is damaged or missing still ends there, and
-// the copy, the parser and the extraction agree on where.
-template <typename Look>
-bool StopsObject(Look&& look) {
-  const PdfToken& t = look(0);
-  switch (t.kind) {
-    case PdfTokenKind::kEnd:
-      return true;
-    case PdfTokenKind::kKeyword:
-      return t.keyword == PdfKeyword::kEndobj || t.keyword == PdfKeyword::kXref ||
-             t.keyword == PdfKeyword::kTrailer || t.keyword == PdfKeyword::kStartxref;
-    case PdfTokenKind::kNumber:
-      return look(1).kind == PdfTokenKind::kNumber && look(2).Is(PdfKeyword::kObj);
-    default:
-      return false;
-  }
-}
 
 template <typename Source>
 class CPdfLexer {
  public:
-  explicit CPdfLexer(Source source) : src_(std::move(source)) {}
+  // With keep_text, the bytes of every token are kept while it is queued (Text).
+  explicit CPdfLexer(Source source, bool keep_text = false)
+      : src_(std::move(source)), keep_text_(keep_text) {}
 
   Source& GetSource() { return src_; }
 
-  // The next token after white space and comments. With text, its bytes are appended there (a
-  // token already peeked cannot be captured: its bytes are gone).
+  // The next token after white space and comments. With text, its bytes are appended there
+  // (a token already peeked is given from the queue, its text from Text before this call).
   PdfToken Next(std::string* text = nullptr) {
-    if (queued_ > 0) {
-      const PdfToken t = queue_[0];
-      // Mostly one token is queued (the one a check for the object's end looked at).
-      for (int k = 1; k < queued_; ++k) {
-        queue_[k - 1] = queue_[k];
-      }
-      --queued_;
+    if (count_ > 0) {
+      const PdfToken t = ring_[head_].token;
+      head_ = (head_ + 1) & (kRing - 1);
+      --count_;
       return t;
     }
     return Lex(text);
   }
 
-  // The token k (0 to 2) places ahead, lexed once and kept for Next.
+  // The token k places ahead (0 to 2), lexed once and kept for Next.
   const PdfToken& Peek(int k) {
-    while (queued_ <= k) {
-      queue_[queued_++] = Lex(nullptr);
+    while (count_ <= k) {
+      Queued& slot = ring_[(head_ + count_) & (kRing - 1)];
+      slot.text.clear();
+      slot.token = Lex(keep_text_ ? &slot.text : nullptr);
+      ++count_;
     }
-    return queue_[k];
+    return ring_[(head_ + k) & (kRing - 1)].token;
   }
+  // The bytes of the token k places ahead (with keep_text).
+  const std::string& Text(int k) {
+    Peek(k);
+    return ring_[(head_ + k) & (kRing - 1)].text;
+  }
+  // Forgets the tokens peeked: after the source was moved.
+  void DropQueue() { count_ = 0; }
+  bool QueueEmpty() const { return count_ == 0; }
+  // Between objects no string is lexed: "(" and a lone "<" there are stray bytes, so junk
+  // between objects cannot hide the headers after it.
+  void SetBetweenObjects(bool between) { between_ = between; }
 
   // Whether a string token has run to the end of the bytes.
   bool RanOutInString() const { return ran_out_in_string_; }
@@ -174,23 +112,34 @@ class CPdfLexer {
     return StopsObject([this](int k) -> const PdfToken& { return Peek(k); });
   }
 
-  // Steps over the rest of the value that starts with first: a container to its matching close
-  // (nesting counted, not recursed), a number followed by "g R" together with them. Gives the
-  // value's last token (first itself for a simple value). An unclosed container ends before
-  // whatever ends the object (AtObjectEnd), which is left to be read; whole (when given) tells
-  // whether the value was closed, containers and strings alike.
-  PdfToken StepOverValue(const PdfToken& first, bool* whole = nullptr) {
+  // Steps over the rest of the value that starts with first, as the parser reads it: a
+  // container to its matching close, "n g R" as one value. In a dictionary a token where a key
+  // belongs that is no name stands alone, a stray byte drops its key and ">>" closes it; in an
+  // array only "]" closes it. Nesting is counted on a stack, not recursed. Gives the value's
+  // last token. An unclosed container ends before whatever ends the object (AtObjectEnd),
+  // which is left to be read; whole tells whether the value was closed, containers and strings
+  // alike; levels, the most containers that were open at once.
+  PdfToken StepOverValue(const PdfToken& first, bool* whole = nullptr, size_t* levels = nullptr) {
     bool closed = !first.open;
-    const PdfToken last = StepOver(first, &closed);
+    size_t most = 0;
+    PdfToken last = first;
+    if (first.kind == PdfTokenKind::kDictOpen || first.kind == PdfTokenKind::kArrayOpen) {
+      last = StepOverContents(first, &closed, &most);
+    } else if (first.int32 && Peek(0).int32 && Peek(1).Is(PdfKeyword::kR)) {
+      Next();
+      last = Next();
+    }
     if (whole) {
       *whole = closed;
+    }
+    if (levels) {
+      *levels = most;
     }
     return last;
   }
 
   // Steps over raw bytes, no tokens, through the first occurrence of pattern (at most 16
-  // bytes): a stream body whose length is not known. False when the bytes end first. Only
-  // with no token peeked.
+  // bytes). False when the bytes end first. Only with no token peeked.
   bool SkipPast(const char* pattern) {
     // Knuth-Morris-Pratt, so that every byte is read once.
     const size_t n = std::strlen(pattern);
@@ -224,7 +173,7 @@ class CPdfLexer {
       if (AtObjectEnd()) {
         if (close) {
           const uint64_t at = Peek(0).begin;
-          *close = PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, at, at};
+          *close = PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, false, false, 0, at, at};
         }
         return false;
       }
@@ -236,11 +185,12 @@ class CPdfLexer {
         return false;
       }
       if (t.kind != PdfTokenKind::kName) {
-        ++entry->passed_over;
         continue;
       }
       entry->key = t;
       entry->whole = true;
+      entry->reference = false;
+      entry->value = PdfToken{};
       const PdfToken& v = Peek(0);
       if (v.kind == PdfTokenKind::kDictClose || AtObjectEnd()) {
         entry->value_begin = entry->value_end = t.end;
@@ -250,68 +200,72 @@ class CPdfLexer {
         // The key is dropped with the stray byte, as the parser drops it.
         continue;
       }
-      const PdfToken first = Next();
-      entry->value_begin = first.begin;
-      entry->value_end = StepOverValue(first, &entry->whole).end;
+      entry->value = Next();
+      if (entry->value.int32 && Peek(0).int32 && Peek(1).Is(PdfKeyword::kR)) {
+        entry->reference = true;
+        entry->gen = Peek(0);
+      }
+      entry->value_begin = entry->value.begin;
+      entry->value_end = StepOverValue(entry->value, &entry->whole).end;
       return true;
     }
   }
 
  private:
-  PdfToken StepOver(const PdfToken& first, bool* closed) {
-    if (first.kind == PdfTokenKind::kNumber) {
-      if (Peek(0).kind == PdfTokenKind::kNumber && Peek(1).Is(PdfKeyword::kR)) {
-        Next();
-        return Next();
-      }
-      return first;
-    }
-    if (first.kind != PdfTokenKind::kDictOpen && first.kind != PdfTokenKind::kArrayOpen) {
-      return first;
-    }
-    // A close of the other kind closes nothing (the parser reads it as an element), so it is
-    // stepped over like one, at every level: a value nested deeper than any reader reads is
-    // still copied whole. Bit k of shallow tells whether level k + 1 is a dictionary; levels
-    // past 64 are kept in deep, which only such values make grow.
-    constexpr uint64_t kShallow = 64;
-    uint64_t depth = 1;
-    uint64_t shallow = first.kind == PdfTokenKind::kDictOpen ? 1 : 0;
-    std::vector<bool> deep;
-    const auto is_dict = [&](uint64_t level) {
-      return level < kShallow ? ((shallow >> level) & 1) != 0 : deep[level - kShallow];
-    };
-    PdfToken t = first;
-    while (depth > 0) {
+  struct Queued {
+    PdfToken token;
+    std::string text;
+  };
+  static constexpr int kRing = 4;  // room for three tokens, a power of two
+
+  PdfToken StepOverContents(const PdfToken& first, bool* closed, size_t* most) {
+    enum Frame : uint8_t { kArray, kDictKey, kDictValue };
+    std::vector<uint8_t> frames;
+    frames.push_back(first.kind == PdfTokenKind::kArrayOpen ? kArray : kDictKey);
+    *most = 1;
+    PdfToken last = first;
+    while (!frames.empty()) {
       if (AtObjectEnd()) {
         *closed = false;
-        return t;
+        return last;
       }
-      t = Next();
-      switch (t.kind) {
-        case PdfTokenKind::kDictOpen:
-        case PdfTokenKind::kArrayOpen: {
-          const bool dict = t.kind == PdfTokenKind::kDictOpen;
-          if (depth < kShallow) {
-            shallow = dict ? shallow | (uint64_t{1} << depth) : shallow & ~(uint64_t{1} << depth);
-          } else {
-            deep.resize(depth - kShallow);
-            deep.push_back(dict);
-          }
-          ++depth;
-          break;
+      const PdfTokenKind kind = Peek(0).kind;
+      uint8_t& top = frames.back();
+      if (top == kDictKey) {
+        if (kind == PdfTokenKind::kDictClose) {
+          frames.pop_back();
+        } else if (kind == PdfTokenKind::kName) {
+          top = kDictValue;
         }
-        case PdfTokenKind::kDictClose:
-        case PdfTokenKind::kArrayClose:
-          if (is_dict(depth - 1) == (t.kind == PdfTokenKind::kDictClose)) {
-            --depth;
-          }
-          break;
-        default:
-          *closed = *closed && !t.open;
-          break;
+        last = Next();
+        *closed = *closed && !last.open;
+        continue;
       }
+      if (top == kArray && kind == PdfTokenKind::kArrayClose) {
+        frames.pop_back();
+        last = Next();
+        continue;
+      }
+      if (top == kDictValue) {
+        top = kDictKey;
+        // A stray byte drops its key; ">>" closes the dictionary where a key would.
+        if (kind == PdfTokenKind::kStray || kind == PdfTokenKind::kDictClose) {
+          continue;
+        }
+      }
+      last = Next();
+      if (kind == PdfTokenKind::kArrayOpen || kind == PdfTokenKind::kDictOpen) {
+        frames.push_back(kind == PdfTokenKind::kArrayOpen ? kArray : kDictKey);
+        *most = std::max(*most, frames.size());
+        continue;
+      }
+      if (last.int32 && Peek(0).int32 && Peek(1).Is(PdfKeyword::kR)) {
+        Next();
+        last = Next();
+      }
+      *closed = *closed && !last.open;
     }
-    return t;
+    return last;
   }
 
   void Keep(std::string* text, int c) {
@@ -326,7 +280,7 @@ class CPdfLexer {
       c = src_.Peek();
       if (c < 0) {
         const uint64_t at = src_.Tell();
-        return PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, at, at};
+        return PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, false, false, 0, at, at};
       }
       if (c == '%') {
         // A comment runs to the next CR or LF.
@@ -347,6 +301,10 @@ class CPdfLexer {
     Keep(text, c);
     switch (c) {
       case '(':
+        if (between_) {
+          t.kind = PdfTokenKind::kStray;
+          break;
+        }
         t.kind = PdfTokenKind::kLiteralString;
         if (!LexLiteralString(text)) {
           t.open = ran_out_in_string_ = true;
@@ -356,6 +314,8 @@ class CPdfLexer {
         if (src_.Peek() == '<') {
           Keep(text, src_.Next());
           t.kind = PdfTokenKind::kDictOpen;
+        } else if (between_) {
+          t.kind = PdfTokenKind::kStray;
         } else {
           t.kind = PdfTokenKind::kHexString;
           for (;;) {
@@ -392,14 +352,13 @@ class CPdfLexer {
         break;
       case '/':
         t.kind = PdfTokenKind::kName;
-        KeepRegularRun(text);
+        while (PdfIsRegular(src_.Peek())) {
+          Keep(text, src_.Next());
+        }
         break;
       default:
         if (c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9')) {
-          t.kind = PdfTokenKind::kNumber;
-          for (int p = src_.Peek(); (p >= '0' && p <= '9') || p == '.'; p = src_.Peek()) {
-            Keep(text, src_.Next());
-          }
+          LexNumber(c, text, &t);
         } else {
           t.kind = PdfTokenKind::kKeyword;
           // The longest keyword told apart has nine bytes; longer words are kOther.
@@ -422,9 +381,26 @@ class CPdfLexer {
     return t;
   }
 
-  void KeepRegularRun(std::string* text) {
-    while (PdfIsRegular(src_.Peek())) {
+  // Digits and points after c; an integer's value is noted when it fits 32 bits (leading zeros
+  // are no limit; a lone sign is 0, as ParsePdfNumber reads it).
+  void LexNumber(int c, std::string* text, PdfToken* t) {
+    t->kind = PdfTokenKind::kNumber;
+    constexpr uint64_t kPast = uint64_t{1} << 32;
+    const bool negative = c == '-';
+    bool point = c == '.';
+    uint64_t magnitude = c >= '0' && c <= '9' ? static_cast<uint64_t>(c - '0') : 0;
+    for (int p = src_.Peek(); (p >= '0' && p <= '9') || p == '.'; p = src_.Peek()) {
       Keep(text, src_.Next());
+      if (p == '.') {
+        point = true;
+      } else if (!point) {
+        magnitude = std::min(kPast, magnitude * 10 + static_cast<uint64_t>(p - '0'));
+      }
+    }
+    if (!point && magnitude <= (negative ? uint64_t{1} << 31 : uint64_t{INT32_MAX})) {
+      t->int32 = true;
+      t->value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))
+                          : static_cast<int32_t>(magnitude);
     }
   }
 
@@ -452,8 +428,11 @@ class CPdfLexer {
   }
 
   Source src_;
-  PdfToken queue_[3];
-  int queued_ = 0;
+  bool keep_text_;
+  bool between_ = false;
+  Queued ring_[kRing];
+  int head_ = 0;
+  int count_ = 0;
   bool ran_out_in_string_ = false;
 };
 
@@ -464,23 +443,15 @@ bool LexObjectHeader(CPdfLexer<Source>& lexer,
                      int32_t num,
                      int32_t gen,
                      uint64_t* begin = nullptr) {
-  std::string text;
-  for (int k = 0; k < 2; ++k) {
-    const int32_t expected = k == 0 ? num : gen;
-    text.clear();
-    const PdfToken t = lexer.Next(&text);
-    if (t.kind != PdfTokenKind::kNumber) {
-      return false;
-    }
-    if (k == 0 && begin) {
-      *begin = t.begin;
-    }
-    const PdfNumber n = ParsePdfNumber(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    if (!n.integer || n.value != expected) {
-      return false;
-    }
+  const PdfToken n = lexer.Next();
+  if (!n.int32 || n.value != num) {
+    return false;
   }
-  return lexer.Next().Is(PdfKeyword::kObj);
+  if (begin) {
+    *begin = n.begin;
+  }
+  const PdfToken g = lexer.Next();
+  return g.int32 && g.value == gen && lexer.Next().Is(PdfKeyword::kObj);
 }
 
 #endif  // QUILLTURN_SRC_OBJECTS_CPDF_LEXER_H_

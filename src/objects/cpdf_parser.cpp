@@ -10,46 +10,14 @@
 #include "objects/cpdf_ref_ptr.h"
 #include "objects/cpdf_string.h"
 #include "objects/pdf_messages.h"
+#include "streams/cpdf_memory_stream.h"
 #include "streams/cpdf_stream.h"
 
 CPdfParser::CPdfParser(CPdfResolver* resolver, CPdfStream* stream)
-    : resolver_(resolver), stream_(stream), lexer_(PdfStreamSource(stream, false)) {}
+    : resolver_(resolver), stream_(stream), lexer_(PdfStreamSource(stream, false), true) {}
 
 CPdfParser::~CPdfParser() {
   stream_->Release();
-}
-
-const CPdfParser::Lexed& CPdfParser::Look(int k) {
-  while (count_ <= k) {
-    Lexed& slot = ahead_[(head_ + count_) & (kLookAhead - 1)];
-    slot.text.clear();
-    slot.token = lexer_.Next(&slot.text);
-    ++count_;
-  }
-  return ahead_[(head_ + k) & (kLookAhead - 1)];
-}
-
-bool CPdfParser::AtObjectEnd() {
-  // Where the copy ends an object, a container left open ends too.
-  return StopsObject([this](int k) -> const PdfToken& { return Look(k).token; });
-}
-
-void CPdfParser::Drop() {
-  head_ = (head_ + 1) & (kLookAhead - 1);
-  --count_;
-}
-
-bool CPdfParser::Int32Of(const Lexed& lexed, int32_t* value) {
-  if (lexed.token.kind != PdfTokenKind::kNumber) {
-    return false;
-  }
-  const PdfNumber n =
-      ParsePdfNumber(reinterpret_cast<const uint8_t*>(lexed.text.data()), lexed.text.size());
-  if (!n.integer || n.value < INT32_MIN || n.value > INT32_MAX) {
-    return false;
-  }
-  *value = static_cast<int32_t>(n.value);
-  return true;
 }
 
 void CPdfParser::DecodeLiteralString(const std::string& text) {
@@ -110,14 +78,17 @@ void CPdfParser::DecodeLiteralString(const std::string& text) {
   }
 }
 
-void CPdfParser::MakeValue(const Lexed& lexed, CPdfObject& out) {
-  const std::string& text = lexed.text;
+void CPdfParser::MakeValue(const PdfToken& token, const std::string& text, CPdfObject& out) {
   const uint8_t* bytes = reinterpret_cast<const uint8_t*>(text.data());
-  switch (lexed.token.kind) {
+  switch (token.kind) {
     case PdfTokenKind::kEnd:
       out.SetEof();
       return;
     case PdfTokenKind::kNumber: {
+      if (token.int32) {
+        out.SetInt(token.value);
+        return;
+      }
       const PdfNumber n = ParsePdfNumber(bytes, text.size());
       if (n.integer) {
         out.SetInt(n.value);
@@ -150,7 +121,7 @@ void CPdfParser::MakeValue(const Lexed& lexed, CPdfObject& out) {
       out.SetError();
       return;
     case PdfTokenKind::kKeyword:
-      switch (lexed.token.keyword) {
+      switch (token.keyword) {
         case PdfKeyword::kTrue:
           out.SetBool(true);
           return;
@@ -176,7 +147,7 @@ void CPdfParser::ParseObject(CPdfObject& out) {
 }
 
 void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
-  const PdfTokenKind kind = Look(0).token.kind;
+  const PdfTokenKind kind = lexer_.Peek(0).kind;
   if ((kind == PdfTokenKind::kArrayOpen || kind == PdfTokenKind::kDictOpen) &&
       depth >= kMaxNesting) {
     throw CPdfException(kMsgNesting);
@@ -186,14 +157,14 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
       out.SetEof();
       return;
     case PdfTokenKind::kArrayOpen: {
-      Drop();
+      const PdfToken open = lexer_.Next();
       out.NewArray(resolver_);
       if (build == Build::kKind) {
-        StepOverContents(PdfTokenKind::kArrayOpen, depth);
+        StepOverValue(open, depth);
         return;
       }
-      for (PdfTokenKind k = Look(0).token.kind; k != PdfTokenKind::kArrayClose;
-           k = Look(0).token.kind) {
+      for (PdfTokenKind k = lexer_.Peek(0).kind; k != PdfTokenKind::kArrayClose;
+           k = lexer_.Peek(0).kind) {
         if (AtObjectEnd()) {
           return;
         }
@@ -212,10 +183,10 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
       ParseDictionary(out, depth, build);
       return;
     case PdfTokenKind::kNumber: {
-      int32_t num = 0;
-      int32_t gen = 0;
-      if (Int32Of(Look(0), &num) && Int32Of(Look(1), &gen) && Look(2).token.Is(PdfKeyword::kR)) {
-        out.SetRef(num, gen);
+      const PdfToken& num = lexer_.Peek(0);
+      const PdfToken& gen = lexer_.Peek(1);
+      if (num.int32 && gen.int32 && lexer_.Peek(2).Is(PdfKeyword::kR)) {
+        out.SetRef(num.value, gen.value);
         Drop();
         Drop();
         Drop();
@@ -226,7 +197,7 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
     default:
       break;
   }
-  MakeValue(Look(0), out);
+  MakeValue(lexer_.Peek(0), lexer_.Text(0), out);
   Drop();
 }
 
@@ -242,83 +213,23 @@ bool CPdfParser::WalkKey(const std::string& key, Build* build) {
          k == "Length";
 }
 
-void CPdfParser::StepOverValue(int depth) {
-  const PdfTokenKind kind = Look(0).token.kind;
-  if (kind == PdfTokenKind::kArrayOpen || kind == PdfTokenKind::kDictOpen) {
-    if (depth >= kMaxNesting) {
-      throw CPdfException(kMsgNesting);
-    }
-    Drop();
-    StepOverContents(kind, depth);
-    return;
-  }
-  int32_t num = 0;
-  int32_t gen = 0;
-  if (Int32Of(Look(0), &num) && Int32Of(Look(1), &gen) && Look(2).token.Is(PdfKeyword::kR)) {
-    Drop();
-    Drop();
-  }
-  Drop();
-}
-
-void CPdfParser::StepOverContents(PdfTokenKind open, int depth) {
-  // Mirrors ParseObjectAt and ParseDictionary token for token: an array ends only at "]", a
-  // dictionary only at ">>" read where a key may stand, and only a value opens a container.
-  enum Frame : uint8_t { kArray, kDictKey, kDictValue };
-  std::vector<uint8_t> frames;
-  frames.push_back(open == PdfTokenKind::kArrayOpen ? kArray : kDictKey);
-  while (!frames.empty()) {
-    if (AtObjectEnd()) {
-      return;
-    }
-    const PdfTokenKind kind = Look(0).token.kind;
-    uint8_t& top = frames.back();
-    if (top == kDictKey) {
-      if (kind == PdfTokenKind::kDictClose) {
-        Drop();
-        frames.pop_back();
-      } else {
-        if (kind == PdfTokenKind::kName) {
-          top = kDictValue;
-        }
-        Drop();
-      }
-      continue;
-    }
-    if (top == kArray && kind == PdfTokenKind::kArrayClose) {
-      Drop();
-      frames.pop_back();
-      continue;
-    }
-    if (top == kDictValue) {
-      top = kDictKey;
-      // A stray byte drops its key; ">>" closes the dictionary where a key would.
-      if (kind == PdfTokenKind::kStray || kind == PdfTokenKind::kDictClose) {
-        continue;
-      }
-    }
-    if (kind == PdfTokenKind::kArrayOpen || kind == PdfTokenKind::kDictOpen) {
-      if (depth + static_cast<int>(frames.size()) >= kMaxNesting) {
-        throw CPdfException(kMsgNesting);
-      }
-      Drop();
-      frames.push_back(kind == PdfTokenKind::kArrayOpen ? kArray : kDictKey);
-      continue;
-    }
-    StepOverValue(depth);
+void CPdfParser::StepOverValue(const PdfToken& first, int depth) {
+  size_t levels = 0;
+  lexer_.StepOverValue(first, nullptr, &levels);
+  if (levels > 0 && depth + static_cast<int64_t>(levels) - 1 >= kMaxNesting) {
+    throw CPdfException(kMsgNesting);
   }
 }
 
 void CPdfParser::ParseDictionary(CPdfObject& out, int depth, Build build) {
-  Drop();
+  const PdfToken open = lexer_.Next();
   out.NewDictionary(resolver_);
   if (build == Build::kKind) {
-    StepOverContents(PdfTokenKind::kDictOpen, depth);
+    StepOverValue(open, depth);
     return;
   }
   for (;;) {
-    const Lexed& key = Look(0);
-    const PdfTokenKind kind = key.token.kind;
+    const PdfTokenKind kind = lexer_.Peek(0).kind;
     if (kind == PdfTokenKind::kDictClose || AtObjectEnd()) {
       break;
     }
@@ -326,10 +237,11 @@ void CPdfParser::ParseDictionary(CPdfObject& out, int depth, Build build) {
       Drop();
       continue;
     }
+    const std::string& key = lexer_.Text(0);
     const std::string name =
-        DecodePdfName(reinterpret_cast<const uint8_t*>(key.text.data()) + 1, key.text.size() - 1);
+        DecodePdfName(reinterpret_cast<const uint8_t*>(key.data()) + 1, key.size() - 1);
     Drop();
-    const PdfTokenKind value_kind = Look(0).token.kind;
+    const PdfTokenKind value_kind = lexer_.Peek(0).kind;
     // A key before a stray byte is dropped with it; before the end it has no value (null).
     if (value_kind == PdfTokenKind::kStray) {
       continue;
@@ -339,19 +251,19 @@ void CPdfParser::ParseDictionary(CPdfObject& out, int depth, Build build) {
     }
     Build value_build = Build::kAll;
     if (build == Build::kWalk && !WalkKey(name, &value_build)) {
-      StepOverValue(depth + 1);
+      StepOverValue(lexer_.Next(), depth + 1);
       continue;
     }
     CPdfObject value;
     ParseObjectAt(value, depth + 1, value_build);
     out.GetDict()->Add(name.c_str(), value);
   }
-  if (Look(0).token.kind != PdfTokenKind::kDictClose) {
+  if (lexer_.Peek(0).kind != PdfTokenKind::kDictClose) {
     return;
   }
   Drop();
   // Only a dictionary can have a body: one token more tells.
-  if (depth > 0 || !Look(0).token.Is(PdfKeyword::kStream)) {
+  if (depth > 0 || !lexer_.Peek(0).Is(PdfKeyword::kStream)) {
     return;
   }
   Drop();
@@ -383,6 +295,20 @@ void CPdfParser::SkipToLineEnd() {
 }
 
 CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict) {
+  if (body_known_) {
+    body_known_ = false;
+    CPdfStream* window = body_length_ == 0
+                             ? new CPdfMemoryStream(nullptr, 0)
+                             : stream_->CreateSubStream(body_start_, body_length_, dict);
+    if (!window || !decode_streams_) {
+      return window;
+    }
+    CPdfStream* decoded = window->ApplyFilters(dict);
+    if (!decoded) {
+      window->Release();
+    }
+    return decoded;
+  }
   SkipToLineEnd();
   const uint32_t start = stream_->Tell();
   CPdfObject length_value;
@@ -413,7 +339,7 @@ CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict) {
     for (uint32_t i = 0; i < length && GetByte() >= 0; ++i) {
     }
   }
-  if (!Look(0).token.Is(PdfKeyword::kEndstream)) {
+  if (!lexer_.Peek(0).Is(PdfKeyword::kEndstream)) {
     throw CPdfException(kMsgMissingEndstream);
   }
   Drop();

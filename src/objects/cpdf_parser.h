@@ -39,16 +39,15 @@ class CPdfParser {
   // containers of their kind), an array's nested containers arrive empty, and whatever else
   // is stepped over token by token. Memory then follows what the walk needs, not the file.
   void SetWalkOnly(bool walk_only) { walk_only_ = walk_only; }
+  // Where the body of the stream about to be parsed lies (file positions) when the caller
+  // knows it already: it is taken as given, /Length and "endstream" are not read.
+  void SetStreamBody(uint32_t start, uint32_t length) {
+    body_known_ = true;
+    body_start_ = start;
+    body_length_ = length;
+  }
 
  private:
-  // A token lexed ahead, with its bytes.
-  struct Lexed {
-    PdfToken token;
-    std::string text;
-  };
-  // Room for three tokens, a power of two for the ring's index.
-  static constexpr int kLookAhead = 4;
-
   // How much of a value is built: all of it, what the walk reads, or only its kind (a
   // container then arrives empty).
   enum class Build { kAll, kWalk, kKind };
@@ -58,19 +57,13 @@ class CPdfParser {
   // How much of the value of key is built inside a dictionary parsed for the walk; kKind for
   // keys the walk reads only the kind of, and false for keys it never reads.
   static bool WalkKey(const std::string& key, Build* build);
-  // Steps over one value as ParseObjectAt would read it, building nothing.
-  void StepOverValue(int depth);
-  // Steps over a container's contents after its opening token, to its matching close
-  // (nesting counted on a bounded stack, not recursed).
-  void StepOverContents(PdfTokenKind open, int depth);
-  // The token k places ahead (0 to 2), lexed when first asked for.
-  const Lexed& Look(int k);
-  bool AtObjectEnd();
-  void Drop();
-  void MakeValue(const Lexed& lexed, CPdfObject& out);
+  // Steps over the value that starts with first (already read), building nothing; refused
+  // when it nests deeper than kMaxNesting counted from depth.
+  void StepOverValue(const PdfToken& first, int depth);
+  bool AtObjectEnd() { return lexer_.AtObjectEnd(); }
+  void Drop() { lexer_.Next(); }
+  void MakeValue(const PdfToken& token, const std::string& text, CPdfObject& out);
   void DecodeLiteralString(const std::string& text);
-  // The token's integer when it is one that fits 32 bits.
-  bool Int32Of(const Lexed& lexed, int32_t* value);
   CPdfStream* ReadStreamBody(const CPdfObject& dict);
   void SkipToLineEnd();
   int GetByte() { return stream_->NextByte(); }
@@ -79,10 +72,10 @@ class CPdfParser {
   CPdfResolver* resolver_;
   CPdfStream* stream_;
   CPdfLexer<PdfStreamSource> lexer_;
-  Lexed ahead_[kLookAhead];
-  int head_ = 0;
-  int count_ = 0;
   bool decode_streams_ = true;
+  bool body_known_ = false;
+  uint32_t body_start_ = 0;
+  uint32_t body_length_ = 0;
   bool walk_only_ = false;
   std::string text_;
 };

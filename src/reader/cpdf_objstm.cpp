@@ -5,7 +5,7 @@
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_parser.h"
-#include "reader/cpdf_xref.h"
+#include "reader/cpdf_fetcher.h"
 #include "streams/cpdf_memory_stream.h"
 #include "streams/cpdf_stream.h"
 
@@ -13,12 +13,12 @@ CPdfObjStmData::CPdfObjStmData(int32_t stream_num) : stream_num_(stream_num) {}
 
 CPdfObjStmData::~CPdfObjStmData() = default;
 
-void CPdfObjStmData::Build(CPdfXRef& xref) {
-  if (!xref.GetTable().Find(stream_num_)) {
+void CPdfObjStmData::Build(CPdfFetcher& fetcher) {
+  if (!fetcher.GetTable().Find(stream_num_)) {
     return;
   }
   CPdfObject stream;
-  xref.GetObject(stream_num_, 0, stream);
+  fetcher.GetObject(stream_num_, 0, stream);
   if (!stream.IsKind(PDF_STREAM) || !stream.GetStream()->GetDictionary()) {
     return;
   }
@@ -31,7 +31,7 @@ void CPdfObjStmData::Build(CPdfXRef& xref) {
       first.GetInt() < 0 || first.GetInt() > INT32_MAX) {
     return;
   }
-  if (!ReadData(xref, stream.GetStream()) ||
+  if (!ReadData(fetcher, stream.GetStream()) ||
       !ReadHeader(static_cast<int32_t>(n.GetInt()), static_cast<int32_t>(first.GetInt()))) {
     numbers_.clear();
     offsets_.clear();
@@ -42,7 +42,7 @@ void CPdfObjStmData::Build(CPdfXRef& xref) {
   valid_ = true;
 }
 
-bool CPdfObjStmData::ReadData(CPdfXRef& xref, CPdfStream* body) {
+bool CPdfObjStmData::ReadData(CPdfFetcher& fetcher, CPdfStream* body) {
   // Most streams are small and are read once into a growing buffer. A larger one is measured
   // to its end and read again into a buffer of its size: growing would hold the old and the
   // new copy at once, twice the data.
@@ -55,7 +55,7 @@ bool CPdfObjStmData::ReadData(CPdfXRef& xref, CPdfStream* body) {
     return false;
   }
   CPdfObject again;
-  xref.GetObject(stream_num_, 0, again);
+  fetcher.GetObject(stream_num_, 0, again);
   if (!again.IsKind(PDF_STREAM)) {
     return false;
   }

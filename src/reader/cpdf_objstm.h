@@ -10,7 +10,7 @@
 class CPdfObject;
 class CPdfResolver;
 class CPdfStream;
-class CPdfXRef;
+class CPdfFetcher;
 
 // One object stream, decoded once: its data and its header.
 // A missing or malformed stream simply holds no objects (IsValid tells).
@@ -23,7 +23,7 @@ class CPdfObjStmData {
   explicit CPdfObjStmData(int32_t stream_num);
   ~CPdfObjStmData();
 
-  void Build(CPdfXRef& xref);
+  void Build(CPdfFetcher& fetcher);
   bool IsValid() const { return valid_; }
   // The bytes building it decoded (each once, however often it was read), kept or not.
   size_t GetDecodedBytes() const { return decoded_bytes_; }
@@ -36,7 +36,7 @@ class CPdfObjStmData {
 
  private:
   bool ReadHeader(int32_t count, int32_t first);
-  bool ReadData(CPdfXRef& xref, CPdfStream* body);
+  bool ReadData(CPdfFetcher& fetcher, CPdfStream* body);
   // Decodes up to limit bytes, appended to the data when keep is set; returns how many.
   size_t ReadUpTo(CPdfStream* body, size_t limit, bool keep);
   static constexpr size_t kGrowLimit = size_t{1} << 20;

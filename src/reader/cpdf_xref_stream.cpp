@@ -1,4 +1,4 @@
-// Cross-reference streams and the objects kept in object streams.
+// Cross-reference streams.
 #include <algorithm>
 
 #include "objects/cpdf_array.h"
@@ -6,19 +6,10 @@
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_parser.h"
 #include "objects/pdf_messages.h"
-#include "reader/cpdf_objstm.h"
 #include "reader/cpdf_xref.h"
-#include "streams/cpdf_memory_stream.h"
 #include "streams/cpdf_stream.h"
 
 namespace {
-
-// Decoding again what the cache let go is bounded for the whole run: a file whose fetches
-// would decode more than this, beside four times each stream's size (members spread so that
-// every fetch evicts the stream the next one needs), is refused instead of taking time in
-// proportion to fetches times stream size.
-constexpr int64_t kDecodeAllowanceBase = int64_t{64} * 1024 * 1024;
-constexpr int64_t kDecodeAllowancePerInputByte = 64;
 
 // Cross-reference stream records a file may hold: this many, and one per this many bytes of it.
 constexpr int64_t kRecordAllowanceBase = int64_t{1} << 20;
@@ -127,86 +118,4 @@ void CPdfXRef::ReadStreamSubsection(CPdfStream* stream,
                XRefEntry{static_cast<int32_t>(fields[1]), static_cast<int32_t>(fields[2]),
                          static_cast<int32_t>(fields[0])});
   }
-}
-
-std::shared_ptr<CPdfObjStmData> CPdfXRef::GetObjStm(int32_t stream_num) {
-  auto found = objstm_index_.find(stream_num);
-  if (found != objstm_index_.end()) {
-    objstm_cache_.splice(objstm_cache_.begin(), objstm_cache_, found->second);
-    return objstm_cache_.front();
-  }
-  // A stream larger than the budget was kept only for the fetches that needed it; it goes
-  // before another is decoded, so no more than the budget is held beside the new one.
-  EvictObjStms(0);
-  auto data = std::make_shared<CPdfObjStmData>(stream_num);
-  data->Build(*this);
-  const auto size = static_cast<int64_t>(data->GetDecodedBytes());
-  decoded_bytes_ += size;
-  // The first decoding of each stream is bounded by the per-stream cap and always allowed;
-  // decoding again is what the allowance bounds.
-  if (decoded_streams_.insert(stream_num).second) {
-    distinct_bytes_ += size;
-  } else {
-    if (decoded_bytes_ > 3 * distinct_bytes_) {
-      // Once for the page walk and once for the copy is the usual; beyond that streams are
-      // evicting one another.
-      objstm_cache_budget_ = kObjStmCacheCeiling;
-    }
-    if (decoded_bytes_ >
-        kDecodeAllowanceBase + 4 * distinct_bytes_ +
-            kDecodeAllowancePerInputByte * static_cast<int64_t>(stream_->GetLength())) {
-      throw CPdfException(kMsgDamaged);
-    }
-  }
-  // Building may have filled the cache through nested fetches; look again before adding.
-  found = objstm_index_.find(stream_num);
-  if (found != objstm_index_.end()) {
-    return *found->second;
-  }
-  objstm_cache_.push_front(data);
-  objstm_index_[stream_num] = objstm_cache_.begin();
-  objstm_cache_bytes_ += data->GetMemoryUse();
-  EvictObjStms(1);
-  return data;
-}
-
-void CPdfXRef::EvictObjStms(size_t keep) {
-  while (objstm_cache_.size() > keep && objstm_cache_bytes_ > objstm_cache_budget_) {
-    objstm_cache_bytes_ -= objstm_cache_.back()->GetMemoryUse();
-    objstm_index_.erase(objstm_cache_.back()->GetStreamNum());
-    objstm_cache_.pop_back();
-  }
-}
-
-void CPdfXRef::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, bool walk) {
-  if (FindKept(num, entry, out)) {
-    return;
-  }
-  std::shared_ptr<CPdfObjStmData> data = GetObjStm(entry.offset);
-  const uint8_t* bytes = nullptr;
-  size_t length = 0;
-  if (!data->GetBytes(num, entry.generation, &bytes, &length)) {
-    // A member its stream cannot give may stand in the file under its own header.
-    FetchDirect(num, 0, XRefEntry{-1, 0, 1}, out, walk);
-    return;
-  }
-  // Parsed afresh on every request: the decoded bytes are what is kept.
-  CPdfParser parser(this, new CPdfMemoryStream(bytes, length));
-  parser.SetWalkOnly(walk);
-  parser.ParseObject(out);
-  if (!walk) {
-    KeepIfSmall(num, entry, length, out);
-  }
-}
-
-bool CPdfXRef::GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length) {
-  const XRefEntry* found = table_.Find(num);
-  if (!found) {
-    return false;
-  }
-  const XRefEntry entry = *found;
-  if (entry.type != 2) {
-    return false;
-  }
-  return GetObjStm(entry.offset)->GetBytes(num, entry.generation, data, length);
 }

@@ -5,33 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "objects/pdf_rotate_spots.h"
-#include "reader/cpdf_xref.h"
+class CPdfFetcher;
 
-class CPdfInputFile;
-
-// Byte-level access to objects as they stand in the input. Where an object ends is found by
-// the lexer, never by searching for bytes that a string, a name or a comment may hold.
-
-// What ExtractObject found besides the bytes.
-struct RawObjectInfo {
-  bool compressed = false;  // it came out of an object stream
-  int32_t generation = 0;   // the generation it is copied under
-  // Where its rotation is written, counted in the bytes given; noted for a directly stored
-  // object whose value is a dictionary (has_dict false otherwise).
-  PdfRotateSpots rotate;
-};
-
-// Object num as the copy writes it: from its "num gen obj" through "endobj" and the line end
-// after it (or the line feed, or the whole "endobj", that the copy adds); an object from an
-// object stream framed as "num 0 obj\r<value>\nendobj\n" or, when its stream cannot give it,
-// as it stands under its own header in the file. Empty when the object has no bytes; throws
-// when a string in it runs on to the next object or the end of the file.
-std::vector<uint8_t> ExtractObject(CPdfInputFile& file,
-                                   int32_t num,
-                                   CPdfXRef& reader,
-                                   const CPdfXRefTable& table,
-                                   RawObjectInfo* info = nullptr);
+// Objects as they stand in the input, where the object map finds them.
 
 // Where a directly stored object's bytes lie (length 0 when it has none) and what the copy
 // writes after them: "" when they end with "endobj" and a line end, "\n" when "endobj" is
@@ -45,11 +21,23 @@ struct RawSpan {
   // Its header's generation: the entry's, unless the object stands only under another one.
   int32_t generation = 0;
 };
-// With rotate, the spots of a dictionary's rotation are noted there, at file positions.
-RawSpan LocateDirectObject(CPdfInputFile& file,
-                           int32_t num,
-                           CPdfXRef& reader,
-                           const CPdfXRefTable& table,
-                           PdfRotateSpots* rotate = nullptr);
+// Throws when the object cannot be copied whole: the map found it damaged, or it stands where
+// its entry leads only inside another object.
+RawSpan LocateDirectObject(CPdfFetcher& fetcher, int32_t num);
+
+// What ExtractObject found besides the bytes.
+struct RawObjectInfo {
+  bool compressed = false;  // it came out of an object stream
+  int32_t generation = 0;   // the generation it is copied under
+};
+
+// Object num as the copy writes it: from its "num gen obj" through "endobj" and the line end
+// after it (or the tail the copy adds); an object from an object stream framed as
+// "num 0 obj\r<value>\nendobj\n" or, when its stream cannot give it, as it stands under its own
+// header in the file. Empty when the object has no bytes; throws where LocateDirectObject does
+// and when a member's value is left open.
+std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher,
+                                   int32_t num,
+                                   RawObjectInfo* info = nullptr);
 
 #endif  // QUILLTURN_SRC_READER_RAW_OBJECT_H_

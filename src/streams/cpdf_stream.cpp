@@ -52,6 +52,20 @@ CPdfStream* CPdfStream::ApplyFilters(const CPdfObject& dict) {
     params.Clear();
     d->Lookup("DP", params);
   }
+  // Parameters may come as an array beside an array of filters, one for each: with one filter,
+  // its first element (null for none). Anything else there is not understood, so the data
+  // would be misread: refused.
+  if (params.IsKind(PDF_ARRAY)) {
+    CPdfObject first;
+    if (params.GetArray()->GetCount() == 1) {
+      params.GetArray()->Get(0, first);
+    }
+    if (!first.IsKind(PDF_DICT) && !first.IsKind(PDF_NULL)) {
+      return nullptr;
+    }
+    params.Clear();
+    params.Assign(first);
+  }
   switch (filter.GetKind()) {
     case PDF_NAME:
       return CreateDecoder(filter.GetText(), this, params);

@@ -5,12 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "objects/cpdf_exception.h"
-#include "open_pdf.h"
 #include "param_name.h"
-#include "pdf_builder.h"
-#include "reader/raw_object.h"
-#include "streams/cpdf_input_file.h"
 
 namespace {
 
@@ -34,48 +29,6 @@ class RotatePatchTest : public testing::TestWithParam<PatchCase> {};
 
 TEST_P(RotatePatchTest, PatchesEveryTopLevelKeyOnly) {
   EXPECT_EQ(GetParam().expected, Patch(GetParam().input));
-}
-
-// The copy patches a page from the spots it noted while finding where the object ends: the
-// same bytes as lexing the object again, refusals included.
-TEST_P(RotatePatchTest, SpotsNotedWhileReadingPatchTheSame) {
-  const std::string input = GetParam().input;
-  const size_t obj = input.find(" obj");
-  if (obj == std::string::npos) {
-    GTEST_SKIP() << "no object header to place in a file";
-  }
-  // Stored directly, and as the member of an object stream.
-  for (const bool member : {false, true}) {
-    SCOPED_TRACE(member ? "member" : "direct");
-    PdfBuilder b;
-    b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>").Object(2, kPagesBody);
-    b.Object(3, kPageBody);
-    if (member) {
-      b.ObjectStream(5, {{4, input.substr(obj + 4)}}).XRefStream(6, "/Root 1 0 R");
-    } else {
-      b.Object(4, input.substr(obj + 4)).XRefTable("/Root 1 0 R");
-    }
-    OpenPdf pdf(b.Bytes());
-    ASSERT_EQ("", pdf.TryOpen());
-    CPdfXRef* xref = pdf.doc.GetXRef();
-    RawObjectInfo info;
-    std::vector<uint8_t> object;
-    try {
-      object =
-          ExtractObject(*CPdfInputFile::Open(pdf.path.c_str()), 4, *xref, xref->GetTable(), &info);
-    } catch (const CPdfException&) {
-      continue;  // a string runs on: the copy refuses the file
-    }
-    ASSERT_EQ(member, info.compressed);
-    std::vector<uint8_t> again;
-    std::vector<uint8_t> noted;
-    const bool again_ok = PatchRotate(object.data(), object.size(), 90, &again);
-    // Without spots (no dictionary first, a long key, keys that are no names) the patch lexes.
-    if (info.rotate.has_dict) {
-      EXPECT_EQ(again_ok, PatchRotateAt(object.data(), object.size(), info.rotate, 90, &noted));
-      EXPECT_EQ(std::string(again.begin(), again.end()), std::string(noted.begin(), noted.end()));
-    }
-  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -112,8 +112,8 @@ std::string EndobjEndsAtByte1024() {
   return b.Offset(6) + 1025 == b.Offset(7) ? Finish(b, "/Root 1 0 R /Info 7 0 R") : "";
 }
 
-// A name that runs into the next object's header ends there, for the copy and the reader
-// alike: the /Pages node does not take page 3's /Resources, so page 6 has none.
+// A name that runs into the next object's header takes it: page 3's entry leads inside the
+// /Pages node, which it cannot cut short, so page 3 is not there for the walk.
 std::string NameRunsIntoNextHeader() {
   PdfBuilder b;
   b.Header().Object(1, kCatalog).Object(2, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /X /Y");
@@ -198,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A string open to the next object (which a stray ")" would close).
         BoundsCase{"StringLeftOpenToNextObject", ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>"),
                    kDamaged},
-        BoundsCase{"NameRunsIntoNextHeader", NameRunsIntoNextHeader(), "Resources are not found"},
+        BoundsCase{"NameRunsIntoNextHeader", NameRunsIntoNextHeader(), "Kid CPdfObject is wrong type"},
         // ">>" closes no array; "startxref" leaves the trailer's /ID open.
         BoundsCase{"TrailerIdLeftOpen", Finish(OnePage(), "/Root 1 0 R /ID [<00> (x)"), kDamaged}),
     Name);

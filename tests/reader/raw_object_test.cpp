@@ -5,7 +5,7 @@
 
 #include "open_pdf.h"
 #include "pdf_builder.h"
-#include "streams/cpdf_input_file.h"
+#include "reader/cpdf_fetcher.h"
 
 namespace {
 
@@ -24,9 +24,7 @@ TEST_P(StreamEndTest, EndsWhereReadersEndIt) {
   b.XRefTable("/Root 1 0 R");
   OpenPdf pdf(b.Bytes());
   ASSERT_EQ("", pdf.TryOpen());
-  CPdfXRef* xref = pdf.doc.GetXRef();
-  const std::vector<uint8_t> object =
-      ExtractObject(*CPdfInputFile::Open(pdf.path.c_str()), 4, *xref, xref->GetTable());
+  const std::vector<uint8_t> object = ExtractObject(*pdf.doc.GetFetcher(), 4);
   EXPECT_EQ(GetParam().expected, std::string(object.begin(), object.end()));
 }
 
@@ -38,6 +36,21 @@ INSTANTIATE_TEST_SUITE_P(
         BodyCase{"LengthByReference",
                  "<< /Length 5 0 R >>\nstream\nx endstream endobj y\nendstream",
                  "4 0 obj\n<< /Length 5 0 R >>\nstream\nx endstream endobj y\nendstream\nendobj\n"},
+        // Every spelling of /Length that readers take: a comment before "endstream", leading
+        // zeros, runs of white space inside a reference.
+        BodyCase{"CommentBeforeEndstream",
+                 "<< /Length 20 >>\nstream\nx endstream endobj y\n% note\nendstream",
+                 "4 0 obj\n<< /Length 20 >>\nstream\nx endstream endobj y\n% note\nendstream\nendobj\n"},
+        BodyCase{"LengthWithLeadingZeros",
+                 "<< /Length 0000000000000000000000000000000000000000000000000000000000000000020 >>"
+                 "\nstream\nx endstream endobj y\nendstream",
+                 "4 0 obj\n<< /Length 0000000000000000000000000000000000000000000000000000000000000000020"
+                 " >>\nstream\nx endstream endobj y\nendstream\nendobj\n"},
+        BodyCase{"ReferenceWithLongSpaces",
+                 "<< /Length 5                                                                0   R >>"
+                 "\nstream\nx endstream endobj y\nendstream",
+                 "4 0 obj\n<< /Length 5                                                                0   R"
+                 " >>\nstream\nx endstream endobj y\nendstream\nendobj\n"},
         // A wrong /Length: the first "endstream" ends the body.
         BodyCase{"WrongLength", "<< /Length 99 >>\nstream\na)b(\nendstream",
                  "4 0 obj\n<< /Length 99 >>\nstream\na)b(\nendstream\nendobj\n"},

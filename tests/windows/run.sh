@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # The Windows build tried under Wine: its unit tests, then Quillturn.exe on generated PDFs,
 # its outputs judged by the Linux qpdf and compared byte for byte with the Linux build's.
-#   tests/windows/run.sh NATIVE_BUILD WINDOWS_BUILD
+#   tests/windows/run.sh NATIVE_BUILD WINDOWS_BUILD [QUILLTURN_EXE]
 # NATIVE_BUILD holds the Linux Quillturn and the PDF generators, WINDOWS_BUILD the cross build
-# (cmake/mingw-w64-x86_64.cmake). The Wine prefix lives in WINDOWS_BUILD.
+# (cmake/mingw-w64-x86_64.cmake). The Wine prefix lives in WINDOWS_BUILD. QUILLTURN_EXE is the
+# program tried (the release's, say), WINDOWS_BUILD/Quillturn.exe by default.
 set -euo pipefail
 trap 'echo "tests/windows/run.sh: line $LINENO failed" >&2' ERR
 native=$(realpath "$1")
 windows=$(realpath "$2")
+exe=$(realpath "${3:-$windows/Quillturn.exe}")
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-jobs=$(nproc)
+# shellcheck source=../package/compare_builds.sh
+source "$source_dir/tests/package/compare_builds.sh"
 wine=/usr/lib/wine/wine64
 export WINEDEBUG=-all WINEPREFIX="$windows/wineprefix"
 # One Wine server for every run below, kept running between them and stopped at the end (it
@@ -36,10 +39,10 @@ fail() {
 win() {
   local code=0 out
   out=$(mktemp)
-  "$wine" "$windows/Quillturn.exe" "$@" >"$out" || code=$?
+  "$wine" "$exe" "$@" >"$out" || code=$?
   if [ "$code" -eq 1 ] && [ ! -s "$out" ]; then
     code=0
-    "$wine" "$windows/Quillturn.exe" "$@" >"$out" || code=$?
+    "$wine" "$exe" "$@" >"$out" || code=$?
   fi
   cat "$out"
   rm -f "$out"
@@ -53,7 +56,7 @@ leftovers() {  # temporary files left in a folder
 }
 
 echo "-- the only DLLs Quillturn.exe needs are Windows' own"
-dlls=$(x86_64-w64-mingw32-objdump -p "$windows/Quillturn.exe" | sed -n 's/^\s*DLL Name: //p' |
+dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
   tr '[:upper:]' '[:lower:]' | sort | tr '\n' ' ')
 expect "DLLs" "kernel32.dll msvcrt.dll shell32.dll " "$dlls"
 
@@ -63,51 +66,14 @@ echo "-- unit tests"
 
 work="$windows/e2e"
 rm -rf "$work"
-mkdir -p "$work/in" "$work/linux" "$work/windows"
+mkdir -p "$work"
 cd "$work"
 
 echo "-- every generated PDF: the same message and the same bytes as the Linux build"
-"$native/make_seeds" in >/dev/null
-"$native/make_sample" in/sample.pdf
-"$native/make_bench" big in/bench-big.pdf 12
-"$native/make_bench" many in/bench-many.pdf 300
-"$native/make_bench" objstm in/bench-objstm.pdf 300
-for f in "$source_dir"/tests/hostile/*.pdf; do
-  cp "$f" "in/hostile-$(basename "$f")"
-done
-# One job: an input, a tag for the output's name, the parameters. Linux first, then Windows.
-compare_one() {
-  local input=$1 tag=$2
-  shift 2
-  local name
-  name=$(basename "$input" .pdf)-$tag.pdf
-  local linux_message windows_message written=""
-  linux_message=$("$native/Quillturn" "$input" "linux/$name" "$@")
-  windows_message=$(win "$input" "windows/$name" "$@")
-  [ -e "linux/$name" ] && written+=L
-  [ -e "windows/$name" ] && written+=W
-  if [ "$linux_message" != "$windows_message" ]; then
-    echo "FAIL: $name: Linux said '$linux_message', Windows '$windows_message'"
-  elif [ "$written" = L ] || [ "$written" = W ]; then
-    echo "FAIL: $name: only one of the builds wrote an output"
-  elif [ "$written" = LW ]; then
-    cmp -s "linux/$name" "windows/$name" || echo "FAIL: $name: outputs differ"
-    # qpdf exits with 2 on errors, 3 on warnings (some seeds are odd on purpose).
-    local code=0
-    qpdf --check "windows/$name" >/dev/null 2>&1 || code=$?
-    [ "$code" -ne 2 ] || echo "FAIL: $name: qpdf finds errors in the Windows output"
-  fi
-}
-export -f compare_one win
-export native windows wine
-inputs=(in/*.pdf)
-for input in "${inputs[@]}"; do
-  echo "$input a /r90"
-  echo "$input b /p1,3-5 /r-90 -portrait"
-done | xargs -P "$jobs" -L 1 bash -c 'compare_one "$@"' _ >compare.log
-grep FAIL compare.log || true
-failures=$((failures + $(grep -c FAIL compare.log || true)))
-echo "   ${#inputs[@]} inputs, $((${#inputs[@]} * 2)) runs"
+export -f win
+export native windows wine exe
+compare_builds "$native" win "the Windows build"
+failures=$((failures + compare_failures))
 
 echo "-- names in any script, paths with spaces, paths past 260 characters"
 mkdir -p "folder with spaces"
@@ -115,14 +81,14 @@ deep=$(printf 'a-folder-with-a-rather-long-name-%02d/' 1 2 3 4 5 6 7 8 9)
 mkdir -p "$deep"
 cp in/sample.pdf "${deep}in.pdf"
 cp in/sample.pdf "Überweisung März.pdf"
-"$native/Quillturn" in/sample.pdf linux/sample-r90.pdf /r90 >/dev/null
+"$native/Quillturn" in/sample.pdf native/sample-r90.pdf /r90 >/dev/null
 for pair in "Überweisung März.pdf|Ответ 東京 Ελλάδα.pdf" \
   "Überweisung März.pdf|folder with spaces/out put.pdf" \
   "Überweisung März.pdf|${deep}out.pdf" "${deep}in.pdf|${deep}out 2.pdf"; do
   from=${pair%%|*}
   to=${pair#*|}
   expect "message for $to" "" "$(win "$from" "$to" /r90)"
-  cmp -s "$to" linux/sample-r90.pdf || fail "$to differs from the Linux output"
+  cmp -s "$to" native/sample-r90.pdf || fail "$to differs from the Linux output"
   qpdf --check "$to" >/dev/null 2>&1 || fail "qpdf finds faults in $to"
 done
 
@@ -142,7 +108,7 @@ cmp -s "Long File Name.pdf" in/sample.pdf || fail "Long File Name.pdf was change
 
 echo "-- a failed run leaves the previous output and nothing else"
 printf 'previous' >kept.pdf
-damaged=$("$native/Quillturn" in/hostile-pages-missing.pdf linux/damaged.pdf /r90)
+damaged=$("$native/Quillturn" in/hostile-pages-missing.pdf native/damaged.pdf /r90)
 [ -n "$damaged" ] || fail "the damaged input was accepted"
 expect "damaged input" "$damaged" "$(win in/hostile-pages-missing.pdf kept.pdf /r90)"
 expect "missing input" "Input file open error" "$(win missing.pdf kept.pdf /r90)"
@@ -172,7 +138,7 @@ echo "-- Ctrl-C during a run removes the temporary file"
 # into the console's Ctrl-C event). A run that ends before it is seen is tried again.
 seen=""
 for _ in 1 2 3; do
-  "$wine" "$windows/Quillturn.exe" in-large.pdf kept.pdf /r90 >ctrl-c.txt &
+  "$wine" "$exe" in-large.pdf kept.pdf /r90 >ctrl-c.txt &
   pid=$!
   for _ in $(seq 1 2000); do
     seen=$(find . -maxdepth 1 -name '.qt*' | head -n 1)
@@ -195,19 +161,19 @@ expect "after Ctrl-C: temporary files left" 0 "$(leftovers .)"
 
 echo "-- an existing output is replaced; through a link, the file it leads to"
 expect "replacing kept.pdf" "" "$(win in/sample.pdf kept.pdf /r90)"
-cmp -s kept.pdf linux/sample-r90.pdf || fail "kept.pdf was not replaced by the new output"
+cmp -s kept.pdf native/sample-r90.pdf || fail "kept.pdf was not replaced by the new output"
 mkdir -p links
 printf 'previous' >links/target.pdf
 ln -s links/target.pdf link.pdf
 expect "through a link" "" "$(win in/sample.pdf link.pdf /r90)"
 [ -L link.pdf ] || fail "the link at the output path was replaced"
-cmp -s links/target.pdf linux/sample-r90.pdf || fail "the file the link leads to was not replaced"
+cmp -s links/target.pdf native/sample-r90.pdf || fail "the file the link leads to was not replaced"
 expect "temporary files left beside the link's file" 0 "$(leftovers links)"
 
 echo "-- devices are written in place"
 expect "NUL" "" "$(win in/sample.pdf NUL /r90)"
 # CON is the console: under Wine that needs a terminal.
-script -qec "$wine $windows/Quillturn.exe in/sample.pdf CON /r90" /dev/null >console.txt
+script -qec "$wine $exe in/sample.pdf CON /r90" /dev/null >console.txt
 grep -q endobj console.txt || fail "nothing of the PDF reached the console"
 expect "files named after devices" "" "$(find . -maxdepth 1 -iregex '\./\(nul\|con\)\(\..*\)?')"
 

@@ -1,0 +1,200 @@
+#include "reader/cpdf_fetcher.h"
+
+#include <algorithm>
+
+#include "objects/cpdf_exception.h"
+#include "objects/cpdf_lexer.h"
+#include "objects/cpdf_parser.h"
+#include "objects/cpdf_ref_ptr.h"
+#include "objects/pdf_messages.h"
+#include "reader/cpdf_objstm.h"
+#include "streams/cpdf_input_file.h"
+#include "streams/cpdf_memory_stream.h"
+#include "streams/cpdf_stream.h"
+
+CPdfFetcher::CPdfFetcher(CPdfStream* stream, CPdfInputFile* file, const CPdfXRef& xref)
+    : stream_(stream), file_(file), xref_(xref), objstms_(file->Size()) {}
+
+CPdfFetcher::~CPdfFetcher() = default;
+
+void CPdfFetcher::BuildMap() {
+  map_.Build(file_, xref_.GetHeaderOffset(), xref_.GetTable(), [this](int32_t num, int32_t gen) {
+    CPdfObject length;
+    GetObject(num, gen, length);
+    return length.IsKind(PDF_INT) && length.GetInt() >= 0 ? length.GetInt() : int64_t{-1};
+  });
+}
+
+void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
+  GetObject(num, gen, out, FetchMode::kWhole);
+}
+
+void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out, FetchMode mode) {
+  const XRefEntry* found = GetTable().Find(num);
+  if (!found) {
+    if (num < 0 || num >= xref_.GetDeclaredSize()) {
+      throw CPdfException(kMsgCorrupted);
+    }
+    out.SetNull();
+    return;
+  }
+  const XRefEntry entry = *found;
+  // An object reached again while it is being fetched (a /Length naming its own stream, an
+  // object stream inside itself) cannot be had.
+  if (fetch_depth_ >= kMaxFetchDepth ||
+      std::find(in_progress_.begin(), in_progress_.end(), num) != in_progress_.end()) {
+    out.SetNull();
+    return;
+  }
+  struct Guard {
+    CPdfFetcher* fetcher;
+    Guard(CPdfFetcher* f, int32_t n) : fetcher(f) {
+      ++fetcher->fetch_depth_;
+      fetcher->in_progress_.push_back(n);
+    }
+    ~Guard() {
+      --fetcher->fetch_depth_;
+      fetcher->in_progress_.pop_back();
+    }
+  } guard(this, num);
+  const bool walk = mode == FetchMode::kWalk;
+  if (entry.type == 1) {
+    FetchDirect(num, gen, entry, out, walk);
+  } else if (entry.type == 2 && gen == 0) {
+    FetchCompressed(num, entry, out, walk);
+  } else {
+    out.SetNull();
+  }
+}
+
+int64_t CPdfFetcher::Locate(int32_t num, bool any_generation, int32_t* gen) const {
+  const XRefEntry* found = GetTable().Find(num);
+  if (!found || found->type == 0) {
+    return -1;
+  }
+  // An object stream's member is looked for by its header alone, under generation 0.
+  const bool direct = found->type == 1;
+  *gen = direct ? found->generation : 0;
+  int64_t index = direct && found->offset >= 0
+                      ? map_.Honour(int64_t{xref_.GetHeaderOffset()} + found->offset, num, *gen)
+                      : -1;
+  if (index < 0) {
+    index = map_.Last(num, *gen);
+  }
+  if (index < 0 && any_generation) {
+    index = map_.Last(num, -1);
+    if (index >= 0) {
+      *gen = map_.At(static_cast<size_t>(index)).gen;
+    }
+  }
+  return index;
+}
+
+void CPdfFetcher::FetchDirect(int32_t num,
+                              int32_t gen,
+                              const XRefEntry& entry,
+                              CPdfObject& out,
+                              bool walk) {
+  out.SetNull();
+  if (gen != entry.generation) {
+    return;
+  }
+  const int64_t at = entry.offset < 0 ? -1 : int64_t{xref_.GetHeaderOffset()} + entry.offset;
+  if (!map_.IsBuilt()) {
+    // While the map is being made: where the entry leads, read to the end of the value.
+    ReadAt(num, gen, at, -1, nullptr, walk, out);
+    return;
+  }
+  int32_t found_gen = 0;
+  const int64_t index = Locate(num, false, &found_gen);
+  if (index < 0) {
+    return;
+  }
+  const CPdfObjectMap::Object& object = map_.At(static_cast<size_t>(index));
+  // A body whose /Length is unusable is copied where the map ends it, but its data is not
+  // decoded: read by its /Length, such a stream gives nothing, as it gives readers nothing.
+  uint32_t body[2];
+  const bool has_body = map_.BodyOf(static_cast<size_t>(index), &body[0], &body[1]) &&
+                        !map_.BodySearched(static_cast<size_t>(index));
+  ReadAt(num, gen, object.start, int64_t{object.start} + object.length, has_body ? body : nullptr,
+         walk, out);
+}
+
+bool CPdfFetcher::ReadAt(int32_t num,
+                         int32_t gen,
+                         int64_t start,
+                         int64_t end,
+                         const uint32_t* body,
+                         bool walk,
+                         CPdfObject& out) {
+  if (start < 0 || start > UINT32_MAX) {
+    return false;
+  }
+  CPdfObject null_dict;
+  null_dict.SetNull();
+  const int64_t length = end > start ? std::min<int64_t>(end - start, UINT32_MAX) : 0;
+  CPdfStream* window = stream_->CreateSubStream(static_cast<uint32_t>(start),
+                                                static_cast<uint32_t>(length), null_dict);
+  if (!window) {
+    return false;
+  }
+  CPdfParser parser(this, window);
+  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, false)};
+  if (!LexObjectHeader(lexer, num, gen)) {
+    return false;
+  }
+  parser.SetWalkOnly(walk);
+  parser.SetDecodeStreams(!walk);
+  if (body) {
+    parser.SetStreamBody(body[0], body[1]);
+  }
+  out.Clear();
+  parser.ParseObject(out);
+  return true;
+}
+
+void CPdfFetcher::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, bool walk) {
+  std::shared_ptr<CPdfObjStmData> data = GetObjStm(entry.offset);
+  const uint8_t* bytes = nullptr;
+  size_t length = 0;
+  if (!data->GetBytes(num, entry.generation, &bytes, &length)) {
+    // A member its stream cannot give may stand in the file under its own header.
+    FetchDirect(num, 0, XRefEntry{-1, 0, 1}, out, walk);
+    return;
+  }
+  // Parsed afresh on every request: the decoded bytes are what is kept.
+  CPdfParser parser(this, new CPdfMemoryStream(bytes, length));
+  parser.SetWalkOnly(walk);
+  parser.ParseObject(out);
+}
+
+std::shared_ptr<CPdfObjStmData> CPdfFetcher::GetObjStm(int32_t stream_num) {
+  return objstms_.Get(stream_num, [this](CPdfObjStmData& data) { data.Build(*this); });
+}
+
+bool CPdfFetcher::GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length) {
+  const XRefEntry* found = GetTable().Find(num);
+  if (!found || found->type != 2) {
+    return false;
+  }
+  const XRefEntry entry = *found;
+  held_ = GetObjStm(entry.offset);
+  return held_->GetBytes(num, entry.generation, data, length);
+}
+
+bool CPdfFetcher::GivesMembers(int32_t stream_num, const std::vector<int32_t>& members) {
+  const std::shared_ptr<CPdfObjStmData> data = GetObjStm(stream_num);
+  if (!data->IsValid()) {
+    return false;
+  }
+  const uint8_t* bytes = nullptr;
+  size_t length = 0;
+  for (const int32_t num : members) {
+    const XRefEntry* found = GetTable().Find(num);
+    if (found && found->type == 2 && found->offset == stream_num &&
+        data->GetBytes(num, found->generation, &bytes, &length)) {
+      return true;
+    }
+  }
+  return false;
+}

@@ -1,0 +1,82 @@
+#ifndef QUILLTURN_SRC_READER_CPDF_FETCHER_H_
+#define QUILLTURN_SRC_READER_CPDF_FETCHER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "objects/cpdf_object.h"
+#include "objects/cpdf_resolver.h"
+#include "reader/cpdf_object_map.h"
+#include "reader/cpdf_objstm_cache.h"
+#include "reader/cpdf_xref.h"
+
+class CPdfInputFile;
+class CPdfObjStmData;
+class CPdfStream;
+
+// How much of an object a fetch builds: all of it, or what the page-tree walk reads
+// (CPdfParser::SetWalkOnly; the fetches it makes itself, a /Length, are whole).
+enum class FetchMode { kWhole, kWalk };
+
+// Fetches objects by number: from where the object map finds them, or from object streams.
+class CPdfFetcher : public CPdfResolver {
+ public:
+  // Nested fetches (a /Length, an object stream) beyond this give PDF_NULL.
+  static constexpr int kMaxFetchDepth = 32;
+
+  // Borrowed, all three: the document's whole-file stream and file, and the loaded sections.
+  CPdfFetcher(CPdfStream* stream, CPdfInputFile* file, const CPdfXRef& xref);
+  CPdfFetcher(const CPdfFetcher&) = delete;
+  CPdfFetcher& operator=(const CPdfFetcher&) = delete;
+  ~CPdfFetcher() override;
+
+  // The one pass over the file. Until it is done, objects are read where their entries lead
+  // (a stream's /Length that the pass needs).
+  void BuildMap();
+
+  void GetObject(int32_t num, int32_t gen, CPdfObject& out) override;
+  void GetObject(int32_t num, int32_t gen, CPdfObject& out, FetchMode mode);
+
+  const CPdfXRef& GetXRef() const { return xref_; }
+  const CPdfXRefTable& GetTable() const { return xref_.GetTable(); }
+  const CPdfObjectMap& GetMap() const { return map_; }
+  CPdfInputFile& GetFile() const { return *file_; }
+
+  // The map's object that holds num as the table places it in the file: where its entry leads,
+  // else its last definition under the entry's generation, else (any_generation) under any.
+  // With the generation it stands under; -1 when there is none.
+  int64_t Locate(int32_t num, bool any_generation, int32_t* gen) const;
+  // The bytes of compressed object num inside its decoded object stream. The view stays valid
+  // until the next call or the fetcher's destruction.
+  bool GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length);
+  // Whether stream_num is an object stream that gives one of the members the table places in
+  // it (given sorted by number).
+  bool GivesMembers(int32_t stream_num, const std::vector<int32_t>& members);
+
+ private:
+  void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out, bool walk);
+  // Reads "num gen obj" and its value from start, up to end (the end of the file when end is
+  // not past start); with body, the stream's data lies there.
+  bool ReadAt(int32_t num,
+              int32_t gen,
+              int64_t start,
+              int64_t end,
+              const uint32_t* body,
+              bool walk,
+              CPdfObject& out);
+  void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, bool walk);
+  std::shared_ptr<CPdfObjStmData> GetObjStm(int32_t stream_num);
+
+  CPdfStream* stream_;
+  CPdfInputFile* file_;
+  const CPdfXRef& xref_;
+  CPdfObjectMap map_;
+  CPdfObjStmCache objstms_;
+  int fetch_depth_ = 0;
+  std::vector<int32_t> in_progress_;  // objects and object streams being fetched
+  std::shared_ptr<CPdfObjStmData> held_;  // the stream the last bytes were viewed in
+};
+
+#endif  // QUILLTURN_SRC_READER_CPDF_FETCHER_H_

@@ -1,0 +1,388 @@
+#include "reader/cpdf_object_map.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "streams/cpdf_input_file.h"
+
+namespace {
+
+// An entry may lead to white space or comments before its header, this far at most.
+constexpr size_t kHeaderWindow = 64;
+constexpr char kEndstream[] = "endstream";
+constexpr size_t kEndstreamLength = sizeof(kEndstream) - 1;
+
+}  // namespace
+
+void CPdfObjectMap::Build(CPdfInputFile* file,
+                          uint32_t header_offset,
+                          const CPdfXRefTable& table,
+                          const LengthOf& length_of) {
+  file_ = file;
+  table_ = &table;
+  header_offset_ = header_offset;
+  size_ = static_cast<uint64_t>(file->Size());
+  length_of_ = length_of;
+  Lexer lexer{PdfFileSource(file, header_offset)};
+  lexer.SetBetweenObjects(true);
+  // The two tokens before the current one, for "num gen obj".
+  PdfToken before[2];
+  for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kEnd; t = lexer.Next()) {
+    if (t.Is(PdfKeyword::kObj) && before[0].IsCount() && before[1].IsCount()) {
+      ScanObject(lexer, before[0].value, before[1].value, before[0].begin);
+      before[0] = before[1] = PdfToken{};
+      continue;
+    }
+    if (t.Is(PdfKeyword::kStream) && before[1].kind == PdfTokenKind::kDictClose &&
+        lexer.QueueEmpty()) {
+      // A body outside any object (its header is damaged): its bytes are no headers.
+      lexer.SkipPast(kEndstream);
+      before[0] = before[1] = PdfToken{};
+      continue;
+    }
+    before[0] = before[1];
+    before[1] = t;
+  }
+  AdoptStrayEntries();
+  length_of_ = nullptr;
+  lengths_.clear();
+  built_ = true;
+}
+
+void CPdfObjectMap::AdoptStrayEntries() {
+  // Between objects, where an entry leads counts more than how the bytes before it lexed: a
+  // header that follows "%%EOF" on its line (an update appended without a line end) starts an
+  // object although the comment hid it from the pass. Inside another object's extent no entry
+  // counts: it cannot cut that object short.
+  const size_t scanned = objects_.size();
+  std::vector<const CPdfXRefTable::Item*> strays;
+  for (const CPdfXRefTable::Item& item : *table_) {
+    const int64_t at = int64_t{header_offset_} + item.entry.offset;
+    if (item.entry.type != 1 || item.entry.offset < 0 || at >= static_cast<int64_t>(size_) ||
+        Honour(at, item.num, item.entry.generation) >= 0) {
+      continue;
+    }
+    const auto after = std::upper_bound(
+        objects_.begin(), objects_.begin() + static_cast<std::ptrdiff_t>(scanned), at,
+        [](int64_t p, const Object& o) { return p < static_cast<int64_t>(o.start); });
+    if (after != objects_.begin() &&
+        at < int64_t{(after - 1)->start} + int64_t{(after - 1)->length}) {
+      continue;
+    }
+    strays.push_back(&item);
+  }
+  for (const CPdfXRefTable::Item* item : strays) {
+    Lexer lexer{PdfFileSource(file_, header_offset_ + static_cast<uint64_t>(item->entry.offset))};
+    uint64_t begin = 0;
+    if (LexObjectHeader(lexer, item->num, item->entry.generation, &begin)) {
+      ScanObject(lexer, item->num, item->entry.generation, begin);
+    }
+  }
+  if (objects_.size() == scanned) {
+    return;
+  }
+  // Back in file order, the flags with them.
+  std::vector<uint32_t> order(objects_.size());
+  for (size_t k = 0; k < order.size(); ++k) {
+    order[k] = static_cast<uint32_t>(k);
+  }
+  std::stable_sort(order.begin(), order.end(), [this](uint32_t a, uint32_t b) {
+    return objects_[a].start < objects_[b].start;
+  });
+  std::vector<Object> objects(order.size());
+  std::vector<uint8_t> flags(order.size());
+  for (size_t k = 0; k < order.size(); ++k) {
+    objects[k] = objects_[order[k]];
+    flags[k] = flags_[order[k]];
+  }
+  objects_.swap(objects);
+  flags_.swap(flags);
+  std::sort(bodies_.begin(), bodies_.end(),
+            [](const Body& a, const Body& b) { return a.object < b.object; });
+}
+
+void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t start) {
+  lexer.SetBetweenObjects(false);
+  const size_t index = objects_.size();
+  objects_.push_back(Object{static_cast<uint32_t>(start), 0, num, gen});
+  flags_.push_back(0);
+  uint8_t flags = 0;
+  int64_t value_end = static_cast<int64_t>(lexer.GetSource().Tell());
+  if (!lexer.AtObjectEnd()) {
+    const PdfToken first = lexer.Next();
+    if (first.kind == PdfTokenKind::kDictOpen) {
+      // A dictionary may be a stream's: its first /Length is noted on the way.
+      PdfDictEntry entry;
+      PdfDictEntry length;
+      bool have_length = false;
+      PdfToken close;
+      while (lexer.NextDictEntry(&entry, &close)) {
+        if (!have_length && IsLengthKey(lexer, entry.key)) {
+          have_length = true;
+          length = entry;
+        }
+      }
+      value_end = static_cast<int64_t>(close.kind == PdfTokenKind::kEnd ? close.begin : close.end);
+      if (close.kind == PdfTokenKind::kDictClose && lexer.Peek(0).Is(PdfKeyword::kStream)) {
+        lexer.Next();
+        value_end = ScanBody(lexer, have_length ? &length : nullptr, index);
+        if (value_end < 0) {
+          flags |= kDamaged;
+          value_end = static_cast<int64_t>(lexer.GetSource().Tell());
+        }
+        if ((flags_[index] & kTailBits) == static_cast<uint8_t>(Tail::kEndstream)) {
+          flags |= static_cast<uint8_t>(Tail::kEndstream);
+        }
+      }
+    } else {
+      value_end = static_cast<int64_t>(lexer.StepOverValue(first).end);
+    }
+  }
+  // Tokens between the value and "endobj" stay with the object, as they stand in the input.
+  while (!lexer.AtObjectEnd()) {
+    lexer.Next();
+  }
+  if (lexer.RanOutInString()) {
+    flags |= kDamaged;
+  }
+  uint64_t end = static_cast<uint64_t>(value_end);
+  if ((flags & kTailBits) == 0) {
+    if (lexer.Peek(0).Is(PdfKeyword::kEndobj)) {
+      // "endobj" and the line end after it, which the next object follows.
+      end = lexer.Next().end;
+      PdfFileSource& source = lexer.GetSource();
+      const int c = lexer.QueueEmpty() ? source.Peek() : -1;
+      if (c == '\r') {
+        source.Next();
+        end += source.Peek() == '\n' ? 2 : 1;
+      } else if (c == '\n' || c == ' ' || c == '\t' || c == '\f' || c == 0) {
+        source.Next();
+        end += 1;
+      } else {
+        flags |= static_cast<uint8_t>(Tail::kLineFeed);
+      }
+    } else {
+      flags |= static_cast<uint8_t>(Tail::kEndobj);
+    }
+  }
+  objects_[index].length = static_cast<uint32_t>(end - start);
+  flags_[index] = static_cast<uint8_t>((flags_[index] & (kHasBody | kSearched)) | flags);
+  lexer.SetBetweenObjects(true);
+}
+
+int64_t CPdfObjectMap::ScanBody(Lexer& lexer, const PdfDictEntry* length, size_t object) {
+  PdfFileSource& source = lexer.GetSource();
+  // The body starts after the line end, as readers take it: after the first LF, or a CR and
+  // the LF after it.
+  for (int c = source.Next(); c >= 0 && c != '\n'; c = source.Next()) {
+    if (c == '\r') {
+      if (source.Peek() == '\n') {
+        source.Next();
+      }
+      break;
+    }
+  }
+  const uint64_t data = source.Tell();
+  const int64_t declared = length ? LengthValue(*length) : -1;
+  const auto note = [&](uint64_t body_length) {
+    bodies_.push_back(Body{objects_[object].start, static_cast<uint32_t>(data),
+                           static_cast<uint32_t>(body_length)});
+    flags_[object] |= kHasBody;
+  };
+  if (declared >= 0 && data + static_cast<uint64_t>(declared) <= size_) {
+    source.Seek(data + static_cast<uint64_t>(declared));
+    const PdfToken after = lexer.Next();
+    if (after.Is(PdfKeyword::kEndstream)) {
+      note(static_cast<uint64_t>(declared));
+      return static_cast<int64_t>(after.end);
+    }
+    lexer.DropQueue();
+  }
+  // No /Length tells: the body ends at the first "endstream", and never past the next object
+  // that an entry leads to.
+  flags_[object] |= kSearched;
+  const uint64_t limit = NextTrusted(data);
+  const int64_t found = FindEndstream(data, limit);
+  if (found >= 0) {
+    uint64_t body_end = static_cast<uint64_t>(found) - kEndstreamLength;
+    // The line end before "endstream" belongs to the syntax, not to the data.
+    uint8_t eol[2] = {0, 0};
+    if (body_end >= data + 2 && file_->ReadAt(static_cast<int64_t>(body_end - 2), eol, 2) == 2) {
+      body_end -= eol[1] == '\n' ? (eol[0] == '\r' ? 2 : 1) : eol[1] == '\r' ? 1 : 0;
+    } else if (body_end > data && file_->ReadAt(static_cast<int64_t>(body_end - 1), eol, 1) == 1 &&
+               (eol[0] == '\n' || eol[0] == '\r')) {
+      body_end -= 1;
+    }
+    note(body_end - data);
+    source.Seek(static_cast<uint64_t>(found));
+    return found;
+  }
+  // No "endstream" at all: a /Length that fits is all that tells where the body ends.
+  if (declared >= 0 && data + static_cast<uint64_t>(declared) <= limit) {
+    note(static_cast<uint64_t>(declared));
+    flags_[object] |= static_cast<uint8_t>(Tail::kEndstream);
+    source.Seek(data + static_cast<uint64_t>(declared));
+    return static_cast<int64_t>(data) + declared;
+  }
+  source.Seek(limit);
+  return -1;
+}
+
+int64_t CPdfObjectMap::LengthValue(const PdfDictEntry& entry) {
+  if (!entry.reference) {
+    return entry.value.IsCount() && entry.value_end == entry.value.end ? entry.value.value : -1;
+  }
+  if (!entry.value.IsCount() || !entry.gen.IsCount()) {
+    return -1;
+  }
+  const int64_t key = (int64_t{entry.value.value} << 32) | entry.gen.value;
+  const auto found = lengths_.find(key);
+  if (found != lengths_.end()) {
+    return found->second;
+  }
+  const int64_t value = length_of_ ? length_of_(entry.value.value, entry.gen.value) : -1;
+  lengths_.emplace(key, value);
+  return value;
+}
+
+bool CPdfObjectMap::IsLengthKey(Lexer& lexer, const PdfToken& key) const {
+  const uint64_t length = key.end - key.begin - 1;
+  if (length < 6 || length > kHeaderWindow) {
+    return false;
+  }
+  const uint8_t* bytes = lexer.GetSource().View(key.begin + 1, key.end);
+  uint8_t copy[kHeaderWindow];
+  if (!bytes) {
+    if (file_->ReadAt(static_cast<int64_t>(key.begin + 1), copy, length) != length) {
+      return false;
+    }
+    bytes = copy;
+  }
+  return PdfNameIs(bytes, length, "Length");
+}
+
+uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
+  if (!trusted_listed_) {
+    trusted_listed_ = true;
+    for (const CPdfXRefTable::Item& item : *table_) {
+      const int64_t at = int64_t{header_offset_} + item.entry.offset;
+      if (item.entry.type == 1 && item.entry.offset >= 0 && at < static_cast<int64_t>(size_) &&
+          HeaderTextAt(at, item.num, item.entry.generation)) {
+        trusted_.push_back(static_cast<uint32_t>(at));
+      }
+    }
+    std::sort(trusted_.begin(), trusted_.end());
+  }
+  const auto next = std::upper_bound(trusted_.begin(), trusted_.end(), from);
+  return next == trusted_.end() ? size_ : *next;
+}
+
+int64_t CPdfObjectMap::FindEndstream(uint64_t from, uint64_t limit) const {
+  // In pieces that overlap by the pattern's length less one, so no match is missed.
+  constexpr size_t kPiece = size_t{64} * 1024;
+  std::vector<uint8_t> piece(kPiece);
+  for (uint64_t at = from; at + kEndstreamLength <= limit;) {
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(kPiece, limit - at));
+    const size_t got = file_->ReadAt(static_cast<int64_t>(at), piece.data(), want);
+    if (got < kEndstreamLength) {
+      break;
+    }
+    const uint8_t* p = piece.data();
+    const uint8_t* end = p + got;
+    while (p + kEndstreamLength <= end) {
+      const void* hit = std::memchr(p, 'e', static_cast<size_t>(end - p) - kEndstreamLength + 1);
+      if (!hit) {
+        break;
+      }
+      p = static_cast<const uint8_t*>(hit);
+      if (std::memcmp(p, kEndstream, kEndstreamLength) == 0) {
+        return static_cast<int64_t>(at + static_cast<uint64_t>(p - piece.data()) +
+                                    kEndstreamLength);
+      }
+      ++p;
+    }
+    if (got < want) {
+      break;
+    }
+    at += got - (kEndstreamLength - 1);
+  }
+  return -1;
+}
+
+bool CPdfObjectMap::BodyOf(size_t index, uint32_t* start, uint32_t* length) const {
+  if ((flags_[index] & kHasBody) == 0) {
+    return false;
+  }
+  const uint32_t object = objects_[index].start;
+  const auto it = std::lower_bound(bodies_.begin(), bodies_.end(), object,
+                                   [](const Body& b, uint32_t o) { return b.object < o; });
+  if (it == bodies_.end() || it->object != object) {
+    return false;
+  }
+  *start = it->start;
+  *length = it->length;
+  return true;
+}
+
+int64_t CPdfObjectMap::Honour(int64_t position, int32_t num, int32_t gen) const {
+  if (position < 0) {
+    return -1;
+  }
+  const auto it = std::lower_bound(
+      objects_.begin(), objects_.end(), position,
+      [](const Object& o, int64_t p) { return static_cast<int64_t>(o.start) < p; });
+  if (it == objects_.end() || it->num != num || it->gen != gen ||
+      it->start - position > static_cast<int64_t>(kHeaderWindow)) {
+    return -1;
+  }
+  const int64_t index = it - objects_.begin();
+  if (it->start == position) {
+    return index;
+  }
+  // Only white space and comments between.
+  uint8_t gap[kHeaderWindow];
+  const size_t length = static_cast<size_t>(it->start - position);
+  if (file_->ReadAt(position, gap, length) != length) {
+    return -1;
+  }
+  CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(gap, length)};
+  return lexer.Next().kind == PdfTokenKind::kEnd && !lexer.RanOutInString() ? index : -1;
+}
+
+int64_t CPdfObjectMap::Last(int32_t num, int32_t gen) const {
+  if (by_number_.size() != objects_.size()) {
+    by_number_.resize(objects_.size());
+    for (size_t k = 0; k < objects_.size(); ++k) {
+      by_number_[k] = static_cast<uint32_t>(k);
+    }
+    // By number and generation; among equals in file order, the last definition last.
+    std::stable_sort(by_number_.begin(), by_number_.end(), [this](uint32_t a, uint32_t b) {
+      return objects_[a].num != objects_[b].num ? objects_[a].num < objects_[b].num
+                                                : objects_[a].gen < objects_[b].gen;
+    });
+  }
+  const auto after = std::upper_bound(
+      by_number_.begin(), by_number_.end(), std::make_pair(num, gen < 0 ? INT32_MAX : gen),
+      [this](const std::pair<int32_t, int32_t>& key, uint32_t k) {
+        return key < std::make_pair(objects_[k].num, objects_[k].gen);
+      });
+  if (after == by_number_.begin()) {
+    return -1;
+  }
+  const Object& last = objects_[*(after - 1)];
+  if (last.num != num || (gen >= 0 && last.gen != gen)) {
+    return -1;
+  }
+  return *(after - 1);
+}
+
+bool CPdfObjectMap::HeaderTextAt(int64_t position, int32_t num, int32_t gen) const {
+  uint8_t bytes[kHeaderWindow + 1];
+  const size_t got = file_->ReadAt(position, bytes, sizeof(bytes));
+  CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, got)};
+  if (!LexObjectHeader(lexer, num, gen)) {
+    return false;
+  }
+  // "obj" whole: not cut by the window.
+  return lexer.GetSource().Tell() < got || got < sizeof(bytes);
+}

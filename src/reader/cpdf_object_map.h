@@ -1,0 +1,107 @@
+#ifndef QUILLTURN_SRC_READER_CPDF_OBJECT_MAP_H_
+#define QUILLTURN_SRC_READER_CPDF_OBJECT_MAP_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <unordered_map>
+#include <vector>
+
+#include "objects/cpdf_lexer.h"
+#include "reader/cpdf_xref_table.h"
+#include "reader/pdf_file_source.h"
+
+class CPdfInputFile;
+
+// Where every object of the file stands and ends, found in one pass of the scanner from the
+// header to the end of the file: every "n g obj" outside other objects, through its "endobj".
+// A stream's body is stepped over by its /Length when "endstream" follows it (white space and
+// comments between), whatever the body holds (an attachment's own "endstream"); only when the
+// /Length is absent or wrong is the first "endstream" searched for, and never past the next
+// object that an entry of the table leads to. Older definitions of a number (incremental updates) are kept, each by position.
+// Memory: 17 bytes per object, 12 more per stream; objects take at least seven bytes each.
+class CPdfObjectMap {
+ public:
+  // What the copy writes after an object's bytes: nothing (they end with "endobj" and a line
+  // end), a line feed ("endobj" ends the file or a non-white byte follows), "endobj" (the
+  // object has none: the next header, a keyword of the file's structure or the end follows its
+  // value), or "endstream" and "endobj" (a body that only its /Length bounds).
+  enum class Tail : uint8_t { kNone, kLineFeed, kEndobj, kEndstream };
+  struct Object {
+    uint32_t start;   // the header's first byte
+    uint32_t length;  // to the end of its bytes (see Tail)
+    int32_t num;
+    int32_t gen;
+  };
+  // The value of /Length n g R, -1 when it is no usable length.
+  using LengthOf = std::function<int64_t(int32_t num, int32_t gen)>;
+
+  void Build(CPdfInputFile* file,
+             uint32_t header_offset,
+             const CPdfXRefTable& table,
+             const LengthOf& length_of);
+  bool IsBuilt() const { return built_; }
+
+  size_t Count() const { return objects_.size(); }
+  const Object& At(size_t index) const { return objects_[index]; }
+  Tail TailOf(size_t index) const { return static_cast<Tail>(flags_[index] & kTailBits); }
+  // A string that runs to the end of the file, or a body whose end nothing tells: no framing
+  // keeps the object's bytes apart from what follows.
+  bool IsDamaged(size_t index) const { return (flags_[index] & kDamaged) != 0; }
+  // The data of a stream object (file positions), false for other objects.
+  bool BodyOf(size_t index, uint32_t* start, uint32_t* length) const;
+  // Whether the body's end was searched for: its /Length is absent or wrong.
+  bool BodySearched(size_t index) const { return (flags_[index] & kSearched) != 0; }
+
+  // The object an entry leads to: its header of num and gen at position, or past white space
+  // and comments there; -1 otherwise.
+  int64_t Honour(int64_t position, int32_t num, int32_t gen) const;
+  // The last object in the file with num and gen (with gen negative, of num's highest
+  // generation); -1 when there is none.
+  int64_t Last(int32_t num, int32_t gen) const;
+  // Whether the bytes at position read "num gen obj" (white space and comments before it),
+  // wherever that is: inside another object too.
+  bool HeaderTextAt(int64_t position, int32_t num, int32_t gen) const;
+
+ private:
+  using Lexer = CPdfLexer<PdfFileSource>;
+  static constexpr uint8_t kTailBits = 3;
+  static constexpr uint8_t kDamaged = 4;
+  static constexpr uint8_t kHasBody = 8;
+  static constexpr uint8_t kSearched = 16;
+  struct Body {
+    uint32_t object;  // its start
+    uint32_t start;
+    uint32_t length;
+  };
+
+  void AdoptStrayEntries();
+  void ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t start);
+  // With the lexer just past "stream": steps over the body; the end of the value, or -1 when
+  // nothing tells where the body ends.
+  int64_t ScanBody(Lexer& lexer, const PdfDictEntry* length, size_t object);
+  int64_t LengthValue(const PdfDictEntry& entry);
+  bool IsLengthKey(Lexer& lexer, const PdfToken& key) const;
+  // The first position past from that an entry leads to with its header there, else the end of
+  // the file.
+  uint64_t NextTrusted(uint64_t from);
+  // The end of the first "endstream" in [from, limit), -1 when there is none.
+  int64_t FindEndstream(uint64_t from, uint64_t limit) const;
+
+  CPdfInputFile* file_ = nullptr;
+  const CPdfXRefTable* table_ = nullptr;
+  uint32_t header_offset_ = 0;
+  uint64_t size_ = 0;
+  LengthOf length_of_;
+  std::unordered_map<int64_t, int64_t> lengths_;  // resolved /Length references
+  std::vector<Object> objects_;                   // in file order
+  std::vector<uint8_t> flags_;
+  std::vector<Body> bodies_;  // by object index
+  // Object indexes by number, generation and position; made on the first lookup by number.
+  mutable std::vector<uint32_t> by_number_;
+  std::vector<uint32_t> trusted_;  // made on the first search for an "endstream"
+  bool trusted_listed_ = false;
+  bool built_ = false;
+};
+
+#endif  // QUILLTURN_SRC_READER_CPDF_OBJECT_MAP_H_

@@ -1,0 +1,68 @@
+#include "reader/cpdf_raw_trailer.h"
+
+#include <algorithm>
+
+#include "objects/cpdf_exception.h"
+#include "objects/cpdf_lexer.h"
+#include "objects/cpdf_object.h"
+#include "objects/cpdf_ref_ptr.h"
+#include "objects/pdf_messages.h"
+#include "streams/cpdf_stream.h"
+
+std::map<std::string, std::string> CPdfRawTrailer::Read(CPdfStream* file,
+                                                        int64_t position,
+                                                        const std::vector<std::string>& keys) {
+  std::map<std::string, std::string> values;
+  // From a classic table's "trailer" on, else the section: a cross-reference stream's first
+  // "<<" opens its dictionary.
+  if (position < 0 || position > UINT32_MAX) {
+    return values;
+  }
+  CPdfObject null_dict;
+  null_dict.SetNull();
+  const CPdfRefPtr<CPdfStream> window = CPdfRefPtr<CPdfStream>::Adopt(
+      file->CreateSubStream(static_cast<uint32_t>(position), 0, null_dict));
+  if (!window) {
+    return values;
+  }
+  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window.Get(), true)};
+  for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kDictOpen; t = lexer.Next()) {
+    if (t.kind == PdfTokenKind::kEnd) {
+      return values;
+    }
+  }
+  // Where each entry stands, read back once the dictionary is passed: keys of a few bytes
+  // only, since the longest wanted key takes three bytes a letter when written all in escapes.
+  size_t longest = 0;
+  for (const std::string& k : keys) {
+    longest = std::max(longest, 3 * k.size());
+  }
+  std::vector<PdfDictEntry> entries;
+  PdfDictEntry entry;
+  while (lexer.NextDictEntry(&entry)) {
+    if (entry.key.end - entry.key.begin <= longest + 1 && entry.value_end > entry.value_begin) {
+      entries.push_back(entry);
+    }
+  }
+  auto read = [&window](uint64_t begin, uint64_t end) {
+    std::string bytes(static_cast<size_t>(end - begin), '\0');
+    window->Seek(static_cast<int32_t>(begin), 0);
+    bytes.resize(window->ReadBytes(reinterpret_cast<uint8_t*>(&bytes[0]), bytes.size()));
+    return bytes;
+  };
+  for (const PdfDictEntry& e : entries) {
+    const std::string name = read(e.key.begin + 1, e.key.end);
+    const std::string key =
+        DecodePdfName(reinterpret_cast<const uint8_t*>(name.data()), name.size());
+    if (std::find(keys.begin(), keys.end(), key) != keys.end() && values.count(key) == 0) {
+      // A value left open (an /ID array that "startxref" cuts off) cannot be written as it
+      // stands: it would swallow what the copy writes after it.
+      if (!e.whole) {
+        throw CPdfException(kMsgDamaged);
+      }
+      values[key] = read(e.value_begin, e.value_end);
+    }
+  }
+  return values;
+}
+

@@ -1,0 +1,57 @@
+#ifndef QUILLTURN_SRC_READER_PDF_FILE_SOURCE_H_
+#define QUILLTURN_SRC_READER_PDF_FILE_SOURCE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "streams/cpdf_input_file.h"
+
+// The input file as the lexer's source, read front to back in large pieces: the object map's
+// pass. Stepping over a stream body moves the position without reading it.
+class PdfFileSource {
+ public:
+  static constexpr size_t kPiece = size_t{64} * 1024;
+
+  PdfFileSource(CPdfInputFile* file, uint64_t start) : file_(file), base_(start) {}
+
+  int Next() { return at_ < end_ ? *at_++ : Refill(true); }
+  int Peek() { return at_ < end_ ? *at_ : Refill(false); }
+  uint64_t Tell() const { return base_ + static_cast<uint64_t>(at_ - buffer_.data()); }
+  void Seek(uint64_t position) {
+    if (position >= base_ && position <= base_ + buffer_.size()) {
+      at_ = buffer_.data() + (position - base_);
+    } else {
+      base_ = position;
+      buffer_.clear();
+      at_ = end_ = buffer_.data();
+    }
+  }
+  // The bytes [begin, end) when they are still held, else null.
+  const uint8_t* View(uint64_t begin, uint64_t end) const {
+    return begin >= base_ && end <= base_ + buffer_.size() && begin <= end
+               ? buffer_.data() + (begin - base_)
+               : nullptr;
+  }
+
+ private:
+  int Refill(bool consume) {
+    base_ = Tell();
+    buffer_.resize(kPiece);
+    buffer_.resize(file_->ReadAt(static_cast<int64_t>(base_), buffer_.data(), kPiece));
+    at_ = buffer_.data();
+    end_ = at_ + buffer_.size();
+    if (at_ == end_) {
+      return -1;
+    }
+    return consume ? *at_++ : *at_;
+  }
+
+  CPdfInputFile* file_;
+  uint64_t base_;
+  std::vector<uint8_t> buffer_;
+  const uint8_t* at_ = nullptr;
+  const uint8_t* end_ = nullptr;
+};
+
+#endif  // QUILLTURN_SRC_READER_PDF_FILE_SOURCE_H_
