@@ -7,6 +7,8 @@
 #                           check), dpkg-dev, and the Windows cross toolchain with Wine
 #                           (MinGW-w64, its zlib, wine64) that builds and tries Quillturn.exe
 #   install-deps.sh windows CMake and the Windows cross toolchain only (build-windows.sh)
+#   install-deps.sh release compiler, CMake, zlib (its static libz.a too), groff (the manual as
+#                           text) and the Windows cross toolchain (release.sh)
 set -euo pipefail
 what=${1:-build}
 packages=(g++ make cmake zlib1g-dev libbenchmark-dev)
@@ -16,6 +18,9 @@ if [ "$what" = test ]; then
 fi
 if [ "$what" = windows ]; then
   packages=(make cmake g++-mingw-w64-x86-64-posix libz-mingw-w64-dev)
+fi
+if [ "$what" = release ]; then
+  packages=(g++ make cmake zlib1g-dev groff-base g++-mingw-w64-x86-64-posix libz-mingw-w64-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do
