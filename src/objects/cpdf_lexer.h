@@ -19,7 +19,9 @@
 // extent, and the /Rotate patch walks a page's top-level keys (NextDictEntry).
 //
 // Sources (template parameter): int Next() and int Peek() give a byte 0..255 or -1 at the end;
-// uint64_t Tell() is the position of the next byte.
+// uint64_t Tell() is the position of the next byte; Window gives the bytes held in memory from
+// there (none is fine), Advance reads up to a place in them. Tokens that lie whole in the
+// window are lexed in tight loops over memory; the others byte by byte.
 
 // Bytes in memory.
 class PdfSpanSource {
@@ -29,6 +31,11 @@ class PdfSpanSource {
   int Peek() const { return p_ < end_ ? *p_ : -1; }
   uint64_t Tell() const { return static_cast<uint64_t>(p_ - data_); }
   const uint8_t* Data() const { return data_; }
+  void Window(const uint8_t** next, const uint8_t** end) const {
+    *next = p_;
+    *end = end_;
+  }
+  void Advance(const uint8_t* next) { p_ = next; }
 
  private:
   const uint8_t* data_;
@@ -44,6 +51,11 @@ class PdfStreamSource {
   int Next() { return stream_->NextByte(); }
   int Peek() { return stream_->PeekByte(); }
   uint64_t Tell() { return positions_ ? stream_->Tell() : 0; }
+  void Window(const uint8_t** next, const uint8_t** end) const {
+    *next = stream_->BufferedNext();
+    *end = stream_->BufferedLimit();
+  }
+  void Advance(const uint8_t* next) { stream_->SkipBuffered(next); }
 
  private:
   CPdfStream* stream_;
@@ -84,11 +96,8 @@ class CPdfLexer {
 
   // The token k places ahead (0 to 2), lexed once and kept for Next.
   const PdfToken& Peek(int k) {
-    while (count_ <= k) {
-      Queued& slot = ring_[(head_ + count_) & (kRing - 1)];
-      slot.text.clear();
-      slot.token = Lex(keep_text_ ? &slot.text : nullptr);
-      ++count_;
+    if (k >= count_) {
+      Fill(k);
     }
     return ring_[(head_ + k) & (kRing - 1)].token;
   }
@@ -107,9 +116,22 @@ class CPdfLexer {
   // Whether a string token has run to the end of the bytes.
   bool RanOutInString() const { return ran_out_in_string_; }
 
-  // Whether the tokens ahead end an object's bytes (see StopsObject).
+  // Whether the tokens ahead end an object's bytes: its "endobj", a keyword of the file's own
+  // structure, the next object's "n g obj", or the end. No value holds them, so an object whose
+  // "endobj" is damaged or missing still ends there, for the parser and the map alike.
   bool AtObjectEnd() {
-    return StopsObject([this](int k) -> const PdfToken& { return Peek(k); });
+    const PdfToken& t = Peek(0);
+    switch (t.kind) {
+      case PdfTokenKind::kEnd:
+        return true;
+      case PdfTokenKind::kKeyword:
+        return t.keyword == PdfKeyword::kEndobj || t.keyword == PdfKeyword::kXref ||
+               t.keyword == PdfKeyword::kTrailer || t.keyword == PdfKeyword::kStartxref;
+      case PdfTokenKind::kNumber:
+        return t.IsCount() && Peek(1).IsCount() && Peek(2).Is(PdfKeyword::kObj);
+      default:
+        return false;
+    }
   }
 
   // Steps over the rest of the value that starts with first, as the parser reads it: a
@@ -218,9 +240,46 @@ class CPdfLexer {
   };
   static constexpr int kRing = 4;  // room for three tokens, a power of two
 
+  void Fill(int k) {
+    while (count_ <= k) {
+      Queued& slot = ring_[(head_ + count_) & (kRing - 1)];
+      if (keep_text_) {
+        slot.text.clear();
+        slot.token = Lex(&slot.text);
+      } else {
+        slot.token = Lex(nullptr);
+      }
+      ++count_;
+    }
+  }
+
+  // A stack of open containers that holds the usual few in place, the rest on the heap.
+  class Frames {
+   public:
+    bool empty() const { return size_ == 0; }
+    size_t size() const { return size_; }
+    uint8_t& back() { return size_ <= kInPlace ? local_[size_ - 1] : deep_[size_ - 1 - kInPlace]; }
+    void push_back(uint8_t frame) {
+      if (size_ < kInPlace) {
+        local_[size_] = frame;
+      } else {
+        deep_.resize(size_ - kInPlace);
+        deep_.push_back(frame);
+      }
+      ++size_;
+    }
+    void pop_back() { --size_; }
+
+   private:
+    static constexpr size_t kInPlace = 32;
+    uint8_t local_[kInPlace] = {};
+    std::vector<uint8_t> deep_;
+    size_t size_ = 0;
+  };
+
   PdfToken StepOverContents(const PdfToken& first, bool* closed, size_t* most) {
     enum Frame : uint8_t { kArray, kDictKey, kDictValue };
-    std::vector<uint8_t> frames;
+    Frames frames;
     frames.push_back(first.kind == PdfTokenKind::kArrayOpen ? kArray : kDictKey);
     *most = 1;
     PdfToken last = first;
@@ -275,6 +334,176 @@ class CPdfLexer {
   }
 
   PdfToken Lex(std::string* text) {
+    SkipSpace();
+    const uint8_t* p;
+    const uint8_t* e;
+    src_.Window(&p, &e);
+    PdfToken t;
+    const uint8_t* end = p < e ? LexInWindow(p, e, &t) : nullptr;
+    if (!end) {
+      return LexBytes(text);
+    }
+    t.begin = src_.Tell();
+    src_.Advance(end);
+    t.end = src_.Tell();
+    // Values are built from the text of names, strings, keywords and numbers other than
+    // integers; delimiters and integers carry all there is in the token.
+    if (text && !t.int32 &&
+        (t.kind == PdfTokenKind::kName || t.kind == PdfTokenKind::kNumber ||
+         t.kind == PdfTokenKind::kLiteralString || t.kind == PdfTokenKind::kHexString ||
+         t.kind == PdfTokenKind::kKeyword)) {
+      text->append(reinterpret_cast<const char*>(p), static_cast<size_t>(end - p));
+    }
+    return t;
+  }
+
+  // White space and comments, over memory while the source holds bytes.
+  void SkipSpace() {
+    bool comment = false;
+    for (;;) {
+      const uint8_t* p;
+      const uint8_t* e;
+      src_.Window(&p, &e);
+      if (p == e) {
+        if (src_.Peek() < 0) {
+          return;
+        }
+        src_.Window(&p, &e);
+        if (p == e) {
+          // A source without a window: byte by byte, the rest of a comment first.
+          for (int c = src_.Peek(); comment && c >= 0 && c != '\r' && c != '\n';
+               c = src_.Peek()) {
+            src_.Next();
+          }
+          return;
+        }
+      }
+      for (; p < e; ++p) {
+        const uint8_t c = *p;
+        if (comment) {
+          comment = c != '\r' && c != '\n';
+          continue;
+        }
+        if (c == '%') {
+          comment = true;
+        } else if (kPdfChars.cls[c] != kPdfWhite) {
+          break;
+        }
+      }
+      src_.Advance(p);
+      if (p < e) {
+        return;
+      }
+    }
+  }
+
+  // The end of the token at p when it lies whole before e (its kind in t), else null.
+  const uint8_t* LexInWindow(const uint8_t* p, const uint8_t* e, PdfToken* t) {
+    const uint8_t c = *p;
+    const uint8_t* q = p + 1;
+    switch (c) {
+      case '(': {
+        if (between_) {
+          t->kind = PdfTokenKind::kStray;
+          return q;
+        }
+        uint64_t depth = 1;
+        for (; q < e; ++q) {
+          if (*q == '\\') {
+            if (++q == e) {
+              return nullptr;
+            }
+          } else if (*q == '(') {
+            ++depth;
+          } else if (*q == ')' && --depth == 0) {
+            t->kind = PdfTokenKind::kLiteralString;
+            return q + 1;
+          }
+        }
+        return nullptr;
+      }
+      case '<': {
+        if (q == e) {
+          return nullptr;
+        }
+        if (*q == '<') {
+          t->kind = PdfTokenKind::kDictOpen;
+          return q + 1;
+        }
+        if (between_) {
+          t->kind = PdfTokenKind::kStray;
+          return q;
+        }
+        const void* close = std::memchr(q, '>', static_cast<size_t>(e - q));
+        if (!close) {
+          return nullptr;
+        }
+        t->kind = PdfTokenKind::kHexString;
+        return static_cast<const uint8_t*>(close) + 1;
+      }
+      case '>':
+        if (q == e) {
+          return nullptr;
+        }
+        t->kind = *q == '>' ? PdfTokenKind::kDictClose : PdfTokenKind::kStray;
+        return *q == '>' ? q + 1 : q;
+      case '[':
+        t->kind = PdfTokenKind::kArrayOpen;
+        return q;
+      case ']':
+        t->kind = PdfTokenKind::kArrayClose;
+        return q;
+      case ')':
+      case '{':
+      case '}':
+        t->kind = PdfTokenKind::kStray;
+        return q;
+      case '/':
+        t->kind = PdfTokenKind::kName;
+        while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
+          ++q;
+        }
+        return q < e ? q : nullptr;
+      default:
+        break;
+    }
+    if (c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9')) {
+      t->kind = PdfTokenKind::kNumber;
+      const bool negative = c == '-';
+      bool point = c == '.';
+      uint64_t magnitude = c >= '0' && c <= '9' ? static_cast<uint64_t>(c - '0') : 0;
+      constexpr uint64_t kPast = uint64_t{1} << 32;
+      for (; q < e && ((*q >= '0' && *q <= '9') || *q == '.'); ++q) {
+        if (*q == '.') {
+          point = true;
+        } else if (!point) {
+          magnitude = std::min(kPast, magnitude * 10 + static_cast<uint64_t>(*q - '0'));
+        }
+      }
+      if (q == e) {
+        return nullptr;
+      }
+      if (!point && magnitude <= (negative ? uint64_t{1} << 31 : uint64_t{INT32_MAX})) {
+        t->int32 = true;
+        t->value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))
+                            : static_cast<int32_t>(magnitude);
+      }
+      return q;
+    }
+    t->kind = PdfTokenKind::kKeyword;
+    while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
+      ++q;
+    }
+    if (q == e) {
+      return nullptr;
+    }
+    const size_t n = static_cast<size_t>(q - p);
+    t->keyword = n < 10 ? ClassifyPdfKeyword(reinterpret_cast<const char*>(p), n)
+                        : PdfKeyword::kOther;
+    return q;
+  }
+
+  PdfToken LexBytes(std::string* text) {
     int c;
     for (;;) {
       c = src_.Peek();

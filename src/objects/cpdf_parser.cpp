@@ -138,8 +138,25 @@ void CPdfParser::MakeValue(const PdfToken& token, const std::string& text, CPdfO
     default:
       break;
   }
-  // Other keywords and the delimiters "<<", ">>", "[" and "]" met where no value starts.
-  out.SetKeyword(text.data(), text.size());
+  // Other keywords and the delimiters "<<", ">>", "[" and "]" met where no value starts (the
+  // lexer keeps no text for a delimiter).
+  switch (token.kind) {
+    case PdfTokenKind::kDictOpen:
+      out.SetKeyword("<<", 2);
+      return;
+    case PdfTokenKind::kDictClose:
+      out.SetKeyword(">>", 2);
+      return;
+    case PdfTokenKind::kArrayOpen:
+      out.SetKeyword("[", 1);
+      return;
+    case PdfTokenKind::kArrayClose:
+      out.SetKeyword("]", 1);
+      return;
+    default:
+      out.SetKeyword(text.data(), text.size());
+      return;
+  }
 }
 
 void CPdfParser::ParseObject(CPdfObject& out) {

@@ -68,23 +68,4 @@ std::string DecodePdfName(const uint8_t* bytes, size_t length);
 // Whether a name's bytes after the slash, decoded, spell name (which has no escapes).
 bool PdfNameIs(const uint8_t* bytes, size_t length, std::string_view name);
 
-// Whether the tokens ahead (look(k) gives the k-th, from 0) end an object's bytes: its
-// "endobj", a keyword of the file's own structure, the next object's "n g obj", or the end. No
-// value holds them, so an object whose "endobj" is damaged or missing still ends there.
-template <typename Look>
-bool StopsObject(Look&& look) {
-  const PdfToken& t = look(0);
-  switch (t.kind) {
-    case PdfTokenKind::kEnd:
-      return true;
-    case PdfTokenKind::kKeyword:
-      return t.keyword == PdfKeyword::kEndobj || t.keyword == PdfKeyword::kXref ||
-             t.keyword == PdfKeyword::kTrailer || t.keyword == PdfKeyword::kStartxref;
-    case PdfTokenKind::kNumber:
-      return t.IsCount() && look(1).IsCount() && look(2).Is(PdfKeyword::kObj);
-    default:
-      return false;
-  }
-}
-
 #endif  // QUILLTURN_SRC_OBJECTS_PDF_TOKEN_H_

@@ -33,6 +33,12 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
       before[0] = before[1] = PdfToken{};
       continue;
     }
+    if (t.Is(PdfKeyword::kXref) && lexer.QueueEmpty()) {
+      // A classic table's lines hold no header: stepped over byte by byte, not lexed.
+      SkipTableLines(lexer.GetSource());
+      before[0] = before[1] = PdfToken{};
+      continue;
+    }
     if (t.Is(PdfKeyword::kStream) && before[1].kind == PdfTokenKind::kDictClose &&
         lexer.QueueEmpty()) {
       // A body outside any object (its header is damaged): its bytes are no headers.
@@ -47,6 +53,31 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
   length_of_ = nullptr;
   lengths_.clear();
   built_ = true;
+}
+
+void CPdfObjectMap::SkipTableLines(PdfFileSource& source) {
+  // Digits, white space and the letters n and f: no "obj" can hide in them.
+  const auto in_table = [](uint8_t c) {
+    return (c >= '0' && c <= '9') || c == 'n' || c == 'f' || kPdfChars.cls[c] == kPdfWhite;
+  };
+  for (;;) {
+    const uint8_t* p;
+    const uint8_t* e;
+    source.Window(&p, &e);
+    if (p == e) {
+      if (source.Peek() < 0) {
+        return;
+      }
+      source.Window(&p, &e);
+    }
+    while (p < e && in_table(*p)) {
+      ++p;
+    }
+    source.Advance(p);
+    if (p < e) {
+      return;
+    }
+  }
 }
 
 void CPdfObjectMap::AdoptStrayEntries() {

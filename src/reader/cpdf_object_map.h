@@ -76,6 +76,7 @@ class CPdfObjectMap {
   };
 
   void AdoptStrayEntries();
+  static void SkipTableLines(PdfFileSource& source);
   void ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t start);
   // With the lexer just past "stream": steps over the body; the end of the value, or -1 when
   // nothing tells where the body ends.

@@ -204,6 +204,10 @@ bool CPdfXRef::ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev) 
     if (t.kind != PdfTokenKind::kNumber) {
       return false;
     }
+    if (t.int32) {
+      *value = t.value;
+      return true;
+    }
     const PdfNumber n = ParsePdfNumber(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     *value = n.value;
     return n.integer;

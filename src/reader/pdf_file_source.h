@@ -18,6 +18,12 @@ class PdfFileSource {
   int Next() { return at_ < end_ ? *at_++ : Refill(true); }
   int Peek() { return at_ < end_ ? *at_ : Refill(false); }
   uint64_t Tell() const { return base_ + static_cast<uint64_t>(at_ - buffer_.data()); }
+  // The bytes held and not yet read, for the lexer's loops over memory.
+  void Window(const uint8_t** next, const uint8_t** end) const {
+    *next = at_;
+    *end = end_;
+  }
+  void Advance(const uint8_t* next) { at_ = next; }
   void Seek(uint64_t position) {
     if (position >= base_ && position <= base_ + buffer_.size()) {
       at_ = buffer_.data() + (position - base_);

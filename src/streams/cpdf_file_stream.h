@@ -11,7 +11,7 @@
 // number of windows over the one shared file can be read interleaved.
 class CPdfFileStream : public CPdfStream {
  public:
-  static constexpr uint32_t kBufferSize = 256;
+  static constexpr uint32_t kBufferSize = 2048;
 
   // Borrowed: the file is shared and closed by its owner after the last stream is released.
   CPdfFileStream(CPdfInputFile* file, uint32_t start, uint32_t length, const CPdfObject& dict);

@@ -47,6 +47,11 @@ class CPdfStream {
   // the tokenizer. Same bytes, same positions.
   int32_t NextByte() { return next_ < limit_ ? *next_++ : GetChar(); }
   int32_t PeekByte() { return next_ < limit_ ? *next_ : PeekChar(); }
+  // The buffered bytes not yet read (empty when there are none or the stream keeps no buffer),
+  // and a read of the first of them up to next.
+  const uint8_t* BufferedNext() const { return next_; }
+  const uint8_t* BufferedLimit() const { return limit_; }
+  void SkipBuffered(const uint8_t* next) { next_ = next; }
 
  protected:
   virtual ~CPdfStream();
