@@ -108,6 +108,14 @@ std::vector<MatrixCase> XRefStreamCases() {
     png.png_type = type;
     cases.push_back(XRefStreamCase(std::string("png_") + png_names[type], png));
   }
+  // Filter and parameters as arrays of one, as the format allows.
+  Layout up;
+  up.predictor = Layout::Predictor::kPng;
+  MatrixCase arrays = XRefStreamCase("png_parameters_in_an_array", up);
+  const size_t at = arrays.bytes.rfind("/Filter /FlateDecode /DecodeParms <<");
+  arrays.bytes.replace(arrays.bytes.find(">>", at), 2, ">>]");
+  arrays.bytes.replace(at, 36, "/Filter [/FlateDecode] /DecodeParms [<<");
+  cases.push_back(arrays);
   for (int colors = 1; colors <= 4; ++colors) {
     for (int bits : {1, 2, 4, 8, 16}) {
       Layout tiff;

@@ -144,6 +144,22 @@ std::string OffsetInsideObjectStreamBody() {
   return MoveEntry(b, 5, static_cast<long long>(b.Bytes().find("/Type /Pages")));
 }
 
+// Object 6's entry made to lead to a copy of its header and value written inside another
+// object, in the content stream's data or in a comment of the page: the object it lands in is
+// copied whole, and object 6 from where its own header stands.
+std::string EntryInsideAnotherObject(bool in_content) {
+  const std::string info = "<< /Producer (p) >>";
+  const std::string copy = "6 0 obj " + info + " endobj";
+  std::string page = kPage;
+  page.insert(page.find("/MediaBox"), "% " + copy + "\n");
+  PdfBuilder b;
+  b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, in_content ? kPage : page);
+  b.Stream(4, "", in_content ? std::string(kText) + "\n% " + copy : std::string(kText));
+  b.Object(5, kFont).Object(6, info).XRefTable("/Root 1 0 R /Info 6 0 R");
+  const size_t at = b.Bytes().find(copy);
+  return MoveEntry(b, 6, static_cast<long long>(at));
+}
+
 struct BoundsCase {
   const char* name;
   std::string input;
@@ -174,6 +190,14 @@ TEST_P(ObjectBoundsTest, CopiesEveryObjectWholeOrRefuses) {
 std::string Name(const testing::TestParamInfo<BoundsCase>& p) {
   return p.param.name;
 }
+
+// Entries that lead where their object does not stand whole.
+INSTANTIATE_TEST_SUITE_P(
+    Entries,
+    ObjectBoundsTest,
+    testing::Values(BoundsCase{"InsideAnotherStreamsData", EntryInsideAnotherObject(true)},
+                    BoundsCase{"InsideAnotherObjectsComment", EntryInsideAnotherObject(false)}),
+    Name);
 
 // "endobj" hidden where a byte search finds it, at a piece's edge, or missing before "xref".
 INSTANTIATE_TEST_SUITE_P(
@@ -256,6 +280,22 @@ TEST(MisplacedObjectTest, FoundByHeaderWhereQpdfGivesUp) {
   ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);
   EXPECT_EQ("", RunCommand(check).output);
   EXPECT_EQ("(six)\n", RunCommand("qpdf --show-object=6,1 '" + out + "'").output);
+}
+
+// A classic subsection that says it starts at 1 although its first line is the head of the
+// free list: every line belongs to the number one lower, as most readers take it (qpdf cannot
+// read it), so the copy is the one of the file written right.
+TEST(SubsectionTest, ShiftedByOneIsReadFromZero) {
+  TempDir dir;
+  const std::string right = Finish(OnePage(), "/Root 1 0 R");
+  const std::string in = dir.Write("in.pdf", right);
+  const std::string shifted = dir.Write("shifted.pdf", Patch(right, "xref", "xref\n0 ", "xref\n1 "));
+  const std::string out = dir.Path("out.pdf");
+  const std::string out_shifted = dir.Path("out-shifted.pdf");
+  ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);
+  ASSERT_EQ("", RunQuillturn("'" + shifted + "' '" + out_shifted + "' /r90").output);
+  EXPECT_EQ(ReadFile(out), ReadFile(out_shifted));
+  ExpectFaithfulCopy(in, out, ChosenPages(in, "/r90"));
 }
 
 }  // namespace

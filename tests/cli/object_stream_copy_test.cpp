@@ -129,6 +129,14 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"MemberOfAnUndecodableStreamIsFoundByItsHeader", "",
              [](PdfBuilder& b) { Undecodable5(PageIn4(b)).Object(6, "(six)").Compressed(6, 5, 0); },
              "6 0 obj\n(six)\nendobj"},
+        // A damaged entry names the font as the stream of object 6: the font is no object
+        // stream that gives members, so it is copied like any other object.
+        Case{"PlainObjectNamedAsAStreamIsKept", "",
+             [](PdfBuilder& b) {
+               PageIn4(b).Object(5, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+               b.Object(6, "(six)").Compressed(6, 5, 0);
+             },
+             "5 0 obj\n<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>\nendobj"},
         Case{"StreamNumberOutsideTheTable", kDamaged,
              [](PdfBuilder& b) { PageIn4(b).Compressed(6, 40, 0); }},
         Case{"StreamThatCannotBeDecoded", kDamaged,
