@@ -65,9 +65,9 @@ void CPdfRotate::RunSteps() {
   const int32_t xref_offset = OutputPosition();
   WriteXRefTable();
   // /Encrypt stays with /ID, which its key needs, so an encrypted copy remains readable.
-  const std::map<std::string, std::string> trailer = CPdfRawTrailer::Read(
-      document_.GetStream(), reader_->GetXRef().GetTrailerPosition(),
-      {"Encrypt", "ID", "Info", "Root"});
+  const std::map<std::string, std::string> trailer =
+      CPdfRawTrailer::Read(document_.GetStream(), reader_->GetXRef().GetTrailerPosition(),
+                           {"Encrypt", "ID", "Info", "Root"});
   // The catalog was read from the parsed trailer; where the bytes of the newest section name
   // none, a copy without /Root would open nowhere.
   if (trailer.count("Root") == 0) {

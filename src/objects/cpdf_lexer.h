@@ -64,9 +64,9 @@ class PdfStreamSource {
 
 // One dictionary entry as NextDictEntry finds it.
 struct PdfDictEntry {
-  PdfToken key;              // the key's name token
-  PdfToken value;            // the value's first token (kEnd when it has none)
-  bool reference = false;    // the value is "n g R"; gen is its second token
+  PdfToken key;            // the key's name token
+  PdfToken value;          // the value's first token (kEnd when it has none)
+  bool reference = false;  // the value is "n g R"; gen is its second token
   PdfToken gen;
   uint64_t value_begin = 0;  // the value's extent: a whole container, "n g R" as one value;
   uint64_t value_end = 0;    // empty (at the key's end) when ">>" or the end follows the key
@@ -113,8 +113,9 @@ class CPdfLexer {
   // between objects cannot hide the headers after it.
   void SetBetweenObjects(bool between) { between_ = between; }
 
-  // Whether a string token has run to the end of the bytes.
+  // Whether a string token has run to the end of the bytes (since the last Clear).
   bool RanOutInString() const { return ran_out_in_string_; }
+  void ClearRanOutInString() { ran_out_in_string_ = false; }
 
   // Whether the tokens ahead end an object's bytes: its "endobj", a keyword of the file's own
   // structure, the next object's "n g obj", or the end. No value holds them, so an object whose
@@ -371,8 +372,7 @@ class CPdfLexer {
         src_.Window(&p, &e);
         if (p == e) {
           // A source without a window: byte by byte, the rest of a comment first.
-          for (int c = src_.Peek(); comment && c >= 0 && c != '\r' && c != '\n';
-               c = src_.Peek()) {
+          for (int c = src_.Peek(); comment && c >= 0 && c != '\r' && c != '\n'; c = src_.Peek()) {
             src_.Next();
           }
           return;
@@ -498,8 +498,8 @@ class CPdfLexer {
       return nullptr;
     }
     const size_t n = static_cast<size_t>(q - p);
-    t->keyword = n < 10 ? ClassifyPdfKeyword(reinterpret_cast<const char*>(p), n)
-                        : PdfKeyword::kOther;
+    t->keyword =
+        n < 10 ? ClassifyPdfKeyword(reinterpret_cast<const char*>(p), n) : PdfKeyword::kOther;
     return q;
   }
 

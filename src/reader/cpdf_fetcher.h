@@ -75,7 +75,7 @@ class CPdfFetcher : public CPdfResolver {
   CPdfObjectMap map_;
   CPdfObjStmCache objstms_;
   int fetch_depth_ = 0;
-  std::vector<int32_t> in_progress_;  // objects and object streams being fetched
+  std::vector<int32_t> in_progress_;      // objects and object streams being fetched
   std::shared_ptr<CPdfObjStmData> held_;  // the stream the last bytes were viewed in
 };
 

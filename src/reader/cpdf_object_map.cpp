@@ -23,6 +23,7 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
   header_offset_ = header_offset;
   size_ = static_cast<uint64_t>(file->Size());
   length_of_ = length_of;
+  ListTrusted();
   Lexer lexer{PdfFileSource(file, header_offset)};
   lexer.SetBetweenObjects(true);
   // The two tokens before the current one, for "num gen obj".
@@ -132,13 +133,32 @@ void CPdfObjectMap::AdoptStrayEntries() {
             [](const Body& a, const Body& b) { return a.object < b.object; });
 }
 
+bool CPdfObjectMap::IsCurrent(int32_t num, int32_t gen, uint64_t start) const {
+  const XRefEntry* entry = table_->Find(num);
+  if (!entry || entry->type != 1 || entry->generation != gen || entry->offset < 0) {
+    return false;
+  }
+  const uint64_t at = header_offset_ + static_cast<uint64_t>(entry->offset);
+  return at <= start && start - at <= kHeaderWindow;
+}
+
 void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t start) {
   lexer.SetBetweenObjects(false);
+  lexer.ClearRanOutInString();
   const size_t index = objects_.size();
   objects_.push_back(Object{static_cast<uint32_t>(start), 0, num, gen});
   flags_.push_back(0);
+  PdfFileSource& source = lexer.GetSource();
+  // The next object an entry leads to. An object that its own entry leads to is read whole,
+  // whatever entry leads inside it; any other (an older definition, one no entry names) ends
+  // there at the latest: it cannot take the objects the table names.
+  const uint64_t next = NextTrusted(start);
+  const bool current = IsCurrent(num, gen, start);
+  if (!current) {
+    source.SetLimit(next);
+  }
   uint8_t flags = 0;
-  int64_t value_end = static_cast<int64_t>(lexer.GetSource().Tell());
+  int64_t value_end = static_cast<int64_t>(source.Tell());
   if (!lexer.AtObjectEnd()) {
     const PdfToken first = lexer.Next();
     if (first.kind == PdfTokenKind::kDictOpen) {
@@ -156,10 +176,10 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
       value_end = static_cast<int64_t>(close.kind == PdfTokenKind::kEnd ? close.begin : close.end);
       if (close.kind == PdfTokenKind::kDictClose && lexer.Peek(0).Is(PdfKeyword::kStream)) {
         lexer.Next();
-        value_end = ScanBody(lexer, have_length ? &length : nullptr, index);
+        value_end = ScanBody(lexer, have_length ? &length : nullptr, index, current ? size_ : next);
         if (value_end < 0) {
           flags |= kDamaged;
-          value_end = static_cast<int64_t>(lexer.GetSource().Tell());
+          value_end = static_cast<int64_t>(source.Tell());
         }
         if ((flags_[index] & kTailBits) == static_cast<uint8_t>(Tail::kEndstream)) {
           flags |= static_cast<uint8_t>(Tail::kEndstream);
@@ -169,19 +189,30 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
       value_end = static_cast<int64_t>(lexer.StepOverValue(first).end);
     }
   }
-  // Tokens between the value and "endobj" stay with the object, as they stand in the input.
+  // Tokens between the value and "endobj" stay with the object, as they stand in the input;
+  // one that runs over the next object an entry leads to ("endobj" and a header run together)
+  // ends the object there.
+  bool cut = false;
   while (!lexer.AtObjectEnd()) {
-    lexer.Next();
+    const PdfToken t = lexer.Next();
+    if (t.begin < next && next < t.end && t.kind != PdfTokenKind::kLiteralString &&
+        t.kind != PdfTokenKind::kHexString) {
+      cut = true;
+      break;
+    }
   }
   if (lexer.RanOutInString()) {
     flags |= kDamaged;
   }
   uint64_t end = static_cast<uint64_t>(value_end);
-  if ((flags & kTailBits) == 0) {
+  uint64_t resume = 0;  // where the pass goes on, when not where the lexer stands
+  if (cut) {
+    flags |= static_cast<uint8_t>(Tail::kEndobj);
+    resume = next;
+  } else if ((flags & kTailBits) == 0) {
     if (lexer.Peek(0).Is(PdfKeyword::kEndobj)) {
       // "endobj" and the line end after it, which the next object follows.
       end = lexer.Next().end;
-      PdfFileSource& source = lexer.GetSource();
       const int c = lexer.QueueEmpty() ? source.Peek() : -1;
       if (c == '\r') {
         source.Next();
@@ -194,14 +225,26 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
       }
     } else {
       flags |= static_cast<uint8_t>(Tail::kEndobj);
+      resume = lexer.Peek(0).begin;
     }
+  }
+  if (!current) {
+    source.SetLimit(UINT64_MAX);
+  }
+  // Tokens lexed ahead within the limit (an end that is only the limit) are read again.
+  if (cut || (!current && !lexer.QueueEmpty())) {
+    lexer.DropQueue();
+    source.Seek(resume > 0 ? resume : source.Tell());
   }
   objects_[index].length = static_cast<uint32_t>(end - start);
   flags_[index] = static_cast<uint8_t>((flags_[index] & (kHasBody | kSearched)) | flags);
   lexer.SetBetweenObjects(true);
 }
 
-int64_t CPdfObjectMap::ScanBody(Lexer& lexer, const PdfDictEntry* length, size_t object) {
+int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
+                                const PdfDictEntry* length,
+                                size_t object,
+                                uint64_t limit) {
   PdfFileSource& source = lexer.GetSource();
   // The body starts after the line end, as readers take it: after the first LF, or a CR and
   // the LF after it.
@@ -220,7 +263,7 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer, const PdfDictEntry* length, size_t
                            static_cast<uint32_t>(body_length)});
     flags_[object] |= kHasBody;
   };
-  if (declared >= 0 && data + static_cast<uint64_t>(declared) <= size_) {
+  if (declared >= 0 && data + static_cast<uint64_t>(declared) <= limit) {
     source.Seek(data + static_cast<uint64_t>(declared));
     const PdfToken after = lexer.Next();
     if (after.Is(PdfKeyword::kEndstream)) {
@@ -232,7 +275,7 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer, const PdfDictEntry* length, size_t
   // No /Length tells: the body ends at the first "endstream", and never past the next object
   // that an entry leads to.
   flags_[object] |= kSearched;
-  const uint64_t limit = NextTrusted(data);
+  limit = std::min<uint64_t>(limit, NextTrusted(data));
   const int64_t found = FindEndstream(data, limit);
   if (found >= 0) {
     uint64_t body_end = static_cast<uint64_t>(found) - kEndstreamLength;
@@ -292,18 +335,18 @@ bool CPdfObjectMap::IsLengthKey(Lexer& lexer, const PdfToken& key) const {
   return PdfNameIs(bytes, length, "Length");
 }
 
-uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
-  if (!trusted_listed_) {
-    trusted_listed_ = true;
-    for (const CPdfXRefTable::Item& item : *table_) {
-      const int64_t at = int64_t{header_offset_} + item.entry.offset;
-      if (item.entry.type == 1 && item.entry.offset >= 0 && at < static_cast<int64_t>(size_) &&
-          HeaderTextAt(at, item.num, item.entry.generation)) {
-        trusted_.push_back(static_cast<uint32_t>(at));
-      }
+void CPdfObjectMap::ListTrusted() {
+  for (const CPdfXRefTable::Item& item : *table_) {
+    const int64_t at = int64_t{header_offset_} + item.entry.offset;
+    if (item.entry.type == 1 && item.entry.offset >= 0 && at < static_cast<int64_t>(size_) &&
+        HeaderTextAt(at, item.num, item.entry.generation)) {
+      trusted_.push_back(static_cast<uint32_t>(at));
     }
-    std::sort(trusted_.begin(), trusted_.end());
   }
+  std::sort(trusted_.begin(), trusted_.end());
+}
+
+uint64_t CPdfObjectMap::NextTrusted(uint64_t from) const {
   const auto next = std::upper_bound(trusted_.begin(), trusted_.end(), from);
   return next == trusted_.end() ? size_ : *next;
 }

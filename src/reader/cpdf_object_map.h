@@ -18,8 +18,9 @@ class CPdfInputFile;
 // A stream's body is stepped over by its /Length when "endstream" follows it (white space and
 // comments between), whatever the body holds (an attachment's own "endstream"); only when the
 // /Length is absent or wrong is the first "endstream" searched for, and never past the next
-// object that an entry of the table leads to. Older definitions of a number (incremental updates) are kept, each by position.
-// Memory: 17 bytes per object, 12 more per stream; objects take at least seven bytes each.
+// object that an entry of the table leads to. Older definitions of a number (incremental updates)
+// are kept, each by position. Memory: 17 bytes per object, 12 more per stream; objects take at
+// least seven bytes each.
 class CPdfObjectMap {
  public:
   // What the copy writes after an object's bytes: nothing (they end with "endobj" and a line
@@ -78,14 +79,17 @@ class CPdfObjectMap {
   void AdoptStrayEntries();
   static void SkipTableLines(PdfFileSource& source);
   void ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t start);
-  // With the lexer just past "stream": steps over the body; the end of the value, or -1 when
-  // nothing tells where the body ends.
-  int64_t ScanBody(Lexer& lexer, const PdfDictEntry* length, size_t object);
+  // With the lexer just past "stream": steps over the body, which ends before limit; the end
+  // of the value, or -1 when nothing tells where the body ends.
+  int64_t ScanBody(Lexer& lexer, const PdfDictEntry* length, size_t object, uint64_t limit);
+  // Whether the object at start is the one its number's entry leads to.
+  bool IsCurrent(int32_t num, int32_t gen, uint64_t start) const;
+  void ListTrusted();
   int64_t LengthValue(const PdfDictEntry& entry);
   bool IsLengthKey(Lexer& lexer, const PdfToken& key) const;
   // The first position past from that an entry leads to with its header there, else the end of
   // the file.
-  uint64_t NextTrusted(uint64_t from);
+  uint64_t NextTrusted(uint64_t from) const;
   // The end of the first "endstream" in [from, limit), -1 when there is none.
   int64_t FindEndstream(uint64_t from, uint64_t limit) const;
 
@@ -100,8 +104,8 @@ class CPdfObjectMap {
   std::vector<Body> bodies_;  // by object index
   // Object indexes by number, generation and position; made on the first lookup by number.
   mutable std::vector<uint32_t> by_number_;
-  std::vector<uint32_t> trusted_;  // made on the first search for an "endstream"
-  bool trusted_listed_ = false;
+  // Where entries lead to their objects' headers, in file order.
+  std::vector<uint32_t> trusted_;
   bool built_ = false;
 };
 

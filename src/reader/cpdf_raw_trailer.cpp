@@ -65,4 +65,3 @@ std::map<std::string, std::string> CPdfRawTrailer::Read(CPdfStream* file,
   }
   return values;
 }
-

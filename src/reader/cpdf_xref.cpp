@@ -243,10 +243,10 @@ bool CPdfXRef::ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev) 
       }
       // Held at the 32-bit ends rather than wrapped: such an offset leads to no header, and
       // the object is then looked for by its header.
-      lines.push_back(XRefEntry{
-          static_cast<int32_t>(std::clamp<int64_t>(offset, INT32_MIN, INT32_MAX)),
-          static_cast<int32_t>(std::clamp<int64_t>(generation, INT32_MIN, INT32_MAX)),
-          in_use ? 1 : 0});
+      lines.push_back(
+          XRefEntry{static_cast<int32_t>(std::clamp<int64_t>(offset, INT32_MIN, INT32_MAX)),
+                    static_cast<int32_t>(std::clamp<int64_t>(generation, INT32_MIN, INT32_MAX)),
+                    in_use ? 1 : 0});
     }
     if (StartsOneLow(static_cast<int32_t>(first), lines)) {
       --first;
@@ -294,4 +294,3 @@ void CPdfXRef::ReadHybridStream(const CPdfDictionary& trailer) {
   ReadSection(xref_stm.GetInt(), &ignored);
   section_free_.swap(table_free);
 }
-

@@ -1,6 +1,7 @@
 #ifndef QUILLTURN_SRC_READER_PDF_FILE_SOURCE_H_
 #define QUILLTURN_SRC_READER_PDF_FILE_SOURCE_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -14,6 +15,16 @@ class PdfFileSource {
   static constexpr size_t kPiece = size_t{64} * 1024;
 
   PdfFileSource(CPdfInputFile* file, uint64_t start) : file_(file), base_(start) {}
+
+  // No byte at or past limit is given until the limit is lifted (UINT64_MAX).
+  void SetLimit(uint64_t limit) {
+    limit_ = limit;
+    end_ = buffer_.data() + buffer_.size();
+    if (limit_ < base_ + buffer_.size()) {
+      end_ = buffer_.data() + (limit_ > base_ ? limit_ - base_ : 0);
+      at_ = std::min(at_, end_);
+    }
+  }
 
   int Next() { return at_ < end_ ? *at_++ : Refill(true); }
   int Peek() { return at_ < end_ ? *at_ : Refill(false); }
@@ -43,8 +54,10 @@ class PdfFileSource {
  private:
   int Refill(bool consume) {
     base_ = Tell();
+    const size_t want =
+        limit_ > base_ ? static_cast<size_t>(std::min<uint64_t>(kPiece, limit_ - base_)) : 0;
     buffer_.resize(kPiece);
-    buffer_.resize(file_->ReadAt(static_cast<int64_t>(base_), buffer_.data(), kPiece));
+    buffer_.resize(file_->ReadAt(static_cast<int64_t>(base_), buffer_.data(), want));
     at_ = buffer_.data();
     end_ = at_ + buffer_.size();
     if (at_ == end_) {
@@ -55,6 +68,7 @@ class PdfFileSource {
 
   CPdfInputFile* file_;
   uint64_t base_;
+  uint64_t limit_ = UINT64_MAX;
   std::vector<uint8_t> buffer_;
   const uint8_t* at_ = nullptr;
   const uint8_t* end_ = nullptr;

@@ -160,6 +160,31 @@ std::string EntryInsideAnotherObject(bool in_content) {
   return MoveEntry(b, 6, static_cast<long long>(at));
 }
 
+// An older object 7, then object 6 whose "endobj" runs into the header of the current 7.
+std::string EndobjRunsIntoTheCurrentHeader() {
+  PdfBuilder b = OnePage();
+  b.Raw("7 0 obj\n(seven, older)\nendobj\n").Object(6, "(six)").Object(7, "(seven)");
+  return Patch(Finish(b, "/Root 1 0 R /Info 7 0 R"), "6 0 obj", "(six)\nendobj\n",
+               "(six) \nendobj");
+}
+
+// An update replaces content stream 4 and the /Length 5 of a stream 6 that it replaces too:
+// read with the new length, the older stream 6 would run to the end of the new content.
+std::string OlderStreamWithTheNewLength() {
+  PdfBuilder b;
+  const std::string page = std::string(kPage).replace(std::strlen(kPage) - 2, 2, "/X 6 0 R >>");
+  b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, page).Object(5, "8");
+  b.Stream(4, "", "1 0 0 rg").Object(6, "<< /Length 5 0 R >>\nstream\nold data\nendstream");
+  b.Object(7, kFont).XRefTable("/Root 1 0 R");
+  const long long old_data = static_cast<long long>(b.Bytes().find("old data"));
+  b.Stream(4, "", "0 0 1 rg");
+  const long long n = static_cast<long long>(b.Bytes().rfind("\nendstream")) - old_data;
+  b.Object(5, std::to_string(n));
+  b.Object(6, "<< /Length 5 0 R >>\nstream\n" + std::string(static_cast<size_t>(n), 'x') +
+                  "\nendstream");
+  return Finish(b, "/Root 1 0 R");
+}
+
 struct BoundsCase {
   const char* name;
   std::string input;
@@ -196,7 +221,13 @@ INSTANTIATE_TEST_SUITE_P(
     Entries,
     ObjectBoundsTest,
     testing::Values(BoundsCase{"InsideAnotherStreamsData", EntryInsideAnotherObject(true)},
-                    BoundsCase{"InsideAnotherObjectsComment", EntryInsideAnotherObject(false)}),
+                    BoundsCase{"InsideAnotherObjectsComment", EntryInsideAnotherObject(false)},
+                    BoundsCase{"EndobjRunsIntoTheCurrentHeader", EndobjRunsIntoTheCurrentHeader()},
+                    BoundsCase{"OlderStreamWithTheNewLength", OlderStreamWithTheNewLength()},
+                    // An object no entry names, with a string open to the end of the file.
+                    BoundsCase{"UnnamedObjectWithOpenString",
+                               Finish(OnePage().Raw("9 0 obj\n(abc\nendobj\n").Object(6, "(six)"),
+                                      "/Root 1 0 R /Info 6 0 R")}),
     Name);
 
 // "endobj" hidden where a byte search finds it, at a piece's edge, or missing before "xref".
@@ -214,17 +245,18 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     LeftOpen,
     ObjectBoundsTest,
-    testing::Values(
-        BoundsCase{"DictLeftOpenBeforeEndobj",
-                   ObjectLeftOpen("<< /Producer (p) /Keywords << /A 1")},
-        BoundsCase{"ArrayLeftOpenBeforeNextObject",
-                   Patch(ObjectLeftOpen("[1 2 (x)"), "7 0 obj", "endobj", "      ")},
-        // A string open to the next object (which a stray ")" would close).
-        BoundsCase{"StringLeftOpenToNextObject", ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>"),
-                   kDamaged},
-        BoundsCase{"NameRunsIntoNextHeader", NameRunsIntoNextHeader(), "Kid CPdfObject is wrong type"},
-        // ">>" closes no array; "startxref" leaves the trailer's /ID open.
-        BoundsCase{"TrailerIdLeftOpen", Finish(OnePage(), "/Root 1 0 R /ID [<00> (x)"), kDamaged}),
+    testing::Values(BoundsCase{"DictLeftOpenBeforeEndobj",
+                               ObjectLeftOpen("<< /Producer (p) /Keywords << /A 1")},
+                    BoundsCase{"ArrayLeftOpenBeforeNextObject",
+                               Patch(ObjectLeftOpen("[1 2 (x)"), "7 0 obj", "endobj", "      ")},
+                    // A string open to the next object (which a stray ")" would close).
+                    BoundsCase{"StringLeftOpenToNextObject",
+                               ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>"), kDamaged},
+                    BoundsCase{"NameRunsIntoNextHeader", NameRunsIntoNextHeader(),
+                               "Kid CPdfObject is wrong type"},
+                    // ">>" closes no array; "startxref" leaves the trailer's /ID open.
+                    BoundsCase{"TrailerIdLeftOpen", Finish(OnePage(), "/Root 1 0 R /ID [<00> (x)"),
+                               kDamaged}),
     Name);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -289,7 +321,8 @@ TEST(SubsectionTest, ShiftedByOneIsReadFromZero) {
   TempDir dir;
   const std::string right = Finish(OnePage(), "/Root 1 0 R");
   const std::string in = dir.Write("in.pdf", right);
-  const std::string shifted = dir.Write("shifted.pdf", Patch(right, "xref", "xref\n0 ", "xref\n1 "));
+  const std::string shifted =
+      dir.Write("shifted.pdf", Patch(right, "xref", "xref\n0 ", "xref\n1 "));
   const std::string out = dir.Path("out.pdf");
   const std::string out_shifted = dir.Path("out-shifted.pdf");
   ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);

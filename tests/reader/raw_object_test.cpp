@@ -38,19 +38,23 @@ INSTANTIATE_TEST_SUITE_P(
                  "4 0 obj\n<< /Length 5 0 R >>\nstream\nx endstream endobj y\nendstream\nendobj\n"},
         // Every spelling of /Length that readers take: a comment before "endstream", leading
         // zeros, runs of white space inside a reference.
-        BodyCase{"CommentBeforeEndstream",
-                 "<< /Length 20 >>\nstream\nx endstream endobj y\n% note\nendstream",
-                 "4 0 obj\n<< /Length 20 >>\nstream\nx endstream endobj y\n% note\nendstream\nendobj\n"},
+        BodyCase{
+            "CommentBeforeEndstream",
+            "<< /Length 20 >>\nstream\nx endstream endobj y\n% note\nendstream",
+            "4 0 obj\n<< /Length 20 >>\nstream\nx endstream endobj y\n% note\nendstream\nendobj\n"},
         BodyCase{"LengthWithLeadingZeros",
                  "<< /Length 0000000000000000000000000000000000000000000000000000000000000000020 >>"
                  "\nstream\nx endstream endobj y\nendstream",
-                 "4 0 obj\n<< /Length 0000000000000000000000000000000000000000000000000000000000000000020"
+                 "4 0 obj\n<< /Length "
+                 "0000000000000000000000000000000000000000000000000000000000000000020"
                  " >>\nstream\nx endstream endobj y\nendstream\nendobj\n"},
-        BodyCase{"ReferenceWithLongSpaces",
-                 "<< /Length 5                                                                0   R >>"
-                 "\nstream\nx endstream endobj y\nendstream",
-                 "4 0 obj\n<< /Length 5                                                                0   R"
-                 " >>\nstream\nx endstream endobj y\nendstream\nendobj\n"},
+        BodyCase{
+            "ReferenceWithLongSpaces",
+            "<< /Length 5                                                                0   R >>"
+            "\nstream\nx endstream endobj y\nendstream",
+            "4 0 obj\n<< /Length 5                                                                "
+            "0   R"
+            " >>\nstream\nx endstream endobj y\nendstream\nendobj\n"},
         // A wrong /Length: the first "endstream" ends the body.
         BodyCase{"WrongLength", "<< /Length 99 >>\nstream\na)b(\nendstream",
                  "4 0 obj\n<< /Length 99 >>\nstream\na)b(\nendstream\nendobj\n"},

@@ -129,8 +129,7 @@ void ReadXRefTable(const std::string& bytes, std::set<std::string>* in_use, long
 
 // This program's reader on both files: every object but the rotated pages byte for byte the
 // same, and each page's rotation as chosen.
-void ExpectOwnReaderAgrees(const std::string& input,
-                           const std::string& output,
+void ExpectOwnReaderAgrees(const std::string& output,
                            const CPdfDocument& in,
                            const std::map<int, int>& angle_of_object,
                            const PageAngles& rotated) {
@@ -272,7 +271,7 @@ void ExpectFaithfulCopy(const std::string& input,
     EXPECT_TRUE(expected.count(key)) << key << " is in use in the table but not in the input";
   }
   EXPECT_LE(end, size) << "the table lists numbers beyond /Size";
-  ExpectOwnReaderAgrees(input, output, in, angle_of_object, rotated);
+  ExpectOwnReaderAgrees(output, in, angle_of_object, rotated);
   // Another reader's view of the pages: the chosen ones at their angle, the rest as before
   // (where it finds the pages this program finds).
   std::istringstream before(PdfinfoRotations(input));
