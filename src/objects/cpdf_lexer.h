@@ -273,7 +273,7 @@ class CPdfLexer {
 
    private:
     static constexpr size_t kInPlace = 32;
-    uint8_t local_[kInPlace] = {};
+    uint8_t local_[kInPlace];  // the first kInPlace levels, written before read
     std::vector<uint8_t> deep_;
     size_t size_ = 0;
   };

@@ -75,9 +75,7 @@ int64_t CPdfFetcher::Locate(int32_t num, bool any_generation, int32_t* gen) cons
   // An object stream's member is looked for by its header alone, under generation 0.
   const bool direct = found->type == 1;
   *gen = direct ? found->generation : 0;
-  int64_t index = direct && found->offset >= 0
-                      ? map_.Honour(int64_t{xref_.GetHeaderOffset()} + found->offset, num, *gen)
-                      : -1;
+  int64_t index = direct ? map_.Honoured(num) : -1;
   if (index < 0) {
     index = map_.Last(num, *gen);
   }

@@ -87,11 +87,12 @@ void CPdfObjectMap::AdoptStrayEntries() {
   // object although the comment hid it from the pass. Inside another object's extent no entry
   // counts: it cannot cut that object short.
   const size_t scanned = objects_.size();
+  MatchEntries();
   std::vector<const CPdfXRefTable::Item*> strays;
   for (const CPdfXRefTable::Item& item : *table_) {
     const int64_t at = int64_t{header_offset_} + item.entry.offset;
     if (item.entry.type != 1 || item.entry.offset < 0 || at >= static_cast<int64_t>(size_) ||
-        Honour(at, item.num, item.entry.generation) >= 0) {
+        entry_objects_[static_cast<size_t>(&item - table_->begin())] >= 0) {
       continue;
     }
     const auto after = std::upper_bound(
@@ -131,6 +132,32 @@ void CPdfObjectMap::AdoptStrayEntries() {
   flags_.swap(flags);
   std::sort(bodies_.begin(), bodies_.end(),
             [](const Body& a, const Body& b) { return a.object < b.object; });
+  MatchEntries();
+}
+
+void CPdfObjectMap::MatchEntries() {
+  // The entries by position, walked beside the objects in file order: one pass, no search per
+  // entry.
+  std::vector<std::pair<uint32_t, uint32_t>> by_position;  // (position, entry index)
+  const CPdfXRefTable::Item* items = table_->begin();
+  for (size_t k = 0; k < table_->Count(); ++k) {
+    const XRefEntry& e = items[k].entry;
+    if (e.type == 1 && e.offset >= 0 && int64_t{header_offset_} + e.offset < int64_t{UINT32_MAX}) {
+      by_position.emplace_back(header_offset_ + static_cast<uint32_t>(e.offset),
+                               static_cast<uint32_t>(k));
+    }
+  }
+  std::sort(by_position.begin(), by_position.end());
+  entry_objects_.assign(table_->Count(), -1);
+  size_t o = 0;
+  for (const auto& [position, k] : by_position) {
+    while (o < objects_.size() && objects_[o].start < position) {
+      ++o;
+    }
+    if (o < objects_.size() && Honours(o, position, items[k].num, items[k].entry.generation)) {
+      entry_objects_[k] = static_cast<int32_t>(o);
+    }
+  }
 }
 
 bool CPdfObjectMap::IsCurrent(int32_t num, int32_t gen, uint64_t start) const {
@@ -152,10 +179,16 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
   // The next object an entry leads to. An object that its own entry leads to is read whole,
   // whatever entry leads inside it; any other (an older definition, one no entry names) ends
   // there at the latest: it cannot take the objects the table names.
-  const uint64_t next = NextTrusted(start);
   const bool current = IsCurrent(num, gen, start);
+  uint64_t next = UINT64_MAX;  // found when first needed
+  const auto next_trusted = [&] {
+    if (next == UINT64_MAX) {
+      next = NextTrusted(start);
+    }
+    return next;
+  };
   if (!current) {
-    source.SetLimit(next);
+    source.SetLimit(next_trusted());
   }
   uint8_t flags = 0;
   int64_t value_end = static_cast<int64_t>(source.Tell());
@@ -195,8 +228,8 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
   bool cut = false;
   while (!lexer.AtObjectEnd()) {
     const PdfToken t = lexer.Next();
-    if (t.begin < next && next < t.end && t.kind != PdfTokenKind::kLiteralString &&
-        t.kind != PdfTokenKind::kHexString) {
+    if (t.end - t.begin > 1 && t.kind != PdfTokenKind::kLiteralString &&
+        t.kind != PdfTokenKind::kHexString && t.begin < next_trusted() && next < t.end) {
       cut = true;
       break;
     }
@@ -208,7 +241,7 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
   uint64_t resume = 0;  // where the pass goes on, when not where the lexer stands
   if (cut) {
     flags |= static_cast<uint8_t>(Tail::kEndobj);
-    resume = next;
+    resume = next_trusted();
   } else if ((flags & kTailBits) == 0) {
     if (lexer.Peek(0).Is(PdfKeyword::kEndobj)) {
       // "endobj" and the line end after it, which the next object follows.
@@ -338,17 +371,42 @@ bool CPdfObjectMap::IsLengthKey(Lexer& lexer, const PdfToken& key) const {
 void CPdfObjectMap::ListTrusted() {
   for (const CPdfXRefTable::Item& item : *table_) {
     const int64_t at = int64_t{header_offset_} + item.entry.offset;
-    if (item.entry.type == 1 && item.entry.offset >= 0 && at < static_cast<int64_t>(size_) &&
-        HeaderTextAt(at, item.num, item.entry.generation)) {
-      trusted_.push_back(static_cast<uint32_t>(at));
+    if (item.entry.type == 1 && item.entry.offset >= 0 && at < static_cast<int64_t>(size_)) {
+      trusted_.push_back(Candidate{static_cast<uint32_t>(at), item.num, item.entry.generation});
     }
   }
-  std::sort(trusted_.begin(), trusted_.end());
+  std::sort(trusted_.begin(), trusted_.end(),
+            [](const Candidate& a, const Candidate& b) { return a.position < b.position; });
+  verdicts_.assign(trusted_.size(), 0);
+  jumps_.resize(trusted_.size());
+  for (size_t k = 0; k < jumps_.size(); ++k) {
+    jumps_[k] = static_cast<uint32_t>(k + 1);
+  }
 }
 
-uint64_t CPdfObjectMap::NextTrusted(uint64_t from) const {
-  const auto next = std::upper_bound(trusted_.begin(), trusted_.end(), from);
-  return next == trusted_.end() ? size_ : *next;
+uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
+  // Whether a header stands where an entry leads is read when first asked; a run of places
+  // where none does is passed over in one step afterwards, so every place is read once.
+  size_t k = static_cast<size_t>(
+      std::upper_bound(trusted_.begin(), trusted_.end(), from,
+                       [](uint64_t p, const Candidate& c) { return p < c.position; }) -
+      trusted_.begin());
+  std::vector<size_t> passed;
+  while (k < trusted_.size()) {
+    if (verdicts_[k] == 0) {
+      const Candidate& c = trusted_[k];
+      verdicts_[k] = HeaderTextAt(c.position, c.num, c.gen) ? 1 : 2;
+    }
+    if (verdicts_[k] == 1) {
+      break;
+    }
+    passed.push_back(k);
+    k = jumps_[k];
+  }
+  for (const size_t p : passed) {
+    jumps_[p] = static_cast<uint32_t>(k);
+  }
+  return k < trusted_.size() ? trusted_[k].position : size_;
 }
 
 int64_t CPdfObjectMap::FindEndstream(uint64_t from, uint64_t limit) const {
@@ -398,29 +456,28 @@ bool CPdfObjectMap::BodyOf(size_t index, uint32_t* start, uint32_t* length) cons
   return true;
 }
 
-int64_t CPdfObjectMap::Honour(int64_t position, int32_t num, int32_t gen) const {
-  if (position < 0) {
-    return -1;
-  }
-  const auto it = std::lower_bound(
-      objects_.begin(), objects_.end(), position,
-      [](const Object& o, int64_t p) { return static_cast<int64_t>(o.start) < p; });
-  if (it == objects_.end() || it->num != num || it->gen != gen ||
+int64_t CPdfObjectMap::Honoured(int32_t num) const {
+  const int64_t k = table_->IndexOf(num);
+  return k < 0 ? -1 : entry_objects_[static_cast<size_t>(k)];
+}
+
+bool CPdfObjectMap::Honours(size_t index, int64_t position, int32_t num, int32_t gen) const {
+  const Object* it = &objects_[index];
+  if (it->num != num || it->gen != gen ||
       it->start - position > static_cast<int64_t>(kHeaderWindow)) {
-    return -1;
+    return false;
   }
-  const int64_t index = it - objects_.begin();
   if (it->start == position) {
-    return index;
+    return true;
   }
   // Only white space and comments between.
   uint8_t gap[kHeaderWindow];
   const size_t length = static_cast<size_t>(it->start - position);
   if (file_->ReadAt(position, gap, length) != length) {
-    return -1;
+    return false;
   }
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(gap, length)};
-  return lexer.Next().kind == PdfTokenKind::kEnd && !lexer.RanOutInString() ? index : -1;
+  return lexer.Next().kind == PdfTokenKind::kEnd && !lexer.RanOutInString();
 }
 
 int64_t CPdfObjectMap::Last(int32_t num, int32_t gen) const {

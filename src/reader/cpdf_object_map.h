@@ -54,9 +54,9 @@ class CPdfObjectMap {
   // Whether the body's end was searched for: its /Length is absent or wrong.
   bool BodySearched(size_t index) const { return (flags_[index] & kSearched) != 0; }
 
-  // The object an entry leads to: its header of num and gen at position, or past white space
-  // and comments there; -1 otherwise.
-  int64_t Honour(int64_t position, int32_t num, int32_t gen) const;
+  // The object num's entry leads to: its header of num and the entry's generation where the
+  // entry leads, or past white space and comments there; -1 otherwise.
+  int64_t Honoured(int32_t num) const;
   // The last object in the file with num and gen (with gen negative, of num's highest
   // generation); -1 when there is none.
   int64_t Last(int32_t num, int32_t gen) const;
@@ -77,6 +77,9 @@ class CPdfObjectMap {
   };
 
   void AdoptStrayEntries();
+  // Which object each entry leads to (entry_objects_).
+  void MatchEntries();
+  bool Honours(size_t index, int64_t position, int32_t num, int32_t gen) const;
   static void SkipTableLines(PdfFileSource& source);
   void ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t start);
   // With the lexer just past "stream": steps over the body, which ends before limit; the end
@@ -89,7 +92,7 @@ class CPdfObjectMap {
   bool IsLengthKey(Lexer& lexer, const PdfToken& key) const;
   // The first position past from that an entry leads to with its header there, else the end of
   // the file.
-  uint64_t NextTrusted(uint64_t from) const;
+  uint64_t NextTrusted(uint64_t from);
   // The end of the first "endstream" in [from, limit), -1 when there is none.
   int64_t FindEndstream(uint64_t from, uint64_t limit) const;
 
@@ -101,11 +104,20 @@ class CPdfObjectMap {
   std::unordered_map<int64_t, int64_t> lengths_;  // resolved /Length references
   std::vector<Object> objects_;                   // in file order
   std::vector<uint8_t> flags_;
-  std::vector<Body> bodies_;  // by object index
+  std::vector<Body> bodies_;            // by object index
+  std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
   // Object indexes by number, generation and position; made on the first lookup by number.
   mutable std::vector<uint32_t> by_number_;
-  // Where entries lead to their objects' headers, in file order.
-  std::vector<uint32_t> trusted_;
+  // Where entries lead, in file order; whether their headers stand there (0 not read yet, 1
+  // yes, 2 no) and, for places where none does, a later place to look on from.
+  struct Candidate {
+    uint32_t position;
+    int32_t num;
+    int32_t gen;
+  };
+  std::vector<Candidate> trusted_;
+  std::vector<uint8_t> verdicts_;
+  std::vector<uint32_t> jumps_;
   bool built_ = false;
 };
 

@@ -27,12 +27,17 @@ void CPdfXRefTable::Compact() {
 }
 
 const XRefEntry* CPdfXRefTable::Find(int32_t num) const {
+  const int64_t index = IndexOf(num);
+  return index < 0 ? nullptr : &items_[static_cast<size_t>(index)].entry;
+}
+
+int64_t CPdfXRefTable::IndexOf(int32_t num) const {
   // Most tables number their objects from 0 without gaps: then num sits at index num.
   const size_t guess = static_cast<size_t>(num);
   if (num >= 0 && guess < items_.size() && items_[guess].num == num) {
-    return &items_[guess].entry;
+    return static_cast<int64_t>(guess);
   }
   auto it = std::lower_bound(items_.begin(), items_.end(), num,
                              [](const Item& item, int32_t n) { return item.num < n; });
-  return it != items_.end() && it->num == num ? &it->entry : nullptr;
+  return it != items_.end() && it->num == num ? it - items_.begin() : -1;
 }

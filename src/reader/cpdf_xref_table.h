@@ -32,6 +32,8 @@ class CPdfXRefTable {
 
   // The entry of num, or nullptr when no section defines it.
   const XRefEntry* Find(int32_t num) const;
+  // Where num's entry stands among them all (begin() + index), -1 when none does.
+  int64_t IndexOf(int32_t num) const;
   // Every defined number, in increasing order.
   const Item* begin() const { return items_.data(); }
   const Item* end() const { return items_.data() + items_.size(); }
