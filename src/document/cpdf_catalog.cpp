@@ -26,10 +26,7 @@ int32_t ClampToInt32(double value) {
 
 }  // namespace
 
-CPdfCatalog::~CPdfCatalog() {
-  dests_.Clear();
-  outlines_.Clear();
-}
+CPdfCatalog::~CPdfCatalog() = default;
 
 void CPdfCatalog::Load(CPdfFetcher* xref) {
   xref_ = xref;
@@ -84,16 +81,6 @@ void CPdfCatalog::Load(CPdfFetcher* xref) {
   direct_nodes_.clear();
   values_.clear();
   kids_.clear();
-  CPdfObject names;
-  catalog.GetDict()->Lookup("Names", names);
-  dests_.Clear();
-  if (names.IsKind(PDF_DICT)) {
-    names.GetDict()->Lookup("Dests", dests_);
-  } else {
-    dests_.SetNull();
-  }
-  outlines_.Clear();
-  catalog.GetDict()->Lookup("Outlines", outlines_);
 }
 
 int64_t CPdfCatalog::KeyOf(const CPdfObject& ref) {
@@ -134,19 +121,19 @@ CPdfCatalog::Value CPdfCatalog::ReadValue(const CPdfDictionary& dict, const char
 }
 
 void CPdfCatalog::ReadNode(const CPdfDictionary& dict, Node* node) {
-  node->stored_page = dict.IsType("Page");
   node->has_kids = dict.Find("Kids") != nullptr;
   const Value rotate = ReadValue(dict, "Rotate");
   if (rotate.kind == PDF_INT && rotate.integer >= INT32_MIN && rotate.integer <= INT32_MAX) {
     node->has_rotate = true;
     node->rotate = static_cast<int32_t>(rotate.integer);
   }
-  // The type is resolved here, unlike the structural check's stored /Type.
+  // One reading of /Type, resolved, tells a page both for the page list and for the walk.
   const Value type = ReadValue(dict, "Type");
   node->type_is_name = type.kind == PDF_NAME;
   node->type = type.name;
+  node->is_page = node->type_is_name && node->type == "Page";
   node->own_resources = ReadValue(dict, "Resources").kind == PDF_DICT;
-  if (node->stored_page) {
+  if (node->is_page) {
     const CPdfObject* annots = dict.Find("Annots");
     node->annots_ok =
         !annots || annots->IsKind(PDF_REF) || annots->IsKind(PDF_ARRAY) || annots->IsKind(PDF_NULL);
@@ -202,7 +189,7 @@ void CPdfCatalog::NoteKid(const CPdfObject& raw,
     return;
   }
   const int32_t rotation = kid.has_rotate ? kid.rotate : inherited.rotation;
-  if (kid.stored_page || (kid.type_is_name && kid.type == "Page")) {
+  if (kid.is_page) {
     page_refs_.push_back(PageRef{raw.IsKind(PDF_REF) ? raw.GetRefNum() : -1, rotation});
   } else if ((kid.type_is_name && kid.type == "Pages") || (!kid.type_is_name && kid.has_kids)) {
     *below = Inherited{true, rotation};
@@ -231,7 +218,7 @@ void CPdfCatalog::CollectPages(const Node& node, int depth, Inherited inherited,
     const Node& kid = NodeOf(raw);
     Inherited below{false, 0};
     NoteKid(raw, kid, inherited, &below);
-    if (kid.stored_page) {
+    if (kid.is_page) {
       ++pages_checked_;
       if (!kid.own_resources && !below_resources) {
         throw CPdfException(kMsgResources);

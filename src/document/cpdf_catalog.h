@@ -37,14 +37,12 @@ class CPdfCatalog {
   // The root node's /Count as parsed (a real truncated, kept within 32 bits): the number of
   // pages the file promises, which a page list is checked against.
   int32_t GetPageCount() const { return page_count_; }
-  const CPdfObject& GetOutlines() const { return outlines_; }
-  const CPdfObject& GetDests() const { return dests_; }
 
  private:
   // What the walk reads from one page or tree node. Kept per object, so that an object the
   // tree reaches many times (a shared node, a page listed again) is parsed once.
   struct Node {
-    bool stored_page = false;  // its /Type as stored (not resolved) is /Page
+    bool is_page = false;  // its /Type, resolved, is /Page
     bool has_kids = false;     // it has a /Kids entry
     bool has_rotate = false;   // its /Rotate is an integer within 32 bits
     int32_t rotate = 0;
@@ -87,8 +85,6 @@ class CPdfCatalog {
   int32_t pages_checked_ = 0;
   std::vector<PageRef> page_refs_;
   int32_t page_count_ = 0;
-  CPdfObject outlines_;
-  CPdfObject dests_;
   std::vector<int32_t> path_;  // object numbers of the nodes being walked
   int64_t visits_ = 0;
 };

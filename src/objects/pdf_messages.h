@@ -27,7 +27,6 @@ inline constexpr char kMsgXRef[] = "Couldn't parse an xref";
 inline constexpr char kMsgXRefStream[] = "Couldn't parse an xref stream";
 inline constexpr char kMsgXRefTable[] = "Couldn't parse an xref table";
 inline constexpr char kMsgTrailerType[] = "Trailer dictionary is wrong type";
-inline constexpr char kMsgCorrupted[] = "Corrupted PDF file";
 inline constexpr char kMsgXRefSize[] = "Size of xref Stream is wrong type";
 inline constexpr char kMsgXRefW[] = "W item of xref Stream is wrong type";
 inline constexpr char kMsgXRefWLength[] = "W item of xref Stream is wrong length";

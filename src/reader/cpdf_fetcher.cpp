@@ -31,10 +31,8 @@ void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
 
 void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out, FetchMode mode) {
   const XRefEntry* found = GetTable().Find(num);
+  // A number no section defines, below /Size or past it, is a missing object: null.
   if (!found) {
-    if (num < 0 || num >= xref_.GetDeclaredSize()) {
-      throw CPdfException(kMsgCorrupted);
-    }
     out.SetNull();
     return;
   }

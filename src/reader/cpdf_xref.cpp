@@ -56,19 +56,19 @@ int64_t FindStartXRef(CPdfStream* stream) {
 
 }  // namespace
 
-// /Prev as an integer or, leniently, the number of a reference.
+// /Prev as an integer or, leniently, the number of a reference; 0 names no section (every
+// reader takes it so), nor does a missing /Prev.
 bool CPdfXRef::ReadPrevOf(const CPdfDictionary& dict, int64_t* prev) {
   CPdfObject value;
   dict.LookupRaw("Prev", value);
   if (value.IsKind(PDF_INT)) {
     *prev = value.GetInt();
-    return true;
-  }
-  if (value.IsKind(PDF_REF)) {
+  } else if (value.IsKind(PDF_REF)) {
     *prev = value.GetRefNum();
-    return true;
+  } else {
+    return false;
   }
-  return false;
+  return *prev != 0;
 }
 
 CPdfXRef::CPdfXRef() = default;
@@ -251,7 +251,6 @@ bool CPdfXRef::ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev) 
     if (StartsOneLow(static_cast<int32_t>(first), lines)) {
       --first;
     }
-    declared_size_ = std::max(declared_size_, first + count);
     for (size_t k = 0; k < lines.size(); ++k) {
       const int32_t n = static_cast<int32_t>(first) + static_cast<int32_t>(k);
       if (lines[k].type == 1) {

@@ -41,9 +41,6 @@ class CPdfXRef {
   int64_t GetTrailerPosition() const;
   const CPdfXRefTable& GetTable() const { return table_; }
   uint32_t GetHeaderOffset() const { return header_offset_; }
-  // The largest extent any section names (its /Size, the end of a subsection). A reference
-  // below it to an undefined object reads as null; one beyond it is damage.
-  int64_t GetDeclaredSize() const { return declared_size_; }
 
  private:
   static bool ReadPrevOf(const CPdfDictionary& dict, int64_t* prev);
@@ -71,7 +68,6 @@ class CPdfXRef {
   int64_t trailer_section_ = 0;   // the newest section, whose dictionary is the trailer
   int64_t trailer_dict_at_ = -1;  // in the file, after that section's "trailer" when it has one
   CPdfXRefTable table_;
-  int64_t declared_size_ = 0;
   int64_t records_in_section_ = 0;
   int64_t records_read_ = 0;  // by every cross-reference stream of the file
   int32_t root_num_ = 0;

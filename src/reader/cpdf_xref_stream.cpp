@@ -38,7 +38,6 @@ bool CPdfXRef::ReadXRefStream(const CPdfObject& stream, int64_t* prev) {
   if (!size.IsKind(PDF_INT) || size.GetInt() < 0 || size.GetInt() > kMaxObjects) {
     throw CPdfException(kMsgXRefSize);
   }
-  declared_size_ = std::max<int64_t>(declared_size_, size.GetInt());
   CPdfObject w;
   dict->LookupRaw("W", w);
   if (!w.IsKind(PDF_ARRAY)) {
@@ -86,7 +85,6 @@ void CPdfXRef::ReadStreamSubsection(CPdfStream* stream,
                                     int32_t first,
                                     int32_t count) {
   const int64_t end = static_cast<int64_t>(first) + count;
-  declared_size_ = std::max(declared_size_, end);
   // Records are read whole; a negative width reads nothing.
   const size_t record_size = static_cast<size_t>(std::max(widths[0], 0)) +
                              static_cast<size_t>(std::max(widths[1], 0)) +

@@ -204,6 +204,8 @@ void CPdfFile::WriteXRefTable() {
       }
     }
     if (next == count) {
+      // /Size says where the table ends: numbers past it, free in the input, are no objects.
+      output_size_ = static_cast<int32_t>(end);
       break;
     }
     first = output_entries_[next].num;

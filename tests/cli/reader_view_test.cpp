@@ -54,6 +54,14 @@ std::string WithGeneration(int gen, bool stream = false) {
   return WithTrailer("/Info 4 " + std::to_string(gen) + " R", stream, gen);
 }
 
+// One page, with objects 4 and 40 that an update frees.
+std::string TrailingFreeNumbers() {
+  PdfBuilder b;
+  b.Header().Object(1, kCatalog).Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  b.Object(3, kPage).Object(4, "(four)").Object(40, "(forty)").XRefTable("/Root 1 0 R");
+  return b.Free(4).Free(40).XRefTable("/Root 1 0 R").Bytes();
+}
+
 struct Case {
   const char* name;
   std::string input;
@@ -122,6 +130,19 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"CountInComment",
              Tree(kCatalog, "<< /Type /Pages % /Count 1\n/Kids [3 0 R 3 0 R] /Count 2 >>"),
              "/p1-2 /r90", kBoth},
+        // A /Type written as a reference is read once, resolved, for the list and the walk.
+        Case{
+            "PageTypeIndirect",
+            Tree(kCatalog,
+                 "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                 {{3, "<< /Type 4 0 R /MediaBox [0 0 200 300] /Resources << >> >>"}, {4, "/Page"}}),
+            "/r90", kOne},
+        // A reference to a number no section defines is null, wherever it stands.
+        Case{"ReferencesPastTheTable",
+             Tree("<< /Type /Catalog /Pages 2 0 R /Outlines 50 0 R /Names 51 0 R >>",
+                  "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                  {{3, "<< /Type /Page /Resources << >> /Rotate 52 0 R >>"}}),
+             "-portrait /r90", kOne},
         Case{"CountIndirect",
              Tree(kCatalog,
                   "<< /Type /Pages /Kids [3 0 R 3 0 R] /Count 4 0 R >>",
@@ -166,6 +187,12 @@ INSTANTIATE_TEST_SUITE_P(
              "/r90", kOne,
              "/ID [(a\\)b) <00ff 1>]\n/Info << /Title (How endobj ends) /Producer <4142> /N "
              "4294967386 /R [-2.5] >>"},
+        // /Prev 0 names no earlier section.
+        Case{"PrevZero", WithTrailer("/Prev 0"), "/r90", kOne},
+        Case{"PrevZeroInStream", WithTrailer("/Prev 0", true), "/r90", kOne},
+        // Numbers freed by an update at the top of the table: /Size ends where the copy's
+        // table does.
+        Case{"TrailingFreeNumbers", TrailingFreeNumbers(), "/r90", kOne},
         Case{"TrailerAsWrittenInStream",
              WithTrailer("/Info << /Title (T) /N 4294967386 >> /ID 77777777777777777", true),
              "/r90", kOne, "/ID 77777777777777777\n/Info << /Title (T) /N 4294967386 >>"}),

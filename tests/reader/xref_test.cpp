@@ -62,9 +62,10 @@ std::vector<MessageCase> MessageCases() {
        "Couldn't parse an xref table"},
       {"trailer array", WithTable("", "xref\n0 0\ntrailer\n[ ]\n"),
        "Trailer dictionary is wrong type"},
+      // A root the table does not define is null, as every missing object is.
       {"root outside",
        WithTable("", "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Root 7 0 R >>\n"),
-       "Corrupted PDF file"},
+       "Catalog CPdfObject is wrong type"},
       {"size", WithXRefStream("/Size /X /W [1 1 1]", ""), "Size of xref Stream is wrong type"},
       {"size huge", WithXRefStream("/Size 2147483647 /W [1 1 1]", ""),
        "Size of xref Stream is wrong type"},
