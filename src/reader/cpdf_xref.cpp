@@ -78,6 +78,9 @@ CPdfXRef::~CPdfXRef() = default;
 void CPdfXRef::Load(CPdfStream* stream) {
   stream_ = stream;
   header_offset_ = stream->GetStartOffset();
+  // The whole-file stream has no length of its own (0: unbounded); its end is the file's.
+  stream->Seek(0, 2);
+  file_size_ = stream->Tell();
   int64_t offset = FindStartXRef(stream);
   if (offset == 0) {
     throw CPdfException(kMsgDamaged);

@@ -24,6 +24,10 @@ class CPdfXRef {
   static constexpr int kMaxSections = 10000;
   // Widest field of a cross-reference stream record, in bytes.
   static constexpr int32_t kMaxFieldWidth = 16;
+  // Cross-reference stream records a file may hold in all: 2^20, and one per four bytes of it.
+  static constexpr int64_t MostRecords(int64_t file_size) {
+    return (int64_t{1} << 20) + file_size / 4;
+  }
 
   CPdfXRef();
   CPdfXRef(const CPdfXRef&) = delete;
@@ -65,6 +69,7 @@ class CPdfXRef {
 
   CPdfStream* stream_ = nullptr;  // Borrowed from the document.
   uint32_t header_offset_ = 0;
+  int64_t file_size_ = 0;
   int64_t trailer_section_ = 0;   // the newest section, whose dictionary is the trailer
   int64_t trailer_dict_at_ = -1;  // in the file, after that section's "trailer" when it has one
   CPdfXRefTable table_;

@@ -11,10 +11,6 @@
 
 namespace {
 
-// Cross-reference stream records a file may hold: this many, and one per this many bytes of it.
-constexpr int64_t kRecordAllowanceBase = int64_t{1} << 20;
-constexpr int64_t kFileBytesPerRecord = 4;
-
 int32_t ReadWidth(const CPdfArray& w, int32_t index) {
   CPdfObject value;
   w.Get(index, value);
@@ -93,8 +89,7 @@ void CPdfXRef::ReadStreamSubsection(CPdfStream* stream,
   // Every object a record can point to takes bytes of the file, so a stream that inflates to
   // more records than the file could hold objects for is refused before the table grows by
   // them. Subsections that repeat cannot define more numbers than the format has.
-  const int64_t most_records =
-      kRecordAllowanceBase + static_cast<int64_t>(stream_->GetLength()) / kFileBytesPerRecord;
+  const int64_t most_records = MostRecords(file_size_);
   for (int64_t i = first; i < end; ++i) {
     if (++records_in_section_ > kMaxObjects || ++records_read_ > most_records) {
       throw CPdfException(kMsgXRefStream);

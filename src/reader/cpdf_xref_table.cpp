@@ -18,9 +18,12 @@ void CPdfXRefTable::Finish() {
 }
 
 void CPdfXRefTable::Compact() {
-  // Stable, so that of the entries for one number the first given comes first and stays.
-  std::stable_sort(items_.begin(), items_.end(),
-                   [](const Item& a, const Item& b) { return a.num < b.num; });
+  // Stable, so that of the entries for one number the first given comes first and stays. One
+  // section read in order needs no sort (and no sort's buffer, as large as the table).
+  const auto by_number = [](const Item& a, const Item& b) { return a.num < b.num; };
+  if (!std::is_sorted(items_.begin(), items_.end(), by_number)) {
+    std::stable_sort(items_.begin(), items_.end(), by_number);
+  }
   items_.erase(std::unique(items_.begin(), items_.end(),
                            [](const Item& a, const Item& b) { return a.num == b.num; }),
                items_.end());

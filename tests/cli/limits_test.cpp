@@ -70,6 +70,44 @@ std::string DecodedObjectStream(int64_t size) {
   return b.Compressed(3, 4, 0).XRefStream(5, "/Root 1 0 R").Bytes();
 }
 
+// A cross-reference stream of `records` records, most of them free, in a file of exactly
+// kRecordsFileSize bytes (a comment pads it).
+constexpr int64_t kRecordsFileSize = int64_t{2} << 20;
+std::string XRefStreamRecords(int64_t records) {
+  PdfBuilder b = PageWith("");
+  const auto row = [](int type, int64_t offset, int gen) {
+    return std::string{static_cast<char>(type),         static_cast<char>(offset >> 24),
+                       static_cast<char>(offset >> 16), static_cast<char>(offset >> 8),
+                       static_cast<char>(offset),       static_cast<char>(gen >> 8),
+                       static_cast<char>(gen)};
+  };
+  std::string pad = "%";
+  const auto build = [&] {
+    PdfBuilder f = b;
+    f.Raw(pad + "\n");
+    const int64_t at = f.Here();
+    std::string rows = row(0, 0, 65535) + row(1, f.Offset(1), 0) + row(1, f.Offset(2), 0) +
+                       row(1, f.Offset(3), 0) + row(1, at, 0);
+    rows.resize(static_cast<size_t>(records) * 7, '\0');
+    f.Stream(4,
+             "/Type /XRef /Size " + std::to_string(records) +
+                 " /W [1 4 2] /Root 1 0 R /Filter /FlateDecode",
+             Deflate(rows));
+    return f.StartXRef(at).Bytes();
+  };
+  // The offsets the pad moves change the compressed records by a byte or two: padded until the
+  // size is exact.
+  std::string bytes = build();
+  for (int i = 0; i < 8 && static_cast<int64_t>(bytes.size()) != kRecordsFileSize; ++i) {
+    pad.resize(static_cast<size_t>(static_cast<int64_t>(pad.size()) + kRecordsFileSize -
+                                   static_cast<int64_t>(bytes.size())),
+               'x');
+    bytes = build();
+  }
+  EXPECT_EQ(kRecordsFileSize, static_cast<int64_t>(bytes.size()));
+  return bytes;
+}
+
 struct LimitCase {
   const char* name;
   std::string (*build)(int64_t);
@@ -89,6 +127,8 @@ const LimitCase kLimits[] = {
     {"ObjectNumbers", ObjectCount, CPdfXRef::kMaxObjects, "Couldn't parse an xref table", 0},
     {"DecodedObjectStreamSize", DecodedObjectStream, CPdfObjStmData::kMaxDecodedSize,
      "Kid CPdfObject is wrong type", 0},
+    {"CrossReferenceStreamRecords", XRefStreamRecords, CPdfXRef::MostRecords(kRecordsFileSize),
+     "Couldn't parse an xref stream", 0},
 };
 
 // The one line the binary prints for bytes, run with a 1 MiB stack ("" on success).
