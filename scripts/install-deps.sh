@@ -4,7 +4,8 @@
 #   install-deps.sh test    the above, GoogleTest, qpdf and poppler-utils (the real readers
 #                           that judge the outputs in the end-to-end tests), clang (the second
 #                           compiler, with libFuzzer), groff and man-db (the manual page's
-#                           check), dpkg-dev, and the Windows cross toolchain with Wine
+#                           check), dpkg-dev, acl and attr (to give a replaced output an
+#                           access control list and attributes), and the Windows cross toolchain with Wine
 #                           (MinGW-w64, its zlib, wine64) that builds and tries Quillturn.exe
 #   install-deps.sh windows CMake and the Windows cross toolchain only (build-windows.sh)
 #   install-deps.sh release compiler, CMake, zlib (its static libz.a too), groff (the manual as
@@ -13,7 +14,7 @@ set -euo pipefail
 what=${1:-build}
 packages=(g++ make cmake zlib1g-dev libbenchmark-dev)
 if [ "$what" = test ]; then
-  packages+=(libgtest-dev qpdf poppler-utils clang libclang-rt-dev groff-base man-db dpkg-dev
+  packages+=(libgtest-dev qpdf poppler-utils clang libclang-rt-dev groff-base man-db dpkg-dev acl attr
              g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64)
 fi
 if [ "$what" = windows ]; then

@@ -354,6 +354,7 @@ std::vector<std::string> StartProgram(int argc, char** argv) {
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -601,6 +602,39 @@ void PlatformFile::State::Close() {
   }
 }
 
+namespace {
+
+// The old file's extended attributes, its access control list among them, on the new file,
+// where the file system and the user's rights allow: one that cannot be set (a security label
+// for an unprivileged user, a file system without them) is left behind.
+void CopyExtendedAttributes(int folder, const std::string& name, int to) {
+  const int from = openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (from < 0) {
+    return;
+  }
+  ssize_t size = flistxattr(from, nullptr, 0);
+  // One byte more than the list, which ends each name with a zero: a zero that ends it all.
+  std::vector<char> names(size > 0 ? static_cast<size_t>(size) + 1 : 0, '\0');
+  size = size > 0 ? flistxattr(from, names.data(), names.size() - 1) : 0;
+  std::vector<char> value;
+  for (ssize_t at = 0; at < size;) {
+    const char* key = names.data() + at;
+    at += static_cast<ssize_t>(std::strlen(key)) + 1;
+    const ssize_t length = fgetxattr(from, key, nullptr, 0);
+    if (length < 0) {
+      continue;
+    }
+    value.resize(static_cast<size_t>(length));
+    const ssize_t got = fgetxattr(from, key, value.data(), value.size());
+    if (got >= 0) {
+      (void)fsetxattr(to, key, value.data(), static_cast<size_t>(got), 0);
+    }
+  }
+  close(from);
+}
+
+}  // namespace
+
 bool PlatformFile::Create(const std::string& path) {
   Discard();
   state_ = std::make_unique<State>();
@@ -641,6 +675,14 @@ bool PlatformFile::Create(const std::string& path) {
     // A file that changed since it was looked at, or that the user may not write (a rename
     // would replace it all the same), is refused.
     if (!S_ISREG(old.st_mode) || faccessat(s.folder, s.name.c_str(), W_OK, AT_EACCESS) != 0) {
+      return false;
+    }
+    // In a folder with the sticky bit only the file's owner, the folder's or root may replace
+    // it: anyone else would fail at the rename, after all the work.
+    struct stat folder_st {};
+    const uid_t user = geteuid();
+    if (fstat(s.folder, &folder_st) == 0 && (folder_st.st_mode & S_ISVTX) != 0 && user != 0 &&
+        old.st_uid != user && folder_st.st_uid != user) {
       return false;
     }
     s.existed = true;
@@ -723,7 +765,12 @@ bool PlatformFile::Commit() {
     }
     mode = s.old.st_mode & 07777;
   }
-  ok = ok && fchmod(fd, mode) == 0 && SyncFile(fd);
+  ok = ok && fchmod(fd, mode) == 0;
+  // After the mode, which would otherwise change an access control list's mask.
+  if (ok && s.existed) {
+    CopyExtendedAttributes(s.folder, s.name, fd);
+  }
+  ok = ok && SyncFile(fd);
   ok = ok && (s.named || s.LinkTemporary());
   ok = ok && renameat(s.folder, g_temp_name, s.folder, s.name.c_str()) == 0;
   if (!ok) {

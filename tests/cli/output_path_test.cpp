@@ -27,7 +27,8 @@ struct PathCase {
   const char* message;
   const char* probe;  // shell commands after the run, and what they print
   const char* probed;
-  const char* pdf;  // a file that must be a sound PDF afterwards, or ""
+  const char* pdf;           // a file that must be a sound PDF afterwards, or ""
+  const char* as_root = "";  // shell commands run as root first (cases of another owner's file)
 };
 // Cases are named in test names and in messages by their name alone.
 void PrintTo(const PathCase& c, std::ostream* os) {
@@ -49,6 +50,16 @@ const PathCase kPathCases[] = {
      "stat -c '%F' link new.pdf", "symbolic link\nregular file\n", "new.pdf"},
     {"HardLinkedOutputGetsANewInode", kAnyone, "printf old > out.pdf && ln out.pdf other.pdf",
      "in.pdf out.pdf", "", "cat other.pdf; stat -c ' %h' out.pdf", "old 1\n", "out.pdf"},
+    // The old file's access control list and extended attributes stay with the new one.
+    {"AclAndAttributesKept", kAnyone,
+     "printf old > out.pdf && chmod 640 out.pdf && setfacl -m u:65534:r,g::- out.pdf && "
+     "setfattr -n user.note -v kept out.pdf",
+     "in.pdf out.pdf", "", "getfacl -cpn out.pdf; getfattr --only-values -n user.note out.pdf",
+     "user::rw-\nuser:65534:r--\ngroup::---\nmask::r--\nother::---\n\nkept", "out.pdf"},
+    // Another user's file in a sticky folder: the rename would be refused after all the work.
+    {"StickyFolderOthersFileRefusedFirst", kNobody, "", "in.pdf t/out.pdf",
+     "Output file create error", "cat t/out.pdf; ls -A t", "oldout.pdf\n", "",
+     "mkdir -m 1777 t && printf old > t/out.pdf && chmod 666 t/out.pdf"},
     {"WriteProtectedFileIsKept", kNobody, "printf old > out.pdf && chmod 444 out.pdf",
      "in.pdf out.pdf", "Output file create error", "cat out.pdf; ls -A", "oldin.pdf\nout.pdf\n",
      ""},
@@ -99,7 +110,7 @@ class OutputPathTest : public testing::TestWithParam<PathCase> {};
 
 TEST_P(OutputPathTest, EndsAsTheUserExpects) {
   const PathCase& c = GetParam();
-  if (c.who == kRootOnly && geteuid() != 0) {
+  if ((c.who == kRootOnly || *c.as_root) && geteuid() != 0) {
     GTEST_SKIP() << "needs root";
   }
   TempDir dir;
@@ -111,6 +122,9 @@ TEST_P(OutputPathTest, EndsAsTheUserExpects) {
   const std::string cd = "cd '" + dir.Dir() + "' && umask 022 && ";
   const std::string run = cd + (*c.setup ? std::string(c.setup) + " && " : "") + "timeout 30 " +
                           QUILLTURN_BINARY + " " + c.args;
+  if (*c.as_root) {
+    ASSERT_EQ(0, RunCommand(cd + c.as_root).exit_code);
+  }
   const bool setpriv = c.who == kNobody && geteuid() == 0;
   EXPECT_EQ(c.message,
             RunCommand(setpriv ? "setpriv --reuid=65534 --regid=65534 --clear-groups sh <<'END'\n" +
