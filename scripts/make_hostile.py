@@ -303,6 +303,25 @@ def xref_record_bomb(records):
     return p.startxref(at).bytes()
 
 
+def compressed_kids(kids, entries=1040000):
+    """A /Pages node kept in an object stream whose /Kids lists one page `kids` times, and a
+    cross-reference stream of `entries` records that all name members of that stream: a few
+    kilobytes that inflate to millions of kids and a million objects said to be in use."""
+    p = Pdf(b"1.5").obj(1, CATALOG).obj(3, PAGE)
+    header = b"2 0 "
+    data = header + b"<< /Type /Pages /Kids [" + b"3 0 R " * kids + b"] /Count %d >>" % kids
+    p.stream(4, b"/Type /ObjStm /N 1 /First %d /Filter /FlateDecode" % len(header),
+             zlib.compress(data, 9))
+    at = p.here()
+    rows = [(0, 0, 65535), (1, p.offsets[1], 0), (2, 4, 0), (1, p.offsets[3], 0),
+            (1, p.offsets[4], 0), (1, at, 0)] + [(2, 4, 1)] * (entries - 6)
+    data = b"".join(bytes([t]) + f2.to_bytes(4, "big") + f3.to_bytes(2, "big")
+                    for t, f2, f3 in rows)
+    p.stream(5, b"/Type /XRef /Size %d /W [1 4 2] /Root 1 0 R /Filter /FlateDecode" % entries,
+             zlib.compress(data, 9))
+    return p.startxref(at).bytes()
+
+
 def doubled_tree(levels, size=8388608):
     """`levels` levels of /Pages nodes with two kids each, all reaching one page; the
     cross-reference stream declares /Size `size`."""
@@ -369,6 +388,8 @@ STRESS = [
     ("doubled-tree", "%d" % (1 << n), lambda n=n: doubled_tree(n)) for n in (21, 22, 23)
 ] + [
     ("predictor-rows", "%dmib" % m, lambda m=m: predictor_wide_rows(m)) for m in (4, 8, 16)
+] + [
+    ("compressed-kids", "%d" % n, lambda n=n: compressed_kids(n)) for n in (500000, 1000000, 2000000)
 ]
 
 
@@ -568,6 +589,7 @@ def main():
     files["stress-xref-record-bomb-8388607.pdf"] = xref_record_bomb(8388607)
     files["stress-shared-array-200.pdf"] = shared_object(200, 20000, "array")
     files["stress-empty-arrays-objstm-4mib.pdf"] = packed_empty_arrays(4)
+    files["stress-compressed-kids-2000000.pdf"] = compressed_kids(2000000)
 
     for name, data in files.items():
         with open(os.path.join(OUT, name), "wb") as f:

@@ -38,6 +38,13 @@ void CPdfCatalog::Load(CPdfFetcher* xref) {
   pages_checked_ = 0;
   path_.clear();
   visits_ = 0;
+  // A tree can be no deeper, and hold no more nodes, than the file has objects; a cycle or a
+  // tree whose kids repeat without end is refused instead of walked for ever. Every kid takes
+  // some of the file's bytes too, however well an object stream compresses them: a few bytes
+  // of the file may not stand for millions of visits (nor arrays of millions of kids).
+  max_visits_ = std::min<int64_t>(2 * static_cast<int64_t>(xref->GetTable().CountInUse()) + 16,
+                                  kVisitsPerFileByte * xref->GetFile().Size() + 16);
+  xref->SetWalkArrayLimit(static_cast<size_t>(max_visits_) + 1);
   CPdfObject catalog;
   xref->GetObject(xref->GetXRef().GetRootNum(), xref->GetXRef().GetRootGen(), catalog);
   if (!catalog.IsKind(PDF_DICT)) {
@@ -70,8 +77,8 @@ void CPdfCatalog::Load(CPdfFetcher* xref) {
   // Room for the promised pages up front (a page needs an object, so no more than the table
   // has), sparing the copies a growing array makes.
   if (count.IsKind(PDF_INT) && count.GetInt() > 0) {
-    page_refs_.reserve(
-        std::min(static_cast<size_t>(count.GetInt()), xref->GetTable().CountInUse()));
+    page_refs_.reserve(std::min({static_cast<size_t>(count.GetInt()), xref->GetTable().CountInUse(),
+                                 static_cast<size_t>(max_visits_)}));
   }
   Node root;
   ReadNode(*pages.GetDict(), &root);
@@ -203,15 +210,12 @@ void CPdfCatalog::CollectPages(const Node& node, int depth, Inherited inherited,
   if (!node.kids.IsKind(PDF_ARRAY)) {
     throw CPdfException(kMsgKidsType);
   }
-  // A tree can be no deeper, and hold no more nodes, than the file has objects; a cycle or a
-  // tree whose kids repeat without end is refused instead of walked for ever.
-  const int64_t max_visits = 2 * static_cast<int64_t>(xref_->GetTable().CountInUse()) + 16;
   if (depth >= kMaxTreeDepth) {
     throw CPdfException(kMsgKidsType);
   }
   const CPdfArray* array = node.kids.GetArray();
   for (int32_t i = 0; i < array->GetCount(); ++i) {
-    if (++visits_ > max_visits) {
+    if (++visits_ > max_visits_) {
       throw CPdfException(kMsgKidsType);
     }
     const CPdfObject& raw = array->At(i);

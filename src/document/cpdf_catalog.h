@@ -24,6 +24,9 @@ class CPdfCatalog {
  public:
   // Deeper page trees are refused; real files stay far below it.
   static constexpr int kMaxTreeDepth = 256;
+  // Kid visits the walk allows for each byte of the file (a reference takes four at the least,
+  // before compression).
+  static constexpr int64_t kVisitsPerFileByte = 16;
 
   CPdfCatalog() = default;
   CPdfCatalog(const CPdfCatalog&) = delete;
@@ -87,6 +90,7 @@ class CPdfCatalog {
   int32_t page_count_ = 0;
   std::vector<int32_t> path_;  // object numbers of the nodes being walked
   int64_t visits_ = 0;
+  int64_t max_visits_ = 0;
 };
 
 #endif  // QUILLTURN_SRC_DOCUMENT_CPDF_CATALOG_H_

@@ -189,6 +189,15 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
         const Build element_build = build == Build::kAll            ? Build::kAll
                                     : k == PdfTokenKind::kArrayOpen ? Build::kKind
                                                                     : Build::kWalk;
+        if (build != Build::kAll &&
+            static_cast<size_t>(out.GetArray()->GetCount()) >= walk_array_limit_) {
+          // Past what the walk may visit: stepped over, the array marked as such.
+          StepOverValue(open, depth);
+          CPdfObject past;
+          past.SetError();
+          out.GetArray()->Append(std::move(past));
+          return;
+        }
         CPdfObject element;
         ParseObjectAt(element, depth + 1, element_build);
         out.GetArray()->Append(std::move(element));

@@ -39,6 +39,10 @@ class CPdfParser {
   // containers of their kind), an array's nested containers arrive empty, and whatever else
   // is stepped over token by token. Memory then follows what the walk needs, not the file.
   void SetWalkOnly(bool walk_only) { walk_only_ = walk_only; }
+  // For the walk: an array keeps no more than this many elements; the rest are stepped over
+  // and stand as one PDF_ERROR element, which the walk refuses. Memory then follows what the
+  // walk may visit, not what an object stream inflates to.
+  void SetWalkArrayLimit(size_t limit) { walk_array_limit_ = limit; }
   // Where the body of the stream about to be parsed lies (file positions) when the caller
   // knows it already: it is taken as given, /Length and "endstream" are not read.
   void SetStreamBody(uint32_t start, uint32_t length) {
@@ -77,6 +81,7 @@ class CPdfParser {
   uint32_t body_start_ = 0;
   uint32_t body_length_ = 0;
   bool walk_only_ = false;
+  size_t walk_array_limit_ = SIZE_MAX;
   std::string text_;
 };
 

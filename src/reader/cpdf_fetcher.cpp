@@ -140,6 +140,7 @@ bool CPdfFetcher::ReadAt(int32_t num,
     return false;
   }
   parser.SetWalkOnly(walk);
+  parser.SetWalkArrayLimit(walk_array_limit_);
   parser.SetDecodeStreams(!walk);
   if (body) {
     parser.SetStreamBody(body[0], body[1]);
@@ -161,6 +162,7 @@ void CPdfFetcher::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObjec
   // Parsed afresh on every request: the decoded bytes are what is kept.
   CPdfParser parser(this, new CPdfMemoryStream(bytes, length));
   parser.SetWalkOnly(walk);
+  parser.SetWalkArrayLimit(walk_array_limit_);
   parser.ParseObject(out);
 }
 

@@ -39,6 +39,9 @@ class CPdfFetcher : public CPdfResolver {
   void GetObject(int32_t num, int32_t gen, CPdfObject& out) override;
   void GetObject(int32_t num, int32_t gen, CPdfObject& out, FetchMode mode);
 
+  // Walk fetches build arrays of no more than limit elements (CPdfParser::SetWalkArrayLimit).
+  void SetWalkArrayLimit(size_t limit) { walk_array_limit_ = limit; }
+
   const CPdfXRef& GetXRef() const { return xref_; }
   const CPdfXRefTable& GetTable() const { return xref_.GetTable(); }
   const CPdfObjectMap& GetMap() const { return map_; }
@@ -74,6 +77,7 @@ class CPdfFetcher : public CPdfResolver {
   const CPdfXRef& xref_;
   CPdfObjectMap map_;
   CPdfObjStmCache objstms_;
+  size_t walk_array_limit_ = SIZE_MAX;
   int fetch_depth_ = 0;
   std::vector<int32_t> in_progress_;      // objects and object streams being fetched
   std::shared_ptr<CPdfObjStmData> held_;  // the stream the last bytes were viewed in
