@@ -20,6 +20,3 @@ void CPdfArray::Get(int32_t index, CPdfObject& out) const {
   At(index).Resolve(resolver_, out);
 }
 
-void CPdfArray::GetRaw(int32_t index, CPdfObject& out) const {
-  At(index).CopyTo(out);
-}

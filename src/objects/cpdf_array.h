@@ -25,7 +25,6 @@ class CPdfArray {
   int32_t GetCount() const { return static_cast<int32_t>(elements_.size()); }
   // The index must lie in 0 .. GetCount() - 1.
   void Get(int32_t index, CPdfObject& out) const;
-  void GetRaw(int32_t index, CPdfObject& out) const;
   const CPdfObject& At(int32_t index) const { return elements_[static_cast<size_t>(index)]; }
   CPdfResolver* GetResolver() const { return resolver_; }
   int32_t GetRefCount() const { return ref_count_; }

@@ -56,9 +56,3 @@ bool CPdfDictionary::IsType(const char* type) const {
   return value && value->IsKind(PDF_NAME) && std::strcmp(value->GetText(), type) == 0;
 }
 
-std::string CPdfDictionary::GetKey(int32_t index) const {
-  if (index < 0 || index >= GetCount()) {
-    return std::string();
-  }
-  return std::next(entries_.begin(), index)->first;
-}

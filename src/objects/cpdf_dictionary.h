@@ -32,7 +32,6 @@ class CPdfDictionary {
   const CPdfObject* Find(const char* key) const;
   bool IsType(const char* type) const;
   int32_t GetCount() const { return static_cast<int32_t>(entries_.size()); }
-  std::string GetKey(int32_t index) const;
   const Entries& GetEntries() const { return entries_; }
   void SetResolver(CPdfResolver* resolver) { resolver_ = resolver; }
   CPdfResolver* GetResolver() const { return resolver_; }

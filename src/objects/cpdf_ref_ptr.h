@@ -26,13 +26,6 @@ class CPdfRefPtr {
     r.ptr_ = p;
     return r;
   }
-  // Adds a reference of its own.
-  static CPdfRefPtr Share(T* p) {
-    if (p) {
-      p->AddRef();
-    }
-    return Adopt(p);
-  }
   // Hands the reference to code that takes it over.
   T* Leak() {
     T* p = ptr_;

@@ -38,7 +38,6 @@ inline constexpr char kMsgXRefEntryType[] =
 // Parser and streams.
 inline constexpr char kMsgMissingEndstream[] = "Missing 'endstream'";
 inline constexpr char kMsgNesting[] = "Objects nested too deeply";
-inline constexpr char kMsgGetRawChar[] = "Internal: called GetRawChar() on non-predictor stream";
 
 // Catalog and page tree.
 inline constexpr char kMsgCatalogType[] = "Catalog CPdfObject is wrong type";

@@ -25,7 +25,8 @@ class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
 
   void Rewind() override {}
   int32_t GetChar() override;
-  int32_t GetRawChar() override;
+  // The next byte before the predictor.
+  int32_t GetRawChar();
   int32_t PeekChar() override;
   size_t ReadBytes(uint8_t* out, size_t count) override;
   // Up to count inflated bytes before any predictor: what the predictor reads its rows from.

@@ -25,7 +25,6 @@ class CPdfPredictor {
 
   CPdfPredictor(int32_t predictor, int32_t columns, int32_t colors, int32_t bits_per_component);
 
-  bool IsUsable() const { return usable_; }
   // Decodes the next row from source's inflated bytes; false when the data ends inside it.
   bool FillRow(CPdfRawSource* source);
   // Up to count decoded bytes of the current row.

@@ -31,10 +31,6 @@ size_t CPdfStream::ReadBytes(uint8_t* out, size_t count) {
   return done;
 }
 
-int32_t CPdfStream::GetRawChar() {
-  throw CPdfException(kMsgGetRawChar);
-}
-
 CPdfStream* CPdfStream::ApplyFilters(const CPdfObject& dict) {
   if (!dict.IsKind(PDF_DICT)) {
     return this;

@@ -18,8 +18,6 @@ class CPdfStream {
   virtual void Release();
   virtual void Rewind() = 0;
   virtual int32_t GetChar() = 0;
-  // The next byte before any predictor; only a Flate stream has one.
-  virtual int32_t GetRawChar();
   virtual int32_t PeekChar() = 0;
   // Borrowed: no reference added. Null when the stream has no dictionary.
   virtual CPdfDictionary* GetDictionary() = 0;

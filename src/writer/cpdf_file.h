@@ -32,9 +32,6 @@ class CPdfFile {
   virtual bool ParseParams(int argc, char** argv) = 0;
   virtual bool Run() = 0;
 
-  const std::string& GetInputPath() const { return input_path_; }
-  const std::string& GetOutputPath() const { return output_path_; }
-
  protected:
   // Opens the input path as the job's own handle; throws "Input file open error" when it is
   // not a regular file that can be read.

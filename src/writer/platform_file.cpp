@@ -847,6 +847,3 @@ FILE* PlatformFile::GetFile() const {
   return state_ ? state_->file : nullptr;
 }
 
-bool PlatformFile::IsInPlace() const {
-  return state_ && state_->in_place;
-}

@@ -53,8 +53,6 @@ class PlatformFile {
   bool Create(const std::string& path);
   // Valid between Create and Commit or Discard.
   FILE* GetFile() const;
-  // True when the output is written straight into an existing device, FIFO or socket.
-  bool IsInPlace() const;
   // Appends length bytes of in, from offset on: in the kernel where it can, through a buffer
   // where it cannot. False when the bytes could not be copied.
   bool AppendRange(FILE* in, int64_t offset, int64_t length);
