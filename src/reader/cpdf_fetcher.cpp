@@ -170,14 +170,21 @@ std::shared_ptr<CPdfObjStmData> CPdfFetcher::GetObjStm(int32_t stream_num) {
   return objstms_.Get(stream_num, [this](CPdfObjStmData& data) { data.Build(*this); });
 }
 
-bool CPdfFetcher::GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length) {
+bool CPdfFetcher::GetObjectStreamBytes(int32_t num,
+                                       const uint8_t** data,
+                                       size_t* length,
+                                       int* after) {
   const XRefEntry* found = GetTable().Find(num);
   if (!found || found->type != 2) {
     return false;
   }
   const XRefEntry entry = *found;
   held_ = GetObjStm(entry.offset);
-  return held_->GetBytes(num, entry.generation, data, length);
+  if (!held_->GetBytes(num, entry.generation, data, length)) {
+    return false;
+  }
+  *after = held_->ByteAfter(*data, *length);
+  return true;
 }
 
 bool CPdfFetcher::GivesMembers(int32_t stream_num, const std::vector<int32_t>& members) {

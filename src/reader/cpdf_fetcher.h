@@ -53,7 +53,8 @@ class CPdfFetcher : public CPdfResolver {
   int64_t Locate(int32_t num, bool any_generation, int32_t* gen) const;
   // The bytes of compressed object num inside its decoded object stream. The view stays valid
   // until the next call or the fetcher's destruction.
-  bool GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length);
+  // after: the decoded byte that follows them in the stream, -1 at its end.
+  bool GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length, int* after);
   // Whether stream_num is an object stream that gives one of the members the table places in
   // it (given sorted by number).
   bool GivesMembers(int32_t stream_num, const std::vector<int32_t>& members);

@@ -84,11 +84,12 @@ void CPdfObjectMap::SkipTableLines(PdfFileSource& source) {
 void CPdfObjectMap::AdoptStrayEntries() {
   // Between objects, where an entry leads counts more than how the bytes before it lexed: a
   // header that follows "%%EOF" on its line (an update appended without a line end) starts an
-  // object although the comment hid it from the pass. Inside another object's extent no entry
-  // counts: it cannot cut that object short.
+  // object although the comment hid it from the pass. Inside another object's extent an entry
+  // cannot cut that object short; when its object stands nowhere else, it is read from there
+  // as readers read it (within that extent), and the bytes are copied twice, once in each.
   const size_t scanned = objects_.size();
   MatchEntries();
-  std::vector<const CPdfXRefTable::Item*> strays;
+  std::vector<std::pair<const CPdfXRefTable::Item*, uint64_t>> strays;  // (entry, limit)
   for (const CPdfXRefTable::Item& item : *table_) {
     const int64_t at = int64_t{header_offset_} + item.entry.offset;
     if (item.entry.type != 1 || item.entry.offset < 0 || at >= static_cast<int64_t>(size_) ||
@@ -98,14 +99,28 @@ void CPdfObjectMap::AdoptStrayEntries() {
     const auto after = std::upper_bound(
         objects_.begin(), objects_.begin() + static_cast<std::ptrdiff_t>(scanned), at,
         [](int64_t p, const Object& o) { return p < static_cast<int64_t>(o.start); });
+    uint64_t limit = UINT64_MAX;
     if (after != objects_.begin() &&
         at < int64_t{(after - 1)->start} + int64_t{(after - 1)->length}) {
-      continue;
+      if (Last(item.num, item.entry.generation) >= 0) {
+        continue;
+      }
+      limit = uint64_t{(after - 1)->start} + (after - 1)->length;
     }
-    strays.push_back(&item);
+    strays.emplace_back(&item, limit);
   }
-  for (const CPdfXRefTable::Item* item : strays) {
-    Lexer lexer{PdfFileSource(file_, header_offset_ + static_cast<uint64_t>(item->entry.offset))};
+  // Reading inside other objects is bounded for the whole file: every byte twice at most.
+  uint64_t inside_budget = 2 * size_;
+  for (const auto& [item, limit] : strays) {
+    const uint64_t at = header_offset_ + static_cast<uint64_t>(item->entry.offset);
+    if (limit != UINT64_MAX) {
+      if (limit - at > inside_budget) {
+        continue;
+      }
+      inside_budget -= limit - at;
+    }
+    Lexer lexer{PdfFileSource(file_, at)};
+    lexer.GetSource().SetLimit(limit);
     uint64_t begin = 0;
     if (LexObjectHeader(lexer, item->num, item->entry.generation, &begin)) {
       ScanObject(lexer, item->num, item->entry.generation, begin);
@@ -324,12 +339,19 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
     source.Seek(static_cast<uint64_t>(found));
     return found;
   }
-  // No "endstream" at all: a /Length that fits is all that tells where the body ends.
+  // No "endstream" before the limit: a /Length that fits tells where the body ends, when
+  // nothing but "endobj" or the next object follows it. Other bytes there would be dropped.
   if (declared >= 0 && data + static_cast<uint64_t>(declared) <= limit) {
-    note(static_cast<uint64_t>(declared));
-    flags_[object] |= static_cast<uint8_t>(Tail::kEndstream);
-    source.Seek(data + static_cast<uint64_t>(declared));
-    return static_cast<int64_t>(data) + declared;
+    const uint64_t end = data + static_cast<uint64_t>(declared);
+    source.Seek(end);
+    const bool bare = lexer.AtObjectEnd() && lexer.Peek(0).begin <= limit;
+    lexer.DropQueue();
+    source.Seek(end);
+    if (bare) {
+      note(static_cast<uint64_t>(declared));
+      flags_[object] |= static_cast<uint8_t>(Tail::kEndstream);
+      return static_cast<int64_t>(end);
+    }
   }
   source.Seek(limit);
   return -1;

@@ -29,6 +29,12 @@ class CPdfObjStmData {
   size_t GetDecodedBytes() const { return decoded_bytes_; }
   int32_t GetStreamNum() const { return stream_num_; }
   int32_t GetCount() const { return static_cast<int32_t>(numbers_.size()); }
+  // The decoded byte right after the view [data, data + length) that GetBytes gave, -1 at the
+  // end of the data.
+  int ByteAfter(const uint8_t* data, size_t length) const {
+    const size_t end = static_cast<size_t>(data - data_.data()) + length;
+    return end < data_.size() ? data_[end] : -1;
+  }
   size_t GetMemoryUse() const { return data_.size() + 16 * numbers_.size() + 64; }
   // The bytes of object num at index or, when index holds another object, wherever the header
   // lists num (its first place); false when num is not there or its offsets do not fit the data.

@@ -65,7 +65,8 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
   size_t length = 0;
   // A member its stream cannot give may stand in the file under its own header: it is copied
   // from there, as a direct object is.
-  if (found->type == 2 && fetcher.GetObjectStreamBytes(num, &slice, &length)) {
+  int after = -1;
+  if (found->type == 2 && fetcher.GetObjectStreamBytes(num, &slice, &length, &after)) {
     // The member's value alone: whatever its last byte (a "%", an open "(", a "/"), the
     // "endobj" written after it stays a token of its own.
     CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(slice, length)};
@@ -79,6 +80,16 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
     // stream does, but framed as an object of the file it would take the "endobj" written
     // after it and the objects after that.
     if (!whole) {
+      throw CPdfException(kMsgDamaged);
+    }
+    // A number, name or keyword that the next member's first byte continues ("12" read as 1
+    // and 2): readers take the longer token, which the member's own bytes do not hold.
+    const bool continues =
+        last.kind == PdfTokenKind::kNumber
+            ? (after >= '0' && after <= '9') || after == '.'
+            : (last.kind == PdfTokenKind::kName || last.kind == PdfTokenKind::kKeyword) &&
+                  PdfIsRegular(after);
+    if (continues && last.end == length) {
       throw CPdfException(kMsgDamaged);
     }
     const size_t end = static_cast<size_t>(last.end);

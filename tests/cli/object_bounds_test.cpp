@@ -113,7 +113,7 @@ std::string EndobjEndsAtByte1024() {
 }
 
 // A name that runs into the next object's header takes it: page 3's entry leads inside the
-// /Pages node, which it cannot cut short, so page 3 is not there for the walk.
+// /Pages node, which it cannot cut short; page 3 is read from there, within the node's bytes.
 std::string NameRunsIntoNextHeader() {
   PdfBuilder b;
   b.Header().Object(1, kCatalog).Object(2, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /X /Y");
@@ -146,8 +146,9 @@ std::string OffsetInsideObjectStreamBody() {
 
 // Object 6's entry made to lead to a copy of its header and value written inside another
 // object, in the content stream's data or in a comment of the page: the object it lands in is
-// copied whole, and object 6 from where its own header stands.
-std::string EntryInsideAnotherObject(bool in_content) {
+// copied whole, and object 6 from where its own header stands, or, when it stands nowhere
+// else (elsewhere false), from inside the other object, as readers read it.
+std::string EntryInsideAnotherObject(bool in_content, bool elsewhere = true) {
   const std::string info = "<< /Producer (p) >>";
   const std::string copy = "6 0 obj " + info + " endobj";
   std::string page = kPage;
@@ -157,7 +158,18 @@ std::string EntryInsideAnotherObject(bool in_content) {
   b.Stream(4, "", in_content ? std::string(kText) + "\n% " + copy : std::string(kText));
   b.Object(5, kFont).Object(6, info).XRefTable("/Root 1 0 R /Info 6 0 R");
   const size_t at = b.Bytes().find(copy);
-  return MoveEntry(b, 6, static_cast<long long>(at));
+  const std::string moved = MoveEntry(b, 6, static_cast<long long>(at));
+  return elsewhere ? moved : Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
+}
+
+// Content stream 4 whose /Length ends short of its "endstream", with object 6 (which an entry
+// leads to) between: whichever it ends at, bytes of one object would be lost.
+std::string ShortLengthAroundAnEntry() {
+  PdfBuilder b;
+  b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, kPage).Object(5, kFont);
+  b.Object(4, "<< /Length 3 >>\nstream\n0 0 m\n6 0 obj (six) endobj\n9 9 l S\nendstream");
+  b.Object(6, "(six)").XRefTable("/Root 1 0 R");
+  return MoveEntry(b, 6, static_cast<long long>(b.Bytes().find("6 0 obj (six)")));
 }
 
 // An older object 7, then object 6 whose "endobj" runs into the header of the current 7.
@@ -220,14 +232,18 @@ std::string Name(const testing::TestParamInfo<BoundsCase>& p) {
 INSTANTIATE_TEST_SUITE_P(
     Entries,
     ObjectBoundsTest,
-    testing::Values(BoundsCase{"InsideAnotherStreamsData", EntryInsideAnotherObject(true)},
-                    BoundsCase{"InsideAnotherObjectsComment", EntryInsideAnotherObject(false)},
-                    BoundsCase{"EndobjRunsIntoTheCurrentHeader", EndobjRunsIntoTheCurrentHeader()},
-                    BoundsCase{"OlderStreamWithTheNewLength", OlderStreamWithTheNewLength()},
-                    // An object no entry names, with a string open to the end of the file.
-                    BoundsCase{"UnnamedObjectWithOpenString",
-                               Finish(OnePage().Raw("9 0 obj\n(abc\nendobj\n").Object(6, "(six)"),
-                                      "/Root 1 0 R /Info 6 0 R")}),
+    testing::Values(
+        BoundsCase{"InsideAnotherStreamsData", EntryInsideAnotherObject(true)},
+        BoundsCase{"InsideAnotherObjectsComment", EntryInsideAnotherObject(false)},
+        BoundsCase{"OnlyInsideAnotherStreamsData", EntryInsideAnotherObject(true, false)},
+        BoundsCase{"OnlyInsideAnotherObjectsComment", EntryInsideAnotherObject(false, false)},
+        BoundsCase{"ShortLengthAroundAnEntry", ShortLengthAroundAnEntry(), kDamaged},
+        BoundsCase{"EndobjRunsIntoTheCurrentHeader", EndobjRunsIntoTheCurrentHeader()},
+        BoundsCase{"OlderStreamWithTheNewLength", OlderStreamWithTheNewLength()},
+        // An object no entry names, with a string open to the end of the file.
+        BoundsCase{"UnnamedObjectWithOpenString",
+                   Finish(OnePage().Raw("9 0 obj\n(abc\nendobj\n").Object(6, "(six)"),
+                          "/Root 1 0 R /Info 6 0 R")}),
     Name);
 
 // "endobj" hidden where a byte search finds it, at a piece's edge, or missing before "xref".
@@ -245,18 +261,18 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     LeftOpen,
     ObjectBoundsTest,
-    testing::Values(BoundsCase{"DictLeftOpenBeforeEndobj",
-                               ObjectLeftOpen("<< /Producer (p) /Keywords << /A 1")},
-                    BoundsCase{"ArrayLeftOpenBeforeNextObject",
-                               Patch(ObjectLeftOpen("[1 2 (x)"), "7 0 obj", "endobj", "      ")},
-                    // A string open to the next object (which a stray ")" would close).
-                    BoundsCase{"StringLeftOpenToNextObject",
-                               ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>"), kDamaged},
-                    BoundsCase{"NameRunsIntoNextHeader", NameRunsIntoNextHeader(),
-                               "Kid CPdfObject is wrong type"},
-                    // ">>" closes no array; "startxref" leaves the trailer's /ID open.
-                    BoundsCase{"TrailerIdLeftOpen", Finish(OnePage(), "/Root 1 0 R /ID [<00> (x)"),
-                               kDamaged}),
+    testing::Values(
+        BoundsCase{"DictLeftOpenBeforeEndobj",
+                   ObjectLeftOpen("<< /Producer (p) /Keywords << /A 1")},
+        BoundsCase{"ArrayLeftOpenBeforeNextObject",
+                   Patch(ObjectLeftOpen("[1 2 (x)"), "7 0 obj", "endobj", "      ")},
+        // A string open to the next object (which a stray ")" would close), a name
+        // that runs into it: each object is copied as readers read it from its
+        // own header, the next one's bytes twice.
+        BoundsCase{"StringLeftOpenToNextObject", ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>")},
+        BoundsCase{"NameRunsIntoNextHeader", NameRunsIntoNextHeader()},
+        // ">>" closes no array; "startxref" leaves the trailer's /ID open.
+        BoundsCase{"TrailerIdLeftOpen", Finish(OnePage(), "/Root 1 0 R /ID [<00> (x)"), kDamaged}),
     Name);
 
 INSTANTIATE_TEST_SUITE_P(

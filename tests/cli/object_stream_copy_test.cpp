@@ -137,6 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
                b.Object(6, "(six)").Compressed(6, 5, 0);
              },
              "5 0 obj\n<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>\nendobj"},
+        // Members 5 and 6 written "12" with nothing between: readers take 12 for object 5.
+        Case{"MembersThatRunTogether", kDamaged,
+             [](PdfBuilder& b) {
+               PageIn4(b).Stream(6, "/Type /ObjStm /N 2 /First 8", "5 0 6 1 12");
+               b.Compressed(5, 6, 0).Compressed(6, 6, 1);
+             }},
         Case{"StreamNumberOutsideTheTable", kDamaged,
              [](PdfBuilder& b) { PageIn4(b).Compressed(6, 40, 0); }},
         Case{"StreamThatCannotBeDecoded", kDamaged,
