@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <string>
 
@@ -194,10 +193,11 @@ std::string OpenFileIn(pid_t pid, const std::string& folder) {
 
 // Stops pid while it has a file open in folder that has grown beyond empty: the unfinished
 // output. Returns that file's name as the system shows it, "" when pid ended first. Between
-// looks the run goes on for a while, longer each time, so a loaded machine still lets it
-// get somewhere.
+// looks the run goes on for a short while (shorter than writing the output takes), so a
+// loaded machine still lets it get somewhere.
 std::string StopWhileWriting(pid_t pid, const std::string& folder) {
-  for (useconds_t pause = 1000;; pause = std::min<useconds_t>(2 * pause, 100000)) {
+  constexpr useconds_t kPause = 2000;
+  for (;;) {
     kill(pid, SIGSTOP);
     int status = 0;
     if (waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status)) {
@@ -208,7 +208,7 @@ std::string StopWhileWriting(pid_t pid, const std::string& folder) {
       return writing;
     }
     kill(pid, SIGCONT);
-    usleep(pause);
+    usleep(kPause);
   }
 }
 
