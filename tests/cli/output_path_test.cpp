@@ -203,7 +203,7 @@ std::string StopWhileWriting(pid_t pid, const std::string& folder) {
     if (waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status)) {
       return "";
     }
-    const std::string writing = OpenFileIn(pid, folder);
+    std::string writing = OpenFileIn(pid, folder);
     if (!writing.empty()) {
       return writing;
     }
