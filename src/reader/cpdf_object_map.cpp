@@ -85,11 +85,11 @@ void CPdfObjectMap::AdoptStrayEntries() {
   // Between objects, where an entry leads counts more than how the bytes before it lexed: a
   // header that follows "%%EOF" on its line (an update appended without a line end) starts an
   // object although the comment hid it from the pass. Inside another object's extent an entry
-  // cannot cut that object short; when its object stands nowhere else, it is read from there
-  // as readers read it (within that extent), and the bytes are copied twice, once in each.
+  // cannot cut that object short: the object it leads to is read from there as readers read it,
+  // whatever older definition stands elsewhere, and the bytes are copied twice, once in each.
   const size_t scanned = objects_.size();
   MatchEntries();
-  std::vector<std::pair<const CPdfXRefTable::Item*, uint64_t>> strays;  // (entry, limit)
+  std::vector<std::pair<const CPdfXRefTable::Item*, bool>> strays;  // (entry, inside another)
   for (const CPdfXRefTable::Item& item : *table_) {
     const int64_t at = int64_t{header_offset_} + item.entry.offset;
     if (item.entry.type != 1 || item.entry.offset < 0 || at >= static_cast<int64_t>(size_) ||
@@ -99,31 +99,25 @@ void CPdfObjectMap::AdoptStrayEntries() {
     const auto after = std::upper_bound(
         objects_.begin(), objects_.begin() + static_cast<std::ptrdiff_t>(scanned), at,
         [](int64_t p, const Object& o) { return p < static_cast<int64_t>(o.start); });
-    uint64_t limit = UINT64_MAX;
-    if (after != objects_.begin() &&
-        at < int64_t{(after - 1)->start} + int64_t{(after - 1)->length}) {
-      if (Last(item.num, item.entry.generation) >= 0) {
-        continue;
-      }
-      limit = uint64_t{(after - 1)->start} + (after - 1)->length;
-    }
-    strays.emplace_back(&item, limit);
+    const bool inside = after != objects_.begin() &&
+                        at < int64_t{(after - 1)->start} + int64_t{(after - 1)->length};
+    strays.emplace_back(&item, inside);
   }
-  // Reading inside other objects is bounded for the whole file: every byte twice at most.
+  // Reading inside other objects is bounded for the whole file: twice its bytes in all (what is
+  // left past that is refused when it is copied).
   uint64_t inside_budget = 2 * size_;
-  for (const auto& [item, limit] : strays) {
-    const uint64_t at = header_offset_ + static_cast<uint64_t>(item->entry.offset);
-    if (limit != UINT64_MAX) {
-      if (limit - at > inside_budget) {
-        continue;
-      }
-      inside_budget -= limit - at;
+  for (const auto& [item, inside] : strays) {
+    if (inside && inside_budget == 0) {
+      continue;
     }
-    Lexer lexer{PdfFileSource(file_, at)};
-    lexer.GetSource().SetLimit(limit);
+    Lexer lexer{PdfFileSource(file_, header_offset_ + static_cast<uint64_t>(item->entry.offset))};
     uint64_t begin = 0;
-    if (LexObjectHeader(lexer, item->num, item->entry.generation, &begin)) {
-      ScanObject(lexer, item->num, item->entry.generation, begin);
+    if (!LexObjectHeader(lexer, item->num, item->entry.generation, &begin)) {
+      continue;
+    }
+    ScanObject(lexer, item->num, item->entry.generation, begin);
+    if (inside) {
+      inside_budget -= std::min<uint64_t>(inside_budget, objects_.back().length);
     }
   }
   if (objects_.size() == scanned) {

@@ -144,22 +144,69 @@ std::string OffsetInsideObjectStreamBody() {
   return MoveEntry(b, 5, static_cast<long long>(b.Bytes().find("/Type /Pages")));
 }
 
-// Object 6's entry made to lead to a copy of its header and value written inside another
-// object, in the content stream's data or in a comment of the page: the object it lands in is
-// copied whole, and object 6 from where its own header stands, or, when it stands nowhere
-// else (elsewhere false), from inside the other object, as readers read it.
+// Object 6's entry made to lead to a header and value written inside another object, in the
+// content stream's data or in a comment of the page: the object it lands in is copied whole,
+// and object 6 from where its entry leads, as readers read it, whether the file holds another
+// definition of it elsewhere (with another value, older) or not.
 std::string EntryInsideAnotherObject(bool in_content, bool elsewhere = true) {
-  const std::string info = "<< /Producer (p) >>";
+  const std::string info = "<< /Producer (inside) >>";
   const std::string copy = "6 0 obj " + info + " endobj";
   std::string page = kPage;
   page.insert(page.find("/MediaBox"), "% " + copy + "\n");
   PdfBuilder b;
   b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, in_content ? kPage : page);
   b.Stream(4, "", in_content ? std::string(kText) + "\n% " + copy : std::string(kText));
-  b.Object(5, kFont).Object(6, info).XRefTable("/Root 1 0 R /Info 6 0 R");
+  b.Object(5, kFont).Object(6, "<< /Producer (older) >>").XRefTable("/Root 1 0 R /Info 6 0 R");
   const size_t at = b.Bytes().find(copy);
   const std::string moved = MoveEntry(b, 6, static_cast<long long>(at));
   return elsewhere ? moved : Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
+}
+
+// Object 6, which an entry leads to inside content stream 4, a stream whose /Length carries its
+// data past the end of stream 4.
+std::string InnerStreamPastItsContainer() {
+  PdfBuilder b;
+  b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, kPage).Object(5, kFont);
+  const std::string inner = "6 0 obj\n<< /Length 25 >>\nstream\nabc\n";
+  b.Object(4, "<< /Length " + std::to_string(inner.size() + 2) + " >>\nstream\n% " + inner +
+                  "\nendstream");
+  b.Raw("def\nendstream\nendobj\n").Object(6, "(placeholder)").XRefTable("/Root 1 0 R");
+  const std::string moved = MoveEntry(b, 6, static_cast<long long>(b.Bytes().find(inner)));
+  return Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
+}
+
+// Objects 7 to 19 whose entries all lead inside content stream 4, each to its own line near
+// its start.
+std::string ManyInsideOneObject() {
+  PdfBuilder b;
+  b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, kPage).Object(5, kFont);
+  std::string lines = kText;
+  for (int n = 7; n < 20; ++n) {
+    lines += "\n%" + std::to_string(n) + " 0 obj (x" + std::to_string(n) + ") endobj";
+  }
+  // The lines first, then most of the file: reading from each line to the stream's end would
+  // pass the file's bytes many times over.
+  for (int k = 0; k < 2000; ++k) {
+    lines += "\n0 0 m 9 9 l S";
+  }
+  b.Stream(4, "", lines);
+  for (int n = 7; n < 20; ++n) {
+    b.Object(n, "(placeholder)");
+  }
+  b.XRefTable("/Root 1 0 R");
+  std::string bytes = b.Bytes();
+  for (int n = 7; n < 20; ++n) {
+    const std::string header = std::to_string(n) + " 0 obj";
+    const long long at = static_cast<long long>(bytes.find(header + " (x"));
+    char from[32];
+    char to[32];
+    std::snprintf(from, sizeof(from), "%010lld 00000 n", static_cast<long long>(b.Offset(n)));
+    std::snprintf(to, sizeof(to), "%010lld 00000 n", at);
+    bytes = Patch(bytes, "xref", from, to);
+    bytes = Patch(bytes, "endobj\n" + header + "\n(placeholder)", header,
+                  "%" + header.substr(0, header.size() - 1));
+  }
+  return bytes;
 }
 
 // Content stream 4 whose /Length ends short of its "endstream", with object 6 (which an entry
@@ -238,6 +285,8 @@ INSTANTIATE_TEST_SUITE_P(
         BoundsCase{"OnlyInsideAnotherStreamsData", EntryInsideAnotherObject(true, false)},
         BoundsCase{"OnlyInsideAnotherObjectsComment", EntryInsideAnotherObject(false, false)},
         BoundsCase{"ShortLengthAroundAnEntry", ShortLengthAroundAnEntry(), kDamaged},
+        BoundsCase{"InnerStreamPastItsContainer", InnerStreamPastItsContainer()},
+        BoundsCase{"ManyInsideOneObject", ManyInsideOneObject()},
         BoundsCase{"EndobjRunsIntoTheCurrentHeader", EndobjRunsIntoTheCurrentHeader()},
         BoundsCase{"OlderStreamWithTheNewLength", OlderStreamWithTheNewLength()},
         // An object no entry names, with a string open to the end of the file.
