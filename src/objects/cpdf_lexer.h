@@ -483,11 +483,7 @@ class CPdfLexer {
       if (q == e) {
         return nullptr;
       }
-      if (!point && magnitude <= (negative ? uint64_t{1} << 31 : uint64_t{INT32_MAX})) {
-        t->int32 = true;
-        t->value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))
-                            : static_cast<int32_t>(magnitude);
-      }
+      NoteInteger(negative, point, magnitude, t);
       return q;
     }
     t->kind = PdfTokenKind::kKeyword;
@@ -626,6 +622,11 @@ class CPdfLexer {
         magnitude = std::min(kPast, magnitude * 10 + static_cast<uint64_t>(p - '0'));
       }
     }
+    NoteInteger(negative, point, magnitude, t);
+  }
+
+  // A number token's value when it is an integer of 32 bits (magnitude held at 2^32 at most).
+  static void NoteInteger(bool negative, bool point, uint64_t magnitude, PdfToken* t) {
     if (!point && magnitude <= (negative ? uint64_t{1} << 31 : uint64_t{INT32_MAX})) {
       t->int32 = true;
       t->value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))

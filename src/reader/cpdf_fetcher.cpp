@@ -116,7 +116,7 @@ void CPdfFetcher::FetchDirect(int32_t num,
          walk, out);
 }
 
-bool CPdfFetcher::ReadAt(int32_t num,
+void CPdfFetcher::ReadAt(int32_t num,
                          int32_t gen,
                          int64_t start,
                          int64_t end,
@@ -124,7 +124,7 @@ bool CPdfFetcher::ReadAt(int32_t num,
                          bool walk,
                          CPdfObject& out) {
   if (start < 0 || start > UINT32_MAX) {
-    return false;
+    return;
   }
   CPdfObject null_dict;
   null_dict.SetNull();
@@ -132,12 +132,12 @@ bool CPdfFetcher::ReadAt(int32_t num,
   CPdfStream* window = stream_->CreateSubStream(static_cast<uint32_t>(start),
                                                 static_cast<uint32_t>(length), null_dict);
   if (!window) {
-    return false;
+    return;
   }
   CPdfParser parser(this, window);
   CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, false)};
   if (!LexObjectHeader(lexer, num, gen)) {
-    return false;
+    return;
   }
   parser.SetWalkOnly(walk);
   parser.SetWalkArrayLimit(walk_array_limit_);
@@ -147,7 +147,6 @@ bool CPdfFetcher::ReadAt(int32_t num,
   }
   out.Clear();
   parser.ParseObject(out);
-  return true;
 }
 
 void CPdfFetcher::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, bool walk) {

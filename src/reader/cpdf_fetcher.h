@@ -63,7 +63,7 @@ class CPdfFetcher : public CPdfResolver {
   void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out, bool walk);
   // Reads "num gen obj" and its value from start, up to end (the end of the file when end is
   // not past start); with body, the stream's data lies there.
-  bool ReadAt(int32_t num,
+  void ReadAt(int32_t num,
               int32_t gen,
               int64_t start,
               int64_t end,
