@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "objects/cpdf_lexer.h"
+#include "streams/pdf_span_source.h"
 
 namespace {
 

@@ -1,134 +1,401 @@
+// The one scanner, for each of its sources: tokens over memory, values and objects.
 #include "objects/cpdf_lexer.h"
 
-#include <charconv>
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
 
-PdfKeyword ClassifyPdfKeyword(const char* bytes, size_t length) {
-  const auto is = [&](const char* word, size_t n) {
-    return length == n && std::memcmp(bytes, word, n) == 0;
-  };
-  switch (bytes[0]) {
-    case 'R':
-      return length == 1 ? PdfKeyword::kR : PdfKeyword::kOther;
-    case 'o':
-      return is("obj", 3) ? PdfKeyword::kObj : PdfKeyword::kOther;
-    case 'e':
-      return is("endobj", 6)      ? PdfKeyword::kEndobj
-             : is("endstream", 9) ? PdfKeyword::kEndstream
-                                  : PdfKeyword::kOther;
-    case 's':
-      return is("stream", 6)      ? PdfKeyword::kStream
-             : is("startxref", 9) ? PdfKeyword::kStartxref
-                                  : PdfKeyword::kOther;
-    case 'x':
-      return is("xref", 4) ? PdfKeyword::kXref : PdfKeyword::kOther;
-    case 't':
-      return is("true", 4)      ? PdfKeyword::kTrue
-             : is("trailer", 7) ? PdfKeyword::kTrailer
-                                : PdfKeyword::kOther;
-    case 'f':
-      return length == 1 ? PdfKeyword::kF : is("false", 5) ? PdfKeyword::kFalse : PdfKeyword::kOther;
-    case 'n':
-      return length == 1 ? PdfKeyword::kN : is("null", 4) ? PdfKeyword::kNull : PdfKeyword::kOther;
-    default:
-      return PdfKeyword::kOther;
-  }
-}
+#include "objects/pdf_char_class.h"
+#include "streams/pdf_file_source.h"
+#include "streams/pdf_span_source.h"
+#include "streams/pdf_stream_source.h"
 
-PdfNumber ParsePdfNumber(const uint8_t* bytes, size_t length) {
-  PdfNumber number;
-  // Most numbers are short unsigned integers (object numbers, generations, coordinates):
-  // eighteen digits and fewer cannot overflow, so they are summed unchecked.
-  if (length > 0 && length <= 18) {
-    uint64_t magnitude = 0;
-    size_t k = 0;
-    for (; k < length && bytes[k] >= '0' && bytes[k] <= '9'; ++k) {
-      magnitude = magnitude * 10 + static_cast<uint64_t>(bytes[k] - '0');
-    }
-    if (k == length) {
-      number.value = static_cast<int64_t>(magnitude);
-      number.real = static_cast<double>(number.value);
-      return number;
-    }
-  }
-  size_t i = 0;
-  bool negative = false;
-  if (i < length && (bytes[i] == '+' || bytes[i] == '-')) {
-    negative = bytes[i] == '-';
-    ++i;
-  }
-  const size_t digits = i;
-  if (digits == length) {
-    return number;  // a lone sign is 0
-  }
-  uint64_t magnitude = 0;
-  bool fits = true;
-  // Eighteen digits always fit; past them each digit is checked. The magnitude of INT64_MIN
-  // is one more than INT64_MAX.
-  const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
-  for (; i < length && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
-    const uint64_t d = static_cast<uint64_t>(bytes[i] - '0');
-    if (i - digits >= 18 && magnitude > (limit - d) / 10) {
-      fits = false;
-    } else if (fits) {
-      magnitude = magnitude * 10 + d;
-    }
-  }
-  if (i == length && fits) {
-    number.value = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
-    number.real = static_cast<double>(number.value);
-    return number;
-  }
-  // A point, or digits beyond 64 bits: a real. Locale-independent; it stops at the first byte
-  // that does not fit ("1.2.3" is 1.2); a lone sign or point is 0.
-  number.integer = false;
-  const char* begin = reinterpret_cast<const char*>(bytes) + digits;
-  std::from_chars(begin, reinterpret_cast<const char*>(bytes) + length, number.real);
-  if (negative) {
-    number.real = -number.real;
-  }
-  return number;
-}
+namespace {
 
-std::string DecodePdfName(const uint8_t* bytes, size_t length) {
-  const void* zero = std::memchr(bytes, 0, length);
-  if (zero) {
-    length = static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes);
-  }
-  std::string name(reinterpret_cast<const char*>(bytes), length);
-  if (!std::memchr(bytes, '#', length)) {
-    return name;
-  }
-  size_t out = 0;
-  for (size_t i = 0; i < length; ++i) {
-    int high = -1;
-    int low = -1;
-    if (bytes[i] == '#' && i + 2 < length) {
-      high = PdfHexValue(bytes[i + 1]);
-      low = PdfHexValue(bytes[i + 2]);
-    }
-    if (high >= 0 && low >= 0) {
-      name[out++] = static_cast<char>(16 * high + low);
-      i += 2;
+// A stack of open containers that holds the usual few in place, the rest on the heap.
+class Frames {
+ public:
+  bool empty() const { return size_ == 0; }
+  size_t size() const { return size_; }
+  uint8_t& back() { return size_ <= kInPlace ? local_[size_ - 1] : deep_[size_ - 1 - kInPlace]; }
+  void push_back(uint8_t frame) {
+    if (size_ < kInPlace) {
+      local_[size_] = frame;
     } else {
-      name[out++] = static_cast<char>(bytes[i]);
+      deep_.resize(size_ - kInPlace);
+      deep_.push_back(frame);
     }
+    ++size_;
   }
-  name.resize(out);
-  // An escape can spell a zero byte too.
-  const size_t decoded_zero = name.find('\0');
-  if (decoded_zero != std::string::npos) {
-    name.resize(decoded_zero);
+  void pop_back() { --size_; }
+
+ private:
+  static constexpr size_t kInPlace = 32;
+  uint8_t local_[kInPlace];  // the first kInPlace levels, written before read
+  std::vector<uint8_t> deep_;
+  size_t size_ = 0;
+};
+
+}  // namespace
+
+template <typename Source>
+void CPdfLexer<Source>::Fill(int k) {
+  while (count_ <= k) {
+    Queued& slot = ring_[(head_ + count_) & (kRing - 1)];
+    if (keep_text_) {
+      slot.text.clear();
+      slot.token = Lex(&slot.text);
+    } else {
+      slot.token = Lex(nullptr);
+    }
+    ++count_;
   }
-  return name;
 }
 
-bool PdfNameIs(const uint8_t* bytes, size_t length, std::string_view name) {
-  // Escapes and a zero byte only shorten a name: bytes as long as name must be name itself.
-  if (length <= name.size()) {
-    return length == name.size() && std::memcmp(bytes, name.data(), length) == 0;
+template <typename Source>
+inline PdfToken CPdfLexer<Source>::Lex(std::string* text) {
+  SkipSpace();
+  const uint8_t* p;
+  const uint8_t* e;
+  src_.Window(&p, &e);
+  PdfToken t;
+  const uint8_t* end = p < e ? LexInWindow(p, e, &t) : nullptr;
+  if (!end) {
+    return LexBytes(text);
   }
-  if (!std::memchr(bytes, '#', length) && !std::memchr(bytes, 0, length)) {
-    return false;
+  t.begin = src_.Tell();
+  src_.Advance(end);
+  t.end = src_.Tell();
+  // Values are built from the text of names, strings, keywords and numbers other than
+  // integers; delimiters and integers carry all there is in the token.
+  if (text && !t.int32 &&
+      (t.kind == PdfTokenKind::kName || t.kind == PdfTokenKind::kNumber ||
+       t.kind == PdfTokenKind::kLiteralString || t.kind == PdfTokenKind::kHexString ||
+       t.kind == PdfTokenKind::kKeyword)) {
+    text->append(reinterpret_cast<const char*>(p), static_cast<size_t>(end - p));
   }
-  return DecodePdfName(bytes, length) == name;
+  return t;
 }
+
+template <typename Source>
+inline void CPdfLexer<Source>::SkipSpace() {
+  bool comment = false;
+  for (;;) {
+    const uint8_t* p;
+    const uint8_t* e;
+    src_.Window(&p, &e);
+    if (p == e) {
+      if (src_.Peek() < 0) {
+        return;
+      }
+      src_.Window(&p, &e);
+      if (p == e) {
+        // A source without a window: byte by byte, the rest of a comment first.
+        for (int c = src_.Peek(); comment && c >= 0 && c != '\r' && c != '\n'; c = src_.Peek()) {
+          src_.Next();
+        }
+        return;
+      }
+    }
+    for (; p < e; ++p) {
+      const uint8_t c = *p;
+      if (comment) {
+        comment = c != '\r' && c != '\n';
+        continue;
+      }
+      if (c == '%') {
+        comment = true;
+      } else if (kPdfChars.cls[c] != kPdfWhite) {
+        break;
+      }
+    }
+    src_.Advance(p);
+    if (p < e) {
+      return;
+    }
+  }
+}
+
+template <typename Source>
+inline const uint8_t* CPdfLexer<Source>::LexInWindow(const uint8_t* p,
+                                                     const uint8_t* e,
+                                                     PdfToken* t) {
+  const uint8_t c = *p;
+  const uint8_t* q = p + 1;
+  switch (c) {
+    case '(': {
+      if (between_) {
+        t->kind = PdfTokenKind::kStray;
+        return q;
+      }
+      uint64_t depth = 1;
+      for (; q < e; ++q) {
+        if (*q == '\\') {
+          if (++q == e) {
+            return nullptr;
+          }
+        } else if (*q == '(') {
+          ++depth;
+        } else if (*q == ')' && --depth == 0) {
+          t->kind = PdfTokenKind::kLiteralString;
+          return q + 1;
+        }
+      }
+      return nullptr;
+    }
+    case '<': {
+      if (q == e) {
+        return nullptr;
+      }
+      if (*q == '<') {
+        t->kind = PdfTokenKind::kDictOpen;
+        return q + 1;
+      }
+      if (between_) {
+        t->kind = PdfTokenKind::kStray;
+        return q;
+      }
+      const void* close = std::memchr(q, '>', static_cast<size_t>(e - q));
+      if (!close) {
+        return nullptr;
+      }
+      t->kind = PdfTokenKind::kHexString;
+      return static_cast<const uint8_t*>(close) + 1;
+    }
+    case '>':
+      if (q == e) {
+        return nullptr;
+      }
+      t->kind = *q == '>' ? PdfTokenKind::kDictClose : PdfTokenKind::kStray;
+      return *q == '>' ? q + 1 : q;
+    case '[':
+      t->kind = PdfTokenKind::kArrayOpen;
+      return q;
+    case ']':
+      t->kind = PdfTokenKind::kArrayClose;
+      return q;
+    case ')':
+    case '{':
+    case '}':
+      t->kind = PdfTokenKind::kStray;
+      return q;
+    case '/':
+      t->kind = PdfTokenKind::kName;
+      while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
+        ++q;
+      }
+      return q < e ? q : nullptr;
+    default:
+      break;
+  }
+  if (c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9')) {
+    t->kind = PdfTokenKind::kNumber;
+    const bool negative = c == '-';
+    bool point = c == '.';
+    uint64_t magnitude = c >= '0' && c <= '9' ? static_cast<uint64_t>(c - '0') : 0;
+    constexpr uint64_t kPast = uint64_t{1} << 32;
+    for (; q < e && ((*q >= '0' && *q <= '9') || *q == '.'); ++q) {
+      if (*q == '.') {
+        point = true;
+      } else if (!point) {
+        magnitude = std::min(kPast, magnitude * 10 + static_cast<uint64_t>(*q - '0'));
+      }
+    }
+    if (q == e) {
+      return nullptr;
+    }
+    NoteInteger(negative, point, magnitude, t);
+    return q;
+  }
+  t->kind = PdfTokenKind::kKeyword;
+  while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
+    ++q;
+  }
+  if (q == e) {
+    return nullptr;
+  }
+  const size_t n = static_cast<size_t>(q - p);
+  t->keyword =
+      n < 10 ? ClassifyPdfKeyword(reinterpret_cast<const char*>(p), n) : PdfKeyword::kOther;
+  return q;
+}
+
+template <typename Source>
+inline bool CPdfLexer<Source>::AtObjectEnd() {
+  const PdfToken& t = Peek(0);
+  switch (t.kind) {
+    case PdfTokenKind::kEnd:
+      return true;
+    case PdfTokenKind::kKeyword:
+      return t.keyword == PdfKeyword::kEndobj || t.keyword == PdfKeyword::kXref ||
+             t.keyword == PdfKeyword::kTrailer || t.keyword == PdfKeyword::kStartxref;
+    case PdfTokenKind::kNumber:
+      return t.IsCount() && Peek(1).IsCount() && Peek(2).Is(PdfKeyword::kObj);
+    default:
+      return false;
+  }
+}
+
+template <typename Source>
+PdfToken CPdfLexer<Source>::StepOverValue(const PdfToken& first, bool* whole, size_t* levels) {
+  bool closed = !first.open;
+  size_t most = 0;
+  PdfToken last = first;
+  if (first.kind == PdfTokenKind::kDictOpen || first.kind == PdfTokenKind::kArrayOpen) {
+    last = StepOverContents(first, &closed, &most);
+  } else if (first.int32 && Peek(0).int32 && Peek(1).Is(PdfKeyword::kR)) {
+    Next();
+    last = Next();
+  }
+  if (whole) {
+    *whole = closed;
+  }
+  if (levels) {
+    *levels = most;
+  }
+  return last;
+}
+
+template <typename Source>
+bool CPdfLexer<Source>::SkipPast(const char* pattern) {
+  // Knuth-Morris-Pratt, so that every byte is read once.
+  const size_t n = std::strlen(pattern);
+  size_t fail[16] = {0};
+  for (size_t i = 1, k = 0; i < n; ++i) {
+    while (k > 0 && pattern[i] != pattern[k]) {
+      k = fail[k - 1];
+    }
+    if (pattern[i] == pattern[k]) {
+      ++k;
+    }
+    fail[i] = k;
+  }
+  size_t matched = 0;
+  for (int c = src_.Next(); c >= 0; c = src_.Next()) {
+    while (matched > 0 && c != static_cast<uint8_t>(pattern[matched])) {
+      matched = fail[matched - 1];
+    }
+    if (c == static_cast<uint8_t>(pattern[matched]) && ++matched == n) {
+      return true;
+    }
+  }
+  return false;
+}
+
+template <typename Source>
+bool CPdfLexer<Source>::NextDictEntry(PdfDictEntry* entry, PdfToken* close) {
+  for (;;) {
+    if (AtObjectEnd()) {
+      if (close) {
+        const uint64_t at = Peek(0).begin;
+        *close = PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, false, false, 0, at, at};
+      }
+      return false;
+    }
+    const PdfToken t = Next();
+    if (t.kind == PdfTokenKind::kEnd || t.kind == PdfTokenKind::kDictClose) {
+      if (close) {
+        *close = t;
+      }
+      return false;
+    }
+    if (t.kind != PdfTokenKind::kName) {
+      continue;
+    }
+    entry->key = t;
+    entry->whole = true;
+    entry->reference = false;
+    entry->value = PdfToken{};
+    const PdfToken& v = Peek(0);
+    if (v.kind == PdfTokenKind::kDictClose || AtObjectEnd()) {
+      entry->value_begin = entry->value_end = t.end;
+      return true;
+    }
+    if (v.kind == PdfTokenKind::kStray) {
+      // The key is dropped with the stray byte, as the parser drops it.
+      continue;
+    }
+    entry->value = Next();
+    if (entry->value.int32 && Peek(0).int32 && Peek(1).Is(PdfKeyword::kR)) {
+      entry->reference = true;
+      entry->gen = Peek(0);
+    }
+    entry->value_begin = entry->value.begin;
+    entry->value_end = StepOverValue(entry->value, &entry->whole).end;
+    return true;
+  }
+}
+
+template <typename Source>
+PdfToken CPdfLexer<Source>::StepOverContents(const PdfToken& first, bool* closed, size_t* most) {
+  enum Frame : uint8_t { kArray, kDictKey, kDictValue };
+  Frames frames;
+  frames.push_back(first.kind == PdfTokenKind::kArrayOpen ? kArray : kDictKey);
+  *most = 1;
+  PdfToken last = first;
+  while (!frames.empty()) {
+    if (AtObjectEnd()) {
+      *closed = false;
+      return last;
+    }
+    const PdfTokenKind kind = Peek(0).kind;
+    uint8_t& top = frames.back();
+    if (top == kDictKey) {
+      if (kind == PdfTokenKind::kDictClose) {
+        frames.pop_back();
+      } else if (kind == PdfTokenKind::kName) {
+        top = kDictValue;
+      }
+      last = Next();
+      *closed = *closed && !last.open;
+      continue;
+    }
+    if (top == kArray && kind == PdfTokenKind::kArrayClose) {
+      frames.pop_back();
+      last = Next();
+      continue;
+    }
+    if (top == kDictValue) {
+      top = kDictKey;
+      // A stray byte drops its key; ">>" closes the dictionary where a key would.
+      if (kind == PdfTokenKind::kStray || kind == PdfTokenKind::kDictClose) {
+        continue;
+      }
+    }
+    last = Next();
+    if (kind == PdfTokenKind::kArrayOpen || kind == PdfTokenKind::kDictOpen) {
+      frames.push_back(kind == PdfTokenKind::kArrayOpen ? kArray : kDictKey);
+      *most = std::max(*most, frames.size());
+      continue;
+    }
+    if (last.int32 && Peek(0).int32 && Peek(1).Is(PdfKeyword::kR)) {
+      Next();
+      last = Next();
+    }
+    *closed = *closed && !last.open;
+  }
+  return last;
+}
+
+// The lexer is built for each of its sources here.
+template void CPdfLexer<PdfSpanSource>::Fill(int);
+template PdfToken CPdfLexer<PdfSpanSource>::Lex(std::string*);
+template void CPdfLexer<PdfStreamSource>::Fill(int);
+template PdfToken CPdfLexer<PdfStreamSource>::Lex(std::string*);
+template void CPdfLexer<PdfFileSource>::Fill(int);
+template PdfToken CPdfLexer<PdfFileSource>::Lex(std::string*);
+template bool CPdfLexer<PdfSpanSource>::AtObjectEnd();
+template PdfToken CPdfLexer<PdfSpanSource>::StepOverValue(const PdfToken&, bool*, size_t*);
+template bool CPdfLexer<PdfSpanSource>::SkipPast(const char*);
+template bool CPdfLexer<PdfSpanSource>::NextDictEntry(PdfDictEntry*, PdfToken*);
+template bool CPdfLexer<PdfStreamSource>::AtObjectEnd();
+template PdfToken CPdfLexer<PdfStreamSource>::StepOverValue(const PdfToken&, bool*, size_t*);
+template bool CPdfLexer<PdfStreamSource>::SkipPast(const char*);
+template bool CPdfLexer<PdfStreamSource>::NextDictEntry(PdfDictEntry*, PdfToken*);
+template bool CPdfLexer<PdfFileSource>::AtObjectEnd();
+template PdfToken CPdfLexer<PdfFileSource>::StepOverValue(const PdfToken&, bool*, size_t*);
+template bool CPdfLexer<PdfFileSource>::SkipPast(const char*);
+template bool CPdfLexer<PdfFileSource>::NextDictEntry(PdfDictEntry*, PdfToken*);

@@ -7,6 +7,7 @@
 #include "objects/cpdf_lexer.h"
 #include "objects/cpdf_object.h"
 #include "streams/cpdf_stream.h"
+#include "streams/pdf_stream_source.h"
 
 class CPdfResolver;
 

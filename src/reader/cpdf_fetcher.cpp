@@ -11,6 +11,7 @@
 #include "streams/cpdf_input_file.h"
 #include "streams/cpdf_memory_stream.h"
 #include "streams/cpdf_stream.h"
+#include "streams/pdf_stream_source.h"
 
 CPdfFetcher::CPdfFetcher(CPdfStream* stream, CPdfInputFile* file, const CPdfXRef& xref)
     : stream_(stream), file_(file), xref_(xref), objstms_(file->Size()) {}

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "streams/cpdf_input_file.h"
+#include "streams/pdf_span_source.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "objects/cpdf_lexer.h"
 #include "reader/cpdf_xref_table.h"
-#include "reader/pdf_file_source.h"
+#include "streams/pdf_file_source.h"
 
 class CPdfInputFile;
 

@@ -8,6 +8,7 @@
 #include "objects/cpdf_ref_ptr.h"
 #include "objects/pdf_messages.h"
 #include "streams/cpdf_stream.h"
+#include "streams/pdf_stream_source.h"
 
 std::map<std::string, std::string> CPdfRawTrailer::Read(CPdfStream* file,
                                                         int64_t position,

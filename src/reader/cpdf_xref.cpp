@@ -13,6 +13,7 @@
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_objstm.h"
 #include "streams/cpdf_stream.h"
+#include "streams/pdf_stream_source.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_fetcher.h"
 #include "streams/cpdf_input_file.h"
+#include "streams/pdf_span_source.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef QUILLTURN_SRC_READER_PDF_FILE_SOURCE_H_
-#define QUILLTURN_SRC_READER_PDF_FILE_SOURCE_H_
+#ifndef QUILLTURN_SRC_STREAMS_PDF_FILE_SOURCE_H_
+#define QUILLTURN_SRC_STREAMS_PDF_FILE_SOURCE_H_
 
 #include <algorithm>
 #include <cstddef>
@@ -74,4 +74,4 @@ class PdfFileSource {
   const uint8_t* end_ = nullptr;
 };
 
-#endif  // QUILLTURN_SRC_READER_PDF_FILE_SOURCE_H_
+#endif  // QUILLTURN_SRC_STREAMS_PDF_FILE_SOURCE_H_

@@ -1,0 +1,31 @@
+#ifndef QUILLTURN_SRC_STREAMS_PDF_SPAN_SOURCE_H_
+#define QUILLTURN_SRC_STREAMS_PDF_SPAN_SOURCE_H_
+
+#include <cstddef>
+#include <cstdint>
+
+// The lexer's sources give bytes one at a time (Next, Peek: 0..255, -1 at the end), the
+// position of the next (Tell), and the bytes held in memory (Window) to be read at once
+// (Advance).
+
+// Bytes in memory.
+class PdfSpanSource {
+ public:
+  PdfSpanSource(const uint8_t* data, size_t size) : data_(data), p_(data), end_(data + size) {}
+  int Next() { return p_ < end_ ? *p_++ : -1; }
+  int Peek() const { return p_ < end_ ? *p_ : -1; }
+  uint64_t Tell() const { return static_cast<uint64_t>(p_ - data_); }
+  const uint8_t* Data() const { return data_; }
+  void Window(const uint8_t** next, const uint8_t** end) const {
+    *next = p_;
+    *end = end_;
+  }
+  void Advance(const uint8_t* next) { p_ = next; }
+
+ private:
+  const uint8_t* data_;
+  const uint8_t* p_;
+  const uint8_t* end_;
+};
+
+#endif  // QUILLTURN_SRC_STREAMS_PDF_SPAN_SOURCE_H_

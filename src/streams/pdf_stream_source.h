@@ -1,0 +1,27 @@
+#ifndef QUILLTURN_SRC_STREAMS_PDF_STREAM_SOURCE_H_
+#define QUILLTURN_SRC_STREAMS_PDF_STREAM_SOURCE_H_
+
+#include <cstdint>
+
+#include "streams/cpdf_stream.h"
+
+// A stream (borrowed), read through its inline buffer. Positions cost a virtual call each, so
+// they are asked of the stream only when wanted; else every token's extent reads 0.
+class PdfStreamSource {
+ public:
+  PdfStreamSource(CPdfStream* stream, bool positions) : stream_(stream), positions_(positions) {}
+  int Next() { return stream_->NextByte(); }
+  int Peek() { return stream_->PeekByte(); }
+  uint64_t Tell() { return positions_ ? stream_->Tell() : 0; }
+  void Window(const uint8_t** next, const uint8_t** end) const {
+    *next = stream_->BufferedNext();
+    *end = stream_->BufferedLimit();
+  }
+  void Advance(const uint8_t* next) { stream_->SkipBuffered(next); }
+
+ private:
+  CPdfStream* stream_;
+  bool positions_;
+};
+
+#endif  // QUILLTURN_SRC_STREAMS_PDF_STREAM_SOURCE_H_
