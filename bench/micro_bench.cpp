@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/cpdf_rotate.h"
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_parser.h"
@@ -132,8 +133,7 @@ void BM_CopyLoop(benchmark::State& state) {
   for (auto _ : state) {
     std::string args[] = {"Quillturn", in, out, "/r90"};
     char* argv[] = {&args[0][0], &args[1][0], &args[2][0], &args[3][0]};
-    CPdfRotate job;
-    job.ParseParams(4, argv);
+    CPdfRotate job(ParseCommandLine(4, argv));
     job.Run();
   }
   std::remove(in.c_str());

@@ -5,22 +5,27 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/cpdf_rotate.h"
 #include "document/cpdf_catalog.h"
 #include "document/cpdf_document.h"
 #include "fuzz_support.h"
 #include "objects/cpdf_parser.h"
+#include "objects/pdf_messages.h"
 #include "reader/cpdf_fetcher.h"
 #include "reader/cpdf_xref.h"
 #include "reader/cpdf_xref_table.h"
 #include "reader/raw_object.h"
+#include "streams/cpdf_input_file.h"
 #include "streams/cpdf_memory_stream.h"
 #include "value_text.h"
+#include "writer/platform_file.h"
 
 namespace {
 
@@ -46,16 +51,32 @@ std::string Shown(const std::vector<uint8_t>& bytes) {
   return bytes.size() > 300 ? text + "..." : text;
 }
 
+// A document read as the job reads its input: the file opened once and lent to it.
+struct InputPdf {
+  void Open(const std::string& path) {
+    FILE* file = OpenInputFile(path);
+    if (!file) {
+      throw CPdfException(kMsgInputOpen);
+    }
+    input = CPdfInputFile::Adopt(file);
+    doc.Open(*input);
+  }
+  std::unique_ptr<CPdfInputFile> input;  // outlives doc, which reads it
+  CPdfDocument doc;
+};
+
 void ExpectEveryObjectCopied(const std::string& in, const std::string& out) {
-  CPdfDocument input;
-  CPdfDocument output;
-  input.Open(in.c_str());
+  InputPdf opened_in;
+  InputPdf opened_out;
+  opened_in.Open(in);
   try {
-    output.Open(out.c_str());
+    opened_out.Open(out);
   } catch (const CPdfException& e) {
     std::fprintf(stderr, "%s\n", e.GetMessage());
     Violated("the output of a successful run does not open");
   }
+  const CPdfDocument& input = opened_in.doc;
+  const CPdfDocument& output = opened_out.doc;
   std::set<int32_t> pages;
   for (const PageRef& page : input.GetCatalog()->GetPageRefs()) {
     pages.insert(page.object_number);
@@ -130,8 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char* argv[] = {&args[0][0], &args[1][0], &args[2][0], &args[3][0], &args[4][0]};
   bool copied = false;
   RunGuarded([&] {
-    CPdfRotate job;
-    job.ParseParams(5, argv);
+    CPdfRotate job(ParseCommandLine(5, argv));
     job.Run();
     copied = true;
   });

@@ -1,4 +1,6 @@
 // Entry point and command line of the rotation job.
+#include "app/command_line.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -44,24 +46,26 @@ bool ParseAngle(const char* arg, int32_t* angle) {
 
 }  // namespace
 
-bool CPdfRotate::ParseParams(int argc, char** argv) {
+CommandLine ParseCommandLine(int argc, char** argv) {
   if (argc < 3) {
     throw CPdfException(kMsgErrorParameter);
   }
-  input_path_ = argv[1];
-  output_path_ = argv[2];
+  CommandLine line;
+  line.input_path = argv[1];
+  line.output_path = argv[2];
+  SelectionOptions& options = line.options;
   for (int i = 3; i < argc; ++i) {
     const char* arg = argv[i];
     if (arg[0] == '/' && arg[1] == 'p') {
-      options_.page_list = arg + 2;
-    } else if (ParseAngle(arg, &options_.angle)) {
+      options.page_list = arg + 2;
+    } else if (ParseAngle(arg, &options.angle)) {
     } else if (std::strcmp(arg, "-landscape") == 0) {
-      options_.landscape = true;
+      options.landscape = true;
     } else if (std::strcmp(arg, "-portrait") == 0) {
-      options_.portrait = true;
+      options.portrait = true;
     }
   }
-  return true;
+  return line;
 }
 
 void PrintUsage() {
@@ -89,8 +93,7 @@ int RunQuillturn(int argc, char** argv) {
     return 0;
   }
   try {
-    CPdfRotate job;
-    job.ParseParams(argc, argv);
+    CPdfRotate job(ParseCommandLine(argc, argv));
     job.Run();
   } catch (const CPdfException& e) {
     std::fputs(e.GetMessage(), stdout);

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "app/rotate_patch.h"
 #include "document/cpdf_catalog.h"
-#include "objects/cpdf_array.h"
-#include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_raw_trailer.h"
@@ -15,37 +14,43 @@
 #include "streams/cpdf_input_file.h"
 #include "writer/platform_file.h"
 
-CPdfRotate::CPdfRotate() = default;
+CPdfRotate::CPdfRotate(CommandLine command_line) : command_line_(std::move(command_line)) {}
 
 CPdfRotate::~CPdfRotate() = default;
 
-bool CPdfRotate::Run() {
+void CPdfRotate::Run() {
   try {
     RunSteps();
   } catch (...) {
-    DiscardOutput();
+    output_.Discard();
     document_.Close();  // before the file it reads is closed
-    input_file_.reset();
+    input_.reset();
     throw;
   }
-  return true;
+}
+
+void CPdfRotate::OpenInput() {
+  FILE* file = OpenInputFile(command_line_.input_path);
+  if (!file) {
+    throw CPdfException(kMsgInputOpen);
+  }
+  input_ = CPdfInputFile::Adopt(file);
+  input_stamp_ = GetFileStamp(file);
 }
 
 void CPdfRotate::RunSteps() {
   OpenInput();
   // Writing over the input would destroy it before it is read.
-  if (IsSameFile(input_file_->GetFile(), output_path_)) {
+  if (IsSameFile(input_->GetFile(), command_line_.output_path)) {
     throw CPdfException(kMsgOutputIsInput);
   }
   // A wrong output path (a folder, a missing or read-only folder) fails before any work.
-  CreateOutput();
+  output_.Create(command_line_.output_path);
   // The document reads the very file that was opened and checked above.
-  document_.Open(input_file_->GetFile());
+  document_.Open(*input_);
   reader_ = document_.GetFetcher();
   table_ = &reader_->GetTable();
-  output_size_ = table_->GetSize();
-  CheckEncryption();
-  WriteHeader(document_.GetVersion());
+  output_.WriteHeader(document_.GetVersion());
 
   // The document's own check of the catalog and the page tree has already walked every page
   // (and refused a catalog or /Pages that is no dictionary, a node without /Kids, a kid that
@@ -59,11 +64,9 @@ void CPdfRotate::RunSteps() {
   }
 
   SelectPages();
-  output_entries_.clear();
-  output_entries_.reserve(table_->Count());
   CopyObjects();
-  const int32_t xref_offset = OutputPosition();
-  WriteXRefTable();
+  const int32_t xref_offset = output_.OutputPosition();
+  const int32_t size = output_.WriteXRefTable(table_->GetSize());
   // /Encrypt stays with /ID, which its key needs, so an encrypted copy remains readable.
   const std::map<std::string, std::string> trailer =
       CPdfRawTrailer::Read(document_.GetStream(), reader_->GetXRef().GetTrailerPosition(),
@@ -73,32 +76,20 @@ void CPdfRotate::RunSteps() {
   if (trailer.count("Root") == 0) {
     throw CPdfException(kMsgDamaged);
   }
-  WriteTrailer(xref_offset, trailer);
-  // Past this point every byte of the output is on its way; only then does it replace the path.
-  FinishOutput();
-  document_.Close();
-  input_file_.reset();
-}
-
-void CPdfRotate::CheckEncryption() const {
-  // The copy keeps strings and streams encrypted under the same key and carries /Encrypt over
-  // as the input writes it. A dictionary written directly in the trailer is still refused, as
-  // before: nothing here checks that such a copy could be decrypted.
-  // (Encrypted object streams are already refused when the document opens.)
-  const CPdfObject* encrypt = reader_->GetXRef().GetTrailer().GetDict()->Find("Encrypt");
-  if (encrypt && !encrypt->IsKind(PDF_NULL) && !encrypt->IsKind(PDF_REF)) {
-    throw CPdfException(kMsgEncryptedDirect);
+  output_.WriteTrailer(size, xref_offset, trailer);
+  // The trailer's writes have put out every range copied from the input. Another program that
+  // wrote to the input while it was read may have left a mixed copy.
+  if (GetFileStamp(input_->GetFile()) != input_stamp_) {
+    throw CPdfException(kMsgInputOpen);
   }
-}
-
-int32_t CPdfRotate::CountPages() {
-  page_count_ = document_.GetCatalog()->GetPageCount();
-  return page_count_;
+  // Past this point every byte of the output is on its way; only then does it replace the path.
+  output_.Finish();
+  document_.Close();
+  input_.reset();
 }
 
 void CPdfRotate::SelectPages() {
-  ::SelectPages(
-      options_, [this] { return CountPages(); }, records_);
+  ::SelectPages(command_line_.options, document_.GetCatalog()->GetPageCount(), records_);
   // A page written inside its parent's /Kids has no object of its own to patch.
   for (const PageRecord& record : records_) {
     if (record.selected && record.object_number < 0) {
@@ -168,10 +159,10 @@ void CPdfRotate::CopyObjects() {
       }
       // Under the generation its header gives it (the entry's, unless only another exists).
       NoteObject(n, XRefEntry{item.entry.offset, span.generation, item.entry.type});
-      AppendInputRange(span.start, span.length);
+      output_.AppendInputRange(*input_, span.start, span.length);
       // Only a written tail ends the run of neighbouring ranges.
       if (*span.tail != '\0') {
-        WriteBytes(span.tail, std::char_traits<char>::length(span.tail));
+        output_.WriteBytes(span.tail, std::char_traits<char>::length(span.tail));
       }
       continue;
     }
@@ -258,18 +249,17 @@ void CPdfRotate::NoteObject(int32_t n, const XRefEntry& entry) {
   if (entry.type == 1 && (entry.generation < 0 || entry.generation > kMaxGeneration)) {
     throw CPdfException(kMsgDamaged);
   }
-  output_entries_.push_back(
-      OutputEntry{n, OutputPosition(), entry.type == 1 ? entry.generation : 0});
+  output_.AddEntry(n, entry.type == 1 ? entry.generation : 0);
 }
 
 void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record) {
   if (!record || !record->selected) {
-    WriteBytes(bytes.data(), bytes.size());
+    output_.WriteBytes(bytes.data(), bytes.size());
     return;
   }
   std::vector<uint8_t> patched;
   if (!PatchRotate(bytes.data(), bytes.size(), record->rotation, &patched)) {
     throw CPdfException(kMsgDamaged);
   }
-  WriteBytes(patched.data(), patched.size());
+  output_.WriteBytes(patched.data(), patched.size());
 }

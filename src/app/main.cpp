@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cpdf_rotate.h"
+#include "app/command_line.h"
 #include "writer/platform_file.h"
 
 int main(int argc, char** argv) {

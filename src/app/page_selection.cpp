@@ -85,7 +85,7 @@ void ParsePageList(const std::string& list,
 }
 
 void SelectPages(const SelectionOptions& options,
-                 const std::function<int32_t()>& count_pages,
+                 int32_t page_count,
                  std::vector<PageRecord>& records) {
   if (options.landscape || options.portrait) {
     for (PageRecord& record : records) {
@@ -99,7 +99,7 @@ void SelectPages(const SelectionOptions& options,
     return;
   }
   if (!options.page_list.empty()) {
-    ParsePageList(options.page_list, count_pages(), options.angle, records);
+    ParsePageList(options.page_list, page_count, options.angle, records);
     return;
   }
   for (PageRecord& record : records) {

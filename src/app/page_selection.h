@@ -2,7 +2,6 @@
 #define QUILLTURN_SRC_APP_PAGE_SELECTION_H_
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,9 +20,9 @@ struct SelectionOptions {
 };
 
 // Marks the chosen records with the angle: by orientation when a flag is set, else by the page
-// list, else every page. count_pages is asked only when the list is used.
+// list (against page_count pages), else every page.
 void SelectPages(const SelectionOptions& options,
-                 const std::function<int32_t()>& count_pages,
+                 int32_t page_count,
                  std::vector<PageRecord>& records);
 
 // Applies a list such as "1,4,10-20" against page_count pages; throws the list's messages.

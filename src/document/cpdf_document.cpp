@@ -17,8 +17,11 @@ namespace {
 constexpr int kHeaderWindow = 1023;
 constexpr int kHeaderPositions = 1018;
 
-// Objects inside an encrypted file's object streams cannot be read without decrypting, which
-// this program does not do.
+// Which encrypted files are refused. This program does not decrypt: a copy keeps strings and
+// streams encrypted under the same key and carries /Encrypt over as the input writes it.
+
+// Objects inside an encrypted file's object streams cannot be read without decrypting. Checked
+// before anything is fetched, which would fail on them with another message.
 void RefuseEncryptedObjectStreams(const CPdfXRef& xref) {
   const CPdfObject* encrypt = xref.GetTrailer().GetDict()->Find("Encrypt");
   if (!encrypt || encrypt->IsKind(PDF_NULL)) {
@@ -31,6 +34,15 @@ void RefuseEncryptedObjectStreams(const CPdfXRef& xref) {
   }
 }
 
+// A dictionary written directly in the trailer is refused: nothing here checks that such a
+// copy could be decrypted. Checked once the catalog is read, whose faults are told first.
+void RefuseDirectEncrypt(const CPdfXRef& xref) {
+  const CPdfObject* encrypt = xref.GetTrailer().GetDict()->Find("Encrypt");
+  if (encrypt && !encrypt->IsKind(PDF_NULL) && !encrypt->IsKind(PDF_REF)) {
+    throw CPdfException(kMsgEncryptedDirect);
+  }
+}
+
 }  // namespace
 
 CPdfDocument::CPdfDocument() = default;
@@ -39,18 +51,9 @@ CPdfDocument::~CPdfDocument() {
   Close();
 }
 
-void CPdfDocument::Open(const char* path) {
+void CPdfDocument::Open(CPdfInputFile& file) {
   Close();
-  file_ = CPdfInputFile::Open(path);
-  if (!file_) {
-    throw CPdfException(kMsgCantOpen);
-  }
-  Load();
-}
-
-void CPdfDocument::Open(FILE* file) {
-  Close();
-  file_ = std::make_unique<CPdfInputFile>(file);
+  file_ = &file;
   Load();
 }
 
@@ -61,15 +64,16 @@ void CPdfDocument::Load() {
     }
     CPdfObject null_dict;
     null_dict.SetNull();
-    stream_ = CPdfFileStream::Create(file_.get(), 0, 0, null_dict);
+    stream_ = CPdfFileStream::Create(file_, 0, 0, null_dict);
     ReadHeader();
     xref_ = std::make_unique<CPdfXRef>();
     xref_->Load(stream_);
     RefuseEncryptedObjectStreams(*xref_);
-    fetcher_ = std::make_unique<CPdfFetcher>(stream_, file_.get(), *xref_);
+    fetcher_ = std::make_unique<CPdfFetcher>(stream_, file_, *xref_);
     fetcher_->BuildMap();
     catalog_ = std::make_unique<CPdfCatalog>();
     catalog_->Load(fetcher_.get());
+    RefuseDirectEncrypt(*xref_);
   } catch (...) {
     Close();
     throw;
@@ -109,6 +113,6 @@ void CPdfDocument::Close() {
     stream_->Release();
     stream_ = nullptr;
   }
-  file_.reset();
+  file_ = nullptr;
   open_ = false;
 }

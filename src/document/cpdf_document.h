@@ -1,7 +1,6 @@
 #ifndef QUILLTURN_SRC_DOCUMENT_CPDF_DOCUMENT_H_
 #define QUILLTURN_SRC_DOCUMENT_CPDF_DOCUMENT_H_
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -12,7 +11,8 @@ class CPdfFetcher;
 class CPdfStream;
 class CPdfXRef;
 
-// An open input PDF: its file, its cross-reference data and its checked catalog.
+// An input PDF read from a file its caller opened: its cross-reference data and its checked
+// catalog. Here too is decided which encrypted files are refused.
 class CPdfDocument {
  public:
   // Offsets are 32-bit in this program, so larger inputs are refused.
@@ -23,9 +23,8 @@ class CPdfDocument {
   CPdfDocument& operator=(const CPdfDocument&) = delete;
   ~CPdfDocument();
 
-  void Open(const char* path);
-  // Reads a file that is already open; it must stay open until Close.
-  void Open(FILE* file);
+  // Reads file, which stays its caller's and must stay open until Close.
+  void Open(CPdfInputFile& file);
   void Close();
   bool IsOpen() const { return open_; }
   // Valid while open.
@@ -42,7 +41,7 @@ class CPdfDocument {
   void ReadHeader();
 
   bool open_ = false;
-  std::unique_ptr<CPdfInputFile> file_;  // Must outlive stream_: closed after it is released.
+  CPdfInputFile* file_ = nullptr;  // Borrowed.
   CPdfFileStream* stream_ = nullptr;
   std::unique_ptr<CPdfXRef> xref_;
   std::unique_ptr<CPdfFetcher> fetcher_;

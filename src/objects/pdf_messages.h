@@ -21,7 +21,6 @@ inline constexpr char kMsgEncryptedDirect[] =
 inline constexpr char kMsgDamaged[] = "PDF file was damaged";
 
 // Document reading.
-inline constexpr char kMsgCantOpen[] = "Can't open file";
 inline constexpr char kMsgInputTooLarge[] = "Input file is too large";
 inline constexpr char kMsgXRef[] = "Couldn't parse an xref";
 inline constexpr char kMsgXRefStream[] = "Couldn't parse an xref stream";

@@ -5,11 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-std::unique_ptr<CPdfInputFile> CPdfInputFile::Open(const char* path) {
-  FILE* file = std::fopen(path, "rb");
-  return file ? Adopt(file) : nullptr;
-}
-
 std::unique_ptr<CPdfInputFile> CPdfInputFile::Adopt(FILE* file) {
   auto input = std::make_unique<CPdfInputFile>(file);
   input->owned_ = true;

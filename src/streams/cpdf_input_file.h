@@ -18,8 +18,6 @@ class CPdfInputFile {
   // Reads at least this long bypass the cache.
   static constexpr size_t kDirectRead = size_t{8} * 1024;
 
-  // Opens path for reading ("rb"); null when it cannot be opened.
-  static std::unique_ptr<CPdfInputFile> Open(const char* path);
   // Takes an open file over: it is closed with this object.
   static std::unique_ptr<CPdfInputFile> Adopt(FILE* file);
   // Borrowed: the file stays open after this object is gone.

@@ -1,48 +1,49 @@
+#include "app/command_line.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/cpdf_rotate.h"
-
 namespace {
 
-// Parses argv = {"Quillturn", "in.pdf", "out.pdf", extra...}.
-struct Parsed {
-  explicit Parsed(std::vector<std::string> extra) {
-    args = {"Quillturn", "in.pdf", "out.pdf"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    for (std::string& a : args) {
-      argv.push_back(&a[0]);
-    }
-    job.ParseParams(static_cast<int>(argv.size()), argv.data());
-  }
-  std::vector<std::string> args;
+// The options of argv = {"Quillturn", "in.pdf", "out.pdf", extra...}.
+SelectionOptions Parsed(std::vector<std::string> extra) {
+  std::vector<std::string> args = {"Quillturn", "in.pdf", "out.pdf"};
+  args.insert(args.end(), extra.begin(), extra.end());
   std::vector<char*> argv;
-  CPdfRotate job;
-};
+  argv.reserve(args.size());
+  for (std::string& a : args) {
+    argv.push_back(&a[0]);
+  }
+  const CommandLine line = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+  EXPECT_EQ("in.pdf", line.input_path);
+  EXPECT_EQ("out.pdf", line.output_path);
+  return line.options;
+}
 
 TEST(CommandLineTest, OptionsAndTheirLastValue) {
-  Parsed p({"/p1", "/p3", "/r90", "/r180", "-landscape"});
-  EXPECT_EQ("3", p.job.GetPageList());
-  EXPECT_EQ(180, p.job.GetAngle());
-  EXPECT_TRUE(p.job.IsLandscape());
-  EXPECT_FALSE(p.job.IsPortrait());
-  Parsed odd({"/r-90", "/p/r90", "-Portrait", "-portraits", "/x", "/P1", "/rx", "/r"});
-  EXPECT_EQ(-90, odd.job.GetAngle());
-  EXPECT_EQ(90, Parsed({"/r+90"}).job.GetAngle());
-  EXPECT_EQ("/r90", odd.job.GetPageList());
-  EXPECT_FALSE(odd.job.IsPortrait());
-  Parsed spaced({"/r 90x", "-portrait", "/p"});
-  EXPECT_EQ(90, spaced.job.GetAngle());
-  EXPECT_TRUE(spaced.job.IsPortrait());
-  EXPECT_EQ("", spaced.job.GetPageList());
+  const SelectionOptions p = Parsed({"/p1", "/p3", "/r90", "/r180", "-landscape"});
+  EXPECT_EQ("3", p.page_list);
+  EXPECT_EQ(180, p.angle);
+  EXPECT_TRUE(p.landscape);
+  EXPECT_FALSE(p.portrait);
+  const SelectionOptions odd =
+      Parsed({"/r-90", "/p/r90", "-Portrait", "-portraits", "/x", "/P1", "/rx", "/r"});
+  EXPECT_EQ(-90, odd.angle);
+  EXPECT_EQ(90, Parsed({"/r+90"}).angle);
+  EXPECT_EQ("/r90", odd.page_list);
+  EXPECT_FALSE(odd.portrait);
+  const SelectionOptions spaced = Parsed({"/r 90x", "-portrait", "/p"});
+  EXPECT_EQ(90, spaced.angle);
+  EXPECT_TRUE(spaced.portrait);
+  EXPECT_EQ("", spaced.page_list);
 }
 
 TEST(CommandLineTest, HugeAnglesSaturate) {
-  EXPECT_EQ(2147483647, Parsed({"/r" + std::string(40, '9')}).job.GetAngle());
-  EXPECT_EQ(-2147483647 - 1, Parsed({"/r-" + std::string(40, '9')}).job.GetAngle());
-  EXPECT_EQ(-2147483647 - 1, Parsed({"/r-2147483648"}).job.GetAngle());
+  EXPECT_EQ(2147483647, Parsed({"/r" + std::string(40, '9')}).angle);
+  EXPECT_EQ(-2147483647 - 1, Parsed({"/r-" + std::string(40, '9')}).angle);
+  EXPECT_EQ(-2147483647 - 1, Parsed({"/r-2147483648"}).angle);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "../../fuzz/value_text.h"
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_parser.h"
+#include "open_pdf.h"
 #include "param_name.h"
 #include "pdf_builder.h"
 #include "streams/cpdf_file_stream.h"
@@ -44,7 +45,7 @@ std::string ParseAll(const std::string& text, From from = From::kMemory) {
   std::unique_ptr<CPdfInputFile> file;
   CPdfStream* stream;
   if (from == From::kFile) {
-    file = CPdfInputFile::Open(dir.Write("f.pdf", text).c_str());
+    file = OpenInput(dir.Write("f.pdf", text));
     CPdfObject null_dict;
     null_dict.SetNull();
     stream = CPdfFileStream::Create(file.get(), 0, 0, null_dict);

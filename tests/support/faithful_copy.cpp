@@ -12,6 +12,7 @@
 #include "document/cpdf_catalog.h"
 #include "document/cpdf_document.h"
 #include "objects/cpdf_exception.h"
+#include "open_pdf.h"
 #include "reader/cpdf_fetcher.h"
 #include "reader/cpdf_xref.h"
 #include "reader/cpdf_xref_table.h"
@@ -137,13 +138,14 @@ void ExpectOwnReaderAgrees(const std::string& output,
                            const CPdfDocument& in,
                            const std::map<int, int>& angle_of_object,
                            const PageAngles& rotated) {
-  CPdfDocument out;
+  InputPdf opened;
   try {
-    out.Open(output.c_str());
+    opened.Open(output);
   } catch (const CPdfException& e) {
     ADD_FAILURE() << "the output does not open: " << e.GetMessage();
     return;
   }
+  const CPdfDocument& out = opened.doc;
   const std::set<int> object_streams = ObjectStreams(in);
   const auto& pages_in = in.GetCatalog()->GetPageRefs();
   const auto& pages_out = out.GetCatalog()->GetPageRefs();
@@ -205,9 +207,9 @@ PageAngles ChosenPages(const std::string& input, const std::string& options) {
   // pdfinfo would do, but it folds rotations into 0..359 and loses the pages of a damaged
   // /Count, both of which the selection must see as they stand.
   std::vector<int> rotations;
-  CPdfDocument doc;
-  doc.Open(input.c_str());
-  for (const PageRef& page : doc.GetCatalog()->GetPageRefs()) {
+  InputPdf pdf;
+  pdf.Open(input);
+  for (const PageRef& page : pdf.doc.GetCatalog()->GetPageRefs()) {
     rotations.push_back(page.rotation);
   }
   int angle = 0;
@@ -248,12 +250,13 @@ PageAngles ChosenPages(const std::string& input, const std::string& options) {
 void ExpectFaithfulCopy(const std::string& input,
                         const std::string& output,
                         const PageAngles& rotated) {
-  CPdfDocument in;
+  InputPdf opened;
   try {
-    in.Open(input.c_str());
+    opened.Open(input);
   } catch (const CPdfException& e) {
     FAIL() << "the input does not open: " << e.GetMessage();
   }
+  const CPdfDocument& in = opened.doc;
   std::map<int, int> angle_of_object;
   const auto& pages = in.GetCatalog()->GetPageRefs();
   for (const auto& [page, angle] : rotated) {

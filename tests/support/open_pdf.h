@@ -1,26 +1,52 @@
 #ifndef QUILLTURN_TESTS_SUPPORT_OPEN_PDF_H_
 #define QUILLTURN_TESTS_SUPPORT_OPEN_PDF_H_
 
+#include <memory>
 #include <string>
 
 #include "document/cpdf_document.h"
 #include "objects/cpdf_exception.h"
+#include "objects/pdf_messages.h"
+#include "streams/cpdf_input_file.h"
 #include "test_files.h"
+#include "writer/platform_file.h"
 
-// A document opened from bytes written to a scratch file.
+// The file at path opened as the job opens its input.
+inline std::unique_ptr<CPdfInputFile> OpenInput(const std::string& path) {
+  FILE* file = OpenInputFile(path);
+  if (!file) {
+    throw CPdfException(kMsgInputOpen);
+  }
+  return CPdfInputFile::Adopt(file);
+}
+
+// A document read as the job reads its input: the file opened once and lent to the document.
+struct InputPdf {
+  // Throws the message of a file that does not open or is refused.
+  void Open(const std::string& path) {
+    input = OpenInput(path);
+    doc.Open(*input);
+  }
+  std::unique_ptr<CPdfInputFile> input;  // outlives doc, which reads it
+  CPdfDocument doc;
+};
+
+// A document opened, as above, from bytes written to a scratch file.
 struct OpenPdf {
   explicit OpenPdf(const std::string& bytes) : path(dir.Write("in.pdf", bytes)) {}
   // The message of a failed open, or "" when it opened.
   std::string TryOpen() {
     try {
-      doc.Open(path.c_str());
+      input = OpenInput(path);
+      doc.Open(*input);
       return "";
     } catch (const CPdfException& e) {
       return e.GetMessage();
     }
   }
-  TempDir dir;
+  TempDir dir;  // removed after the file in it is closed
   std::string path;
+  std::unique_ptr<CPdfInputFile> input;
   CPdfDocument doc;
 };
 

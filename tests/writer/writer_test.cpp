@@ -3,47 +3,36 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "open_pdf.h"
 #include "test_files.h"
-#include "writer/cpdf_file.h"
+#include "writer/cpdf_output.h"
 
 namespace {
 
-// The writer's steps without a rotation job around them.
-class WriterProbe : public CPdfFile {
- public:
-  bool ParseParams(int, char**) override { return true; }
-  bool Run() override { return true; }
-
-  // The whole output: header, one "N G obj" per entry at the offset the entry gets, the table
-  // for /Size size and the trailer.
-  std::string Write(const std::string& version,
-                    const std::vector<OutputEntry>& objects,
-                    int32_t size,
-                    const std::map<std::string, std::string>& trailer) {
-    TempDir dir;
-    input_path_ = dir.Write("in.pdf", "%PDF-1.4\n");
-    output_path_ = dir.Path("out.pdf");
-    OpenInput();
-    CreateOutput();
-    WriteHeader(version);
-    output_entries_.clear();
-    for (OutputEntry entry : objects) {
-      entry.offset = OutputPosition();
-      const std::string body = std::to_string(entry.num) + " " + std::to_string(entry.generation) +
-                               " obj\nnull\nendobj\n";
-      WriteBytes(body.data(), body.size());
-      output_entries_.push_back(entry);
-    }
-    output_size_ = size;
-    const int32_t xref = OutputPosition();
-    WriteXRefTable();
-    WriteTrailer(xref, trailer);
-    FinishOutput();
-    return ReadFile(output_path_);
+// The whole output: header, one "N G obj" per (number, generation) at the offset its entry
+// gets, the table for /Size size and the trailer.
+std::string Write(const std::string& version,
+                  const std::vector<std::pair<int32_t, int32_t>>& objects,
+                  int32_t size,
+                  const std::map<std::string, std::string>& trailer) {
+  TempDir dir;
+  CPdfOutput output;
+  output.Create(dir.Path("out.pdf"));
+  output.WriteHeader(version);
+  for (const auto& [num, generation] : objects) {
+    output.AddEntry(num, generation);
+    const std::string body =
+        std::to_string(num) + " " + std::to_string(generation) + " obj\nnull\nendobj\n";
+    output.WriteBytes(body.data(), body.size());
   }
-};
+  const int32_t xref = output.OutputPosition();
+  output.WriteTrailer(output.WriteXRefTable(size), xref, trailer);
+  output.Finish();
+  return ReadFile(dir.Path("out.pdf"));
+}
 
 std::string TableOf(const std::string& bytes) {
   const size_t xref = bytes.find("xref\n");
@@ -62,16 +51,36 @@ std::string FreeLines(int count) {
 // header, whose binary comment tells transfer programs the file is not text. Sixteen free numbers
 // stay free lines; seventeen cost a subsection instead.
 TEST(WriterTest, HeaderAndTable) {
-  WriterProbe probe;
-  const std::string bridged =
-      probe.Write("PDF-1.4", {{1, 0, 0}, {18, 0, 0}}, 19, {{"Root", "1 0 R"}});
+  const std::string bridged = Write("PDF-1.4", {{1, 0}, {18, 0}}, 19, {{"Root", "1 0 R"}});
   EXPECT_EQ(0u, bridged.rfind("%PDF-1.4\r%\xE2\xE3\xCF\xD3\r\n", 0));
   EXPECT_EQ("xref\n0 19\r0000000000 65535 f \r0000000016 00000 n \r" + FreeLines(16) +
                 "0000000036 00000 n \r",
             TableOf(bridged));
   EXPECT_NE(std::string::npos, bridged.find("/Size 19\n"));
   EXPECT_EQ("xref\n0 2\r0000000000 65535 f \r0000000016 00000 n \r19 1\r0000000036 00000 n \r",
-            TableOf(probe.Write("PDF-1.4", {{1, 0, 0}, {19, 0, 0}}, 20, {})));
+            TableOf(Write("PDF-1.4", {{1, 0}, {19, 0}}, 20, {})));
+}
+
+// Ranges of the input go out where they were appended among the written bytes, neighbours
+// joined, small ones read and large ones copied unread.
+TEST(WriterTest, InputRangesKeepTheirPlace) {
+  TempDir dir;
+  std::string in(CPdfOutput::kCopyUnread * 2, 'a');
+  for (size_t i = 0; i < in.size(); ++i) {
+    in[i] = static_cast<char>('a' + i % 26);
+  }
+  const std::unique_ptr<CPdfInputFile> input = OpenInput(dir.Write("in.pdf", in));
+  CPdfOutput output;
+  output.Create(dir.Path("out.pdf"));
+  output.AppendInputRange(*input, 3, 4);
+  output.AppendInputRange(*input, 7, 2);
+  output.WriteBytes("|", 1);
+  output.AppendInputRange(*input, 20, CPdfOutput::kCopyUnread);
+  output.AppendInputRange(*input, 1, 1);
+  EXPECT_EQ(8 + CPdfOutput::kCopyUnread, output.OutputPosition());
+  output.Finish();
+  EXPECT_EQ(in.substr(3, 6) + "|" + in.substr(20, CPdfOutput::kCopyUnread) + in.substr(1, 1),
+            ReadFile(dir.Path("out.pdf")));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "writer/cpdf_file.h"
+#include "writer/cpdf_output.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -23,9 +23,9 @@ bool FormatDigits(char* out, int width, int32_t value) {
 
 // "%010d %05d n \r", written digit by digit: this runs once per object. A value that does not
 // fit its digits would make a line of another length, which no reader could use.
-void AppendInUseLine(const OutputEntry& e, std::string* block) {
+void AppendInUseLine(int32_t offset, int32_t generation, std::string* block) {
   char line[20];
-  if (!FormatDigits(line, 10, e.offset) || !FormatDigits(line + 11, 5, e.generation)) {
+  if (!FormatDigits(line, 10, offset) || !FormatDigits(line + 11, 5, generation)) {
     throw CPdfException(kMsgDamaged);
   }
   line[10] = ' ';
@@ -35,50 +35,37 @@ void AppendInUseLine(const OutputEntry& e, std::string* block) {
 
 }  // namespace
 
-CPdfFile::CPdfFile() = default;
+CPdfOutput::CPdfOutput() = default;
 
-CPdfFile::~CPdfFile() = default;
+CPdfOutput::~CPdfOutput() = default;
 
-void CPdfFile::OpenInput() {
-  FILE* file = OpenInputFile(input_path_);
-  if (!file) {
-    throw CPdfException(kMsgInputOpen);
-  }
-  input_file_ = CPdfInputFile::Adopt(file);
-  input_stamp_ = GetFileStamp(file);
-}
-
-void CPdfFile::CreateOutput() {
-  if (!output_.Create(output_path_)) {
+void CPdfOutput::Create(const std::string& path) {
+  if (!output_.Create(path)) {
     output_.Discard();
     throw CPdfException(kMsgOutputCreate);
   }
   output_file_ = output_.GetFile();
+  entries_.clear();
   position_ = 0;
   flush_started_ = 0;
 }
 
-void CPdfFile::FinishOutput() {
+void CPdfOutput::Finish() {
   FlushInputRange();
-  // Another program that wrote to the input while it was read may have left a mixed copy.
-  if (GetFileStamp(input_file_->GetFile()) != input_stamp_) {
-    DiscardOutput();
-    throw CPdfException(kMsgInputOpen);
-  }
   output_file_ = nullptr;
   if (!output_.Commit()) {
-    DiscardOutput();
+    Discard();
     throw CPdfException(kMsgOutputWrite);
   }
 }
 
-void CPdfFile::DiscardOutput() {
+void CPdfOutput::Discard() {
   pending_length_ = 0;
   output_file_ = nullptr;
   output_.Discard();
 }
 
-void CPdfFile::WriteBytes(const void* bytes, size_t count) {
+void CPdfOutput::WriteBytes(const void* bytes, size_t count) {
   FlushInputRange();
   if (count == 0) {
     return;
@@ -90,48 +77,50 @@ void CPdfFile::WriteBytes(const void* bytes, size_t count) {
   StartFlushNow();
 }
 
-void CPdfFile::StartFlushNow() {
+void CPdfOutput::StartFlushNow() {
   if (position_ - flush_started_ >= kFlushEvery) {
     flush_started_ = position_;
     output_.StartFlush();
   }
 }
 
-void CPdfFile::AppendInputRange(int64_t offset, int64_t length) {
+void CPdfOutput::AppendInputRange(CPdfInputFile& input, int64_t offset, int64_t length) {
   if (length <= 0) {
     return;
   }
-  if (pending_length_ > 0 && pending_offset_ + pending_length_ != offset) {
+  if (pending_length_ > 0 &&
+      (pending_input_ != &input || pending_offset_ + pending_length_ != offset)) {
     FlushInputRange();
   }
   if (pending_length_ == 0) {
+    pending_input_ = &input;
     pending_offset_ = offset;
   }
   pending_length_ += length;
   position_ += length;
 }
 
-void CPdfFile::FlushInputRange() {
+void CPdfOutput::FlushInputRange() {
   const int64_t length = pending_length_;
   if (length == 0) {
     return;
   }
   pending_length_ = 0;
   if (length >= kCopyUnread) {
-    if (!output_.AppendRange(input_file_->GetFile(), pending_offset_, length)) {
+    if (!output_.AppendRange(pending_input_->GetFile(), pending_offset_, length)) {
       throw CPdfException(kMsgOutputWrite);
     }
     StartFlushNow();
     return;
   }
   std::vector<uint8_t> bytes(static_cast<size_t>(length));
-  if (input_file_->ReadAt(pending_offset_, bytes.data(), bytes.size()) != bytes.size() ||
+  if (pending_input_->ReadAt(pending_offset_, bytes.data(), bytes.size()) != bytes.size() ||
       std::fwrite(bytes.data(), 1, bytes.size(), output_file_) != bytes.size()) {
     throw CPdfException(kMsgOutputWrite);
   }
 }
 
-int32_t CPdfFile::OutputPosition() const {
+int32_t CPdfOutput::OutputPosition() const {
   // Offsets are written with ten digits as 32-bit numbers; a larger output would be damaged.
   if (position_ > INT32_MAX) {
     throw CPdfException(kMsgOutputTooLarge);
@@ -139,7 +128,7 @@ int32_t CPdfFile::OutputPosition() const {
   return static_cast<int32_t>(position_);
 }
 
-void CPdfFile::WriteFormat(const char* format, ...) {
+void CPdfOutput::WriteFormat(const char* format, ...) {
   char buffer[512];
   va_list args;
   va_start(args, format);
@@ -153,22 +142,26 @@ void CPdfFile::WriteFormat(const char* format, ...) {
   }
 }
 
-void CPdfFile::WriteHeader(const std::string& version) {
+void CPdfOutput::WriteHeader(const std::string& version) {
   std::string header = "%" + version + "\r%\xE2\xE3\xCF\xD3\r\n";
   WriteBytes(header.data(), header.size());
 }
 
-void CPdfFile::WriteXRefTable() {
+void CPdfOutput::AddEntry(int32_t num, int32_t generation) {
+  entries_.push_back(Entry{num, OutputPosition(), generation});
+}
+
+int32_t CPdfOutput::WriteXRefTable(int32_t size) {
   WriteBytes("xref\n", 5);
   // Members of object streams go out beside one another, not always in number order.
-  const auto by_number = [](const OutputEntry& a, const OutputEntry& b) { return a.num < b.num; };
-  if (!std::is_sorted(output_entries_.begin(), output_entries_.end(), by_number)) {
-    std::sort(output_entries_.begin(), output_entries_.end(), by_number);
+  const auto by_number = [](const Entry& a, const Entry& b) { return a.num < b.num; };
+  if (!std::is_sorted(entries_.begin(), entries_.end(), by_number)) {
+    std::sort(entries_.begin(), entries_.end(), by_number);
   }
-  const size_t count = output_entries_.size();
+  const size_t count = entries_.size();
   size_t k = 0;
   // Object 0 heads the list of free objects whatever the input held there.
-  while (k < count && output_entries_[k].num <= 0) {
+  while (k < count && entries_[k].num <= 0) {
     ++k;
   }
   // Entries are gathered in blocks: one write per few thousand lines, not one per line.
@@ -179,12 +172,12 @@ void CPdfFile::WriteXRefTable() {
   for (;;) {
     int32_t last = first;
     size_t next = k;
-    while (next < count && output_entries_[next].num - last - 1 <= kMaxFreeRun) {
-      last = output_entries_[next++].num;
+    while (next < count && entries_[next].num - last - 1 <= kMaxFreeRun) {
+      last = entries_[next++].num;
     }
     int64_t end = static_cast<int64_t>(last) + 1;
-    if (next == count && output_size_ - end <= kMaxFreeRun) {
-      end = std::max<int64_t>(end, output_size_);
+    if (next == count && size - end <= kMaxFreeRun) {
+      end = std::max<int64_t>(end, size);
     }
     char header[32];
     const int header_length =
@@ -193,8 +186,9 @@ void CPdfFile::WriteXRefTable() {
     for (int64_t n = first; n < end; ++n) {
       if (n == 0) {
         block.append("0000000000 65535 f \r");
-      } else if (k < next && output_entries_[k].num == n) {
-        AppendInUseLine(output_entries_[k++], &block);
+      } else if (k < next && entries_[k].num == n) {
+        AppendInUseLine(entries_[k].offset, entries_[k].generation, &block);
+        ++k;
       } else {
         block.append("0000000000 00000 f \r");
       }
@@ -205,17 +199,19 @@ void CPdfFile::WriteXRefTable() {
     }
     if (next == count) {
       // /Size says where the table ends: numbers past it, free in the input, are no objects.
-      output_size_ = static_cast<int32_t>(end);
+      size = static_cast<int32_t>(end);
       break;
     }
-    first = output_entries_[next].num;
+    first = entries_[next].num;
   }
   WriteBytes(block.data(), block.size());
+  return size;
 }
 
-void CPdfFile::WriteTrailer(int32_t xref_offset,
-                            const std::map<std::string, std::string>& entries) {
-  WriteFormat("trailer\n<<\n/Size %d\n", output_size_);
+void CPdfOutput::WriteTrailer(int32_t size,
+                              int32_t xref_offset,
+                              const std::map<std::string, std::string>& entries) {
+  WriteFormat("trailer\n<<\n/Size %d\n", size);
   for (const auto& [key, value] : entries) {
     std::string line = "/";
     line.append(key).append(" ").append(value).append("\n");

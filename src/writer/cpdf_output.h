@@ -1,0 +1,78 @@
+#ifndef QUILLTURN_SRC_WRITER_CPDF_OUTPUT_H_
+#define QUILLTURN_SRC_WRITER_CPDF_OUTPUT_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "writer/platform_file.h"
+
+class CPdfInputFile;
+
+// The file a job writes: its bytes, the table of the objects in it and the trailer. It reaches
+// its path only when finished (PlatformFile says how); every failure throws its message.
+class CPdfOutput {
+ public:
+  CPdfOutput();
+  CPdfOutput(const CPdfOutput&) = delete;
+  CPdfOutput& operator=(const CPdfOutput&) = delete;
+  ~CPdfOutput();  // discards an output that was not finished
+
+  // Throws "Output file create error" when the output cannot be created.
+  void Create(const std::string& path);
+  // Closes the output and puts it at its path; throws on any failed write.
+  void Finish();
+  // Closes and removes whatever output was begun; never throws.
+  void Discard();
+
+  // Every write is checked: a short write ends the job instead of leaving a damaged file.
+  void WriteBytes(const void* bytes, size_t count);
+  // Appends length bytes of input from offset on. The copy is deferred so that ranges that
+  // follow one another in the input go out in one piece, large ones from file to file without
+  // being read in; the output position counts them at once. The input must stay open until the
+  // next write or Finish.
+  void AppendInputRange(CPdfInputFile& input, int64_t offset, int64_t length);
+  // Unpatched ranges at least this long are copied by the kernel where it can.
+  static constexpr int64_t kCopyUnread = int64_t{16} * 1024;
+  int32_t OutputPosition() const;
+
+  void WriteHeader(const std::string& version);
+  // Lists object num, under generation, as starting at the output position.
+  void AddEntry(int32_t num, int32_t generation);
+  // One table of the entries added, up to /Size size at least; returns the /Size it ends at.
+  // Numbers apart by more than kMaxFreeRun start a new subsection instead of being bridged by
+  // lines for free objects, so sparse numbers keep the table small.
+  int32_t WriteXRefTable(int32_t size);
+  static constexpr int32_t kMaxFreeRun = 16;
+  // entries: key -> the value's bytes as the input writes them.
+  void WriteTrailer(int32_t size,
+                    int32_t xref_offset,
+                    const std::map<std::string, std::string>& entries);
+
+ private:
+  struct Entry {
+    int32_t num = 0;
+    int32_t offset = 0;
+    int32_t generation = 0;
+  };
+
+  void WriteFormat(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void FlushInputRange();
+  // Sets the disk to work on every few megabytes written, while the copy goes on.
+  void StartFlushNow();
+  static constexpr int64_t kFlushEvery = int64_t{8} * 1024 * 1024;
+
+  PlatformFile output_;
+  FILE* output_file_ = nullptr;
+  std::vector<Entry> entries_;  // by increasing number, but for members of object streams
+  int64_t position_ = 0;
+  int64_t flush_started_ = 0;  // where the output stood when the disk was last set to work
+  CPdfInputFile* pending_input_ = nullptr;  // the input range not yet written
+  int64_t pending_offset_ = 0;
+  int64_t pending_length_ = 0;
+};
+
+#endif  // QUILLTURN_SRC_WRITER_CPDF_OUTPUT_H_
