@@ -10,10 +10,10 @@
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
+#include "platform/input_file.h"
 #include "reader/cpdf_raw_trailer.h"
 #include "reader/raw_object.h"
 #include "streams/cpdf_input_file.h"
-#include "writer/platform_file.h"
 
 CPdfRotate::CPdfRotate() = default;
 

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "writer/platform_file.h"
+#include "platform/input_file.h"
+#include "platform/output_file.h"
 
 class CPdfInputFile;
 
