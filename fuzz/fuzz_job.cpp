@@ -18,6 +18,7 @@
 #include "fuzz_support.h"
 #include "objects/cpdf_parser.h"
 #include "objects/pdf_messages.h"
+#include "platform/input_file.h"
 #include "reader/cpdf_fetcher.h"
 #include "reader/cpdf_xref.h"
 #include "reader/cpdf_xref_table.h"
@@ -25,7 +26,6 @@
 #include "streams/cpdf_input_file.h"
 #include "streams/cpdf_memory_stream.h"
 #include "value_text.h"
-#include "writer/platform_file.h"
 
 namespace {
 

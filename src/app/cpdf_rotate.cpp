@@ -9,10 +9,10 @@
 #include "document/cpdf_catalog.h"
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
+#include "platform/input_file.h"
 #include "reader/cpdf_raw_trailer.h"
 #include "reader/raw_object.h"
 #include "streams/cpdf_input_file.h"
-#include "writer/platform_file.h"
 
 CPdfRotate::CPdfRotate(CommandLine command_line) : command_line_(std::move(command_line)) {}
 

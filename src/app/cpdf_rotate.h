@@ -9,9 +9,9 @@
 #include "app/command_line.h"
 #include "app/page_selection.h"
 #include "document/cpdf_document.h"
+#include "platform/input_file.h"
 #include "reader/cpdf_fetcher.h"
 #include "writer/cpdf_output.h"
-#include "writer/platform_file.h"
 
 class CPdfInputFile;
 

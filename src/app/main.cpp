@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "writer/platform_file.h"
+#include "platform/program_start.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args = StartProgram(argc, argv);

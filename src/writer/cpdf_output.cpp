@@ -6,8 +6,8 @@
 
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
+#include "platform/input_file.h"
 #include "streams/cpdf_input_file.h"
-#include "writer/platform_file.h"
 
 namespace {
 

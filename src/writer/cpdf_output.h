@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "writer/platform_file.h"
+#include "platform/input_file.h"
+#include "platform/output_file.h"
 
 class CPdfInputFile;
 
 // The file a job writes: its bytes, the table of the objects in it and the trailer. It reaches
-// its path only when finished (PlatformFile says how); every failure throws its message.
+// its path only when finished (OutputFile says how); every failure throws its message.
 class CPdfOutput {
  public:
   CPdfOutput();
@@ -65,7 +66,7 @@ class CPdfOutput {
   void StartFlushNow();
   static constexpr int64_t kFlushEvery = int64_t{8} * 1024 * 1024;
 
-  PlatformFile output_;
+  OutputFile output_;
   FILE* output_file_ = nullptr;
   std::vector<Entry> entries_;  // by increasing number, but for members of object streams
   int64_t position_ = 0;

@@ -7,9 +7,9 @@
 #include "document/cpdf_document.h"
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
+#include "platform/input_file.h"
 #include "streams/cpdf_input_file.h"
 #include "test_files.h"
-#include "writer/platform_file.h"
 
 // The file at path opened as the job opens its input.
 inline std::unique_ptr<CPdfInputFile> OpenInput(const std::string& path) {

@@ -1,0 +1,72 @@
+// The input file as the system opens and identifies it, on every system the tests run on.
+#include "platform/input_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include "test_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kBytes[] = "%PDF-1.4\n%%EOF\n";
+
+// A scratch folder with "in.pdf", a hard link to it, a copy of it and a folder.
+class InputFileTest : public testing::Test {
+ protected:
+  InputFileTest() {
+    in_ = dir_.Write("in.pdf", kBytes);
+    dir_.Write("copy.pdf", kBytes);
+    fs::create_hard_link(fs::u8path(in_), fs::u8path(dir_.Path("link.pdf")));
+    fs::create_directory(fs::u8path(dir_.Path("folder")));
+  }
+
+  TempDir dir_;
+  std::string in_;
+};
+
+TEST_F(InputFileTest, OnlyARegularFileOpens) {
+  FILE* file = OpenInputFile(in_);
+  ASSERT_NE(nullptr, file);
+  EXPECT_EQ(static_cast<int64_t>(sizeof(kBytes) - 1), GetFileStamp(file).size);
+  std::fclose(file);
+  EXPECT_EQ(nullptr, OpenInputFile(dir_.Path("folder")));
+  EXPECT_EQ(nullptr, OpenInputFile(dir_.Path("missing.pdf")));
+  EXPECT_EQ(nullptr, OpenInputFile(""));
+}
+
+struct SameCase {
+  const char* name;
+  const char* path;  // in the scratch folder
+  bool same;         // leads to in.pdf
+};
+
+void PrintTo(const SameCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class SameFileTest : public InputFileTest, public testing::WithParamInterface<SameCase> {};
+
+TEST_P(SameFileTest, LeadsToTheOpenFile) {
+  FILE* file = OpenInputFile(in_);
+  ASSERT_NE(nullptr, file);
+  EXPECT_EQ(GetParam().same, IsSameFile(file, dir_.Path(GetParam().path)));
+  std::fclose(file);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths,
+                         SameFileTest,
+                         testing::Values(SameCase{"ItsOwnName", "in.pdf", true},
+                                         SameCase{"AnotherSpelling", "folder/../in.pdf", true},
+                                         SameCase{"HardLink", "link.pdf", true},
+                                         SameCase{"CopyWithTheSameBytes", "copy.pdf", false},
+                                         SameCase{"Folder", "folder", false},
+                                         SameCase{"Missing", "missing.pdf", false}),
+                         [](const testing::TestParamInfo<SameCase>& p) { return p.param.name; });
+
+}  // namespace
