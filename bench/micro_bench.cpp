@@ -75,12 +75,9 @@ void BM_FlatePngPredictor(benchmark::State& state) {
   std::FILE* f = std::tmpfile();
   std::fwrite(body.data(), 1, body.size(), f);
   CPdfInputFile input(f);
-  CPdfObject null_dict;
-  null_dict.SetNull();
   size_t out = 0;
   for (auto _ : state) {
-    CPdfStream* window =
-        CPdfFileStream::Create(&input, 0, static_cast<uint32_t>(body.size()), null_dict);
+    CPdfStream* window = CPdfFileStream::Create(&input, 0, static_cast<uint32_t>(body.size()));
     CPdfStream* flate = new CPdfFlateStream(window, 12, 7, 1, 8);
     uint8_t chunk[4096];
     out = 0;

@@ -2,7 +2,6 @@
 // row-size arithmetic itself is fuzzed. Flag bit 0 skips zlib, so mutations reach the
 // predictor directly.
 #include "fuzz_support.h"
-#include "objects/cpdf_object.h"
 #include "objects/cpdf_ref_ptr.h"
 #include "streams/cpdf_file_stream.h"
 #include "streams/cpdf_flate_stream.h"
@@ -51,10 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       return;
     }
     MemoryFile file(data, size);
-    CPdfObject null_dict;
-    null_dict.SetNull();
-    CPdfStream* window =
-        CPdfFileStream::Create(file.Input(), 0, static_cast<uint32_t>(size), null_dict);
+    CPdfStream* window = CPdfFileStream::Create(file.Input(), 0, static_cast<uint32_t>(size));
     auto flate = CPdfRefPtr<CPdfStream>::Adopt(
         new CPdfFlateStream(window, predictor, columns, colors, bits));
     size_t total = 0;

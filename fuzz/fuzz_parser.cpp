@@ -43,9 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   });
   RunGuarded([&] {
     MemoryFile file(data, size);
-    CPdfObject null_dict;
-    null_dict.SetNull();
-    CPdfParser parser(nullptr, CPdfFileStream::Create(file.Input(), 0, 0, null_dict));
+    CPdfParser parser(nullptr, CPdfFileStream::Create(file.Input(), 0, 0));
     for (int i = 0; i < 10000; ++i) {
       CPdfObject value;
       parser.ParseObject(value);

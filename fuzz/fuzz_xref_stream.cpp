@@ -46,9 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                            body + "\nendstream\nendobj\nstartxref\n9\n%%EOF\n";
   RunGuarded([&] {
     MemoryFile memory(reinterpret_cast<const uint8_t*>(file.data()), file.size());
-    CPdfObject null_dict;
-    null_dict.SetNull();
-    CPdfStream* whole = CPdfFileStream::Create(memory.Input(), 0, 0, null_dict);
+    CPdfStream* whole = CPdfFileStream::Create(memory.Input(), 0, 0);
     struct Releaser {
       CPdfStream* s;
       ~Releaser() { s->Release(); }

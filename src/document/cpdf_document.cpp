@@ -62,9 +62,7 @@ void CPdfDocument::Load() {
     if (file_->Size() > kMaxInputSize) {
       throw CPdfException(kMsgInputTooLarge);
     }
-    CPdfObject null_dict;
-    null_dict.SetNull();
-    stream_ = CPdfFileStream::Create(file_, 0, 0, null_dict);
+    stream_ = CPdfFileStream::Create(file_, 0, 0);
     ReadHeader();
     xref_ = std::make_unique<CPdfXRef>();
     xref_->Load(stream_);

@@ -8,7 +8,6 @@
 #include "objects/cpdf_resolver.h"
 #include "objects/cpdf_string.h"
 #include "objects/interned_text.h"
-#include "streams/cpdf_stream.h"
 
 namespace {
 
@@ -63,7 +62,7 @@ void CPdfObject::Clear() {
       payload_.dict->Release();
       break;
     case PDF_STREAM:
-      payload_.stream->Release();
+      payload_.stream_object->Release();
       break;
     default:
       break;
@@ -94,8 +93,8 @@ void CPdfObject::Assign(const CPdfObject& source) {
       payload_.dict->AddRef();
       break;
     case PDF_STREAM:
-      payload_.stream = source.payload_.stream;
-      payload_.stream->AddRef();
+      payload_.stream_object = source.payload_.stream_object;
+      payload_.stream_object->AddRef();
       break;
     default:
       payload_ = source.payload_;
@@ -205,8 +204,7 @@ void CPdfObject::SetDictionary(CPdfDictionary* dict) {
   kind_ = PDF_DICT;
 }
 
-void CPdfObject::SetStream(CPdfStream* stream) {
-  stream->AddRef();
-  payload_.stream = stream;
+void CPdfObject::SetStream(CPdfStream* stream, CPdfDictionary* dict) {
+  payload_.stream_object = new CPdfStreamObject(stream, dict);
   kind_ = PDF_STREAM;
 }

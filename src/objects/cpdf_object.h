@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "objects/cpdf_stream_object.h"
+
 class CPdfArray;
 class CPdfDictionary;
 class CPdfResolver;
@@ -71,9 +73,9 @@ class CPdfObject {
   void SetRef(int32_t num, int32_t gen);
   void NewArray(CPdfResolver* xref);
   void NewDictionary(CPdfResolver* xref);
-  // Add a reference of their own.
+  // Add a reference of their own. A stream's dict may be null: a stream that offers none.
   void SetDictionary(CPdfDictionary* dict);
-  void SetStream(CPdfStream* stream);
+  void SetStream(CPdfStream* stream, CPdfDictionary* dict);
 
   bool GetBool() const { return payload_.boolean; }
   // Integers are 64-bit as read: callers check the range they need before narrowing.
@@ -84,7 +86,9 @@ class CPdfObject {
   CPdfString* GetString() const { return payload_.string; }
   CPdfArray* GetArray() const { return payload_.array; }
   CPdfDictionary* GetDict() const { return payload_.dict; }
-  CPdfStream* GetStream() const { return payload_.stream; }
+  CPdfStream* GetStream() const { return payload_.stream_object->GetStream(); }
+  // The dictionary of a PDF_STREAM, null when it has none.
+  CPdfDictionary* GetStreamDict() const { return payload_.stream_object->GetDict(); }
   int32_t GetRefNum() const { return payload_.ref.num; }
   int32_t GetRefGen() const { return payload_.ref.gen; }
 
@@ -100,7 +104,7 @@ class CPdfObject {
     CPdfString* string;
     CPdfArray* array;
     CPdfDictionary* dict;
-    CPdfStream* stream;
+    CPdfStreamObject* stream_object;
     struct {
       int32_t num;
       int32_t gen;

@@ -10,6 +10,7 @@
 #include "objects/cpdf_ref_ptr.h"
 #include "objects/cpdf_string.h"
 #include "objects/pdf_messages.h"
+#include "objects/stream_filters.h"
 #include "streams/cpdf_memory_stream.h"
 #include "streams/cpdf_stream.h"
 
@@ -296,9 +297,10 @@ void CPdfParser::ParseDictionary(CPdfObject& out, int depth, Build build) {
   CPdfObject dict;
   dict.Assign(out);
   out.Clear();
-  CPdfStream* body = ReadStreamBody(dict);
+  bool has_dict = false;
+  CPdfStream* body = ReadStreamBody(dict, &has_dict);
   if (body) {
-    out.SetStream(body);
+    out.SetStream(body, has_dict ? dict.GetDict() : nullptr);
     body->Release();
   } else {
     out.SetError();
@@ -320,16 +322,17 @@ void CPdfParser::SkipToLineEnd() {
   }
 }
 
-CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict) {
+CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict, bool* has_dict) {
   if (body_known_) {
     body_known_ = false;
-    CPdfStream* window = body_length_ == 0
-                             ? new CPdfMemoryStream(nullptr, 0)
-                             : stream_->CreateSubStream(body_start_, body_length_, dict);
+    // A body known to be empty is read from memory, and such a stream offers no dictionary.
+    *has_dict = body_length_ != 0;
+    CPdfStream* window = body_length_ == 0 ? new CPdfMemoryStream(nullptr, 0)
+                                           : stream_->CreateSubStream(body_start_, body_length_);
     if (!window || !decode_streams_) {
       return window;
     }
-    CPdfStream* decoded = window->ApplyFilters(dict);
+    CPdfStream* decoded = ApplyFilters(window, dict);
     if (!decoded) {
       window->Release();
     }
@@ -346,12 +349,13 @@ CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict) {
   }
   const uint32_t length = static_cast<uint32_t>(length_value.GetInt());
   CPdfRefPtr<CPdfStream> body;
-  CPdfStream* window = stream_->CreateSubStream(start, length, dict);
+  CPdfStream* window = stream_->CreateSubStream(start, length);
   if (window) {
+    *has_dict = true;
     if (!decode_streams_) {
       body = CPdfRefPtr<CPdfStream>::Adopt(window);
     } else {
-      CPdfStream* decoded = window->ApplyFilters(dict);
+      CPdfStream* decoded = ApplyFilters(window, dict);
       if (decoded) {
         body = CPdfRefPtr<CPdfStream>::Adopt(decoded);
       } else {

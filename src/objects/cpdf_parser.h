@@ -69,7 +69,9 @@ class CPdfParser {
   void Drop() { lexer_.Next(); }
   void MakeValue(const PdfToken& token, const std::string& text, CPdfObject& out);
   void DecodeLiteralString(const std::string& text);
-  CPdfStream* ReadStreamBody(const CPdfObject& dict);
+  // The body's stream, or null when it cannot be read. *has_dict tells whether the stream
+  // offers dict: not when its body was read from no window on the file.
+  CPdfStream* ReadStreamBody(const CPdfObject& dict, bool* has_dict);
   void SkipToLineEnd();
   int GetByte() { return stream_->NextByte(); }
   int PeekByte() { return stream_->PeekByte(); }

@@ -127,11 +127,9 @@ void CPdfFetcher::ReadAt(int32_t num,
   if (start < 0 || start > UINT32_MAX) {
     return;
   }
-  CPdfObject null_dict;
-  null_dict.SetNull();
   const int64_t length = end > start ? std::min<int64_t>(end - start, UINT32_MAX) : 0;
-  CPdfStream* window = stream_->CreateSubStream(static_cast<uint32_t>(start),
-                                                static_cast<uint32_t>(length), null_dict);
+  CPdfStream* window =
+      stream_->CreateSubStream(static_cast<uint32_t>(start), static_cast<uint32_t>(length));
   if (!window) {
     return;
   }

@@ -19,10 +19,10 @@ void CPdfObjStmData::Build(CPdfFetcher& fetcher) {
   }
   CPdfObject stream;
   fetcher.GetObject(stream_num_, 0, stream);
-  if (!stream.IsKind(PDF_STREAM) || !stream.GetStream()->GetDictionary()) {
+  if (!stream.IsKind(PDF_STREAM) || !stream.GetStreamDict()) {
     return;
   }
-  CPdfDictionary* dict = stream.GetStream()->GetDictionary();
+  CPdfDictionary* dict = stream.GetStreamDict();
   CPdfObject n;
   CPdfObject first;
   dict->Lookup("N", n);

@@ -19,10 +19,8 @@ std::map<std::string, std::string> CPdfRawTrailer::Read(CPdfStream* file,
   if (position < 0 || position > UINT32_MAX) {
     return values;
   }
-  CPdfObject null_dict;
-  null_dict.SetNull();
-  const CPdfRefPtr<CPdfStream> window = CPdfRefPtr<CPdfStream>::Adopt(
-      file->CreateSubStream(static_cast<uint32_t>(position), 0, null_dict));
+  const CPdfRefPtr<CPdfStream> window =
+      CPdfRefPtr<CPdfStream>::Adopt(file->CreateSubStream(static_cast<uint32_t>(position), 0));
   if (!window) {
     return values;
   }

@@ -152,12 +152,9 @@ CPdfStream* CPdfXRef::OpenAt(int64_t start, int64_t end) {
   if (start < 0 || start > UINT32_MAX) {
     return nullptr;
   }
-  CPdfObject null_dict;
-  null_dict.SetNull();
   // A length of 0 runs to the end of the file.
   const int64_t length = end > start ? std::min<int64_t>(end - start, UINT32_MAX) : 0;
-  return stream_->CreateSubStream(static_cast<uint32_t>(start), static_cast<uint32_t>(length),
-                                  null_dict);
+  return stream_->CreateSubStream(static_cast<uint32_t>(start), static_cast<uint32_t>(length));
 }
 
 bool CPdfXRef::ReadSection(int64_t offset, int64_t* prev) {

@@ -25,7 +25,7 @@ int32_t ReadWidth(const CPdfArray& w, int32_t index) {
 
 bool CPdfXRef::ReadXRefStream(const CPdfObject& stream, int64_t* prev) {
   CPdfStream* body = stream.GetStream();
-  CPdfDictionary* dict = body->GetDictionary();
+  CPdfDictionary* dict = stream.GetStreamDict();
   if (!dict) {
     throw CPdfException(kMsgXRefStream);
   }

@@ -1,21 +1,12 @@
 #include "streams/cpdf_file_stream.h"
 
-#include "objects/cpdf_dictionary.h"
-
-CPdfFileStream::CPdfFileStream(CPdfInputFile* file,
-                               uint32_t start,
-                               uint32_t length,
-                               const CPdfObject& dict)
+CPdfFileStream::CPdfFileStream(CPdfInputFile* file, uint32_t start, uint32_t length)
     : file_(file), start_(start), length_(length), buffer_pos_(start) {
-  dict_.Assign(dict);
   SeekTo(static_cast<int32_t>(start), 0);
 }
 
-CPdfFileStream* CPdfFileStream::Create(CPdfInputFile* file,
-                                       uint32_t start,
-                                       uint32_t length,
-                                       const CPdfObject& dict) {
-  return new CPdfFileStream(file, start, length, dict);
+CPdfFileStream* CPdfFileStream::Create(CPdfInputFile* file, uint32_t start, uint32_t length) {
+  return new CPdfFileStream(file, start, length);
 }
 
 CPdfFileStream::~CPdfFileStream() = default;
@@ -40,10 +31,6 @@ bool CPdfFileStream::Refill() {
   }
   limit_ = buffer_ + file_->ReadAt(buffer_pos_, buffer_, count);
   return limit_ > buffer_;
-}
-
-CPdfDictionary* CPdfFileStream::GetDictionary() {
-  return dict_.IsKind(PDF_DICT) ? dict_.GetDict() : nullptr;
 }
 
 uint32_t CPdfFileStream::Tell() {
@@ -71,8 +58,6 @@ void CPdfFileStream::ShiftStart(int32_t count) {
   buffer_pos_ = start_;
 }
 
-CPdfStream* CPdfFileStream::CreateSubStream(uint32_t start,
-                                            uint32_t length,
-                                            const CPdfObject& dict) {
-  return Create(file_, start, length, dict);
+CPdfStream* CPdfFileStream::CreateSubStream(uint32_t start, uint32_t length) {
+  return Create(file_, start, length);
 }

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#include "objects/cpdf_object.h"
 #include "streams/cpdf_input_file.h"
 #include "streams/cpdf_stream.h"
 
@@ -14,11 +13,8 @@ class CPdfFileStream : public CPdfStream {
   static constexpr uint32_t kBufferSize = 2048;
 
   // Borrowed: the file is shared and closed by its owner after the last stream is released.
-  CPdfFileStream(CPdfInputFile* file, uint32_t start, uint32_t length, const CPdfObject& dict);
-  static CPdfFileStream* Create(CPdfInputFile* file,
-                                uint32_t start,
-                                uint32_t length,
-                                const CPdfObject& dict);
+  CPdfFileStream(CPdfInputFile* file, uint32_t start, uint32_t length);
+  static CPdfFileStream* Create(CPdfInputFile* file, uint32_t start, uint32_t length);
 
   void Rewind() override;
   int32_t GetChar() override {
@@ -33,13 +29,12 @@ class CPdfFileStream : public CPdfStream {
     }
     return *next_;
   }
-  CPdfDictionary* GetDictionary() override;
   uint32_t Tell() override;
   void Seek(int32_t position, int32_t origin) override;
   uint32_t GetStartOffset() override { return start_; }
   void ShiftStart(int32_t count) override;
   uint32_t GetLength() override { return length_; }
-  CPdfStream* CreateSubStream(uint32_t start, uint32_t length, const CPdfObject& dict) override;
+  CPdfStream* CreateSubStream(uint32_t start, uint32_t length) override;
 
  protected:
   ~CPdfFileStream() override;
@@ -50,7 +45,6 @@ class CPdfFileStream : public CPdfStream {
   void SeekTo(int32_t position, int32_t origin);
   void EmptyBuffer() { next_ = limit_ = buffer_; }
 
-  CPdfObject dict_;
   CPdfInputFile* file_;
   uint32_t start_;
   uint32_t length_;

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "objects/cpdf_dictionary.h"
-#include "objects/cpdf_object.h"
-
 CPdfFlateStream::CPdfFlateStream(CPdfStream* source,
                                  int32_t predictor,
                                  int32_t columns,
@@ -110,36 +107,4 @@ int32_t CPdfFlateStream::PeekChar() {
     return -1;
   }
   return predictor_->PeekByte();
-}
-
-namespace {
-
-int32_t IntParam(CPdfDictionary* params, const char* key, int32_t fallback) {
-  CPdfObject value;
-  params->Lookup(key, value);
-  if (!value.IsKind(PDF_INT)) {
-    return fallback;
-  }
-  // Held at the 32-bit ends, where the parameter checks refuse them, instead of wrapping.
-  return static_cast<int32_t>(std::clamp<int64_t>(value.GetInt(), INT32_MIN, INT32_MAX));
-}
-
-}  // namespace
-
-CPdfStream* CreateDecoder(const char* name, CPdfStream* source, const CPdfObject& params) {
-  if (std::strcmp(name, "FlateDecode") != 0 && std::strcmp(name, "Fl") != 0) {
-    return nullptr;
-  }
-  int32_t predictor = 1;
-  int32_t columns = 1;
-  int32_t colors = 1;
-  int32_t bits = 8;
-  if (params.IsKind(PDF_DICT)) {
-    CPdfDictionary* dict = params.GetDict();
-    predictor = IntParam(dict, "Predictor", predictor);
-    columns = IntParam(dict, "Columns", columns);
-    colors = IntParam(dict, "Colors", colors);
-    bits = IntParam(dict, "BitsPerComponent", bits);
-  }
-  return new CPdfFlateStream(source, predictor, columns, colors, bits);
 }

@@ -31,13 +31,12 @@ class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
   size_t ReadBytes(uint8_t* out, size_t count) override;
   // Up to count inflated bytes before any predictor: what the predictor reads its rows from.
   size_t ReadRaw(uint8_t* out, size_t count) override;
-  CPdfDictionary* GetDictionary() override { return source_->GetDictionary(); }
   uint32_t Tell() override { return source_->Tell(); }
   void Seek(int32_t, int32_t) override {}
   uint32_t GetStartOffset() override { return source_->GetStartOffset(); }
   void ShiftStart(int32_t count) override { source_->ShiftStart(count); }
   uint32_t GetLength() override { return source_->GetLength(); }
-  CPdfStream* CreateSubStream(uint32_t, uint32_t, const CPdfObject&) override { return nullptr; }
+  CPdfStream* CreateSubStream(uint32_t, uint32_t) override { return nullptr; }
 
  protected:
   ~CPdfFlateStream() override;
@@ -54,9 +53,5 @@ class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
   uint32_t read_ = 0;
   uint32_t end_ = 0;
 };
-
-// A Flate decoder over source for the names FlateDecode and Fl, else null. On success the new
-// stream takes over the caller's reference to source.
-CPdfStream* CreateDecoder(const char* name, CPdfStream* source, const CPdfObject& params);
 
 #endif  // QUILLTURN_SRC_STREAMS_CPDF_FLATE_STREAM_H_

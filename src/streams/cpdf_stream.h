@@ -4,9 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 
-class CPdfDictionary;
-class CPdfObject;
-
 // A counted byte source. GetChar and PeekChar give 0..255, or -1 at the end of the data.
 class CPdfStream {
  public:
@@ -19,8 +16,6 @@ class CPdfStream {
   virtual void Rewind() = 0;
   virtual int32_t GetChar() = 0;
   virtual int32_t PeekChar() = 0;
-  // Borrowed: no reference added. Null when the stream has no dictionary.
-  virtual CPdfDictionary* GetDictionary() = 0;
   virtual uint32_t Tell() = 0;
   // Origin 0: absolute file offset; origin 2: distance back from the end of the file.
   virtual void Seek(int32_t position, int32_t origin) = 0;
@@ -29,15 +24,10 @@ class CPdfStream {
   // 0 means unbounded.
   virtual uint32_t GetLength() = 0;
   // A new window on the same file, count 1 owned by the caller; null where no file is behind.
-  virtual CPdfStream* CreateSubStream(uint32_t start, uint32_t length, const CPdfObject& dict) = 0;
+  virtual CPdfStream* CreateSubStream(uint32_t start, uint32_t length) = 0;
 
   // Up to count decoded bytes at once; 0 at the end. Same bytes as count GetChar calls.
   virtual size_t ReadBytes(uint8_t* out, size_t count);
-
-  // The stream to read a body through: this stream itself (no filter), a decoder that took over
-  // this stream's reference, or null when the filter is not supported (the caller still owns
-  // this stream then).
-  CPdfStream* ApplyFilters(const CPdfObject& dict);
 
   int32_t GetRefCount() const { return ref_count_; }
 

@@ -46,9 +46,7 @@ std::string ParseAll(const std::string& text, From from = From::kMemory) {
   CPdfStream* stream;
   if (from == From::kFile) {
     file = OpenInput(dir.Write("f.pdf", text));
-    CPdfObject null_dict;
-    null_dict.SetNull();
-    stream = CPdfFileStream::Create(file.get(), 0, 0, null_dict);
+    stream = CPdfFileStream::Create(file.get(), 0, 0);
   } else {
     stream = new CPdfMemoryStream(reinterpret_cast<const uint8_t*>(text.data()), text.size());
   }
@@ -226,6 +224,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "/Filter /Fl /DecodeParms << /Predictor 12 /Columns 5 >>",
                 kRows,
                 "abcdebcdef"),
+        Decoded("AbbreviatedParms",
+                "/Filter /Fl /DP << /Predictor 12 /Columns 5 >>",
+                kRows,
+                "abcdebcdef"),
+        Decoded("ParmsArrayOfTwoRefused", "/Filter /Fl /DecodeParms [null null]", kRows, "refused"),
+        Decoded("ParmsArrayOfNumberRefused", "/Filter /Fl /DecodeParms [5]", kRows, "refused"),
         Decoded("RealPredictorIgnored",
                 "/Filter [FlateDecode] /DecodeParms << /Predictor 12.0 >>",
                 kRows,
