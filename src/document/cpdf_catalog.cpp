@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
@@ -22,6 +23,36 @@ int32_t ClampToInt32(double value) {
     return INT32_MIN;
   }
   return value < INT32_MAX ? static_cast<int32_t>(value) : INT32_MAX;
+}
+
+// The walk refuses a tree for four causes, all under kMsgKidsType.
+
+// A node that is not a page has its kids in an array (its /Kids, resolved).
+void CheckKidsAreArray(const CPdfObject& kids) {
+  if (!kids.IsKind(PDF_ARRAY)) {
+    throw CPdfException(kMsgKidsType);
+  }
+}
+
+// Nodes no deeper than kMaxTreeDepth, so that the walk's recursion stays bounded.
+void CheckTreeDepth(int depth) {
+  if (depth >= CPdfCatalog::kMaxTreeDepth) {
+    throw CPdfException(kMsgKidsType);
+  }
+}
+
+// No more kid visits than the file's objects and bytes allow (see CPdfCatalog::Load).
+void CheckVisitCount(int64_t visits, int64_t max_visits) {
+  if (visits > max_visits) {
+    throw CPdfException(kMsgKidsType);
+  }
+}
+
+// A node among its own ancestors would make the walk a cycle.
+void CheckNotAncestor(const std::vector<int32_t>& path, int32_t num) {
+  if (std::find(path.begin(), path.end(), num) != path.end()) {
+    throw CPdfException(kMsgKidsType);
+  }
 }
 
 }  // namespace
@@ -207,17 +238,11 @@ void CPdfCatalog::CollectPages(const Node& node, int depth, Inherited inherited,
   // /Resources is inheritable: a node's own dictionary serves every page below it that has
   // none of its own.
   const bool below_resources = node.own_resources || resources;
-  if (!node.kids.IsKind(PDF_ARRAY)) {
-    throw CPdfException(kMsgKidsType);
-  }
-  if (depth >= kMaxTreeDepth) {
-    throw CPdfException(kMsgKidsType);
-  }
+  CheckKidsAreArray(node.kids);
+  CheckTreeDepth(depth);
   const CPdfArray* array = node.kids.GetArray();
   for (int32_t i = 0; i < array->GetCount(); ++i) {
-    if (++visits_ > max_visits_) {
-      throw CPdfException(kMsgKidsType);
-    }
+    CheckVisitCount(++visits_, max_visits_);
     const CPdfObject& raw = array->At(i);
     const Node& kid = NodeOf(raw);
     Inherited below{false, 0};
@@ -234,9 +259,7 @@ void CPdfCatalog::CollectPages(const Node& node, int depth, Inherited inherited,
     }
     const bool indirect = raw.IsKind(PDF_REF);
     if (indirect) {
-      if (std::find(path_.begin(), path_.end(), raw.GetRefNum()) != path_.end()) {
-        throw CPdfException(kMsgKidsType);
-      }
+      CheckNotAncestor(path_, raw.GetRefNum());
       path_.push_back(raw.GetRefNum());
     }
     CollectPages(kid, depth + 1, below, below_resources);
