@@ -76,6 +76,7 @@ void CPdfCatalog::Load(CPdfFetcher* xref) {
   max_visits_ = std::min<int64_t>(2 * static_cast<int64_t>(xref->GetTable().CountInUse()) + 16,
                                   kVisitsPerFileByte * xref->GetFile().Size() + 16);
   xref->SetWalkArrayLimit(static_cast<size_t>(max_visits_) + 1);
+  xref->SetWalkKeys(&WalkKeep);
   CPdfObject catalog;
   xref->GetObject(xref->GetXRef().GetRootNum(), xref->GetXRef().GetRootGen(), catalog);
   if (!catalog.IsKind(PDF_DICT)) {
@@ -119,6 +120,17 @@ void CPdfCatalog::Load(CPdfFetcher* xref) {
   direct_nodes_.clear();
   values_.clear();
   kids_.clear();
+}
+
+PdfKeep CPdfCatalog::WalkKeep(std::string_view key) {
+  // Asked for every key of every page: compared as views, by length first.
+  if (key == "Resources" || key == "Annots") {
+    return PdfKeep::kKind;
+  }
+  return key == "Type" || key == "Kids" || key == "Count" || key == "Rotate" || key == "Parent" ||
+                 key == "Length"
+             ? PdfKeep::kValue
+             : PdfKeep::kNothing;
 }
 
 int64_t CPdfCatalog::KeyOf(const CPdfObject& ref) {
