@@ -74,7 +74,6 @@ void CPdfDocument::Load() {
     Close();
     throw;
   }
-  open_ = true;
 }
 
 void CPdfDocument::ReadHeader() {
@@ -110,5 +109,4 @@ void CPdfDocument::Close() {
     stream_ = nullptr;
   }
   file_.reset();
-  open_ = false;
 }

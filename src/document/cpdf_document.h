@@ -27,7 +27,6 @@ class CPdfDocument {
   // Reads a file that is already open; it must stay open until Close.
   void Open(FILE* file);
   void Close();
-  bool IsOpen() const { return open_; }
   // Valid while open.
   CPdfXRef* GetXRef() const { return xref_.get(); }
   CPdfFetcher* GetFetcher() const { return fetcher_.get(); }
@@ -41,7 +40,6 @@ class CPdfDocument {
   void Load();
   void ReadHeader();
 
-  bool open_ = false;
   std::unique_ptr<CPdfInputFile> file_;  // Must outlive stream_: closed after it is released.
   CPdfFileStream* stream_ = nullptr;
   std::unique_ptr<CPdfXRef> xref_;

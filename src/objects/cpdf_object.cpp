@@ -46,7 +46,6 @@ CPdfObject::~CPdfObject() {
 
 void CPdfObject::Clear() {
   switch (kind_) {
-    case PDF_TEXT:
     case PDF_NAME:
     case PDF_KEYWORD:
       if (!IsInterned(payload_.text)) {
@@ -77,7 +76,6 @@ void CPdfObject::Assign(const CPdfObject& source) {
     return;
   }
   switch (source.kind_) {
-    case PDF_TEXT:
     case PDF_NAME:
     case PDF_KEYWORD:
       payload_.text = CopyText(source.payload_.text);
@@ -146,20 +144,8 @@ void CPdfObject::SetOwnedText(PdfKind kind, const char* text, size_t length) {
   kind_ = kind;
 }
 
-void CPdfObject::SetText(const char* text) {
-  SetOwnedText(PDF_TEXT, text, std::strlen(text));
-}
-
-void CPdfObject::SetName(const char* text) {
-  SetOwnedText(PDF_NAME, text, std::strlen(text));
-}
-
 void CPdfObject::SetName(const char* text, size_t length) {
   SetOwnedText(PDF_NAME, text, length);
-}
-
-void CPdfObject::SetKeyword(const char* text) {
-  SetOwnedText(PDF_KEYWORD, text, std::strlen(text));
 }
 
 void CPdfObject::SetKeyword(const char* text, size_t length) {
