@@ -94,10 +94,6 @@ inline std::string ValueText(const CPdfObject& value) {
       text.resize(static_cast<size_t>(length));
       return text;
     }
-    case PDF_TEXT: {
-      const std::string text = value.GetText();
-      return LiteralText(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    }
     case PDF_STRING: {
       const CPdfString& s = *value.GetString();
       return s.IsLiteral() ? LiteralText(s.GetData(), s.GetLength())
@@ -138,7 +134,6 @@ inline bool SameValue(const CPdfObject& a, const CPdfObject& b, const char* skip
       return a.GetInt() == b.GetInt();
     case PDF_REAL:
       return std::fabs(a.GetReal() - b.GetReal()) <= 1e-9 * std::fmax(1.0, std::fabs(a.GetReal()));
-    case PDF_TEXT:
     case PDF_NAME:
     case PDF_KEYWORD:
       return std::string(a.GetText()) == b.GetText();

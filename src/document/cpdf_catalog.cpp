@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
@@ -22,6 +23,36 @@ int32_t ClampToInt32(double value) {
     return INT32_MIN;
   }
   return value < INT32_MAX ? static_cast<int32_t>(value) : INT32_MAX;
+}
+
+// The walk refuses a tree for four causes, all under kMsgKidsType.
+
+// A node that is not a page has its kids in an array (its /Kids, resolved).
+void CheckKidsAreArray(const CPdfObject& kids) {
+  if (!kids.IsKind(PDF_ARRAY)) {
+    throw CPdfException(kMsgKidsType);
+  }
+}
+
+// Nodes no deeper than kMaxTreeDepth, so that the walk's recursion stays bounded.
+void CheckTreeDepth(int depth) {
+  if (depth >= CPdfCatalog::kMaxTreeDepth) {
+    throw CPdfException(kMsgKidsType);
+  }
+}
+
+// No more kid visits than the file's objects and bytes allow (see CPdfCatalog::Load).
+void CheckVisitCount(int64_t visits, int64_t max_visits) {
+  if (visits > max_visits) {
+    throw CPdfException(kMsgKidsType);
+  }
+}
+
+// A node among its own ancestors would make the walk a cycle.
+void CheckNotAncestor(const std::vector<int32_t>& path, int32_t num) {
+  if (std::find(path.begin(), path.end(), num) != path.end()) {
+    throw CPdfException(kMsgKidsType);
+  }
 }
 
 }  // namespace
@@ -45,6 +76,7 @@ void CPdfCatalog::Load(CPdfFetcher* xref) {
   max_visits_ = std::min<int64_t>(2 * static_cast<int64_t>(xref->GetTable().CountInUse()) + 16,
                                   kVisitsPerFileByte * xref->GetFile().Size() + 16);
   xref->SetWalkArrayLimit(static_cast<size_t>(max_visits_) + 1);
+  xref->SetWalkKeys(&WalkKeep);
   CPdfObject catalog;
   xref->GetObject(xref->GetXRef().GetRootNum(), xref->GetXRef().GetRootGen(), catalog);
   if (!catalog.IsKind(PDF_DICT)) {
@@ -88,6 +120,17 @@ void CPdfCatalog::Load(CPdfFetcher* xref) {
   direct_nodes_.clear();
   values_.clear();
   kids_.clear();
+}
+
+PdfKeep CPdfCatalog::WalkKeep(std::string_view key) {
+  // Asked for every key of every page: compared as views, by length first.
+  if (key == "Resources" || key == "Annots") {
+    return PdfKeep::kKind;
+  }
+  return key == "Type" || key == "Kids" || key == "Count" || key == "Rotate" || key == "Parent" ||
+                 key == "Length"
+             ? PdfKeep::kValue
+             : PdfKeep::kNothing;
 }
 
 int64_t CPdfCatalog::KeyOf(const CPdfObject& ref) {
@@ -207,17 +250,11 @@ void CPdfCatalog::CollectPages(const Node& node, int depth, Inherited inherited,
   // /Resources is inheritable: a node's own dictionary serves every page below it that has
   // none of its own.
   const bool below_resources = node.own_resources || resources;
-  if (!node.kids.IsKind(PDF_ARRAY)) {
-    throw CPdfException(kMsgKidsType);
-  }
-  if (depth >= kMaxTreeDepth) {
-    throw CPdfException(kMsgKidsType);
-  }
+  CheckKidsAreArray(node.kids);
+  CheckTreeDepth(depth);
   const CPdfArray* array = node.kids.GetArray();
   for (int32_t i = 0; i < array->GetCount(); ++i) {
-    if (++visits_ > max_visits_) {
-      throw CPdfException(kMsgKidsType);
-    }
+    CheckVisitCount(++visits_, max_visits_);
     const CPdfObject& raw = array->At(i);
     const Node& kid = NodeOf(raw);
     Inherited below{false, 0};
@@ -234,9 +271,7 @@ void CPdfCatalog::CollectPages(const Node& node, int depth, Inherited inherited,
     }
     const bool indirect = raw.IsKind(PDF_REF);
     if (indirect) {
-      if (std::find(path_.begin(), path_.end(), raw.GetRefNum()) != path_.end()) {
-        throw CPdfException(kMsgKidsType);
-      }
+      CheckNotAncestor(path_, raw.GetRefNum());
       path_.push_back(raw.GetRefNum());
     }
     CollectPages(kid, depth + 1, below, below_resources);

@@ -3,10 +3,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "objects/cpdf_object.h"
+#include "objects/pdf_key_filter.h"
 
 class CPdfDictionary;
 class CPdfFetcher;
@@ -33,6 +35,10 @@ class CPdfCatalog {
   CPdfCatalog& operator=(const CPdfCatalog&) = delete;
   virtual ~CPdfCatalog();
 
+  // What the walk keeps of a page or tree node's key: /Type, /Kids, /Count, /Rotate, /Parent and
+  // /Length, and /Resources and /Annots as empty containers of their kind.
+  static PdfKeep WalkKeep(std::string_view key);
+
   // Borrowed: the loaded reader.
   void Load(CPdfFetcher* fetcher);
   // Gathered in the same walk, so that no page dictionary has to be read twice.
@@ -45,9 +51,9 @@ class CPdfCatalog {
   // What the walk reads from one page or tree node. Kept per object, so that an object the
   // tree reaches many times (a shared node, a page listed again) is parsed once.
   struct Node {
-    bool is_page = false;  // its /Type, resolved, is /Page
-    bool has_kids = false;     // it has a /Kids entry
-    bool has_rotate = false;   // its /Rotate is an integer within 32 bits
+    bool is_page = false;     // its /Type, resolved, is /Page
+    bool has_kids = false;    // it has a /Kids entry
+    bool has_rotate = false;  // its /Rotate is an integer within 32 bits
     int32_t rotate = 0;
     bool type_is_name = false;  // its resolved /Type
     std::string type;

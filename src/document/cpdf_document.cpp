@@ -76,7 +76,6 @@ void CPdfDocument::Load() {
     Close();
     throw;
   }
-  open_ = true;
 }
 
 void CPdfDocument::ReadHeader() {
@@ -112,5 +111,4 @@ void CPdfDocument::Close() {
     stream_ = nullptr;
   }
   file_ = nullptr;
-  open_ = false;
 }

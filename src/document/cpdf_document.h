@@ -26,7 +26,6 @@ class CPdfDocument {
   // Reads file, which stays its caller's and must stay open until Close.
   void Open(CPdfInputFile& file);
   void Close();
-  bool IsOpen() const { return open_; }
   // Valid while open.
   CPdfXRef* GetXRef() const { return xref_.get(); }
   CPdfFetcher* GetFetcher() const { return fetcher_.get(); }
@@ -40,7 +39,6 @@ class CPdfDocument {
   void Load();
   void ReadHeader();
 
-  bool open_ = false;
   CPdfInputFile* file_ = nullptr;  // Borrowed.
   CPdfFileStream* stream_ = nullptr;
   std::unique_ptr<CPdfXRef> xref_;

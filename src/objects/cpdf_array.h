@@ -26,8 +26,6 @@ class CPdfArray {
   // The index must lie in 0 .. GetCount() - 1.
   void Get(int32_t index, CPdfObject& out) const;
   const CPdfObject& At(int32_t index) const { return elements_[static_cast<size_t>(index)]; }
-  CPdfResolver* GetResolver() const { return resolver_; }
-  int32_t GetRefCount() const { return ref_count_; }
 
  protected:
   virtual ~CPdfArray();

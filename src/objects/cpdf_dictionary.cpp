@@ -1,6 +1,5 @@
 #include "objects/cpdf_dictionary.h"
 
-#include <cstring>
 #include <iterator>
 #include <string_view>
 #include <tuple>
@@ -50,9 +49,3 @@ void CPdfDictionary::LookupRaw(const char* key, CPdfObject& out) const {
   }
   value->CopyTo(out);
 }
-
-bool CPdfDictionary::IsType(const char* type) const {
-  const CPdfObject* value = Find("Type");
-  return value && value->IsKind(PDF_NAME) && std::strcmp(value->GetText(), type) == 0;
-}
-

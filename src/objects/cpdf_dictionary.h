@@ -30,12 +30,7 @@ class CPdfDictionary {
   void LookupRaw(const char* key, CPdfObject& out) const;
   // Borrowed view of a stored value, or null when absent.
   const CPdfObject* Find(const char* key) const;
-  bool IsType(const char* type) const;
-  int32_t GetCount() const { return static_cast<int32_t>(entries_.size()); }
   const Entries& GetEntries() const { return entries_; }
-  void SetResolver(CPdfResolver* resolver) { resolver_ = resolver; }
-  CPdfResolver* GetResolver() const { return resolver_; }
-  int32_t GetRefCount() const { return ref_count_; }
 
  protected:
   virtual ~CPdfDictionary();

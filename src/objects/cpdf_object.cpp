@@ -45,7 +45,6 @@ CPdfObject::~CPdfObject() {
 
 void CPdfObject::Clear() {
   switch (kind_) {
-    case PDF_TEXT:
     case PDF_NAME:
     case PDF_KEYWORD:
       if (!IsInterned(payload_.text)) {
@@ -76,7 +75,6 @@ void CPdfObject::Assign(const CPdfObject& source) {
     return;
   }
   switch (source.kind_) {
-    case PDF_TEXT:
     case PDF_NAME:
     case PDF_KEYWORD:
       payload_.text = CopyText(source.payload_.text);
@@ -145,20 +143,8 @@ void CPdfObject::SetOwnedText(PdfKind kind, const char* text, size_t length) {
   kind_ = kind;
 }
 
-void CPdfObject::SetText(const char* text) {
-  SetOwnedText(PDF_TEXT, text, std::strlen(text));
-}
-
-void CPdfObject::SetName(const char* text) {
-  SetOwnedText(PDF_NAME, text, std::strlen(text));
-}
-
 void CPdfObject::SetName(const char* text, size_t length) {
   SetOwnedText(PDF_NAME, text, length);
-}
-
-void CPdfObject::SetKeyword(const char* text) {
-  SetOwnedText(PDF_KEYWORD, text, std::strlen(text));
 }
 
 void CPdfObject::SetKeyword(const char* text, size_t length) {

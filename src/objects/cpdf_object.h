@@ -17,7 +17,7 @@ enum PdfKind : int32_t {
   PDF_BOOL = 0,
   PDF_INT = 1,
   PDF_REAL = 2,
-  PDF_TEXT = 3,
+  PDF_TEXT = 3,  // made by nothing; the number stays taken
   PDF_STRING = 4,
   PDF_NAME = 5,
   PDF_NULL = 6,
@@ -59,11 +59,8 @@ class CPdfObject {
   void SetBool(bool value);
   void SetInt(int64_t value);
   void SetReal(double value);
-  void SetText(const char* text);
-  void SetName(const char* text);
   // length bytes without a zero among them.
   void SetName(const char* text, size_t length);
-  void SetKeyword(const char* text);
   void SetKeyword(const char* text, size_t length);
   // Copies the string; the caller keeps its own.
   void SetString(const CPdfString& str);
@@ -81,7 +78,7 @@ class CPdfObject {
   // Integers are 64-bit as read: callers check the range they need before narrowing.
   int64_t GetInt() const { return payload_.integer; }
   double GetReal() const { return payload_.real; }
-  // Text of PDF_TEXT, PDF_NAME and PDF_KEYWORD.
+  // Text of PDF_NAME and PDF_KEYWORD.
   const char* GetText() const { return payload_.text; }
   CPdfString* GetString() const { return payload_.string; }
   CPdfArray* GetArray() const { return payload_.array; }

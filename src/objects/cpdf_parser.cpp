@@ -161,7 +161,7 @@ void CPdfParser::MakeValue(const PdfToken& token, const std::string& text, CPdfO
 }
 
 void CPdfParser::ParseObject(CPdfObject& out) {
-  ParseObjectAt(out, 0, walk_only_ ? Build::kWalk : Build::kAll);
+  ParseObjectAt(out, 0, walk_keys_ ? Build::kWalk : Build::kAll);
 }
 
 void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
@@ -228,18 +228,6 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
   Drop();
 }
 
-bool CPdfParser::WalkKey(const std::string& key, Build* build) {
-  // Asked for every key of every page: compared as views, by length first.
-  const std::string_view k = key;
-  if (k == "Resources" || k == "Annots") {
-    *build = Build::kKind;
-    return true;
-  }
-  *build = Build::kWalk;
-  return k == "Type" || k == "Kids" || k == "Count" || k == "Rotate" || k == "Parent" ||
-         k == "Length";
-}
-
 void CPdfParser::StepOverValue(const PdfToken& first, int depth) {
   size_t levels = 0;
   lexer_.StepOverValue(first, nullptr, &levels);
@@ -277,9 +265,13 @@ void CPdfParser::ParseDictionary(CPdfObject& out, int depth, Build build) {
       break;
     }
     Build value_build = Build::kAll;
-    if (build == Build::kWalk && !WalkKey(name, &value_build)) {
-      StepOverValue(lexer_.Next(), depth + 1);
-      continue;
+    if (build == Build::kWalk) {
+      const PdfKeep keep = walk_keys_(name);
+      if (keep == PdfKeep::kNothing) {
+        StepOverValue(lexer_.Next(), depth + 1);
+        continue;
+      }
+      value_build = keep == PdfKeep::kKind ? Build::kKind : Build::kWalk;
     }
     CPdfObject value;
     ParseObjectAt(value, depth + 1, value_build);

@@ -6,6 +6,7 @@
 
 #include "objects/cpdf_lexer.h"
 #include "objects/cpdf_object.h"
+#include "objects/pdf_key_filter.h"
 #include "streams/cpdf_stream.h"
 #include "streams/pdf_stream_source.h"
 
@@ -35,11 +36,10 @@ class CPdfParser {
   // When false, stream bodies are handed out as raw windows and their filters are not set up:
   // for callers that only need to know where a body lies.
   void SetDecodeStreams(bool decode) { decode_streams_ = decode; }
-  // When true, only what the page-tree walk reads is built: a dictionary keeps its walk keys
-  // (/Type, /Kids, /Count, /Rotate, /Parent, /Length, and /Resources and /Annots as empty
-  // containers of their kind), an array's nested containers arrive empty, and whatever else
-  // is stepped over token by token. Memory then follows what the walk needs, not the file.
-  void SetWalkOnly(bool walk_only) { walk_only_ = walk_only; }
+  // When set, only what the page-tree walk reads is built: a dictionary keeps of each key what
+  // keys says, an array's nested containers arrive empty, and whatever else is stepped over
+  // token by token. Memory then follows what the walk needs, not the file. nullptr builds all.
+  void SetWalkKeys(PdfKeyFilter keys) { walk_keys_ = keys; }
   // For the walk: an array keeps no more than this many elements; the rest are stepped over
   // and stand as one PDF_ERROR element, which the walk refuses. Memory then follows what the
   // walk may visit, not what an object stream inflates to.
@@ -59,9 +59,6 @@ class CPdfParser {
 
   void ParseObjectAt(CPdfObject& out, int depth, Build build);
   void ParseDictionary(CPdfObject& out, int depth, Build build);
-  // How much of the value of key is built inside a dictionary parsed for the walk; kKind for
-  // keys the walk reads only the kind of, and false for keys it never reads.
-  static bool WalkKey(const std::string& key, Build* build);
   // Steps over the value that starts with first (already read), building nothing; refused
   // when it nests deeper than kMaxNesting counted from depth.
   void StepOverValue(const PdfToken& first, int depth);
@@ -83,7 +80,7 @@ class CPdfParser {
   bool body_known_ = false;
   uint32_t body_start_ = 0;
   uint32_t body_length_ = 0;
-  bool walk_only_ = false;
+  PdfKeyFilter walk_keys_ = nullptr;
   size_t walk_array_limit_ = SIZE_MAX;
   std::string text_;
 };

@@ -10,7 +10,6 @@
 class CPdfString {
  public:
   CPdfString(const uint8_t* data, size_t length);
-  explicit CPdfString(const char* text);
   CPdfString(const CPdfString&) = default;
   CPdfString& operator=(const CPdfString&) = default;
   virtual ~CPdfString();

@@ -138,7 +138,7 @@ void CPdfFetcher::ReadAt(int32_t num,
   if (!LexObjectHeader(lexer, num, gen)) {
     return;
   }
-  parser.SetWalkOnly(walk);
+  parser.SetWalkKeys(walk ? walk_keys_ : nullptr);
   parser.SetWalkArrayLimit(walk_array_limit_);
   parser.SetDecodeStreams(!walk);
   if (body) {
@@ -159,7 +159,7 @@ void CPdfFetcher::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObjec
   }
   // Parsed afresh on every request: the decoded bytes are what is kept.
   CPdfParser parser(this, new CPdfMemoryStream(bytes, length));
-  parser.SetWalkOnly(walk);
+  parser.SetWalkKeys(walk ? walk_keys_ : nullptr);
   parser.SetWalkArrayLimit(walk_array_limit_);
   parser.ParseObject(out);
 }

@@ -8,6 +8,7 @@
 
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_resolver.h"
+#include "objects/pdf_key_filter.h"
 #include "reader/cpdf_object_map.h"
 #include "reader/cpdf_objstm_cache.h"
 #include "reader/cpdf_xref.h"
@@ -17,7 +18,7 @@ class CPdfObjStmData;
 class CPdfStream;
 
 // How much of an object a fetch builds: all of it, or what the page-tree walk reads
-// (CPdfParser::SetWalkOnly; the fetches it makes itself, a /Length, are whole).
+// (CPdfParser::SetWalkKeys; the fetches it makes itself, a /Length, are whole).
 enum class FetchMode { kWhole, kWalk };
 
 // Fetches objects by number: from where the object map finds them, or from object streams.
@@ -41,6 +42,8 @@ class CPdfFetcher : public CPdfResolver {
 
   // Walk fetches build arrays of no more than limit elements (CPdfParser::SetWalkArrayLimit).
   void SetWalkArrayLimit(size_t limit) { walk_array_limit_ = limit; }
+  // What walk fetches keep of a dictionary: the walk's owner says (CPdfParser::SetWalkKeys).
+  void SetWalkKeys(PdfKeyFilter keys) { walk_keys_ = keys; }
 
   const CPdfXRef& GetXRef() const { return xref_; }
   const CPdfXRefTable& GetTable() const { return xref_.GetTable(); }
@@ -79,6 +82,7 @@ class CPdfFetcher : public CPdfResolver {
   CPdfObjectMap map_;
   CPdfObjStmCache objstms_;
   size_t walk_array_limit_ = SIZE_MAX;
+  PdfKeyFilter walk_keys_ = nullptr;
   int fetch_depth_ = 0;
   std::vector<int32_t> in_progress_;      // objects and object streams being fetched
   std::shared_ptr<CPdfObjStmData> held_;  // the stream the last bytes were viewed in

@@ -1,7 +1,6 @@
 #include "reader/cpdf_object_map.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "streams/cpdf_input_file.h"
 #include "streams/pdf_span_source.h"
@@ -11,7 +10,6 @@ namespace {
 // An entry may lead to white space or comments before its header, this far at most.
 constexpr size_t kHeaderWindow = 64;
 constexpr char kEndstream[] = "endstream";
-constexpr size_t kEndstreamLength = sizeof(kEndstream) - 1;
 
 }  // namespace
 
@@ -23,7 +21,7 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
   table_ = &table;
   header_offset_ = header_offset;
   size_ = static_cast<uint64_t>(file->Size());
-  length_of_ = length_of;
+  body_finder_.Start(file, length_of);
   ListTrusted();
   Lexer lexer{PdfFileSource(file, header_offset)};
   lexer.SetBetweenObjects(true);
@@ -52,8 +50,7 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
     before[1] = t;
   }
   AdoptStrayEntries();
-  length_of_ = nullptr;
-  lengths_.clear();
+  body_finder_.Finish();
   built_ = true;
 }
 
@@ -211,7 +208,7 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
       bool have_length = false;
       PdfToken close;
       while (lexer.NextDictEntry(&entry, &close)) {
-        if (!have_length && IsLengthKey(lexer, entry.key)) {
+        if (!have_length && body_finder_.IsLengthKey(lexer, entry.key)) {
           have_length = true;
           length = entry;
         }
@@ -288,101 +285,24 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
                                 const PdfDictEntry* length,
                                 size_t object,
                                 uint64_t limit) {
-  PdfFileSource& source = lexer.GetSource();
-  // The body starts after the line end, as readers take it: after the first LF, or a CR and
-  // the LF after it.
-  for (int c = source.Next(); c >= 0 && c != '\n'; c = source.Next()) {
-    if (c == '\r') {
-      if (source.Peek() == '\n') {
-        source.Next();
-      }
-      break;
-    }
+  CPdfStreamBodyFinder::Body body;
+  int64_t end = body_finder_.ByLength(lexer, length, limit, &body);
+  if (end < 0) {
+    // No /Length tells: the body ends at the first "endstream", and never past the next object
+    // that an entry leads to.
+    flags_[object] |= kSearched;
+    end = body_finder_.BySearch(lexer, std::min<uint64_t>(limit, NextTrusted(body.start)), &body);
   }
-  const uint64_t data = source.Tell();
-  const int64_t declared = length ? LengthValue(*length) : -1;
-  const auto note = [&](uint64_t body_length) {
-    bodies_.push_back(Body{objects_[object].start, static_cast<uint32_t>(data),
-                           static_cast<uint32_t>(body_length)});
-    flags_[object] |= kHasBody;
-  };
-  if (declared >= 0 && data + static_cast<uint64_t>(declared) <= limit) {
-    source.Seek(data + static_cast<uint64_t>(declared));
-    const PdfToken after = lexer.Next();
-    if (after.Is(PdfKeyword::kEndstream)) {
-      note(static_cast<uint64_t>(declared));
-      return static_cast<int64_t>(after.end);
-    }
-    lexer.DropQueue();
-  }
-  // No /Length tells: the body ends at the first "endstream", and never past the next object
-  // that an entry leads to.
-  flags_[object] |= kSearched;
-  limit = std::min<uint64_t>(limit, NextTrusted(data));
-  const int64_t found = FindEndstream(data, limit);
-  if (found >= 0) {
-    uint64_t body_end = static_cast<uint64_t>(found) - kEndstreamLength;
-    // The line end before "endstream" belongs to the syntax, not to the data.
-    uint8_t eol[2] = {0, 0};
-    if (body_end >= data + 2 && file_->ReadAt(static_cast<int64_t>(body_end - 2), eol, 2) == 2) {
-      body_end -= eol[1] == '\n' ? (eol[0] == '\r' ? 2 : 1) : eol[1] == '\r' ? 1 : 0;
-    } else if (body_end > data && file_->ReadAt(static_cast<int64_t>(body_end - 1), eol, 1) == 1 &&
-               (eol[0] == '\n' || eol[0] == '\r')) {
-      body_end -= 1;
-    }
-    note(body_end - data);
-    source.Seek(static_cast<uint64_t>(found));
-    return found;
-  }
-  // No "endstream" before the limit: a /Length that fits tells where the body ends, when
-  // nothing but "endobj" or the next object follows it. Other bytes there would be dropped.
-  if (declared >= 0 && data + static_cast<uint64_t>(declared) <= limit) {
-    const uint64_t end = data + static_cast<uint64_t>(declared);
-    source.Seek(end);
-    const bool bare = lexer.AtObjectEnd() && lexer.Peek(0).begin <= limit;
-    lexer.DropQueue();
-    source.Seek(end);
-    if (bare) {
-      note(static_cast<uint64_t>(declared));
-      flags_[object] |= static_cast<uint8_t>(Tail::kEndstream);
-      return static_cast<int64_t>(end);
-    }
-  }
-  source.Seek(limit);
-  return -1;
-}
-
-int64_t CPdfObjectMap::LengthValue(const PdfDictEntry& entry) {
-  if (!entry.reference) {
-    return entry.value.IsCount() && entry.value_end == entry.value.end ? entry.value.value : -1;
-  }
-  if (!entry.value.IsCount() || !entry.gen.IsCount()) {
+  if (end < 0) {
     return -1;
   }
-  const int64_t key = (int64_t{entry.value.value} << 32) | entry.gen.value;
-  const auto found = lengths_.find(key);
-  if (found != lengths_.end()) {
-    return found->second;
+  bodies_.push_back(Body{objects_[object].start, static_cast<uint32_t>(body.start),
+                         static_cast<uint32_t>(body.length)});
+  flags_[object] |= kHasBody;
+  if (body.bare) {
+    flags_[object] |= static_cast<uint8_t>(Tail::kEndstream);
   }
-  const int64_t value = length_of_ ? length_of_(entry.value.value, entry.gen.value) : -1;
-  lengths_.emplace(key, value);
-  return value;
-}
-
-bool CPdfObjectMap::IsLengthKey(Lexer& lexer, const PdfToken& key) const {
-  const uint64_t length = key.end - key.begin - 1;
-  if (length < 6 || length > kHeaderWindow) {
-    return false;
-  }
-  const uint8_t* bytes = lexer.GetSource().View(key.begin + 1, key.end);
-  uint8_t copy[kHeaderWindow];
-  if (!bytes) {
-    if (file_->ReadAt(static_cast<int64_t>(key.begin + 1), copy, length) != length) {
-      return false;
-    }
-    bytes = copy;
-  }
-  return PdfNameIs(bytes, length, "Length");
+  return end;
 }
 
 void CPdfObjectMap::ListTrusted() {
@@ -424,38 +344,6 @@ uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
     jumps_[p] = static_cast<uint32_t>(k);
   }
   return k < trusted_.size() ? trusted_[k].position : size_;
-}
-
-int64_t CPdfObjectMap::FindEndstream(uint64_t from, uint64_t limit) const {
-  // In pieces that overlap by the pattern's length less one, so no match is missed.
-  constexpr size_t kPiece = size_t{64} * 1024;
-  std::vector<uint8_t> piece(kPiece);
-  for (uint64_t at = from; at + kEndstreamLength <= limit;) {
-    const size_t want = static_cast<size_t>(std::min<uint64_t>(kPiece, limit - at));
-    const size_t got = file_->ReadAt(static_cast<int64_t>(at), piece.data(), want);
-    if (got < kEndstreamLength) {
-      break;
-    }
-    const uint8_t* p = piece.data();
-    const uint8_t* end = p + got;
-    while (p + kEndstreamLength <= end) {
-      const void* hit = std::memchr(p, 'e', static_cast<size_t>(end - p) - kEndstreamLength + 1);
-      if (!hit) {
-        break;
-      }
-      p = static_cast<const uint8_t*>(hit);
-      if (std::memcmp(p, kEndstream, kEndstreamLength) == 0) {
-        return static_cast<int64_t>(at + static_cast<uint64_t>(p - piece.data()) +
-                                    kEndstreamLength);
-      }
-      ++p;
-    }
-    if (got < want) {
-      break;
-    }
-    at += got - (kEndstreamLength - 1);
-  }
-  return -1;
 }
 
 bool CPdfObjectMap::BodyOf(size_t index, uint32_t* start, uint32_t* length) const {

@@ -3,11 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <unordered_map>
 #include <vector>
 
 #include "objects/cpdf_lexer.h"
+#include "reader/cpdf_stream_body_finder.h"
 #include "reader/cpdf_xref_table.h"
 #include "streams/pdf_file_source.h"
 
@@ -34,8 +33,7 @@ class CPdfObjectMap {
     int32_t num;
     int32_t gen;
   };
-  // The value of /Length n g R, -1 when it is no usable length.
-  using LengthOf = std::function<int64_t(int32_t num, int32_t gen)>;
+  using LengthOf = CPdfStreamBodyFinder::LengthOf;
 
   void Build(CPdfInputFile* file,
              uint32_t header_offset,
@@ -82,27 +80,22 @@ class CPdfObjectMap {
   bool Honours(size_t index, int64_t position, int32_t num, int32_t gen) const;
   static void SkipTableLines(PdfFileSource& source);
   void ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t start);
-  // With the lexer just past "stream": steps over the body, which ends before limit; the end
-  // of the value, or -1 when nothing tells where the body ends.
+  // With the lexer just past "stream": steps over the body, which ends before limit, and notes
+  // it; the end of the value, or -1 when nothing tells where the body ends.
   int64_t ScanBody(Lexer& lexer, const PdfDictEntry* length, size_t object, uint64_t limit);
   // Whether the object at start is the one its number's entry leads to.
   bool IsCurrent(int32_t num, int32_t gen, uint64_t start) const;
   void ListTrusted();
-  int64_t LengthValue(const PdfDictEntry& entry);
-  bool IsLengthKey(Lexer& lexer, const PdfToken& key) const;
   // The first position past from that an entry leads to with its header there, else the end of
   // the file.
   uint64_t NextTrusted(uint64_t from);
-  // The end of the first "endstream" in [from, limit), -1 when there is none.
-  int64_t FindEndstream(uint64_t from, uint64_t limit) const;
 
   CPdfInputFile* file_ = nullptr;
   const CPdfXRefTable* table_ = nullptr;
   uint32_t header_offset_ = 0;
   uint64_t size_ = 0;
-  LengthOf length_of_;
-  std::unordered_map<int64_t, int64_t> lengths_;  // resolved /Length references
-  std::vector<Object> objects_;                   // in file order
+  CPdfStreamBodyFinder body_finder_;
+  std::vector<Object> objects_;  // in file order
   std::vector<uint8_t> flags_;
   std::vector<Body> bodies_;            // by object index
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1

@@ -11,6 +11,22 @@
 
 namespace {
 
+// A subsection of the stream's records: the numbers first to first + count - 1.
+struct Subsection {
+  int32_t first;
+  int32_t count;
+};
+
+// /Size: an integer count of object numbers, within the format's.
+int32_t CheckXRefSize(const CPdfDictionary& dict) {
+  CPdfObject size;
+  dict.LookupRaw("Size", size);
+  if (!size.IsKind(PDF_INT) || size.GetInt() < 0 || size.GetInt() > CPdfXRef::kMaxObjects) {
+    throw CPdfException(kMsgXRefSize);
+  }
+  return static_cast<int32_t>(size.GetInt());
+}
+
 int32_t ReadWidth(const CPdfArray& w, int32_t index) {
   CPdfObject value;
   w.Get(index, value);
@@ -21,6 +37,42 @@ int32_t ReadWidth(const CPdfArray& w, int32_t index) {
   return static_cast<int32_t>(std::max<int64_t>(value.GetInt(), -1));
 }
 
+// /W: an array of three integer widths, none past kMaxFieldWidth, that read some bytes between
+// them.
+void CheckXRefWidths(const CPdfDictionary& dict, int32_t widths[3]) {
+  CPdfObject w;
+  dict.LookupRaw("W", w);
+  if (!w.IsKind(PDF_ARRAY)) {
+    throw CPdfException(kMsgXRefW);
+  }
+  const CPdfArray& array = *w.GetArray();
+  if (array.GetCount() < 3) {
+    throw CPdfException(kMsgXRefWLength);
+  }
+  for (int32_t f = 0; f < 3; ++f) {
+    widths[f] = ReadWidth(array, f);
+  }
+  // A record of no bytes would let a short stream define millions of entries.
+  if (widths[0] + widths[1] + widths[2] <= 0) {
+    throw CPdfException(kMsgXRefW);
+  }
+}
+
+// The /Index pair at i: a first number and a count, neither negative, that stay within the
+// format's object numbers.
+Subsection CheckXRefIndex(const CPdfArray& pairs, int32_t i) {
+  CPdfObject first;
+  CPdfObject count;
+  pairs.Get(i, first);
+  pairs.Get(i + 1, count);
+  if (!first.IsKind(PDF_INT) || !count.IsKind(PDF_INT) || first.GetInt() < 0 ||
+      count.GetInt() < 0 || first.GetInt() > CPdfXRef::kMaxObjects ||
+      first.GetInt() + count.GetInt() > CPdfXRef::kMaxObjects) {
+    throw CPdfException(kMsgXRefIndex);
+  }
+  return Subsection{static_cast<int32_t>(first.GetInt()), static_cast<int32_t>(count.GetInt())};
+}
+
 }  // namespace
 
 bool CPdfXRef::ReadXRefStream(const CPdfObject& stream, int64_t* prev) {
@@ -29,46 +81,22 @@ bool CPdfXRef::ReadXRefStream(const CPdfObject& stream, int64_t* prev) {
   if (!dict) {
     throw CPdfException(kMsgXRefStream);
   }
-  CPdfObject size;
-  dict->LookupRaw("Size", size);
-  if (!size.IsKind(PDF_INT) || size.GetInt() < 0 || size.GetInt() > kMaxObjects) {
-    throw CPdfException(kMsgXRefSize);
-  }
-  CPdfObject w;
-  dict->LookupRaw("W", w);
-  if (!w.IsKind(PDF_ARRAY)) {
-    throw CPdfException(kMsgXRefW);
-  }
-  if (w.GetArray()->GetCount() < 3) {
-    throw CPdfException(kMsgXRefWLength);
-  }
-  const int32_t widths[3] = {ReadWidth(*w.GetArray(), 0), ReadWidth(*w.GetArray(), 1),
-                             ReadWidth(*w.GetArray(), 2)};
-  // A record of no bytes would let a short stream define millions of entries.
-  if (widths[0] + widths[1] + widths[2] <= 0) {
-    throw CPdfException(kMsgXRefW);
-  }
+  const int32_t size = CheckXRefSize(*dict);
+  int32_t widths[3];
+  CheckXRefWidths(*dict, widths);
   body->Rewind();
   records_in_section_ = 0;
+  // Each pair is checked when its subsection comes up, after the records before it are read.
   CPdfObject index;
   dict->LookupRaw("Index", index);
   if (index.IsKind(PDF_ARRAY)) {
-    CPdfArray* pairs = index.GetArray();
-    for (int32_t i = 0; i < pairs->GetCount() - 1; i += 2) {
-      CPdfObject first;
-      CPdfObject count;
-      pairs->Get(i, first);
-      pairs->Get(i + 1, count);
-      if (!first.IsKind(PDF_INT) || !count.IsKind(PDF_INT) || first.GetInt() < 0 ||
-          count.GetInt() < 0 || first.GetInt() > kMaxObjects ||
-          first.GetInt() + count.GetInt() > kMaxObjects) {
-        throw CPdfException(kMsgXRefIndex);
-      }
-      ReadStreamSubsection(body, widths, static_cast<int32_t>(first.GetInt()),
-                           static_cast<int32_t>(count.GetInt()));
+    const CPdfArray& pairs = *index.GetArray();
+    for (int32_t i = 0; i < pairs.GetCount() - 1; i += 2) {
+      const Subsection subsection = CheckXRefIndex(pairs, i);
+      ReadStreamSubsection(body, widths, subsection.first, subsection.count);
     }
   } else {
-    ReadStreamSubsection(body, widths, 0, static_cast<int32_t>(size.GetInt()));
+    ReadStreamSubsection(body, widths, 0, size);
   }
   if (trailer_.IsKind(PDF_NONE)) {
     trailer_.SetDictionary(dict);

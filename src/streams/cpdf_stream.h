@@ -29,8 +29,6 @@ class CPdfStream {
   // Up to count decoded bytes at once; 0 at the end. Same bytes as count GetChar calls.
   virtual size_t ReadBytes(uint8_t* out, size_t count);
 
-  int32_t GetRefCount() const { return ref_count_; }
-
   // GetChar and PeekChar without a virtual call while buffered bytes remain: the hot path of
   // the tokenizer. Same bytes, same positions.
   int32_t NextByte() { return next_ < limit_ ? *next_++ : GetChar(); }

@@ -15,7 +15,6 @@ class PdfSpanSource {
   int Next() { return p_ < end_ ? *p_++ : -1; }
   int Peek() const { return p_ < end_ ? *p_ : -1; }
   uint64_t Tell() const { return static_cast<uint64_t>(p_ - data_); }
-  const uint8_t* Data() const { return data_; }
   void Window(const uint8_t** next, const uint8_t** end) const {
     *next = p_;
     *end = end_;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "../../fuzz/value_text.h"
+#include "document/cpdf_catalog.h"
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_parser.h"
 #include "open_pdf.h"
@@ -53,7 +54,7 @@ std::string ParseAll(const std::string& text, From from = From::kMemory) {
   std::string out;
   try {
     CPdfParser parser(nullptr, stream);
-    parser.SetWalkOnly(from == From::kWalk);
+    parser.SetWalkKeys(from == From::kWalk ? &CPdfCatalog::WalkKeep : nullptr);
     for (int guard = 0; guard < 1000; ++guard) {
       CPdfObject value;
       parser.ParseObject(value);
