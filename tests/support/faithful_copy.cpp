@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <regex>
 #include <set>
 #include <sstream>
 
 #include "document/cpdf_catalog.h"
 #include "document/cpdf_document.h"
 #include "objects/cpdf_exception.h"
+#include "raw_copy.h"
 #include "reader/cpdf_fetcher.h"
 #include "reader/cpdf_xref.h"
 #include "reader/cpdf_xref_table.h"
@@ -77,58 +77,6 @@ std::set<std::string> ExpectQpdfAgrees(const std::string& input,
     }
   }
   return expected;
-}
-
-// Reads the output's cross-reference table line by line: the key of every in-use line, and one
-// past the highest number listed.
-void ReadXRefTable(const std::string& bytes, std::set<std::string>* in_use, long long* end) {
-  ASSERT_EQ(0u, bytes.rfind("%PDF-", 0)) << "the output does not start with its header";
-  const std::string eol = "(?:\r\n|\r|\n)";
-  std::smatch m;
-  const size_t startxref = bytes.rfind("startxref");
-  const std::string tail = bytes.substr(std::min(startxref, bytes.size()));
-  ASSERT_TRUE(std::regex_match(
-      tail, m, std::regex("startxref" + eol + "(\\d{1,12})" + eol + "%%EOF" + eol + "?")))
-      << "the file does not end in startxref, its offset and %%EOF: " << tail;
-  size_t at = std::stoull(m[1]);
-  ASSERT_TRUE(at < bytes.size() &&
-              std::regex_search(bytes.begin() + at, bytes.end(), m, std::regex("xref" + eol),
-                                std::regex_constants::match_continuous))
-      << "startxref " << at << " does not lead to xref";
-  at += m.length(0);
-  const std::regex subsection("(\\d{1,10}) (\\d{1,10})" + eol);
-  const std::regex line("(\\d{10}) (\\d{5}) ([nf])(?: \r| \n|\r\n)");
-  *end = 0;
-  while (bytes.compare(at, 7, "trailer") != 0) {
-    ASSERT_TRUE(std::regex_search(bytes.begin() + at, bytes.end(), m, subsection,
-                                  std::regex_constants::match_continuous))
-        << "no subsection line at " << at;
-    at += m.length(0);
-    const long long first = std::stoll(m[1]);
-    const long long count = std::stoll(m[2]);
-    ASSERT_GE(first, *end) << "subsections overlap or go backwards";
-    ASSERT_TRUE(first == 0 || *end > 0) << "object 0 is not listed";
-    for (long long n = first; n < first + count; ++n, at += 20) {
-      ASSERT_LE(at + 20, bytes.size()) << "the table ends early";
-      const std::string entry = bytes.substr(at, 20);
-      ASSERT_TRUE(std::regex_match(entry, m, line))
-          << "line of object " << n << " is not a 20-byte entry: " << entry;
-      const int gen = std::stoi(m[2]);
-      if (m[3] == "f") {
-        EXPECT_TRUE(n != 0 || gen == 65535) << "entry 0";
-        continue;
-      }
-      const std::string header = std::to_string(n) + " " + std::to_string(gen) + " obj";
-      const size_t offset = std::stoull(m[1]);
-      EXPECT_TRUE(offset + header.size() < bytes.size() &&
-                  bytes.compare(offset, header.size(), header) == 0 &&
-                  !std::isalnum(static_cast<unsigned char>(bytes[offset + header.size()])))
-          << "entry " << n << " (offset " << offset << ") does not lead to \"" << header
-          << "\" but to \"" << bytes.substr(offset, header.size()) << "\"";
-      in_use->insert(Key(static_cast<int>(n), gen));
-    }
-    *end = first + count;
-  }
 }
 
 // This program's reader on both files: every object but the rotated pages byte for byte the
@@ -263,9 +211,14 @@ void ExpectFaithfulCopy(const std::string& input,
 
   // /Size: one past the highest number the output's table lists (qpdf's rule), which is no
   // more than the input defines.
+  const std::string bytes = ReadFile(output);
+  OutputTable table;
+  ReadOutputTable(bytes, &table);
   std::set<std::string> listed;
-  long long end = 0;
-  ReadXRefTable(ReadFile(output), &listed, &end);
+  for (const OutputTable::Line& line : table.in_use) {
+    listed.insert(Key(line.num, line.gen));
+  }
+  const long long end = table.end;
   const int32_t size = in.GetXRef()->GetTable().GetSize();
   std::set<std::string> allowed;
   const std::set<std::string> expected = ExpectQpdfAgrees(
@@ -277,6 +230,11 @@ void ExpectFaithfulCopy(const std::string& input,
     EXPECT_TRUE(allowed.count(key)) << key << " is in use in the table but not in the input";
   }
   EXPECT_LE(end, size) << "the table lists numbers beyond /Size";
+  std::set<int> patched;
+  for (const auto& [num, angle] : angle_of_object) {
+    patched.insert(num);
+  }
+  ExpectRawCopy(input, bytes, table, patched);
   ExpectOwnReaderAgrees(output, in, angle_of_object, rotated);
   // Another reader's view of the pages: the chosen ones at their angle, the rest as before
   // (where it finds the pages this program finds).
