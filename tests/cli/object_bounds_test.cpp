@@ -112,6 +112,17 @@ std::string EndobjEndsAtByte1024() {
   return b.Offset(6) + 1025 == b.Offset(7) ? Finish(b, "/Root 1 0 R /Info 7 0 R") : "";
 }
 
+// Every dictionary's "endobj" followed by CR LF (the LF before it gives way, so that every
+// offset stays right): the line end belongs to the object whole.
+std::string EndobjBeforeCrLf() {
+  std::string bytes = Finish(OnePage());
+  for (size_t at = bytes.find(">>\nendobj\n"); at != std::string::npos;
+       at = bytes.find(">>\nendobj\n", at)) {
+    bytes.replace(at, 10, ">>endobj\r\n");
+  }
+  return bytes;
+}
+
 // A name that runs into the next object's header takes it: page 3's entry leads inside the
 // /Pages node, which it cannot cut short; page 3 is read from there, within the node's bytes.
 std::string NameRunsIntoNextHeader() {
@@ -301,6 +312,7 @@ INSTANTIATE_TEST_SUITE_P(
     ObjectBoundsTest,
     testing::Values(BoundsCase{"InCommentNameAndString", HiddenEndobj()},
                     BoundsCase{"EndsAtByte1024", EndobjEndsAtByte1024()},
+                    BoundsCase{"FollowedByCrLf", EndobjBeforeCrLf()},
                     BoundsCase{"MissingOnPageBeforeXRef", LastWithoutEndobj(true)},
                     BoundsCase{"MissingOnContentBeforeXRef", LastWithoutEndobj(false)}),
     Name);

@@ -2,6 +2,7 @@
 // here, run through the binary, and its output judged by what qpdf and pdfinfo show.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -60,6 +61,11 @@ std::string TrailingFreeNumbers() {
   b.Header().Object(1, kCatalog).Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
   b.Object(3, kPage).Object(4, "(four)").Object(40, "(forty)").XRefTable("/Root 1 0 R");
   return b.Free(4).Free(40).XRefTable("/Root 1 0 R").Bytes();
+}
+
+std::string CarriageReturns(std::string bytes) {
+  std::replace(bytes.begin(), bytes.end(), '\n', '\r');
+  return bytes;
 }
 
 struct Case {
@@ -174,6 +180,8 @@ INSTANTIATE_TEST_SUITE_P(
     ReaderViewTest,
     testing::Values(
         Refused("NoHeader", "%XDF" + OnePage("/Resources << >>").substr(4), kDamaged),
+        // Every line, the header's too, ended by a CR alone: the version ends there.
+        Case{"CarriageReturnLineEnds", CarriageReturns(OnePage("/Resources << >>")), "/r90", kOne},
         // Five digits is all a table line holds: a larger generation cannot be listed.
         Case{"GenerationFiveDigits", WithGeneration(99999), "/r90", kOne},
         Refused("GenerationSixDigits", WithGeneration(100000), kDamaged),
