@@ -195,7 +195,8 @@ PageAngles ChosenPages(const std::string& input, const std::string& options) {
 
 void ExpectFaithfulCopy(const std::string& input,
                         const std::string& output,
-                        const PageAngles& rotated) {
+                        const PageAngles& rotated,
+                        std::string* skeleton) {
   CPdfDocument in;
   try {
     in.Open(input.c_str());
@@ -234,7 +235,7 @@ void ExpectFaithfulCopy(const std::string& input,
   for (const auto& [num, angle] : angle_of_object) {
     patched.insert(num);
   }
-  ExpectRawCopy(input, bytes, table, patched);
+  ExpectRawCopy(input, bytes, table, patched, skeleton);
   ExpectOwnReaderAgrees(output, in, angle_of_object, rotated);
   // Another reader's view of the pages: the chosen ones at their angle, the rest as before
   // (where it finds the pages this program finds).

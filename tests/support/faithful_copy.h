@@ -27,8 +27,11 @@ std::string PdfinfoRotations(const std::string& path);
 //   as in the input, and the page rotations as chosen;
 // - pdfinfo shows the chosen pages at their angle and the others as in the input (where it
 //   finds the pages this program finds).
+// skeleton, when given, receives the output's bytes that do not come from the input's objects
+// (see ExpectRawCopy in raw_copy.h).
 void ExpectFaithfulCopy(const std::string& input,
                         const std::string& output,
-                        const PageAngles& rotated);
+                        const PageAngles& rotated,
+                        std::string* skeleton = nullptr);
 
 #endif  // QUILLTURN_TESTS_SUPPORT_FAITHFUL_COPY_H_

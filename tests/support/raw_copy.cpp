@@ -190,7 +190,7 @@ void ReadOutputTable(const std::string& bytes, OutputTable* table) {
           << "entry " << n << " (offset " << offset << ") does not lead to \"" << header
           << "\" but to \"" << Printable(bytes.substr(offset, header.size())) << "\"";
       table->in_use.push_back(
-          {static_cast<int>(n), static_cast<int>(gen), static_cast<size_t>(offset)});
+          {static_cast<int>(n), static_cast<int>(gen), static_cast<size_t>(offset), at});
     }
     table->end = first + count;
   }
@@ -199,7 +199,8 @@ void ReadOutputTable(const std::string& bytes, OutputTable* table) {
 void ExpectRawCopy(const std::string& input_path,
                    const std::string& output,
                    const OutputTable& table,
-                   const std::set<int>& patched) {
+                   const std::set<int>& patched,
+                   std::string* skeleton) {
   const std::string input = ReadFile(input_path);
   std::vector<OutputTable::Line> objects = table.in_use;
   std::sort(
@@ -225,27 +226,41 @@ void ExpectRawCopy(const std::string& input_path,
 
   const auto headers = Headers(input);
   const std::set<int> members = Compressed(input_path);
+  std::string kept = output.substr(0, first);
   int last = -1;
   for (size_t k = 0; k < objects.size(); ++k) {
     const OutputTable::Line& line = objects[k];
     const size_t end = k + 1 < objects.size() ? objects[k + 1].offset : table.at;
     ASSERT_LT(line.offset, end) << "object " << line.num << " shares its offset";
+    const std::string object = output.substr(line.offset, end - line.offset);
     if (patched.count(line.num)) {
+      kept += object;
       continue;
     }
-    const std::string object = output.substr(line.offset, end - line.offset);
     const auto found = headers.find(line.num);
     if (found != headers.end() &&
         std::any_of(found->second.begin(), found->second.end(),
                     [&](size_t at) { return CopiedWhole(input, at, object); })) {
       EXPECT_LT(last, line.num) << "object " << line.num << " is out of number order";
       last = line.num;
+      kept += "[" + std::to_string(line.num) + "]";
       continue;
     }
+    kept += object;
     const std::string frame = std::to_string(line.num) + " 0 obj\r";
     const bool framed = object.compare(0, frame.size(), frame) == 0 && object.size() > 8 &&
                         object.compare(object.size() - 8, 8, "\nendobj\n") == 0;
     EXPECT_TRUE(members.count(line.num) && framed)
         << "object " << line.num << " is not the input's bytes: " << Printable(object);
+  }
+  if (skeleton) {
+    std::string tail = output.substr(table.at);
+    for (const OutputTable::Line& line : table.in_use) {
+      tail.replace(line.at - table.at, 10, 10, '0');
+    }
+    const size_t startxref = tail.rfind("startxref") + 9;
+    const size_t digits = tail.find_first_of("0123456789", startxref);
+    tail.replace(digits, tail.find_first_not_of("0123456789", digits) - digits, "0");
+    *skeleton = kept + tail;
   }
 }

@@ -12,6 +12,7 @@ struct OutputTable {
     int num;
     int gen;
     size_t offset;
+    size_t at;  // where the line stands
   };
   std::vector<Line> in_use;
   long long end = 0;  // one past the highest number listed
@@ -31,9 +32,12 @@ void ReadOutputTable(const std::string& output, OutputTable* table);
 //   (no "endobj", no "endstream", no line end) ends where the input stops giving it and gets
 //   only the missing words; a member of an input object stream (as qpdf reads the input) is
 //   framed as "n 0 obj\r<value>\nendobj\n" instead.
+// The skeleton, when asked for, is the output without what depends on the input's object bytes
+// alone: each object copied from the input as "[n]", the table's offsets and startxref's as 0.
 void ExpectRawCopy(const std::string& input_path,
                    const std::string& output,
                    const OutputTable& table,
-                   const std::set<int>& patched);
+                   const std::set<int>& patched,
+                   std::string* skeleton = nullptr);
 
 #endif  // QUILLTURN_TESTS_SUPPORT_RAW_COPY_H_
