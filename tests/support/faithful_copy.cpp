@@ -150,13 +150,17 @@ std::string PdfinfoRotations(const std::string& path) {
 }
 
 PageAngles ChosenPages(const std::string& input, const std::string& options) {
-  // pdfinfo would do, but it folds rotations into 0..359 and loses the pages of a damaged
-  // /Count, both of which the selection must see as they stand.
+  // The pages and their rotations as other readers find them: qpdf, which keeps a rotation as
+  // written, or where it finds no page, pdfinfo, which walks a tree whose nodes qpdf misreads.
+  std::string shown =
+      RunCommand("python3 '" COMPARE_PDF_SCRIPT "' --rotations '" + input + "'").output;
+  if (shown.find_first_of("0123456789") == std::string::npos) {
+    shown = PdfinfoRotations(input);
+  }
   std::vector<int> rotations;
-  CPdfDocument doc;
-  doc.Open(input.c_str());
-  for (const PageRef& page : doc.GetCatalog()->GetPageRefs()) {
-    rotations.push_back(page.rotation);
+  std::istringstream angles(shown);
+  for (std::string angle; std::getline(angles, angle, ',');) {
+    rotations.push_back(std::stoi(angle));
   }
   int angle = 0;
   bool portrait = false;

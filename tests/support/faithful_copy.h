@@ -9,7 +9,8 @@
 using PageAngles = std::map<int, int>;
 PageAngles Pages(const std::vector<int>& pages, int angle);
 // The pages a command line's options choose and their new angle (a page list of numbers and
-// ranges, /r, -portrait, -landscape), from the rotations the input's pages show.
+// ranges, /r, -portrait, -landscape), from the pages and rotations real readers find in the
+// input (qpdf; pdfinfo where qpdf finds no page).
 PageAngles ChosenPages(const std::string& input, const std::string& options);
 // Every page's rotation as pdfinfo (another reader) shows it, e.g. "90,0,180,".
 std::string PdfinfoRotations(const std::string& path);
