@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fixtures.h"
 #include "open_pdf.h"
 #include "pdf_builder.h"
 #include "reader/cpdf_fetcher.h"
@@ -18,9 +19,8 @@ struct BodyCase {
 class StreamEndTest : public testing::TestWithParam<BodyCase> {};
 
 TEST_P(StreamEndTest, EndsWhereReadersEndIt) {
-  PdfBuilder b;
-  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>").Object(2, kPagesBody);
-  b.Object(3, kPageBody).Object(4, GetParam().body).Object(5, "20");
+  PdfBuilder b = OnePage();
+  b.Object(4, GetParam().body).Object(5, "20");
   b.XRefTable("/Root 1 0 R");
   OpenPdf pdf(b.Bytes());
   ASSERT_EQ("", pdf.TryOpen());

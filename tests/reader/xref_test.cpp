@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "fixtures.h"
 #include "open_pdf.h"
 #include "pdf_builder.h"
 #include "reader/cpdf_xref.h"
@@ -34,14 +35,13 @@ std::string WithCatalog(const std::string& catalog,
                         const std::string& pages,
                         const std::string& page) {
   PdfBuilder b;
-  b.Header().Object(1, catalog).Object(2, pages).Object(3, page).Object(4, kPageBody);
+  b.Header().Object(1, catalog).Object(2, pages).Object(3, page).Object(4, kPage);
   b.Object(5, "<< /Type /Page /Resources << >> /Annots << >> >>");
   b.XRefTable("/Root 1 0 R");
   return b.Bytes();
 }
 
 std::vector<MessageCase> MessageCases() {
-  const std::string cat = "<< /Type /Catalog /Pages 2 0 R >>";
   return {
       {"NoStartxref", "%PDF-1.4\nnothing here", "PDF file was damaged"},
       {"Startxref0", WithTable("", "") + "startxref\n0\n", "PDF file was damaged"},
@@ -84,21 +84,19 @@ std::vector<MessageCase> MessageCases() {
        "Unexpected EOF while reading xref stream section"},
       {"EntryType", WithXRefStream("/Size 1 /W [1 1 1]", std::string("\x03\x00\x00", 3)),
        "Wrong type of xref XRefEntry while reading xref stream section"},
-      {"Catalog", WithCatalog("[1]", kPagesBody, kPageBody), "Catalog CPdfObject is wrong type"},
-      {"Pages", WithCatalog("<< /Pages [2 0 R] >>", kPagesBody, kPageBody),
+      {"Catalog", WithCatalog("[1]", kPages, kPage), "Catalog CPdfObject is wrong type"},
+      {"Pages", WithCatalog("<< /Pages [2 0 R] >>", kPages, kPage),
        "Top-level pages CPdfObject is wrong type"},
-      {"Count", WithCatalog(cat, "<< /Type /Pages /Kids [3 0 R] /Count /N >>", kPageBody),
+      {"Count", WithCatalog(kCatalog, "<< /Type /Pages /Kids [3 0 R] /Count /N >>", kPage),
        "Page count in top-level pages CPdfObject is wrong type"},
-      {"Kids", WithCatalog(cat, "<< /Type /Pages /Count 1 >>", kPageBody),
+      {"Kids", WithCatalog(kCatalog, "<< /Type /Pages /Count 1 >>", kPage),
        "Kids CPdfObject is wrong type"},
-      {"Kid", WithCatalog(cat, "<< /Type /Pages /Kids [0 0 R] /Count 1 >>", kPageBody),
+      {"Kid", WithCatalog(kCatalog, "<< /Type /Pages /Kids [0 0 R] /Count 1 >>", kPage),
        "Kid CPdfObject is wrong type"},
       {"Annots",
-       WithCatalog(cat, "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 >>", kPageBody),
+       WithCatalog(kCatalog, "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 >>", kPage),
        "Page annotations object (page 3) is wrong type"},
-      {"TreeCycle",
-       WithCatalog(cat, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                   "<< /Type /Pages /Kids [2 0 R] >>"),
+      {"TreeCycle", WithCatalog(kCatalog, kPages, "<< /Type /Pages /Kids [2 0 R] >>"),
        "Kids CPdfObject is wrong type"},
   };
 }
