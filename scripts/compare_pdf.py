@@ -4,12 +4,11 @@
 usage: compare_pdf.py INPUT OUTPUT EXPECTATION
        compare_pdf.py --rotations FILE
 
-EXPECTATION names a file of three lines: "object:angle ..." for the pages turned, the numbers
-of the object streams the input's table draws members from, and the output's /Size. Prints
-"expect KEY" for every object the output must hold ("allow KEY" for one that qpdf reads as
-null, which it may hold), then one line for each difference:
-every object of the input (but its object streams) under the same number and generation with
-the same value, raw stream data included, the turned pages differing only in /Rotate; the
+EXPECTATION names a file of two lines: "object:angle ..." for the pages turned and the
+output's /Size. Prints "expect KEY" for every object the output must hold ("allow KEY" for one
+that qpdf reads as null, which it may hold), then one line for each difference: every object of
+the input (but the object streams qpdf reads members from) under the same number and generation
+with the same value, raw stream data included, the turned pages differing only in /Rotate; the
 trailer holding /Size and exactly the input's /Root, /Info, /ID and /Encrypt; the header
 version kept; no qpdf warning the input did not already earn. With --rotations, prints each
 page's rotation as qpdf finds the pages, separated by commas. Needs python3 and qpdf.
@@ -78,12 +77,15 @@ def rotations(path):
     return angles
 
 
-def object_streams(path):
-    """Numbers of the object streams qpdf's reading of the table draws members from."""
+def object_streams(path, objects=None):
+    """Numbers of the object streams qpdf's reading of the table draws members from; given the
+    view's objects, only those qpdf reads a member from (one that gives none is kept)."""
     r = subprocess.run(["qpdf", "--show-xref", path], stdout=subprocess.PIPE,
                        stderr=subprocess.DEVNULL)
-    return {int(m.group(1)) for m in
-            re.finditer(rb"^\d+/\d+: compressed; stream = (\d+)", r.stdout, re.M)}
+    members = re.finditer(rb"^(\d+)/\d+: compressed; stream = (\d+)", r.stdout, re.M)
+    return {int(m.group(2)) for m in members
+            if objects is None or objects.get("obj:%s 0 R" % m.group(1).decode(),
+                                              {"value": None}) != {"value": None}}
 
 
 def short(value):
@@ -143,10 +145,11 @@ def main():
         print(__doc__)
         return 2
     with open(sys.argv[3]) as f:
-        angles, streams, size = f.read().split("\n")[:3]
+        angles, size = f.read().split("\n")[:2]
     angles = {int(n): int(a) for n, a in (pair.split(":") for pair in angles.split())}
-    expected, found = compare(view(sys.argv[1]), view(sys.argv[2]), sys.argv[2], angles,
-                              {int(n) for n in streams.split()}, int(size))
+    inp = view(sys.argv[1])
+    streams = object_streams(sys.argv[1], inp.objects) if inp else set()
+    expected, found = compare(inp, view(sys.argv[2]), sys.argv[2], angles, streams, int(size))
     # An object that qpdf reads as null (missing, or left open) may be listed or not.
     for key in sorted(expected):
         print("allow" if expected[key] == {"value": None} else "expect", key)
