@@ -251,6 +251,11 @@ std::string OlderStreamWithTheNewLength() {
   return Finish(b);
 }
 
+// Stream 4 written as body, beside the one page and object 5, which holds 20.
+std::string StreamBody(const std::string& body) {
+  return Finish(OnePage().Object(4, body).Object(5, "20"));
+}
+
 struct BoundsCase {
   const char* name;
   std::string input;
@@ -332,6 +337,25 @@ INSTANTIATE_TEST_SUITE_P(
         BoundsCase{"TrailerIdLeftOpen", Finish(TextPage(), "/Root 1 0 R /ID [<00> (x)"), kDamaged}),
     Name);
 
+// A stream's body ends where its /Length says, however it is spelt, and it steps over
+// "endstream" bytes in the data; only without one that holds does the first "endstream" end it.
+INSTANTIATE_TEST_SUITE_P(
+    StreamBodies,
+    ObjectBoundsTest,
+    testing::Values(
+        BoundsCase{"LengthByReference",
+                   StreamBody("<< /Length 5 0 R >>\nstream\nx endstream endobj y\nendstream")},
+        BoundsCase{"CommentBeforeEndstream",
+                   StreamBody("<< /Length 20 >>\nstream\nx endstream endobj y\n% note\nendstream")},
+        BoundsCase{"LengthWithLeadingZeros",
+                   StreamBody("<< /Length " + std::string(60, '0') +
+                              "20 >>\nstream\nx endstream endobj y\nendstream")},
+        BoundsCase{"ReferenceWithLongSpaces",
+                   StreamBody("<< /Length 5" + std::string(64, ' ') +
+                              "0   R >>\nstream\nx endstream endobj y\nendstream")},
+        BoundsCase{"WrongLength", StreamBody("<< /Length 99 >>\nstream\na)b(\nendstream")}),
+    Name);
+
 INSTANTIATE_TEST_SUITE_P(
     ObjectStreamMembers,
     ObjectBoundsTest,
@@ -385,6 +409,18 @@ TEST(MisplacedObjectTest, FoundByHeaderWhereQpdfGivesUp) {
   ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);
   EXPECT_EQ("", RunCommand(check).output);
   EXPECT_EQ("(six)\n", RunCommand("qpdf --show-object=6,1 '" + out + "'").output);
+}
+
+// A stream with no "endstream" at all: the copy closes its body where /Length ends it (qpdf
+// reads on to "endobj" instead).
+TEST(StreamEndTest, ClosedWhereTheLengthEndsIt) {
+  TempDir dir;
+  const std::string in = dir.Write("in.pdf", StreamBody("<< /Length 3 >>\nstream\nabc"));
+  const std::string out = dir.Path("out.pdf");
+  ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);
+  EXPECT_NE(
+      std::string::npos,
+      ReadFile(out).find("\n4 0 obj\n<< /Length 3 >>\nstream\nabc\nendstream\nendobj\n5 0 obj"));
 }
 
 // A classic subsection that says it starts at 1 although its first line is the head of the
