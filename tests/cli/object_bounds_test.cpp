@@ -40,12 +40,12 @@ std::string Patch(std::string bytes,
 }
 
 // Object num's cross-reference row made to say offset.
-std::string MoveEntry(const PdfBuilder& b, int num, long long offset) {
+std::string MoveEntry(const std::string& bytes, const PdfBuilder& b, int num, long long offset) {
   char from[32];
   char to[32];
   std::snprintf(from, sizeof(from), "%010lld 00000 n", static_cast<long long>(b.Offset(num)));
   std::snprintf(to, sizeof(to), "%010lld 00000 n", offset);
-  return Patch(b.Bytes(), "xref", from, to);
+  return Patch(bytes, "xref", from, to);
 }
 
 // The one-page file with its page (or else its content) written last and without its
@@ -84,7 +84,7 @@ std::string MemberEndingIn(const std::string& member) {
 std::string MisplacedPage(int from, long long delta) {
   PdfBuilder b = TextPage();
   b.XRefTable("/Root 1 0 R");
-  return MoveEntry(b, 3, (from ? b.Offset(from) : 0) + delta);
+  return MoveEntry(b.Bytes(), b, 3, (from ? b.Offset(from) : 0) + delta);
 }
 
 // "endobj" in the page's comment, the font's name and the /Info's string.
@@ -147,7 +147,7 @@ std::string OffsetInsideObjectStreamBody() {
   PdfBuilder b;
   b.Header().Object(1, kCatalog).ObjectStream(8, {{2, kPages}, {3, kTextPage}}, false);
   b.Stream(4, "", "BT ET").Object(5, kFont).HybridSection(9, "/Root 1 0 R");
-  return MoveEntry(b, 5, static_cast<long long>(b.Bytes().find("/Type /Pages")));
+  return MoveEntry(b.Bytes(), b, 5, static_cast<long long>(b.Bytes().find("/Type /Pages")));
 }
 
 // Object 6's entry made to lead to a header and value written inside another object, in the
@@ -163,7 +163,7 @@ std::string EntryInsideAnotherObject(bool in_content, bool elsewhere = true) {
   b.Stream(4, "", in_content ? std::string(kText) + "\n% " + copy : std::string(kText));
   b.Object(5, kFont).Object(6, "<< /Producer (older) >>").XRefTable("/Root 1 0 R /Info 6 0 R");
   const size_t at = b.Bytes().find(copy);
-  const std::string moved = MoveEntry(b, 6, static_cast<long long>(at));
+  const std::string moved = MoveEntry(b.Bytes(), b, 6, static_cast<long long>(at));
   return elsewhere ? moved : Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
 }
 
@@ -176,7 +176,8 @@ std::string InnerStreamPastItsContainer() {
   b.Object(4, "<< /Length " + std::to_string(inner.size() + 2) + " >>\nstream\n% " + inner +
                   "\nendstream");
   b.Raw("def\nendstream\nendobj\n").Object(6, "(placeholder)").XRefTable("/Root 1 0 R");
-  const std::string moved = MoveEntry(b, 6, static_cast<long long>(b.Bytes().find(inner)));
+  const std::string moved =
+      MoveEntry(b.Bytes(), b, 6, static_cast<long long>(b.Bytes().find(inner)));
   return Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
 }
 
@@ -202,12 +203,7 @@ std::string ManyInsideOneObject() {
   std::string bytes = b.Bytes();
   for (int n = 7; n < 20; ++n) {
     const std::string header = std::to_string(n) + " 0 obj";
-    const long long at = static_cast<long long>(bytes.find(header + " (x"));
-    char from[32];
-    char to[32];
-    std::snprintf(from, sizeof(from), "%010lld 00000 n", static_cast<long long>(b.Offset(n)));
-    std::snprintf(to, sizeof(to), "%010lld 00000 n", at);
-    bytes = Patch(bytes, "xref", from, to);
+    bytes = MoveEntry(bytes, b, n, static_cast<long long>(bytes.find(header + " (x")));
     std::string placeholder = "endobj\n";
     placeholder.append(header).append("\n(placeholder)");
     bytes = Patch(bytes, placeholder, header, "%" + header.substr(0, header.size() - 1));
@@ -222,7 +218,7 @@ std::string ShortLengthAroundAnEntry() {
   b.Object(5, kFont);
   b.Object(4, "<< /Length 3 >>\nstream\n0 0 m\n6 0 obj (six) endobj\n9 9 l S\nendstream");
   b.Object(6, "(six)").XRefTable("/Root 1 0 R");
-  return MoveEntry(b, 6, static_cast<long long>(b.Bytes().find("6 0 obj (six)")));
+  return MoveEntry(b.Bytes(), b, 6, static_cast<long long>(b.Bytes().find("6 0 obj (six)")));
 }
 
 // An older object 7, then object 6 whose "endobj" runs into the header of the current 7.

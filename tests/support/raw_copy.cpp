@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 #include <unordered_map>
 
 #include "test_files.h"
@@ -26,15 +27,9 @@ bool IsRegular(char c) {
 
 // Steps over a line end (CR LF, CR or LF) at *at.
 bool Eol(const std::string& s, size_t* at) {
-  if (*at < s.size() && s[*at] == '\r') {
-    *at += s.compare(*at, 2, "\r\n") == 0 ? 2 : 1;
-    return true;
-  }
-  if (*at < s.size() && s[*at] == '\n') {
-    ++*at;
-    return true;
-  }
-  return false;
+  const size_t from = *at;
+  *at += s.compare(from, 2, "\r\n") == 0 ? 2 : from < s.size() && IsEol(s[from]) ? 1 : 0;
+  return *at > from;
 }
 
 // Reads 1 to max_digits decimal digits at *at.
@@ -121,14 +116,10 @@ bool CopiedWhole(const std::string& in, size_t at, const std::string& object) {
 // The numbers of the objects qpdf reads from the input's object streams.
 std::set<int> Compressed(const std::string& path) {
   std::set<int> numbers;
-  const std::string shown = RunCommand("qpdf --show-xref '" + path + "' 2>/dev/null").output;
-  for (size_t at = 0; at < shown.size(); at = shown.find('\n', at) + 1) {
-    const size_t colon = shown.find(": compressed;", at);
-    if (colon != std::string::npos && colon < shown.find('\n', at)) {
-      numbers.insert(std::stoi(shown.substr(at)));
-    }
-    if (shown.find('\n', at) == std::string::npos) {
-      break;
+  std::istringstream lines(RunCommand("qpdf --show-xref '" + path + "' 2>/dev/null").output);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(": compressed;") != std::string::npos) {
+      numbers.insert(std::stoi(line));
     }
   }
   return numbers;
