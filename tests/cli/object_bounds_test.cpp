@@ -203,7 +203,8 @@ std::string ManyInsideOneObject() {
   std::string bytes = b.Bytes();
   for (int n = 7; n < 20; ++n) {
     const std::string header = std::to_string(n) + " 0 obj";
-    bytes = MoveEntry(bytes, b, n, static_cast<long long>(bytes.find(header + " (x")));
+    bytes = MoveEntry(bytes, b, n,
+                      static_cast<long long>(bytes.find(std::string(header).append(" (x"))));
     std::string placeholder = "endobj\n";
     placeholder.append(header).append("\n(placeholder)");
     bytes = Patch(bytes, placeholder, header, "%" + header.substr(0, header.size() - 1));
