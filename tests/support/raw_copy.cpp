@@ -147,7 +147,7 @@ void ReadOutputTable(const std::string& bytes, OutputTable* table) {
       << "the file does not end in startxref, its offset and %%EOF: " << bytes.substr(startxref);
   at = static_cast<size_t>(xref);
   table->at = at;
-  ASSERT_TRUE(bytes.compare(at, 4, "xref") == 0 && (at += 4, Eol(bytes, &at)))
+  ASSERT_TRUE(at < bytes.size() && bytes.compare(at, 4, "xref") == 0 && (at += 4, Eol(bytes, &at)))
       << "startxref " << xref << " does not lead to xref";
   table->end = 0;
   while (bytes.compare(at, 7, "trailer") != 0) {
@@ -179,7 +179,8 @@ void ReadOutputTable(const std::string& bytes, OutputTable* table) {
       EXPECT_TRUE(end < bytes.size() && bytes.compare(offset, header.size(), header) == 0 &&
                   !IsRegular(bytes[end]))
           << "entry " << n << " (offset " << offset << ") does not lead to \"" << header
-          << "\" but to \"" << Printable(bytes.substr(offset, header.size())) << "\"";
+          << "\" but to \"" << Printable(bytes.substr(std::min(end, bytes.size()) - header.size()))
+          << "\"";
       table->in_use.push_back(
           {static_cast<int>(n), static_cast<int>(gen), static_cast<size_t>(offset), at});
     }
@@ -199,14 +200,14 @@ void ExpectRawCopy(const std::string& input_path,
       [](const OutputTable::Line& a, const OutputTable::Line& b) { return a.offset < b.offset; });
   // The header line as the input writes it, then comment lines only.
   const size_t header = input.find("%PDF-");
+  ASSERT_NE(std::string::npos, header) << "the input has no header";
   size_t version_end = header;
   while (version_end < input.size() && !IsWhite(input[version_end])) {
     ++version_end;
   }
   const std::string version = input.substr(header, version_end - header);
   const size_t first = objects.empty() ? table.at : objects.front().offset;
-  ASSERT_TRUE(header != std::string::npos && version.size() < first &&
-              output.compare(0, version.size(), version) == 0)
+  ASSERT_TRUE(version.size() < first && output.compare(0, version.size(), version) == 0)
       << "the output's header is not the input's " << version;
   const std::string lead = output.substr(version.size(), first - version.size());
   bool comments = IsEol(lead.front()) && IsEol(lead.back());
