@@ -2,15 +2,16 @@
 """Compares a PDF Quillturn wrote with its input through qpdf's JSON view of both.
 
 usage: compare_pdf.py INPUT OUTPUT EXPECTATION
+       compare_pdf.py --rotations FILE
 
-EXPECTATION names a file of three lines: "object:angle ..." for the pages turned, the numbers
-of the object streams the input's table draws members from, and the output's /Size. Prints
-"expect KEY" for every object the output must hold ("allow KEY" for one that qpdf reads as
-null, which it may hold), then one line for each difference:
-every object of the input (but its object streams) under the same number and generation with
-the same value, raw stream data included, the turned pages differing only in /Rotate; the
+EXPECTATION names a file of two lines: "object:angle ..." for the pages turned and the
+output's /Size. Prints "expect KEY" for every object the output must hold ("allow KEY" for one
+that qpdf reads as null, which it may hold), then one line for each difference: every object of
+the input (but the object streams qpdf reads members from) under the same number and generation
+with the same value, raw stream data included, the turned pages differing only in /Rotate; the
 trailer holding /Size and exactly the input's /Root, /Info, /ID and /Encrypt; the header
-version kept; no qpdf warning the input did not already earn. Needs python3 and qpdf.
+version kept; no qpdf warning the input did not already earn. With --rotations, prints each
+page's rotation as qpdf finds the pages, separated by commas. Needs python3 and qpdf.
 """
 import json
 import re
@@ -45,12 +46,46 @@ def view(path):
                 {"obj:%d %d R" % (num, gen): value for num, (gen, value) in newest.items()})
 
 
-def object_streams(path):
-    """Numbers of the object streams qpdf's reading of the table draws members from."""
+def rotations(path):
+    """Each page's rotation as qpdf finds the pages: the first /Rotate, on the page or up its
+    /Parent chain, that is an integer of 32 bits (directly or through a reference); else 0."""
+    r = subprocess.run(["qpdf", "--json=2", "--json-key=pages", "--json-key=qpdf",
+                        "--json-stream-data=none", path], stdout=subprocess.PIPE,
+                       stderr=subprocess.DEVNULL)
+    try:
+        data = json.loads(r.stdout)
+        objects, pages = data["qpdf"][1], data["pages"]
+    except (ValueError, KeyError, TypeError):
+        return []
+
+    def value(ref):
+        obj = objects.get("obj:" + ref, {}) if isinstance(ref, str) else {}
+        return obj.get("value", obj.get("stream", {}).get("dict"))
+
+    angles = []
+    for page in pages:
+        node, seen, angle = page.get("object"), set(), 0
+        while isinstance(node, str) and node not in seen and isinstance(value(node), dict):
+            seen.add(node)
+            rotate = value(node).get("/Rotate")
+            rotate = value(rotate) if isinstance(rotate, str) else rotate
+            if type(rotate) is int and -2**31 <= rotate < 2**31:
+                angle = rotate
+                break
+            node = value(node).get("/Parent")
+        angles.append(angle)
+    return angles
+
+
+def object_streams(path, objects=None):
+    """Numbers of the object streams qpdf's reading of the table draws members from; given the
+    view's objects, only those qpdf reads a member from (one that gives none is kept)."""
     r = subprocess.run(["qpdf", "--show-xref", path], stdout=subprocess.PIPE,
                        stderr=subprocess.DEVNULL)
-    return {int(m.group(1)) for m in
-            re.finditer(rb"^\d+/\d+: compressed; stream = (\d+)", r.stdout, re.M)}
+    members = re.finditer(rb"^(\d+)/\d+: compressed; stream = (\d+)", r.stdout, re.M)
+    return {int(m.group(2)) for m in members
+            if objects is None or objects.get("obj:%s 0 R" % m.group(1).decode(),
+                                              {"value": None}) != {"value": None}}
 
 
 def short(value):
@@ -103,14 +138,18 @@ def compare(inp, out, output_path, angles, streams, size):
 
 
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--rotations":
+        print(",".join(str(angle) for angle in rotations(sys.argv[2])))
+        return 0
     if len(sys.argv) != 4:
         print(__doc__)
         return 2
     with open(sys.argv[3]) as f:
-        angles, streams, size = f.read().split("\n")[:3]
+        angles, size = f.read().split("\n")[:2]
     angles = {int(n): int(a) for n, a in (pair.split(":") for pair in angles.split())}
-    expected, found = compare(view(sys.argv[1]), view(sys.argv[2]), sys.argv[2], angles,
-                              {int(n) for n in streams.split()}, int(size))
+    inp = view(sys.argv[1])
+    streams = object_streams(sys.argv[1], inp.objects) if inp else set()
+    expected, found = compare(inp, view(sys.argv[2]), sys.argv[2], angles, streams, int(size))
     # An object that qpdf reads as null (missing, or left open) may be listed or not.
     for key in sorted(expected):
         print("allow" if expected[key] == {"value": None} else "expect", key)

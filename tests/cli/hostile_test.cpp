@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -43,43 +45,61 @@ std::pair<int, long> RunBinary(std::vector<std::string> args, const std::string&
   return {status, usage.ru_maxrss};
 }
 
-TEST(HostileTest, EveryFileRefusedCleanlyOrCopiedSoundly) {
+// The hostile files, in name order.
+std::vector<std::string> HostileFiles() {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(HOSTILE_DIR)) {
     if (entry.path().extension() == ".pdf") {
       names.push_back(entry.path().filename().string());
     }
   }
-  ASSERT_GE(names.size(), 40u);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class HostileTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(HostileTest, RefusedCleanlyOrCopiedSoundly) {
+  const std::string original = ReadFile(std::string(HOSTILE_DIR) + "/" + GetParam());
   const TempDir scratch;
   const std::string said = scratch.Path("said");
   const char* option_sets[][2] = {{"/r90", ""}, {"/p1-3,2", "/r-90"}, {"-landscape", "/r180"}};
-  for (const std::string& name : names) {
-    const std::string original = ReadFile(std::string(HOSTILE_DIR) + "/" + name);
-    for (const auto& options : option_sets) {
-      SCOPED_TRACE(name + " " + options[0] + " " + options[1]);
-      TempDir dir;
-      const std::string in = dir.Write("in.pdf", original);
-      const std::string out = dir.Path("out.pdf");
-      const auto [status, max_rss_kb] =
-          RunBinary({"Quillturn", in, out, options[0], options[1]}, said);
-      ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
-      EXPECT_EQ(0, WEXITSTATUS(status));
-      const std::string output = ReadFile(said);
-      EXPECT_EQ(std::string::npos, output.find('\n'));
+  for (const auto& options : option_sets) {
+    SCOPED_TRACE(std::string(options[0]) + " " + options[1]);
+    TempDir dir;
+    const std::string in = dir.Write("in.pdf", original);
+    const std::string out = dir.Path("out.pdf");
+    const auto [status, max_rss_kb] =
+        RunBinary({"Quillturn", in, out, options[0], options[1]}, said);
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    const std::string output = ReadFile(said);
+    EXPECT_EQ(std::string::npos, output.find('\n'));
 #ifndef QUILLTURN_SANITIZED  // the sanitizers' own memory would be judged
-      EXPECT_LT(max_rss_kb, static_cast<long>(original.size() / 1024) + 64L * 1024);
+    EXPECT_LT(max_rss_kb, static_cast<long>(original.size() / 1024) + 64L * 1024);
 #endif
-      EXPECT_EQ(original, ReadFile(in));
-      if (output.empty()) {
-        ASSERT_TRUE(FileExists(out));
-        ExpectFaithfulCopy(in, out, ChosenPages(in, std::string(options[0]) + " " + options[1]));
-        EXPECT_EQ("in.pdf\nout.pdf\n", RunCommand("ls -A '" + dir.Dir() + "'").output);
-      } else {
-        EXPECT_EQ("in.pdf\n", RunCommand("ls -A '" + dir.Dir() + "'").output) << output;
-      }
+    EXPECT_EQ(original, ReadFile(in));
+    if (output.empty()) {
+      ASSERT_TRUE(FileExists(out));
+      ExpectFaithfulCopy(in, out, ChosenPages(in, std::string(options[0]) + " " + options[1]));
+      EXPECT_EQ("in.pdf\nout.pdf\n", RunCommand("ls -A '" + dir.Dir() + "'").output);
+    } else {
+      EXPECT_EQ("in.pdf\n", RunCommand("ls -A '" + dir.Dir() + "'").output) << output;
     }
   }
 }
+
+// Each file under its name, letters and digits kept: "tree-cycle.pdf" runs as tree_cycle.
+INSTANTIATE_TEST_SUITE_P(Files,
+                         HostileTest,
+                         testing::ValuesIn(HostileFiles()),
+                         [](const testing::TestParamInfo<std::string>& p) {
+                           std::string name = p.param.substr(0, p.param.size() - 4);
+                           std::replace_if(
+                               name.begin(), name.end(),
+                               [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
+                               '_');
+                           return name;
+                         });
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "document/cpdf_catalog.h"
 #include "faithful_copy.h"
+#include "fixtures.h"
 #include "objects/cpdf_parser.h"
 #include "pdf_builder.h"
 #include "reader/cpdf_objstm.h"
@@ -14,36 +15,27 @@
 
 namespace {
 
-PdfBuilder PageWith(const std::string& page_extra) {
-  PdfBuilder b;
-  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  b.Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-  b.Object(3, "<< /Type /Page /Parent 2 0 R /Resources << >> " + page_extra + " >>");
-  return b;
-}
-
 // The page dictionary is the first level.
 std::string Nesting(int64_t levels) {
   const size_t inside = static_cast<size_t>(levels - 1);
-  return PageWith("/Deep " + std::string(inside, '[') + std::string(inside, ']'))
-      .XRefTable("/Root 1 0 R")
-      .Bytes();
+  return Finish(OnePage(
+      PageWith("/Resources << >> /Deep " + std::string(inside, '[') + std::string(inside, ']'))));
 }
 
 // The root, then a chain of nodes below it, then the page.
 std::string TreeDepth(int64_t depth) {
   PdfBuilder b;
-  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  b.Header().Object(1, kCatalog);
   for (int i = 0; i < depth; ++i) {
     const int kid = i + 1 < depth ? 10 + i : 3;
     b.Object(i == 0 ? 2 : 9 + i,
              "<< /Type /Pages /Kids [" + std::to_string(kid) + " 0 R] /Count 1 >>");
   }
-  return b.Object(3, "<< /Type /Page /Resources << >> >>").XRefTable("/Root 1 0 R").Bytes();
+  return Finish(b.Object(3, "<< /Type /Page /Resources << >> >>"));
 }
 
 std::string Sections(int64_t count) {
-  PdfBuilder b = PageWith("");
+  PdfBuilder b = OnePage();
   int64_t prev = b.XRefTable("/Root 1 0 R").LastXRefOffset();
   for (int i = 1; i < count; ++i) {
     const int64_t at = b.Here();
@@ -55,8 +47,8 @@ std::string Sections(int64_t count) {
 
 // Numbers from 0: the largest is one below the count.
 std::string ObjectCount(int64_t count) {
-  PdfBuilder b = PageWith("/Far " + std::to_string(count - 1) + " 0 R");
-  return b.Object(static_cast<int>(count - 1), "(far)").XRefTable("/Root 1 0 R").Bytes();
+  PdfBuilder b = OnePage(PageWith("/Resources << >> /Far " + std::to_string(count - 1) + " 0 R"));
+  return Finish(b.Object(static_cast<int>(count - 1), "(far)"));
 }
 
 // The page alone in an object stream whose data decodes to size bytes.
@@ -64,8 +56,7 @@ std::string DecodedObjectStream(int64_t size) {
   std::string data = "3 0 << /Type /Page /Resources << >> >>";
   data.resize(static_cast<size_t>(size), ' ');
   PdfBuilder b;
-  b.Header("1.5").Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  b.Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  b.Header("1.5").Object(1, kCatalog).Object(2, kPages);
   b.Stream(4, "/Type /ObjStm /N 1 /First 4 /Filter /FlateDecode", Deflate(data));
   return b.Compressed(3, 4, 0).XRefStream(5, "/Root 1 0 R").Bytes();
 }
@@ -74,7 +65,7 @@ std::string DecodedObjectStream(int64_t size) {
 // kRecordsFileSize bytes (a comment pads it).
 constexpr int64_t kRecordsFileSize = int64_t{2} << 20;
 std::string XRefStreamRecords(int64_t records) {
-  PdfBuilder b = PageWith("");
+  PdfBuilder b = OnePage();
   const auto row = [](int type, int64_t offset, int gen) {
     return std::string{static_cast<char>(type),         static_cast<char>(offset >> 24),
                        static_cast<char>(offset >> 16), static_cast<char>(offset >> 8),
@@ -123,7 +114,7 @@ const LimitCase kLimits[] = {
     {"ObjectNesting", Nesting, CPdfParser::kMaxNesting, "Objects nested too deeply", 200000},
     {"PageTreeDepth", TreeDepth, CPdfCatalog::kMaxTreeDepth, "Kids CPdfObject is wrong type",
      20000},
-    {"CrossReferenceSections", Sections, CPdfXRef::kMaxSections, "PDF file was damaged", 0},
+    {"CrossReferenceSections", Sections, CPdfXRef::kMaxSections, kDamaged, 0},
     {"ObjectNumbers", ObjectCount, CPdfXRef::kMaxObjects, "Couldn't parse an xref table", 0},
     {"DecodedObjectStreamSize", DecodedObjectStream, CPdfObjStmData::kMaxDecodedSize,
      "Kid CPdfObject is wrong type", 0},

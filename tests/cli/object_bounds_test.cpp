@@ -8,30 +8,23 @@
 #include <string>
 
 #include "faithful_copy.h"
+#include "fixtures.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
 namespace {
 
-const char* kCatalog = "<< /Type /Catalog /Pages 2 0 R >>";
-const char* kPages = "<< /Type /Pages /Kids [3 0 R] /Count 1 >>";
-const char* kPage =
+const char* kTextPage =
     "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /Font << /F1 5 0 R >> "
     ">> /Contents 4 0 R >>";
 const char* kFont = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
 const char* kText = "BT /F1 12 Tf 10 10 Td (Hi) Tj ET";
-const char* kDamaged = "PDF file was damaged";
 
 // One page: catalog 1, pages 2, page 3, content 4, font 5.
-PdfBuilder OnePage(const std::string& page = kPage, const std::string& font = kFont) {
-  PdfBuilder b;
-  b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, page);
+PdfBuilder TextPage(const std::string& page = kTextPage, const std::string& font = kFont) {
+  PdfBuilder b = OnePage(page);
   b.Stream(4, "", kText).Object(5, font);
   return b;
-}
-
-std::string Finish(PdfBuilder b, const std::string& trailer = "/Root 1 0 R /Info 6 0 R") {
-  return b.XRefTable(trailer).Bytes();
 }
 
 // Replaces the first occurrence of from at or after the text after by to (same length, so that
@@ -47,12 +40,12 @@ std::string Patch(std::string bytes,
 }
 
 // Object num's cross-reference row made to say offset.
-std::string MoveEntry(const PdfBuilder& b, int num, long long offset) {
+std::string MoveEntry(const std::string& bytes, const PdfBuilder& b, int num, long long offset) {
   char from[32];
   char to[32];
   std::snprintf(from, sizeof(from), "%010lld 00000 n", static_cast<long long>(b.Offset(num)));
   std::snprintf(to, sizeof(to), "%010lld 00000 n", offset);
-  return Patch(b.Bytes(), "xref", from, to);
+  return Patch(bytes, "xref", from, to);
 }
 
 // The one-page file with its page (or else its content) written last and without its
@@ -61,11 +54,11 @@ std::string LastWithoutEndobj(bool page_last) {
   PdfBuilder b;
   b.Header().Object(1, kCatalog).Object(2, kPages).Object(5, kFont);
   if (page_last) {
-    b.Stream(4, "", kText).Object(3, kPage);
+    b.Stream(4, "", kText).Object(3, kTextPage);
   } else {
-    b.Object(3, kPage).Stream(4, "", kText);
+    b.Object(3, kTextPage).Stream(4, "", kText);
   }
-  std::string bytes = Finish(b, "/Root 1 0 R");
+  std::string bytes = Finish(b);
   return bytes.replace(bytes.rfind("endobj", bytes.find("\nxref")), 6, "      ");
 }
 
@@ -73,14 +66,15 @@ std::string LastWithoutEndobj(bool page_last) {
 // object 8.
 std::string ObjectLeftOpen(const std::string& value, const std::string& next = "<< /Title (t) >>") {
   return Finish(
-      OnePage().Object(6, "<< /Producer (p) /Subject 7 0 R >>").Object(7, value).Object(8, next));
+      TextPage().Object(6, "<< /Producer (p) /Subject 7 0 R >>").Object(7, value).Object(8, next),
+      "/Root 1 0 R /Info 6 0 R");
 }
 
 // Object-stream members whose last byte would swallow an "endobj" written right after them.
 std::string MemberEndingIn(const std::string& member) {
   PdfBuilder b;
   b.Header("1.5").Object(1, kCatalog);
-  b.ObjectStream(8, {{2, kPages}, {3, kPage}, {5, kFont}, {6, member}}, false);
+  b.ObjectStream(8, {{2, kPages}, {3, kTextPage}, {5, kFont}, {6, member}}, false);
   b.Stream(4, "", kText).XRefStream(9, "/Root 1 0 R");
   return b.Bytes();
 }
@@ -88,17 +82,18 @@ std::string MemberEndingIn(const std::string& member) {
 // The page's entry made to say delta bytes past object from (0: the file's start): the page is
 // still found by its header.
 std::string MisplacedPage(int from, long long delta) {
-  PdfBuilder b = OnePage();
+  PdfBuilder b = TextPage();
   b.XRefTable("/Root 1 0 R");
-  return MoveEntry(b, 3, (from ? b.Offset(from) : 0) + delta);
+  return MoveEntry(b.Bytes(), b, 3, (from ? b.Offset(from) : 0) + delta);
 }
 
 // "endobj" in the page's comment, the font's name and the /Info's string.
 std::string HiddenEndobj() {
-  std::string page = kPage;
+  std::string page = kTextPage;
   page.insert(page.find("/MediaBox"), "% endobj\n");
-  return Finish(OnePage(page, "<< /Type /Font /Subtype /Type1 /BaseFont /Legendobjects >>")
-                    .Object(6, "<< /Title (How endobj ends an object) /Author (x) >>"));
+  return Finish(TextPage(page, "<< /Type /Font /Subtype /Type1 /BaseFont /Legendobjects >>")
+                    .Object(6, "<< /Title (How endobj ends an object) /Author (x) >>"),
+                "/Root 1 0 R /Info 6 0 R");
 }
 
 // "6 0 obj\n[0 0 ... 0]\nendobj" is 1024 bytes; the line feed after it belongs to the object too.
@@ -107,9 +102,20 @@ std::string EndobjEndsAtByte1024() {
   while (zeros.size() < 1024 - std::string("6 0 obj\n[]\nendobj").size()) {
     zeros += zeros.size() % 2 == 0 ? '0' : ' ';
   }
-  PdfBuilder b = OnePage();
+  PdfBuilder b = TextPage();
   b.Object(6, "[" + zeros + "]").Object(7, "<< /Producer (p) >>");
   return b.Offset(6) + 1025 == b.Offset(7) ? Finish(b, "/Root 1 0 R /Info 7 0 R") : "";
+}
+
+// Every dictionary's "endobj" followed by CR LF (the LF before it gives way, so that every
+// offset stays right): the line end belongs to the object whole.
+std::string EndobjBeforeCrLf() {
+  std::string bytes = Finish(TextPage());
+  for (size_t at = bytes.find(">>\nendobj\n"); at != std::string::npos;
+       at = bytes.find(">>\nendobj\n", at)) {
+    bytes.replace(at, 10, ">>endobj\r\n");
+  }
+  return bytes;
 }
 
 // A name that runs into the next object's header takes it: page 3's entry leads inside the
@@ -117,9 +123,9 @@ std::string EndobjEndsAtByte1024() {
 std::string NameRunsIntoNextHeader() {
   PdfBuilder b;
   b.Header().Object(1, kCatalog).Object(2, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /X /Y");
-  b.Object(3, kPage).Stream(4, "", "BT ET").Object(5, kFont);
+  b.Object(3, kTextPage).Stream(4, "", "BT ET").Object(5, kFont);
   b.Object(6, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 9 9] >>");
-  return Patch(Finish(b, "/Root 1 0 R"), "2 0 obj", "/Y\nendobj\n", "/YYYYYYYYY");
+  return Patch(Finish(b), "2 0 obj", "/Y\nendobj\n", "/YYYYYYYYY");
 }
 
 // A value nested depth arrays deep whose innermost holds a ">>": readers take it for an
@@ -131,17 +137,17 @@ std::string DeepValueWithStrayClose(const std::string& before_last_bracket, int 
 }
 
 std::string PageWithDeepValue() {
-  const std::string page = std::string(kPage).substr(0, std::strlen(kPage) - 3);
-  return Finish(OnePage(page + DeepValueWithStrayClose("/Rotate 0")), "/Root 1 0 R");
+  const std::string page = std::string(kTextPage).substr(0, std::strlen(kTextPage) - 3);
+  return Finish(TextPage(page + DeepValueWithStrayClose("/Rotate 0")));
 }
 
 // An entry that leads into an object stream's body: the stream is read past it, to the next
 // header.
 std::string OffsetInsideObjectStreamBody() {
   PdfBuilder b;
-  b.Header().Object(1, kCatalog).ObjectStream(8, {{2, kPages}, {3, kPage}}, false);
+  b.Header().Object(1, kCatalog).ObjectStream(8, {{2, kPages}, {3, kTextPage}}, false);
   b.Stream(4, "", "BT ET").Object(5, kFont).HybridSection(9, "/Root 1 0 R");
-  return MoveEntry(b, 5, static_cast<long long>(b.Bytes().find("/Type /Pages")));
+  return MoveEntry(b.Bytes(), b, 5, static_cast<long long>(b.Bytes().find("/Type /Pages")));
 }
 
 // Object 6's entry made to lead to a header and value written inside another object, in the
@@ -151,35 +157,35 @@ std::string OffsetInsideObjectStreamBody() {
 std::string EntryInsideAnotherObject(bool in_content, bool elsewhere = true) {
   const std::string info = "<< /Producer (inside) >>";
   const std::string copy = "6 0 obj " + info + " endobj";
-  std::string page = kPage;
+  std::string page = kTextPage;
   page.insert(page.find("/MediaBox"), "% " + copy + "\n");
-  PdfBuilder b;
-  b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, in_content ? kPage : page);
+  PdfBuilder b = OnePage(in_content ? kTextPage : page);
   b.Stream(4, "", in_content ? std::string(kText) + "\n% " + copy : std::string(kText));
   b.Object(5, kFont).Object(6, "<< /Producer (older) >>").XRefTable("/Root 1 0 R /Info 6 0 R");
   const size_t at = b.Bytes().find(copy);
-  const std::string moved = MoveEntry(b, 6, static_cast<long long>(at));
+  const std::string moved = MoveEntry(b.Bytes(), b, 6, static_cast<long long>(at));
   return elsewhere ? moved : Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
 }
 
 // Object 6, which an entry leads to inside content stream 4, a stream whose /Length carries its
 // data past the end of stream 4.
 std::string InnerStreamPastItsContainer() {
-  PdfBuilder b;
-  b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, kPage).Object(5, kFont);
+  PdfBuilder b = OnePage(kTextPage);
+  b.Object(5, kFont);
   const std::string inner = "6 0 obj\n<< /Length 25 >>\nstream\nabc\n";
   b.Object(4, "<< /Length " + std::to_string(inner.size() + 2) + " >>\nstream\n% " + inner +
                   "\nendstream");
   b.Raw("def\nendstream\nendobj\n").Object(6, "(placeholder)").XRefTable("/Root 1 0 R");
-  const std::string moved = MoveEntry(b, 6, static_cast<long long>(b.Bytes().find(inner)));
+  const std::string moved =
+      MoveEntry(b.Bytes(), b, 6, static_cast<long long>(b.Bytes().find(inner)));
   return Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
 }
 
 // Objects 7 to 19 whose entries all lead inside content stream 4, each to its own line near
 // its start.
 std::string ManyInsideOneObject() {
-  PdfBuilder b;
-  b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, kPage).Object(5, kFont);
+  PdfBuilder b = OnePage(kTextPage);
+  b.Object(5, kFont);
   std::string lines = kText;
   for (int n = 7; n < 20; ++n) {
     lines += "\n%" + std::to_string(n) + " 0 obj (x" + std::to_string(n) + ") endobj";
@@ -197,14 +203,11 @@ std::string ManyInsideOneObject() {
   std::string bytes = b.Bytes();
   for (int n = 7; n < 20; ++n) {
     const std::string header = std::to_string(n) + " 0 obj";
-    const long long at = static_cast<long long>(bytes.find(header + " (x"));
-    char from[32];
-    char to[32];
-    std::snprintf(from, sizeof(from), "%010lld 00000 n", static_cast<long long>(b.Offset(n)));
-    std::snprintf(to, sizeof(to), "%010lld 00000 n", at);
-    bytes = Patch(bytes, "xref", from, to);
-    bytes = Patch(bytes, "endobj\n" + header + "\n(placeholder)", header,
-                  "%" + header.substr(0, header.size() - 1));
+    bytes = MoveEntry(bytes, b, n,
+                      static_cast<long long>(bytes.find(std::string(header).append(" (x"))));
+    std::string placeholder = "endobj\n";
+    placeholder.append(header).append("\n(placeholder)");
+    bytes = Patch(bytes, placeholder, header, "%" + header.substr(0, header.size() - 1));
   }
   return bytes;
 }
@@ -212,16 +215,16 @@ std::string ManyInsideOneObject() {
 // Content stream 4 whose /Length ends short of its "endstream", with object 6 (which an entry
 // leads to) between: whichever it ends at, bytes of one object would be lost.
 std::string ShortLengthAroundAnEntry() {
-  PdfBuilder b;
-  b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, kPage).Object(5, kFont);
+  PdfBuilder b = OnePage(kTextPage);
+  b.Object(5, kFont);
   b.Object(4, "<< /Length 3 >>\nstream\n0 0 m\n6 0 obj (six) endobj\n9 9 l S\nendstream");
   b.Object(6, "(six)").XRefTable("/Root 1 0 R");
-  return MoveEntry(b, 6, static_cast<long long>(b.Bytes().find("6 0 obj (six)")));
+  return MoveEntry(b.Bytes(), b, 6, static_cast<long long>(b.Bytes().find("6 0 obj (six)")));
 }
 
 // An older object 7, then object 6 whose "endobj" runs into the header of the current 7.
 std::string EndobjRunsIntoTheCurrentHeader() {
-  PdfBuilder b = OnePage();
+  PdfBuilder b = TextPage();
   b.Raw("7 0 obj\n(seven, older)\nendobj\n").Object(6, "(six)").Object(7, "(seven)");
   return Patch(Finish(b, "/Root 1 0 R /Info 7 0 R"), "6 0 obj", "(six)\nendobj\n",
                "(six) \nendobj");
@@ -230,9 +233,10 @@ std::string EndobjRunsIntoTheCurrentHeader() {
 // An update replaces content stream 4 and the /Length 5 of a stream 6 that it replaces too:
 // read with the new length, the older stream 6 would run to the end of the new content.
 std::string OlderStreamWithTheNewLength() {
-  PdfBuilder b;
-  const std::string page = std::string(kPage).replace(std::strlen(kPage) - 2, 2, "/X 6 0 R >>");
-  b.Header().Object(1, kCatalog).Object(2, kPages).Object(3, page).Object(5, "8");
+  const std::string page =
+      std::string(kTextPage).replace(std::strlen(kTextPage) - 2, 2, "/X 6 0 R >>");
+  PdfBuilder b = OnePage(page);
+  b.Object(5, "8");
   b.Stream(4, "", "1 0 0 rg").Object(6, "<< /Length 5 0 R >>\nstream\nold data\nendstream");
   b.Object(7, kFont).XRefTable("/Root 1 0 R");
   const long long old_data = static_cast<long long>(b.Bytes().find("old data"));
@@ -241,7 +245,12 @@ std::string OlderStreamWithTheNewLength() {
   b.Object(5, std::to_string(n));
   b.Object(6, "<< /Length 5 0 R >>\nstream\n" + std::string(static_cast<size_t>(n), 'x') +
                   "\nendstream");
-  return Finish(b, "/Root 1 0 R");
+  return Finish(b);
+}
+
+// Stream 4 written as body, beside the one page and object 5, which holds 20.
+std::string StreamBody(const std::string& body) {
+  return Finish(OnePage().Object(4, body).Object(5, "20"));
 }
 
 struct BoundsCase {
@@ -291,7 +300,7 @@ INSTANTIATE_TEST_SUITE_P(
         BoundsCase{"OlderStreamWithTheNewLength", OlderStreamWithTheNewLength()},
         // An object no entry names, with a string open to the end of the file.
         BoundsCase{"UnnamedObjectWithOpenString",
-                   Finish(OnePage().Raw("9 0 obj\n(abc\nendobj\n").Object(6, "(six)"),
+                   Finish(TextPage().Raw("9 0 obj\n(abc\nendobj\n").Object(6, "(six)"),
                           "/Root 1 0 R /Info 6 0 R")}),
     Name);
 
@@ -301,6 +310,7 @@ INSTANTIATE_TEST_SUITE_P(
     ObjectBoundsTest,
     testing::Values(BoundsCase{"InCommentNameAndString", HiddenEndobj()},
                     BoundsCase{"EndsAtByte1024", EndobjEndsAtByte1024()},
+                    BoundsCase{"FollowedByCrLf", EndobjBeforeCrLf()},
                     BoundsCase{"MissingOnPageBeforeXRef", LastWithoutEndobj(true)},
                     BoundsCase{"MissingOnContentBeforeXRef", LastWithoutEndobj(false)}),
     Name);
@@ -321,7 +331,26 @@ INSTANTIATE_TEST_SUITE_P(
         BoundsCase{"StringLeftOpenToNextObject", ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>")},
         BoundsCase{"NameRunsIntoNextHeader", NameRunsIntoNextHeader()},
         // ">>" closes no array; "startxref" leaves the trailer's /ID open.
-        BoundsCase{"TrailerIdLeftOpen", Finish(OnePage(), "/Root 1 0 R /ID [<00> (x)"), kDamaged}),
+        BoundsCase{"TrailerIdLeftOpen", Finish(TextPage(), "/Root 1 0 R /ID [<00> (x)"), kDamaged}),
+    Name);
+
+// A stream's body ends where its /Length says, however it is spelt, and it steps over
+// "endstream" bytes in the data; only without one that holds does the first "endstream" end it.
+INSTANTIATE_TEST_SUITE_P(
+    StreamBodies,
+    ObjectBoundsTest,
+    testing::Values(
+        BoundsCase{"LengthByReference",
+                   StreamBody("<< /Length 5 0 R >>\nstream\nx endstream endobj y\nendstream")},
+        BoundsCase{"CommentBeforeEndstream",
+                   StreamBody("<< /Length 20 >>\nstream\nx endstream endobj y\n% note\nendstream")},
+        BoundsCase{"LengthWithLeadingZeros",
+                   StreamBody("<< /Length " + std::string(60, '0') +
+                              "20 >>\nstream\nx endstream endobj y\nendstream")},
+        BoundsCase{"ReferenceWithLongSpaces",
+                   StreamBody("<< /Length 5" + std::string(64, ' ') +
+                              "0   R >>\nstream\nx endstream endobj y\nendstream")},
+        BoundsCase{"WrongLength", StreamBody("<< /Length 99 >>\nstream\na)b(\nendstream")}),
     Name);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -371,7 +400,7 @@ TEST(MisplacedObjectTest, FoundByHeaderWhereQpdfGivesUp) {
             RunCommand("qpdf --show-object=3 '" + out + "'").output.find("/Contents 4 0 R"));
 
   // The entry says generation 0; the only object 6 is generation 1, copied as such.
-  PdfBuilder gen = OnePage();
+  PdfBuilder gen = TextPage();
   gen.Object(6, "(six)", 1).XRefTable("/Root 1 0 R");
   dir.Write("in.pdf", Patch(gen.Bytes(), "xref", " 00001 n", " 00000 n"));
   ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);
@@ -379,12 +408,24 @@ TEST(MisplacedObjectTest, FoundByHeaderWhereQpdfGivesUp) {
   EXPECT_EQ("(six)\n", RunCommand("qpdf --show-object=6,1 '" + out + "'").output);
 }
 
+// A stream with no "endstream" at all: the copy closes its body where /Length ends it (qpdf
+// reads on to "endobj" instead).
+TEST(StreamEndTest, ClosedWhereTheLengthEndsIt) {
+  TempDir dir;
+  const std::string in = dir.Write("in.pdf", StreamBody("<< /Length 3 >>\nstream\nabc"));
+  const std::string out = dir.Path("out.pdf");
+  ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);
+  EXPECT_NE(
+      std::string::npos,
+      ReadFile(out).find("\n4 0 obj\n<< /Length 3 >>\nstream\nabc\nendstream\nendobj\n5 0 obj"));
+}
+
 // A classic subsection that says it starts at 1 although its first line is the head of the
 // free list: every line belongs to the number one lower, as most readers take it (qpdf cannot
 // read it), so the copy is the one of the file written right.
 TEST(SubsectionTest, ShiftedByOneIsReadFromZero) {
   TempDir dir;
-  const std::string right = Finish(OnePage(), "/Root 1 0 R");
+  const std::string right = Finish(TextPage());
   const std::string in = dir.Write("in.pdf", right);
   const std::string shifted =
       dir.Write("shifted.pdf", Patch(right, "xref", "xref\n0 ", "xref\n1 "));

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "faithful_copy.h"
-#include "open_pdf.h"
+#include "fixtures.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
@@ -18,7 +18,7 @@ using Members = std::vector<std::pair<int, std::string>>;
 // cross-reference stream 9.
 PdfBuilder WithStreams(void (*build)(PdfBuilder&)) {
   PdfBuilder b;
-  b.Header("1.5").Object(1, "<< /Type /Catalog /Pages 2 0 R >>").Object(2, kPagesBody);
+  b.Header("1.5").Object(1, kCatalog).Object(2, kPages);
   build(b);
   b.XRefStream(9, "/Root 1 0 R");
   return b;
@@ -58,12 +58,12 @@ PdfBuilder& Alternating(PdfBuilder& b, int end, size_t mib, const std::string& b
 // 200 members in two streams that do not fit the reader's cache together: copied in number
 // order, each would decode its stream again.
 void InterleavedStreams(PdfBuilder& b) {
-  Alternating(b, 210, 16, "(member)").Object(3, kPageBody);
+  Alternating(b, 210, 16, "(member)").Object(3, kPage);
 }
 
 // Page 3 in object stream 4.
 PdfBuilder& PageIn4(PdfBuilder& b) {
-  return b.ObjectStream(4, {{3, kPageBody}});
+  return b.ObjectStream(4, {{3, kPage}});
 }
 
 // Object stream 5, which cannot be decoded.
@@ -102,8 +102,6 @@ TEST_P(ObjectStreamCopyTest, CopiesEveryMemberOrRefuses) {
   }
 }
 
-const char* kDamaged = "PDF file was damaged";
-
 INSTANTIATE_TEST_SUITE_P(
     Members,
     ObjectStreamCopyTest,
@@ -111,11 +109,11 @@ INSTANTIATE_TEST_SUITE_P(
         // The entry's index holds object 5: a one-byte index field would have wrapped to 1.
         Case{"IndexThatMissesIsFoundByTheHeader", "",
              [](PdfBuilder& b) {
-               b.ObjectStream(4, {{5, "(five)"}, {3, kPageBody}}).Compressed(3, 4, 257);
+               b.ObjectStream(4, {{5, "(five)"}, {3, kPage}}).Compressed(3, 4, 257);
              }},
         Case{"StreamListingItselfFirst", "",
              [](PdfBuilder& b) {
-               b.ObjectStream(4, {{4, "(self)"}, {3, kPageBody}}).Compressed(3, 4, 0);
+               b.ObjectStream(4, {{4, "(self)"}, {3, kPage}}).Compressed(3, 4, 0);
              }},
         Case{"ContentStreamCalledObjStmIsKept", "",
              [](PdfBuilder& b) {
@@ -157,7 +155,7 @@ TEST(ObjectStreamPageWalkTest, PagesAlternatingBetweenLargeStreams) {
     kids += std::to_string(n) + " 0 R ";
   }
   PdfBuilder b;
-  b.Header("1.5").Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  b.Header("1.5").Object(1, kCatalog);
   b.Object(2, "<< /Type /Pages /Kids [" + kids + "] /Count 60 >>");
   Alternating(b, 70, 8, "<< /Type /Page /Parent 2 0 R /Resources << >> >>");
   TempDir dir;

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "faithful_copy.h"
-#include "open_pdf.h"
+#include "fixtures.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
@@ -115,9 +115,7 @@ TEST_P(OutputPathTest, EndsAsTheUserExpects) {
     GTEST_SKIP() << "needs root";
   }
   TempDir dir;
-  PdfBuilder b;
-  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>").Object(2, kPagesBody);
-  dir.Write("in.pdf", b.Object(3, kPageBody).XRefTable("/Root 1 0 R").Bytes());
+  dir.Write("in.pdf", Finish(OnePage()));
   ASSERT_EQ(0, chmod(dir.Dir().c_str(), 0777));
   const bool setpriv = c.who == kNobody && geteuid() == 0;
   // The other user runs a copy in a folder of its own that anyone may enter: the build may lie

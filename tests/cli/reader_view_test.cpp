@@ -2,12 +2,14 @@
 // here, run through the binary, and its output judged by what qpdf and pdfinfo show.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "faithful_copy.h"
+#include "fixtures.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
@@ -15,10 +17,7 @@ namespace {
 
 using Objects = std::vector<std::pair<int, std::string>>;
 
-const char* kCatalog = "<< /Type /Catalog /Pages 2 0 R >>";
-const char* kPage = "<< /Type /Page /MediaBox [0 0 200 300] /Resources << >> >>";
 const char* kKidsTwice = "<< /Type /Pages /Kids [3 0 R 3 0 R] /Count 2 >>";
-const char* kDamaged = "PDF file was damaged";
 
 // Catalog 1, page-tree root 2, then the other objects, in one classic section.
 std::string Tree(const std::string& catalog,
@@ -29,21 +28,19 @@ std::string Tree(const std::string& catalog,
   for (const auto& [num, body] : more) {
     b.Object(num, body);
   }
-  return b.XRefTable("/Root 1 0 R").Bytes();
+  return Finish(b);
 }
 
-// One page whose dictionary ends with page_extra, below a root that holds pages_extra.
-std::string OnePage(const std::string& page_extra, const std::string& pages_extra = "") {
-  return Tree(kCatalog, "<< /Type /Pages /Kids [3 0 R] /Count 1 " + pages_extra + ">>",
-              {{3, "<< /Type /Page /MediaBox [0 0 200 300] " + page_extra + " >>"}});
+// One page holding entries.
+std::string PageFile(const std::string& entries, const std::string& pages = kPages) {
+  return Finish(OnePage(PageWith(entries), pages));
 }
 
 // One page, /Info object 4 of generation gen and the trailer entries given, listed in a classic
 // table or in a cross-reference stream with four-byte generations.
 std::string WithTrailer(const std::string& entries, bool stream = false, int gen = 0) {
-  PdfBuilder b;
-  b.Header().Object(1, kCatalog).Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-  b.Object(3, kPage).Object(4, "<< /Producer (gen) >>", gen);
+  PdfBuilder b = OnePage();
+  b.Object(4, "<< /Producer (gen) >>", gen);
   PdfBuilder::XRefLayout layout;
   layout.widths[2] = 4;
   const std::string trailer = "/Root 1 0 R " + entries;
@@ -56,10 +53,14 @@ std::string WithGeneration(int gen, bool stream = false) {
 
 // One page, with objects 4 and 40 that an update frees.
 std::string TrailingFreeNumbers() {
-  PdfBuilder b;
-  b.Header().Object(1, kCatalog).Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-  b.Object(3, kPage).Object(4, "(four)").Object(40, "(forty)").XRefTable("/Root 1 0 R");
+  PdfBuilder b = OnePage();
+  b.Object(4, "(four)").Object(40, "(forty)").XRefTable("/Root 1 0 R");
   return b.Free(4).Free(40).XRefTable("/Root 1 0 R").Bytes();
+}
+
+std::string CarriageReturns(std::string bytes) {
+  std::replace(bytes.begin(), bytes.end(), '\n', '\r');
+  return bytes;
 }
 
 struct Case {
@@ -122,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {{4, "<< /Type /Pages /Kids [3 0 R] /Count 1 /Resources 9 >>"},
                    {3, "<< /Type /Page /MediaBox [0 0 200 300] >>"}}),
              "/r90", kOne},
-        Refused("ResourcesNowhere", OnePage(""), "Resources are not found"),
+        Refused("ResourcesNowhere", PageFile(""), "Resources are not found"),
         // The catalog's /Pages and the root's /Count are read as readers read them.
         Case{"PagesKeyEscaped", Tree("<< /Type /Catalog /Pa#67es 2 0 R >>"), "/p2 /r90", kBoth},
         Case{"PagesKeyInStringFirst",
@@ -156,15 +157,19 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // Every /Rotate key of a chosen page gets the angle, whichever one a reader takes, and
         // the first one is the page's rotation, as for every other key.
-        Case{"RepeatedKeyAllReplaced", OnePage(kRepeated), "/r180", {{1, 180}}},
-        Case{"RepeatedKeyFirstCountsLandscape", OnePage(kRepeated), "-landscape /r180", {{1, 180}}},
+        Case{"RepeatedKeyAllReplaced", PageFile(kRepeated), "/r180", {{1, 180}}},
+        Case{"RepeatedKeyFirstCountsLandscape",
+             PageFile(kRepeated),
+             "-landscape /r180",
+             {{1, 180}}},
         Case{"PlusSignIsLandscape",
-             OnePage("/Resources << >> /Rotate +90"),
+             PageFile("/Resources << >> /Rotate +90"),
              "-landscape /r180",
              {{1, 180}}},
         // Beyond 32 bits no reader takes the value (2^32, not 0): the page shows what it inherits.
         Case{"Beyond32BitsInheritsLandscape",
-             OnePage("/Resources << >> /Rotate 4294967296", "/Rotate 270 "),
+             PageFile("/Resources << >> /Rotate 4294967296",
+                      "<< /Type /Pages /Kids [3 0 R] /Count 1 /Rotate 270 >>"),
              "-landscape /r0",
              {{1, 0}}}),
     Name);
@@ -173,7 +178,9 @@ INSTANTIATE_TEST_SUITE_P(
     HeaderAndTrailer,
     ReaderViewTest,
     testing::Values(
-        Refused("NoHeader", "%XDF" + OnePage("/Resources << >>").substr(4), kDamaged),
+        Refused("NoHeader", "%XDF" + Finish(OnePage()).substr(4), kDamaged),
+        // Every line, the header's too, ended by a CR alone: the version ends there.
+        Case{"CarriageReturnLineEnds", CarriageReturns(Finish(OnePage())), "/r90", kOne},
         // Five digits is all a table line holds: a larger generation cannot be listed.
         Case{"GenerationFiveDigits", WithGeneration(99999), "/r90", kOne},
         Refused("GenerationSixDigits", WithGeneration(100000), kDamaged),

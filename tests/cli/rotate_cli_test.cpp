@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "faithful_copy.h"
+#include "fixtures.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
@@ -19,7 +20,7 @@ const char* kBanner =
 PdfBuilder FourPages(bool object_streams) {
   PdfBuilder b;
   b.Header(object_streams ? "1.5" : "1.4");
-  b.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  b.Object(1, kCatalog);
   const std::string font = "/Resources << /Font << /F1 9 0 R >> >>";
   std::vector<std::pair<int, std::string>> objs = {
       {2, "<< /Type /Pages /Kids [3 0 R 4 0 R 10 0 R] /Count 4 /MediaBox [0 0 200 300] >>"},
@@ -83,11 +84,11 @@ TEST_F(RotateCliTest, SelectionModesOnClassicAndObjectStreamFiles) {
 
 TEST_F(RotateCliTest, DirectKidPageCannotBeSelected) {
   PdfBuilder b;
-  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  b.Header().Object(1, kCatalog);
   b.Object(2, "<< /Type /Pages /Count 2 /Kids [3 0 R << /Type /Page /Resources << >> >>] >>");
   b.Object(3, "<< /Type /Page /Resources << >> /MediaBox [0 0 10 10] >>");
   b.XRefTable("/Root 1 0 R");
-  EXPECT_EQ("PDF file was damaged", Run(b.Bytes(), "/p2 /r90"));
+  EXPECT_EQ(kDamaged, Run(b.Bytes(), "/p2 /r90"));
   EXPECT_FALSE(FileExists(out_));
   EXPECT_EQ("", Run(b.Bytes(), "/p1 /r90"));
   ExpectFaithfulCopy(in_, out_, Pages({1}, 90));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "document/cpdf_catalog.h"
+#include "fixtures.h"
 #include "open_pdf.h"
 #include "pdf_builder.h"
 
@@ -8,7 +9,7 @@ namespace {
 
 TEST(CatalogTest, PageRefsFollowTypedNodesWithInheritedRotation) {
   PdfBuilder b;
-  b.Header().Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  b.Header().Object(1, kCatalog);
   b.Object(2,
            "<< /Type /Pages /Rotate 180 /Count 5 /Kids [3 0 R 4 0 R 5 0 R 6 0 R "
            "<< /Type /Page /Resources << >> >>] >>");

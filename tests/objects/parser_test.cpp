@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
-#include "../../fuzz/value_text.h"
 #include "document/cpdf_catalog.h"
+#include "objects/cpdf_array.h"
+#include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_parser.h"
+#include "objects/cpdf_string.h"
 #include "open_pdf.h"
 #include "param_name.h"
 #include "pdf_builder.h"
@@ -21,22 +25,64 @@ namespace {
 // window, as the reader parses, where stream bodies are read.
 enum class From { kMemory, kWalk, kFile };
 
-// A value as PDF syntax; a keyword as k:word, an error as err, a stream as stream:its bytes.
+// Bytes with those escaped that a reader might take otherwise: "#xx" in a name, "\ooo" in a
+// string.
+std::string Escaped(const std::string& bytes, bool name) {
+  std::string out;
+  for (const unsigned char c : bytes) {
+    char code[5];
+    const bool plain =
+        c >= (name ? 0x21 : 0x20) && c < 0x7F && !std::strchr(name ? "#%()<>[]{}/" : "()\\", c);
+    std::snprintf(code, sizeof(code), name ? "#%02x" : "\\%03o", c);
+    out += plain ? std::string(1, static_cast<char>(c)) : code;
+  }
+  return out;
+}
+
+// A value as PDF syntax (a real with six decimals); a keyword as k:word, an error as err, a
+// stream as stream:its bytes.
 std::string Describe(const CPdfObject& value) {
+  std::string out;
   switch (value.GetKind()) {
+    case PDF_BOOL:
+      return value.GetBool() ? "true" : "false";
+    case PDF_INT:
+      return std::to_string(value.GetInt());
+    case PDF_REAL:
+      return std::to_string(value.GetReal());
+    case PDF_TEXT:
+      return "(" + Escaped(value.GetText(), false) + ")";
+    case PDF_STRING: {
+      const CPdfString& s = *value.GetString();
+      const std::string data(s.GetData(), s.GetData() + s.GetLength());
+      return s.IsLiteral() ? "(" + Escaped(data, false) + ")" : "<" + data + ">";
+    }
+    case PDF_NAME:
+      return "/" + Escaped(value.GetText(), true);
+    case PDF_ARRAY:
+      for (int32_t i = 0; i < value.GetArray()->GetCount(); ++i) {
+        out += " " + Describe(value.GetArray()->At(i));
+      }
+      return "[" + out + " ]";
+    case PDF_DICT:
+      for (const auto& [key, v] : value.GetDict()->GetEntries()) {
+        out += " /" + Escaped(key, true) + " " + Describe(v);
+      }
+      return "<<" + out + " >>";
+    case PDF_REF:
+      return std::to_string(value.GetRefNum()) + " " + std::to_string(value.GetRefGen()) + " R";
     case PDF_KEYWORD:
       return std::string("k:") + value.GetText();
     case PDF_ERROR:
       return "err";
-    case PDF_STREAM: {
-      std::string out = "stream:";
+    case PDF_STREAM:
+      out = "stream:";
       for (int c = value.GetStream()->GetChar(); c >= 0; c = value.GetStream()->GetChar()) {
         out += static_cast<char>(c);
       }
       return out;
-    }
     default:
-      return ValueText(value);
+      return "null";
   }
 }
 
@@ -98,19 +144,19 @@ INSTANTIATE_TEST_SUITE_P(
     Lexical,
     ParserTest,
     testing::Values(Case{"(a(b)c\\)\\053\\0053\\q\\777\\\r\nd\r\n\\n\\r\\t\\b\\f)",
-                         "(a\\(b\\)c\\)+\\0053q\\377d\\r\\n\\n\\r\\t\\b\\f)"},
+                         "(a\\050b\\051c\\051+\\0053q\\377d\\015\\012\\012\\015\\011\\010\\014)"},
                     Case{"(open", "(open)"},
                     Case{"<48 65> <>", "<48 65> | <>"},
                     // A bad escape stays as written; an escaped zero ends the name.
                     Case{"/A#20B /A#zB /A#4x /A#00B /Type/Page",
                          "/A#20B | /A#23zB | /A#234x | /A | /Type | /Page"},
                     Case{"- .5 1.2.3 +5 1e5 12abc",
-                         "0 | 0.500000000 | 1.200000000 | 5 | 1 | k:e5 | 12 | k:abc"},
+                         "0 | 0.500000 | 1.200000 | 5 | 1 | k:e5 | 12 | k:abc"},
                     Case{"True true null false endstream<<",
                          "k:True | true | null | false | k:endstream | << >>"},
                     Case{"4294967297 -9223372036854775808 -2147483649 99999999999999999999",
                          "4294967297 | -9223372036854775808 | -2147483649 | "
-                         "100000000000000000000.000000000"},
+                         "100000000000000000000.000000"},
                     Case{"1 0 R 1 0 obj", "1 0 R | 1 | 0 | k:obj"},
                     Case{") { } > % ) comment\n7", "err | err | err | err | 7"},
                     Case{"[1 /A (s)] ]", "[ 1 /A (s) ] | k:]"}),
@@ -184,42 +230,14 @@ Case Decoded(const char* name,
           decoded == "refused" ? "err" : "stream:" + decoded, From::kFile, name};
 }
 
-std::string Predictor(int predictor, int columns, int colors = 1, int bits = 8) {
-  return "/Filter /FlateDecode /DecodeParms << /Predictor " + std::to_string(predictor) +
-         " /Columns " + std::to_string(columns) + " /Colors " + std::to_string(colors) +
-         " /BitsPerComponent " + std::to_string(bits) + " >>";
-}
-
-// What the input matrix's cross-reference streams do not reach (they copy every PNG type and
-// TIFF layout end to end): rare predictor corners and the choice of filter.
-const std::string kTie("\x0a\x1e\x00\x05", 4);  // Paeth: left 0, up 30, upper left 10
-const std::string kBright(30, '\xFF');
+// Which filter a dictionary chooses and how its parameters are read (the predictors
+// themselves: tests/streams).
 const std::string kRows = std::string("\x02") + "abcde\x02\x01\x01\x01\x01\x01";
 
 INSTANTIATE_TEST_SUITE_P(
     Flate,
     ParserTest,
     testing::Values(
-        Decoded("PaethTieGoesUp", Predictor(14, 2), PngPredict(kTie, 2, 1, 4), kTie),
-        Decoded("SaturatedAverageAdds255",
-                Predictor(10, 5, 3),
-                PngPredict(kBright, 15, 3, 3),
-                kBright),
-        Decoded("UnknownRowTypeCopiesTheRow",
-                Predictor(12, 4),
-                "\x07"
-                "abcd",
-                "abcd"),
-        Decoded("PartialLastRowDropped",
-                Predictor(12, 4),
-                std::string("\0abcd\0efgh\0z", 12),
-                "abcdefgh"),
-        Decoded("Tiff4BitTwoComponents", Predictor(2, 3, 2, 4), "\x12\x12\xF1", "\x12\x24\x15"),
-        Decoded("Tiff1BitByExclusiveOr", Predictor(2, 8, 1, 1), "\x90", "\xE0"),
-        Decoded("Tiff16BitCarries",
-                Predictor(2, 2, 1, 16),
-                std::string("\x00\xFF\x00\x01", 4),
-                std::string("\x00\xFF\x01\x00", 4)),
         Decoded("AbbreviatedKeyUnderNullFilter", "/Filter null /F /FlateDecode", kRows, kRows),
         Decoded("AbbreviatedName",
                 "/Filter /Fl /DecodeParms << /Predictor 12 /Columns 5 >>",

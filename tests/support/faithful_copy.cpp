@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
-#include <cstdio>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -13,10 +9,7 @@
 #include "document/cpdf_document.h"
 #include "objects/cpdf_exception.h"
 #include "open_pdf.h"
-#include "reader/cpdf_fetcher.h"
-#include "reader/cpdf_xref.h"
-#include "reader/cpdf_xref_table.h"
-#include "reader/raw_object.h"
+#include "raw_copy.h"
 #include "test_files.h"
 
 namespace {
@@ -25,40 +18,16 @@ std::string Key(int num, int gen) {
   return "obj:" + std::to_string(num) + " " + std::to_string(gen) + " R";
 }
 
-// The object streams the table draws members from: the copy drops them, whatever other
-// streams call themselves.
-std::set<int> ObjectStreams(const CPdfDocument& in) {
-  std::map<int, std::vector<int32_t>> members;
-  for (const CPdfXRefTable::Item& item : in.GetXRef()->GetTable()) {
-    if (item.entry.type == 2) {
-      members[item.entry.offset].push_back(item.num);
-    }
-  }
-  // Only streams that give members are dropped.
-  std::set<int> streams;
-  for (const auto& [stream, numbers] : members) {
-    if (in.GetFetcher()->GivesMembers(stream, numbers)) {
-      streams.insert(stream);
-    }
-  }
-  return streams;
-}
-
 // Runs scripts/compare_pdf.py (qpdf's view of both files); a failure for each difference it
 // finds, and the keys the output must hold.
 std::set<std::string> ExpectQpdfAgrees(const std::string& input,
                                        const std::string& output,
                                        const std::map<int, int>& angle_of_object,
-                                       const std::set<int>& object_streams,
-                                       int32_t size,
+                                       long long size,
                                        std::set<std::string>* allowed) {
   std::string params;
   for (const auto& [num, angle] : angle_of_object) {
     params += std::to_string(num) + ":" + std::to_string(angle) + " ";
-  }
-  params += "\n";
-  for (int num : object_streams) {
-    params += std::to_string(num) + " ";
   }
   TempDir dir;
   const CommandResult r =
@@ -78,105 +47,6 @@ std::set<std::string> ExpectQpdfAgrees(const std::string& input,
     }
   }
   return expected;
-}
-
-// Reads the output's cross-reference table line by line: the key of every in-use line, and one
-// past the highest number listed.
-void ReadXRefTable(const std::string& bytes, std::set<std::string>* in_use, long long* end) {
-  ASSERT_EQ(0u, bytes.rfind("%PDF-", 0)) << "the output does not start with its header";
-  const std::string eol = "(?:\r\n|\r|\n)";
-  std::smatch m;
-  const size_t startxref = bytes.rfind("startxref");
-  const std::string tail = bytes.substr(std::min(startxref, bytes.size()));
-  ASSERT_TRUE(std::regex_match(
-      tail, m, std::regex("startxref" + eol + "(\\d{1,12})" + eol + "%%EOF" + eol + "?")))
-      << "the file does not end in startxref, its offset and %%EOF: " << tail;
-  size_t at = std::stoull(m[1]);
-  ASSERT_TRUE(at < bytes.size() &&
-              std::regex_search(bytes.begin() + at, bytes.end(), m, std::regex("xref" + eol),
-                                std::regex_constants::match_continuous))
-      << "startxref " << at << " does not lead to xref";
-  at += m.length(0);
-  const std::regex subsection("(\\d{1,10}) (\\d{1,10})" + eol);
-  const std::regex line("(\\d{10}) (\\d{5}) ([nf])(?: \r| \n|\r\n)");
-  *end = 0;
-  while (bytes.compare(at, 7, "trailer") != 0) {
-    ASSERT_TRUE(std::regex_search(bytes.begin() + at, bytes.end(), m, subsection,
-                                  std::regex_constants::match_continuous))
-        << "no subsection line at " << at;
-    at += m.length(0);
-    const long long first = std::stoll(m[1]);
-    const long long count = std::stoll(m[2]);
-    ASSERT_GE(first, *end) << "subsections overlap or go backwards";
-    ASSERT_TRUE(first == 0 || *end > 0) << "object 0 is not listed";
-    for (long long n = first; n < first + count; ++n, at += 20) {
-      ASSERT_LE(at + 20, bytes.size()) << "the table ends early";
-      const std::string entry = bytes.substr(at, 20);
-      ASSERT_TRUE(std::regex_match(entry, m, line))
-          << "line of object " << n << " is not a 20-byte entry: " << entry;
-      const int gen = std::stoi(m[2]);
-      if (m[3] == "f") {
-        EXPECT_TRUE(n != 0 || gen == 65535) << "entry 0";
-        continue;
-      }
-      const std::string header = std::to_string(n) + " " + std::to_string(gen) + " obj";
-      const size_t offset = std::stoull(m[1]);
-      EXPECT_TRUE(offset + header.size() < bytes.size() &&
-                  bytes.compare(offset, header.size(), header) == 0 &&
-                  !std::isalnum(static_cast<unsigned char>(bytes[offset + header.size()])))
-          << "entry " << n << " (offset " << offset << ") does not lead to \"" << header
-          << "\" but to \"" << bytes.substr(offset, header.size()) << "\"";
-      in_use->insert(Key(static_cast<int>(n), gen));
-    }
-    *end = first + count;
-  }
-}
-
-// This program's reader on both files: every object but the rotated pages byte for byte the
-// same, and each page's rotation as chosen.
-void ExpectOwnReaderAgrees(const std::string& output,
-                           const CPdfDocument& in,
-                           const std::map<int, int>& angle_of_object,
-                           const PageAngles& rotated) {
-  InputPdf opened;
-  try {
-    opened.Open(output);
-  } catch (const CPdfException& e) {
-    ADD_FAILURE() << "the output does not open: " << e.GetMessage();
-    return;
-  }
-  const CPdfDocument& out = opened.doc;
-  const std::set<int> object_streams = ObjectStreams(in);
-  const auto& pages_in = in.GetCatalog()->GetPageRefs();
-  const auto& pages_out = out.GetCatalog()->GetPageRefs();
-  ASSERT_EQ(pages_in.size(), pages_out.size()) << "page count";
-  for (size_t k = 0; k < pages_in.size(); ++k) {
-    auto angle = rotated.find(static_cast<int>(k + 1));
-    EXPECT_EQ(angle != rotated.end() ? angle->second : pages_in[k].rotation, pages_out[k].rotation)
-        << "rotation of page " << k + 1;
-  }
-  const CPdfXRefTable& entries_in = in.GetXRef()->GetTable();
-  // Members stream by stream, as the copy reads them: in number order, members of streams that
-  // interleave would decode their streams again and again.
-  std::vector<std::pair<int32_t, int32_t>> order;  // (object stream or -1, number)
-  for (const CPdfXRefTable::Item& item : entries_in) {
-    order.emplace_back(item.entry.type == 2 ? item.entry.offset : -1, item.num);
-  }
-  std::sort(order.begin(), order.end());
-  for (const auto& [stream, num] : order) {
-    if (num == 0) {
-      continue;
-    }
-    const std::vector<uint8_t> before = ExtractObject(*in.GetFetcher(), num);
-    const std::vector<uint8_t> after = ExtractObject(*out.GetFetcher(), num);
-    if (object_streams.count(num)) {
-      EXPECT_TRUE(after.empty()) << "object stream " << num << " is copied";
-    } else if (!angle_of_object.count(num)) {
-      EXPECT_TRUE(before == after)
-          << "object " << num
-          << " has other bytes: " << std::string(before.begin(), before.end()).substr(0, 60);
-    }
-  }
 }
 
 }  // namespace
@@ -204,13 +74,17 @@ std::string PdfinfoRotations(const std::string& path) {
 }
 
 PageAngles ChosenPages(const std::string& input, const std::string& options) {
-  // pdfinfo would do, but it folds rotations into 0..359 and loses the pages of a damaged
-  // /Count, both of which the selection must see as they stand.
+  // The pages and their rotations as other readers find them: qpdf, which keeps a rotation as
+  // written, or where it finds no page, pdfinfo, which walks a tree whose nodes qpdf misreads.
+  std::string shown =
+      RunCommand("python3 '" COMPARE_PDF_SCRIPT "' --rotations '" + input + "'").output;
+  if (shown.find_first_of("0123456789") == std::string::npos) {
+    shown = PdfinfoRotations(input);
+  }
   std::vector<int> rotations;
-  InputPdf pdf;
-  pdf.Open(input);
-  for (const PageRef& page : pdf.doc.GetCatalog()->GetPageRefs()) {
-    rotations.push_back(page.rotation);
+  std::istringstream angles(shown);
+  for (std::string angle; std::getline(angles, angle, ',');) {
+    rotations.push_back(std::stoi(angle));
   }
   int angle = 0;
   bool portrait = false;
@@ -249,7 +123,8 @@ PageAngles ChosenPages(const std::string& input, const std::string& options) {
 
 void ExpectFaithfulCopy(const std::string& input,
                         const std::string& output,
-                        const PageAngles& rotated) {
+                        const PageAngles& rotated,
+                        std::string* skeleton) {
   InputPdf opened;
   try {
     opened.Open(input);
@@ -264,23 +139,28 @@ void ExpectFaithfulCopy(const std::string& input,
     angle_of_object[pages[static_cast<size_t>(page) - 1].object_number] = angle;
   }
 
-  // /Size: one past the highest number the output's table lists (qpdf's rule), which is no
-  // more than the input defines.
+  // /Size: one past the highest number the output's table lists (qpdf's rule).
+  const std::string bytes = ReadFile(output);
+  OutputTable table;
+  ReadOutputTable(bytes, &table);
   std::set<std::string> listed;
-  long long end = 0;
-  ReadXRefTable(ReadFile(output), &listed, &end);
-  const int32_t size = in.GetXRef()->GetTable().GetSize();
+  for (const OutputTable::Line& line : table.in_use) {
+    listed.insert(Key(line.num, line.gen));
+  }
   std::set<std::string> allowed;
-  const std::set<std::string> expected = ExpectQpdfAgrees(
-      input, output, angle_of_object, ObjectStreams(in), static_cast<int32_t>(end), &allowed);
+  const std::set<std::string> expected =
+      ExpectQpdfAgrees(input, output, angle_of_object, table.end, &allowed);
   for (const std::string& key : expected) {
     EXPECT_TRUE(listed.count(key)) << key << " is not in use with that generation in the table";
   }
   for (const std::string& key : listed) {
     EXPECT_TRUE(allowed.count(key)) << key << " is in use in the table but not in the input";
   }
-  EXPECT_LE(end, size) << "the table lists numbers beyond /Size";
-  ExpectOwnReaderAgrees(output, in, angle_of_object, rotated);
+  std::set<int> patched;
+  for (const auto& [num, angle] : angle_of_object) {
+    patched.insert(num);
+  }
+  ExpectRawCopy(input, bytes, table, patched, skeleton);
   // Another reader's view of the pages: the chosen ones at their angle, the rest as before
   // (where it finds the pages this program finds).
   std::istringstream before(PdfinfoRotations(input));

@@ -1,0 +1,33 @@
+#ifndef QUILLTURN_TESTS_SUPPORT_FIXTURES_H_
+#define QUILLTURN_TESTS_SUPPORT_FIXTURES_H_
+
+#include <string>
+
+#include "pdf_builder.h"
+
+// What most test files are made of: catalog 1 and page tree 2 over page 3.
+inline const char* const kCatalog = "<< /Type /Catalog /Pages 2 0 R >>";
+inline const char* const kPages = "<< /Type /Pages /Kids [3 0 R] /Count 1 >>";
+inline const char* const kDamaged = "PDF file was damaged";
+
+// A page under node 2 with entries besides its /Type and /Parent.
+inline std::string PageWith(const std::string& entries) {
+  return "<< /Type /Page /Parent 2 0 R " + entries + " >>";
+}
+inline const std::string kPage = PageWith("/Resources << >>");
+
+// Catalog 1, the page tree 2 and page 3, after the header.
+inline PdfBuilder OnePage(const std::string& page = kPage,
+                          const std::string& pages = kPages,
+                          const std::string& version = "1.4") {
+  PdfBuilder b;
+  b.Header(version).Object(1, kCatalog).Object(2, pages).Object(3, page);
+  return b;
+}
+
+// The file, ended by a classic section for what b added since its last one.
+inline std::string Finish(PdfBuilder b, const std::string& trailer = "/Root 1 0 R") {
+  return b.XRefTable(trailer).Bytes();
+}
+
+#endif  // QUILLTURN_TESTS_SUPPORT_FIXTURES_H_
