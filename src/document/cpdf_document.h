@@ -27,7 +27,6 @@ class CPdfDocument {
   void Open(CPdfInputFile& file);
   void Close();
   // Valid while open.
-  CPdfXRef* GetXRef() const { return xref_.get(); }
   CPdfFetcher* GetFetcher() const { return fetcher_.get(); }
   // The whole file as a stream, from its first byte.
   CPdfStream* GetStream() const;
