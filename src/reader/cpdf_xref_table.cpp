@@ -18,11 +18,14 @@ void CPdfXRefTable::Finish() {
 }
 
 void CPdfXRefTable::Compact() {
-  // Stable, so that of the entries for one number the first given comes first and stays. One
-  // section read in order needs no sort (and no sort's buffer, as large as the table).
+  // Stable, so that of the entries for one number the first given comes first and stays. The
+  // part already in order (one section read in order, its free entries given after it) is
+  // only merged with the rest sorted, not sorted again.
   const auto by_number = [](const Item& a, const Item& b) { return a.num < b.num; };
-  if (!std::is_sorted(items_.begin(), items_.end(), by_number)) {
-    std::stable_sort(items_.begin(), items_.end(), by_number);
+  const auto sorted_end = std::is_sorted_until(items_.begin(), items_.end(), by_number);
+  if (sorted_end != items_.end()) {
+    std::stable_sort(sorted_end, items_.end(), by_number);
+    std::inplace_merge(items_.begin(), sorted_end, items_.end(), by_number);
   }
   items_.erase(std::unique(items_.begin(), items_.end(),
                            [](const Item& a, const Item& b) { return a.num == b.num; }),
