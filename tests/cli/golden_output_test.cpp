@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "faithful_copy.h"
+#include "param_name.h"
 #include "test_files.h"
 
 namespace {
@@ -20,9 +21,7 @@ struct Golden {
   const char* skeleton_sha;
 };
 
-void PrintTo(const Golden& g, std::ostream* os) {
-  *os << g.name;
-}
+PRINT_CASE_BY_NAME(Golden)
 
 class GoldenOutputTest : public testing::TestWithParam<Golden> {};
 

@@ -8,6 +8,7 @@
 
 #include "faithful_copy.h"
 #include "objects/pdf_messages.h"
+#include "param_name.h"
 #include "pdf_builder.h"
 #include "pdf_encryption.h"
 #include "test_files.h"
@@ -193,32 +194,26 @@ std::vector<MatrixCase> AllCases() {
   return cases;
 }
 
-void PrintTo(const MatrixCase& c, std::ostream* os) {
-  *os << c.name;
-}
+PRINT_CASE_BY_NAME(MatrixCase)
 
 class InputMatrixTest : public testing::TestWithParam<MatrixCase> {};
 
 TEST_P(InputMatrixTest, CopiedFaithfully) {
-  TempDir dir;
-  const std::string in = dir.Write("in.pdf", GetParam().bytes);
-  const std::string out = dir.Path("out.pdf");
+  Scratch s;
   // Page 1 gains a /Rotate, page 2's is replaced.
-  EXPECT_EQ(GetParam().message, RunQuillturn("'" + in + "' '" + out + "' /r180").output);
+  EXPECT_EQ(GetParam().message, s.Run(GetParam().bytes, "/r180"));
   if (GetParam().message.empty()) {
     // The input is sound: qpdf has nothing to say about it.
-    EXPECT_EQ("", RunCommand("qpdf --check '" + in + "' 2>&1 | grep -i warning").output);
-    ExpectFaithfulCopy(in, out, Pages({1, 2}, 180));
+    EXPECT_EQ("", RunCommand("qpdf --check '" + s.in + "' 2>&1 | grep -i warning").output);
+    ExpectFaithfulCopy(s.in, s.out, Pages({1, 2}, 180));
   } else {
-    EXPECT_FALSE(FileExists(out));
+    EXPECT_FALSE(FileExists(s.out));
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes,
                          InputMatrixTest,
                          testing::ValuesIn(AllCases()),
-                         [](const testing::TestParamInfo<MatrixCase>& param) {
-                           return param.param.name;
-                         });
+                         CaseName<MatrixCase>);
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "faithful_copy.h"
 #include "fixtures.h"
 #include "objects/cpdf_parser.h"
+#include "param_name.h"
 #include "pdf_builder.h"
 #include "reader/cpdf_objstm.h"
 #include "reader/cpdf_xref.h"
@@ -106,9 +107,7 @@ struct LimitCase {
   const char* refusal;
   int64_t far;  // far beyond, where the bound keeps a recursion off the small stack; or 0
 };
-void PrintTo(const LimitCase& c, std::ostream* os) {
-  *os << c.name;
-}
+PRINT_CASE_BY_NAME(LimitCase)
 
 const LimitCase kLimits[] = {
     {"ObjectNesting", Nesting, CPdfParser::kMaxNesting, "Objects nested too deeply", 200000},

@@ -9,6 +9,7 @@
 
 #include "faithful_copy.h"
 #include "fixtures.h"
+#include "param_name.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
@@ -256,32 +257,21 @@ std::string StreamBody(const std::string& body) {
 struct BoundsCase {
   const char* name;
   std::string input;
-  const char* refusal = nullptr;  // the one line of a file that cannot be copied whole
+  const char* refusal = "";  // the one line of a file that cannot be copied whole
 };
-
-void PrintTo(const BoundsCase& c, std::ostream* os) {
-  *os << c.name;
-}
+PRINT_CASE_BY_NAME(BoundsCase)
 
 class ObjectBoundsTest : public testing::TestWithParam<BoundsCase> {};
 
 TEST_P(ObjectBoundsTest, CopiesEveryObjectWholeOrRefuses) {
-  TempDir dir;
+  Scratch s;
   ASSERT_FALSE(GetParam().input.empty());
-  const std::string in = dir.Write("in.pdf", GetParam().input);
-  const std::string out = dir.Path("out.pdf");
-  const std::string printed = RunQuillturn("'" + in + "' '" + out + "' /r90").output;
-  if (GetParam().refusal) {
-    EXPECT_EQ(GetParam().refusal, printed);
-    EXPECT_FALSE(FileExists(out));
-    return;
+  ASSERT_EQ(GetParam().refusal, s.Run(GetParam().input, "/r90"));
+  if (*GetParam().refusal) {
+    EXPECT_FALSE(FileExists(s.out));
+  } else {
+    ExpectFaithfulCopy(s.in, s.out, ChosenPages(s.in, "/r90"));
   }
-  ASSERT_EQ("", printed);
-  ExpectFaithfulCopy(in, out, ChosenPages(in, "/r90"));
-}
-
-std::string Name(const testing::TestParamInfo<BoundsCase>& p) {
-  return p.param.name;
 }
 
 // Entries that lead where their object does not stand whole.
@@ -302,7 +292,7 @@ INSTANTIATE_TEST_SUITE_P(
         BoundsCase{"UnnamedObjectWithOpenString",
                    Finish(TextPage().Raw("9 0 obj\n(abc\nendobj\n").Object(6, "(six)"),
                           "/Root 1 0 R /Info 6 0 R")}),
-    Name);
+    CaseName<BoundsCase>);
 
 // "endobj" hidden where a byte search finds it, at a piece's edge, or missing before "xref".
 INSTANTIATE_TEST_SUITE_P(
@@ -313,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BoundsCase{"FollowedByCrLf", EndobjBeforeCrLf()},
                     BoundsCase{"MissingOnPageBeforeXRef", LastWithoutEndobj(true)},
                     BoundsCase{"MissingOnContentBeforeXRef", LastWithoutEndobj(false)}),
-    Name);
+    CaseName<BoundsCase>);
 
 // A dictionary or array left open ends where its object does, not at a ">>" of the objects
 // after it (readers take such an object for null); what no framing keeps apart is refused.
@@ -332,7 +322,7 @@ INSTANTIATE_TEST_SUITE_P(
         BoundsCase{"NameRunsIntoNextHeader", NameRunsIntoNextHeader()},
         // ">>" closes no array; "startxref" leaves the trailer's /ID open.
         BoundsCase{"TrailerIdLeftOpen", Finish(TextPage(), "/Root 1 0 R /ID [<00> (x)"), kDamaged}),
-    Name);
+    CaseName<BoundsCase>);
 
 // A stream's body ends where its /Length says, however it is spelt, and it steps over
 // "endstream" bytes in the data; only without one that holds does the first "endstream" end it.
@@ -351,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(
                    StreamBody("<< /Length 5" + std::string(64, ' ') +
                               "0   R >>\nstream\nx endstream endobj y\nendstream")},
         BoundsCase{"WrongLength", StreamBody("<< /Length 99 >>\nstream\na)b(\nendstream")}),
-    Name);
+    CaseName<BoundsCase>);
 
 INSTANTIATE_TEST_SUITE_P(
     ObjectStreamMembers,
@@ -363,7 +353,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // Poppler closes it where the stream ends; framed in the file it would
                     // run on into the objects after it.
                     BoundsCase{"DictionaryLeftOpen", MemberEndingIn("<< /A [1] /B 2"), kDamaged}),
-    Name);
+    CaseName<BoundsCase>);
 
 INSTANTIATE_TEST_SUITE_P(
     DeepStrayClose,
@@ -374,7 +364,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // Deeper than the parser reads: no page uses it, and it is still copied whole.
                     BoundsCase{"ObjectStreamMemberDeeperThanParsed",
                                MemberEndingIn("<< /B 1" + DeepValueWithStrayClose(">> (x)", 300))}),
-    Name);
+    CaseName<BoundsCase>);
 
 INSTANTIATE_TEST_SUITE_P(
     MisplacedObjects,
@@ -383,58 +373,49 @@ INSTANTIATE_TEST_SUITE_P(
                     BoundsCase{"OffsetPastThirtyOneBits", MisplacedPage(0, 3000000000LL)},
                     BoundsCase{"TwoEntriesOneOffset", MisplacedPage(2, 0)},
                     BoundsCase{"OffsetInsideObjectStreamBody", OffsetInsideObjectStreamBody()}),
-    Name);
+    CaseName<BoundsCase>);
 
 // Where qpdf gives up on an entry (offset 0 reads as null; a generation the entry does not give
 // reads as null beside the object under its own), poppler finds the object by its header, and
 // so does the copy: the page keeps its content and turns.
 TEST(MisplacedObjectTest, FoundByHeaderWhereQpdfGivesUp) {
-  TempDir dir;
-  const std::string in = dir.Write("in.pdf", MisplacedPage(0, 0));
-  const std::string out = dir.Path("out.pdf");
-  const std::string check = "qpdf --check '" + out + "' 2>&1 >/dev/null";
-  ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);
-  EXPECT_EQ("90,", PdfinfoRotations(out));
+  Scratch s;
+  const std::string check = "qpdf --check '" + s.out + "' 2>&1 >/dev/null";
+  ASSERT_EQ("", s.Run(MisplacedPage(0, 0), "/r90"));
+  EXPECT_EQ("90,", PdfinfoRotations(s.out));
   EXPECT_EQ("", RunCommand(check).output);
   EXPECT_NE(std::string::npos,
-            RunCommand("qpdf --show-object=3 '" + out + "'").output.find("/Contents 4 0 R"));
+            RunCommand("qpdf --show-object=3 '" + s.out + "'").output.find("/Contents 4 0 R"));
 
   // The entry says generation 0; the only object 6 is generation 1, copied as such.
   PdfBuilder gen = TextPage();
   gen.Object(6, "(six)", 1).XRefTable("/Root 1 0 R");
-  dir.Write("in.pdf", Patch(gen.Bytes(), "xref", " 00001 n", " 00000 n"));
-  ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);
+  ASSERT_EQ("", s.Run(Patch(gen.Bytes(), "xref", " 00001 n", " 00000 n"), "/r90"));
   EXPECT_EQ("", RunCommand(check).output);
-  EXPECT_EQ("(six)\n", RunCommand("qpdf --show-object=6,1 '" + out + "'").output);
+  EXPECT_EQ("(six)\n", RunCommand("qpdf --show-object=6,1 '" + s.out + "'").output);
 }
 
 // A stream with no "endstream" at all: the copy closes its body where /Length ends it (qpdf
 // reads on to "endobj" instead).
 TEST(StreamEndTest, ClosedWhereTheLengthEndsIt) {
-  TempDir dir;
-  const std::string in = dir.Write("in.pdf", StreamBody("<< /Length 3 >>\nstream\nabc"));
-  const std::string out = dir.Path("out.pdf");
-  ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);
+  Scratch s;
+  ASSERT_EQ("", s.Run(StreamBody("<< /Length 3 >>\nstream\nabc"), "/r90"));
   EXPECT_NE(
       std::string::npos,
-      ReadFile(out).find("\n4 0 obj\n<< /Length 3 >>\nstream\nabc\nendstream\nendobj\n5 0 obj"));
+      ReadFile(s.out).find("\n4 0 obj\n<< /Length 3 >>\nstream\nabc\nendstream\nendobj\n5 0 obj"));
 }
 
 // A classic subsection that says it starts at 1 although its first line is the head of the
 // free list: every line belongs to the number one lower, as most readers take it (qpdf cannot
 // read it), so the copy is the one of the file written right.
 TEST(SubsectionTest, ShiftedByOneIsReadFromZero) {
-  TempDir dir;
+  Scratch s;
+  Scratch shifted;
   const std::string right = Finish(TextPage());
-  const std::string in = dir.Write("in.pdf", right);
-  const std::string shifted =
-      dir.Write("shifted.pdf", Patch(right, "xref", "xref\n0 ", "xref\n1 "));
-  const std::string out = dir.Path("out.pdf");
-  const std::string out_shifted = dir.Path("out-shifted.pdf");
-  ASSERT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /r90").output);
-  ASSERT_EQ("", RunQuillturn("'" + shifted + "' '" + out_shifted + "' /r90").output);
-  EXPECT_EQ(ReadFile(out), ReadFile(out_shifted));
-  ExpectFaithfulCopy(in, out, ChosenPages(in, "/r90"));
+  ASSERT_EQ("", s.Run(right, "/r90"));
+  ASSERT_EQ("", shifted.Run(Patch(right, "xref", "xref\n0 ", "xref\n1 "), "/r90"));
+  EXPECT_EQ(ReadFile(s.out), ReadFile(shifted.out));
+  ExpectFaithfulCopy(s.in, s.out, ChosenPages(s.in, "/r90"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "faithful_copy.h"
 #include "fixtures.h"
+#include "param_name.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
@@ -80,25 +81,21 @@ struct Case {
   const char* found_by_header = nullptr;
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+PRINT_CASE_BY_NAME(Case)
 
 class ObjectStreamCopyTest : public testing::TestWithParam<Case> {};
 
 TEST_P(ObjectStreamCopyTest, CopiesEveryMemberOrRefuses) {
   const Case& c = GetParam();
-  TempDir dir;
-  const std::string in = dir.Write("in.pdf", WithStreams(c.build).Bytes());
-  const std::string out = dir.Path("out.pdf");
-  EXPECT_EQ(c.message, RunQuillturn("'" + in + "' '" + out + "' /r90").output);
+  Scratch s;
+  EXPECT_EQ(c.message, s.Run(WithStreams(c.build).Bytes(), "/r90"));
   if (c.found_by_header) {
-    EXPECT_NE(std::string::npos, ReadFile(out).find(c.found_by_header));
-    EXPECT_EQ(0, RunCommand("qpdf --check '" + out + "' >/dev/null 2>&1").exit_code);
+    EXPECT_NE(std::string::npos, ReadFile(s.out).find(c.found_by_header));
+    EXPECT_EQ(0, RunCommand("qpdf --check '" + s.out + "' >/dev/null 2>&1").exit_code);
   } else if (std::string(c.message).empty()) {
-    ExpectFaithfulCopy(in, out, Pages({1}, 90));
+    ExpectFaithfulCopy(s.in, s.out, Pages({1}, 90));
   } else {
-    EXPECT_FALSE(FileExists(out));
+    EXPECT_FALSE(FileExists(s.out));
   }
 }
 
@@ -145,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
              [](PdfBuilder& b) { PageIn4(b).Compressed(6, 40, 0); }},
         Case{"StreamThatCannotBeDecoded", kDamaged,
              [](PdfBuilder& b) { Undecodable5(PageIn4(b)).Compressed(6, 5, 0); }}),
-    [](const testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
+    CaseName<Case>);
 
 TEST(ObjectStreamPageWalkTest, PagesAlternatingBetweenLargeStreams) {
   // The page walk, not the copy, meets these pages in the order of their numbers: two streams
@@ -158,11 +155,9 @@ TEST(ObjectStreamPageWalkTest, PagesAlternatingBetweenLargeStreams) {
   b.Header("1.5").Object(1, kCatalog);
   b.Object(2, "<< /Type /Pages /Kids [" + kids + "] /Count 60 >>");
   Alternating(b, 70, 8, "<< /Type /Page /Parent 2 0 R /Resources << >> >>");
-  TempDir dir;
-  const std::string in = dir.Write("in.pdf", b.XRefStream(9, "/Root 1 0 R").Bytes());
-  const std::string out = dir.Path("out.pdf");
-  EXPECT_EQ("", RunQuillturn("'" + in + "' '" + out + "' /p2,59 /r90").output);
-  ExpectFaithfulCopy(in, out, Pages({2, 59}, 90));
+  Scratch s;
+  EXPECT_EQ("", s.Run(b.XRefStream(9, "/Root 1 0 R").Bytes(), "/p2,59 /r90"));
+  ExpectFaithfulCopy(s.in, s.out, Pages({2, 59}, 90));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "faithful_copy.h"
 #include "fixtures.h"
+#include "param_name.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
@@ -32,9 +33,7 @@ struct PathCase {
   const char* as_root = "";  // shell commands run as root first (cases of another owner's file)
 };
 // Cases are named in test names and in messages by their name alone.
-void PrintTo(const PathCase& c, std::ostream* os) {
-  *os << c.name;
-}
+PRINT_CASE_BY_NAME(PathCase)
 
 const PathCase kPathCases[] = {
     // Replaced, not written in place: the hard link "keep" goes on holding the old bytes.
@@ -215,9 +214,7 @@ struct SignalCase {
   int signal;
   bool named_temporary;  // as on a file system without unnamed temporary files
 };
-void PrintTo(const SignalCase& c, std::ostream* os) {
-  *os << c.name;
-}
+PRINT_CASE_BY_NAME(SignalCase)
 
 class SignalTest : public testing::TestWithParam<SignalCase> {};
 

@@ -10,6 +10,7 @@
 
 #include "faithful_copy.h"
 #include "fixtures.h"
+#include "param_name.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
@@ -76,28 +77,20 @@ Case Refused(const char* name, std::string input, const char* message) {
   return {name, std::move(input), "/r90", {}, "", message};
 }
 
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+PRINT_CASE_BY_NAME(Case)
 
 class ReaderViewTest : public testing::TestWithParam<Case> {};
 
 TEST_P(ReaderViewTest, CopyShowsWhatReadersShow) {
   const Case& c = GetParam();
-  TempDir dir;
-  const std::string in = dir.Write("in.pdf", c.input);
-  const std::string out = dir.Path("out.pdf");
-  ASSERT_EQ(c.message, RunQuillturn("'" + in + "' '" + out + "' " + c.options).output);
+  Scratch s;
+  ASSERT_EQ(c.message, s.Run(c.input, c.options));
   if (*c.message != '\0') {
-    EXPECT_FALSE(FileExists(out));
+    EXPECT_FALSE(FileExists(s.out));
     return;
   }
-  ExpectFaithfulCopy(in, out, c.rotated);
-  EXPECT_NE(std::string::npos, ReadFile(out).find(c.holds)) << c.holds;
-}
-
-std::string Name(const testing::TestParamInfo<Case>& info) {
-  return info.param.name;
+  ExpectFaithfulCopy(s.in, s.out, c.rotated);
+  EXPECT_NE(std::string::npos, ReadFile(s.out).find(c.holds)) << c.holds;
 }
 
 const std::string kRepeated = "/Resources << >> /Rotate 90 /Rotate 0";
@@ -149,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "<< /Type /Pages /Kids [3 0 R 3 0 R] /Count 4 0 R >>",
                   {{3, kPage}, {4, "2"}}),
              "/p2 /r90", kBoth}),
-    Name);
+    CaseName<Case>);
 
 INSTANTIATE_TEST_SUITE_P(
     Rotate,
@@ -172,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "<< /Type /Pages /Kids [3 0 R] /Count 1 /Rotate 270 >>"),
              "-landscape /r0",
              {{1, 0}}}),
-    Name);
+    CaseName<Case>);
 
 INSTANTIATE_TEST_SUITE_P(
     HeaderAndTrailer,
@@ -203,6 +196,6 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"TrailerAsWrittenInStream",
              WithTrailer("/Info << /Title (T) /N 4294967386 >> /ID 77777777777777777", true),
              "/r90", kOne, "/ID 77777777777777777\n/Info << /Title (T) /N 4294967386 >>"}),
-    Name);
+    CaseName<Case>);
 
 }  // namespace

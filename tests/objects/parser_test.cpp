@@ -21,12 +21,12 @@
 
 namespace {
 
-// From memory; from memory building only what the page-tree walk reads; through a file
-// window, as the reader parses, where stream bodies are read.
+// From memory; from memory building only what the page-tree walk reads; through
+// a file window, as the reader parses, where stream bodies are read.
 enum class From { kMemory, kWalk, kFile };
 
-// Bytes with those escaped that a reader might take otherwise: "#xx" in a name, "\ooo" in a
-// string.
+// Bytes with those escaped that a reader might take otherwise: "#xx" in a name,
+// "\ooo" in a string.
 std::string Escaped(const std::string& bytes, bool name) {
   std::string out;
   for (const unsigned char c : bytes) {
@@ -39,8 +39,8 @@ std::string Escaped(const std::string& bytes, bool name) {
   return out;
 }
 
-// A value as PDF syntax (a real with six decimals); a keyword as k:word, an error as err, a
-// stream as stream:its bytes.
+// A value as PDF syntax (a real with six decimals); a keyword as k:word, an
+// error as err, a stream as stream:its bytes.
 std::string Describe(const CPdfObject& value) {
   std::string out;
   switch (value.GetKind()) {
@@ -86,7 +86,8 @@ std::string Describe(const CPdfObject& value) {
   }
 }
 
-// Every value the parser gives for text, separated by " | ", or "throw:" and its message.
+// Every value the parser gives for text, separated by " | ", or "throw:" and
+// its message.
 std::string ParseAll(const std::string& text, From from = From::kMemory) {
   TempDir dir;
   std::unique_ptr<CPdfInputFile> file;
@@ -144,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
     Lexical,
     ParserTest,
     testing::Values(Case{"(a(b)c\\)\\053\\0053\\q\\777\\\r\nd\r\n\\n\\r\\t\\b\\f)",
-                         "(a\\050b\\051c\\051+\\0053q\\377d\\015\\012\\012\\015\\011\\010\\014)"},
+                         "(a\\050b\\051c\\051+"
+                         "\\0053q\\377d\\015\\012\\012\\015\\011\\010\\014)"},
                     Case{"(open", "(open)"},
                     Case{"<48 65> <>", "<48 65> | <>"},
                     // A bad escape stays as written; an escaped zero ends the name.
@@ -162,106 +164,103 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"[1 /A (s)] ]", "[ 1 /A (s) ] | k:]"}),
     Name);
 
-INSTANTIATE_TEST_SUITE_P(
-    Containers,
-    ParserTest,
-    testing::Values(
-        // The first of repeated keys counts; a key whose value is an error, or no name, is dropped.
-        Case{"<< /A 1 /A 2 >>", "<< /A 1 >>"},
-        Case{"<< /A ) /B 2 >>", "<< /B 2 >>"},
-        Case{"<< 5 /B 2 >>", "<< /B 2 >>"},
-        Case{"<< /A >> /B 1 >>", "<< >> | /B | 1 | k:>>"},
-        Case{"<< /K [1 2 0 R] /D << /E true >> >>", "<< /D << /E true >> /K [ 1 2 0 R ] >>"},
-        // The end of input closes whatever is open.
-        Case{"[1 [2", "[ 1 [ 2 ] ]"},
-        Case{"<< /A [1", "<< /A [ 1 ] >>"},
-        // Without a file behind the parser a stream body is stepped over and gives err.
-        Case{"<< /Length 3 >> stream\nabc\nendstream 7", "err | 7"}),
-    Name);
+INSTANTIATE_TEST_SUITE_P(Containers,
+                         ParserTest,
+                         testing::Values(
+                             // The first of repeated keys counts; a key whose value is an error, or
+                             // no name, is dropped.
+                             Case{"<< /A 1 /A 2 >>", "<< /A 1 >>"},
+                             Case{"<< /A ) /B 2 >>", "<< /B 2 >>"},
+                             Case{"<< 5 /B 2 >>", "<< /B 2 >>"},
+                             Case{"<< /A >> /B 1 >>", "<< >> | /B | 1 | k:>>"},
+                             Case{"<< /K [1 2 0 R] /D << /E true >> >>",
+                                  "<< /D << /E true >> /K [ 1 2 0 R ] >>"},
+                             // The end of input closes whatever is open.
+                             Case{"[1 [2", "[ 1 [ 2 ] ]"},
+                             Case{"<< /A [1", "<< /A [ 1 ] >>"},
+                             // Without a file behind the parser a stream body is stepped over and
+                             // gives err.
+                             Case{"<< /Length 3 >> stream\nabc\nendstream 7", "err | 7"}),
+                         Name);
 
-// For the page-tree walk only its keys are built, yet every value ends where a whole parse
-// ends it: what follows reads the same.
+// For the page-tree walk only its keys are built, yet every value ends where a
+// whole parse ends it: what follows reads the same.
 INSTANTIATE_TEST_SUITE_P(
     WalkOnly,
     ParserTest,
-    testing::Values(
-        Walk("<< /Type /Page /MediaBox [0 0 1 1] /Rotate 90 >> 7",
-             "<< /Rotate 90 /Type /Page >> | 7"),
-        Walk("<< /Resources << /Font << /F 1 0 R >> >> /Annots [1 0 R] /Parent 2 0 R >>",
-             "<< /Annots [ ] /Parent 2 0 R /Resources << >> >>"),
-        Walk("<< /Kids [3 0 R << /Type /Page /Contents [1 2] >> [4]] /Count 2 >>",
-             "<< /Count 2 /Kids [ 3 0 R << /Type /Page >> [ ] ] >>"),
-        Walk("[<< /Kids [] /X [[]] >> [[] []] 5 0 R]", "[ << /Kids [ ] >> [ ] 5 0 R ]"),
-        // A skipped value is one value: a reference whole, a name alone.
-        Walk("<< /X 1 0 R /Y /Type /Type /Pages >>", "<< /Type /Pages >>"),
-        // Delimiters close only what the whole parse closes with them.
-        Walk("<< /X [ >> ] /Type /Page >> 7", "<< /Type /Page >> | 7"),
-        Walk("<< /X << ] [ /A 1 >> /Type /Page >> 7", "<< /Type /Page >> | 7"),
-        Walk("<< /X << /A ) >> /Rotate 90 >> 7", "<< /Rotate 90 >> | 7"),
-        Walk("<< /S [[1 2 endobj", "<< >> | k:endobj"),
-        Walk("<< /Resources << /A [1 >> ] >> /Count 1 >>", "<< /Count 1 /Resources << >> >>")),
+    testing::Values(Walk("<< /Type /Page /MediaBox [0 0 1 1] /Rotate 90 >> 7",
+                         "<< /Rotate 90 /Type /Page >> | 7"),
+                    Walk("<< /Resources << /Font << /F 1 0 R >> >> /Annots [1 0 R] /Parent "
+                         "2 0 R >>",
+                         "<< /Annots [ ] /Parent 2 0 R /Resources << >> >>"),
+                    Walk("<< /Kids [3 0 R << /Type /Page /Contents [1 2] >> [4]] /Count 2 "
+                         ">>",
+                         "<< /Count 2 /Kids [ 3 0 R << /Type /Page >> [ ] ] >>"),
+                    Walk("[<< /Kids [] /X [[]] >> [[] []] 5 0 R]", "[ << /Kids [ ] >> [ ] 5 0 R ]"),
+                    // A skipped value is one value: a reference whole, a name alone.
+                    Walk("<< /X 1 0 R /Y /Type /Type /Pages >>", "<< /Type /Pages >>"),
+                    // Delimiters close only what the whole parse closes with them.
+                    Walk("<< /X [ >> ] /Type /Page >> 7", "<< /Type /Page >> | 7"),
+                    Walk("<< /X << ] [ /A 1 >> /Type /Page >> 7", "<< /Type /Page >> | 7"),
+                    Walk("<< /X << /A ) >> /Rotate 90 >> 7", "<< /Rotate 90 >> | 7"),
+                    Walk("<< /S [[1 2 endobj", "<< >> | k:endobj"),
+                    Walk("<< /Resources << /A [1 >> ] >> /Count 1 >>",
+                         "<< /Count 1 /Resources << >> >>")),
     Name);
 
 INSTANTIATE_TEST_SUITE_P(
     StreamBodies,
     ParserTest,
-    testing::Values(
-        File("<< /Length 5 >> stream\nhello\nendstream endobj", "stream:hello | k:endobj"),
-        File("<< /Length 2 >>stream\r\nhe endstream endobj", "stream:he | k:endobj"),
-        File("<< /Length 4 >> stream\nhello\nendstream", "throw:Missing 'endstream'"),
-        // A missing or negative /Length leaves the stream unread: an error value, then the rest.
-        File("<< /Length -2 >> stream\nab", "err | k:ab"),
-        File("<< >> stream", "err"),
-        // A /Length far beyond the file does not allocate or read past it.
-        File("<< /Length 2147483647 /Filter /FlateDecode >> stream\nab",
-             "throw:Missing 'endstream'"),
-        // Declined filters skip the body.
-        File("<< /Length 2 /Filter /LZWDecode >> stream\nab\nendstream 3", "err | 3")),
+    testing::Values(File("<< /Length 5 >> stream\nhello\nendstream endobj",
+                         "stream:hello | k:endobj"),
+                    File("<< /Length 2 >>stream\r\nhe endstream endobj", "stream:he | k:endobj"),
+                    File("<< /Length 4 >> stream\nhello\nendstream", "throw:Missing 'endstream'"),
+                    // A missing or negative /Length leaves the stream unread: an error
+                    // value, then the rest.
+                    File("<< /Length -2 >> stream\nab", "err | k:ab"),
+                    File("<< >> stream", "err"),
+                    // A /Length far beyond the file does not allocate or read past it.
+                    File("<< /Length 2147483647 /Filter /FlateDecode >> stream\nab",
+                         "throw:Missing 'endstream'"),
+                    // Declined filters skip the body.
+                    File("<< /Length 2 /Filter /LZWDecode >> stream\nab\nendstream 3", "err | 3")),
     Name);
 
-// A stream object in a file whose body is data compressed here, and what it decodes to.
-Case Decoded(const char* name,
-             const std::string& entries,
-             const std::string& data,
-             const std::string& decoded) {
-  const std::string body = Deflate(data);
+// Which filter a dictionary chooses and how its parameters are read (the
+// predictors themselves: tests/streams): rows of PNG Up data compressed here,
+// and what they decode to.
+const std::string kRows = std::string("\x02") + "abcde\x02\x01\x01\x01\x01\x01";
+const std::string kUp = "abcdebcdef";
+
+Case Decoded(const char* name, const std::string& entries, const std::string& decoded = "") {
+  const std::string body = Deflate(kRows);
   return {"<< " + entries + " /Length " + std::to_string(body.size()) + " >> stream\n" + body +
               "\nendstream",
-          decoded == "refused" ? "err" : "stream:" + decoded, From::kFile, name};
+          decoded.empty() ? "err" : "stream:" + decoded, From::kFile, name};
 }
-
-// Which filter a dictionary chooses and how its parameters are read (the predictors
-// themselves: tests/streams).
-const std::string kRows = std::string("\x02") + "abcde\x02\x01\x01\x01\x01\x01";
 
 INSTANTIATE_TEST_SUITE_P(
     Flate,
     ParserTest,
     testing::Values(
-        Decoded("AbbreviatedKeyUnderNullFilter", "/Filter null /F /FlateDecode", kRows, kRows),
-        Decoded("AbbreviatedName",
-                "/Filter /Fl /DecodeParms << /Predictor 12 /Columns 5 >>",
-                kRows,
-                "abcdebcdef"),
-        Decoded("AbbreviatedParms",
-                "/Filter /Fl /DP << /Predictor 12 /Columns 5 >>",
-                kRows,
-                "abcdebcdef"),
-        Decoded("ParmsArrayOfTwoRefused", "/Filter /Fl /DecodeParms [null null]", kRows, "refused"),
-        Decoded("ParmsArrayOfNumberRefused", "/Filter /Fl /DecodeParms [5]", kRows, "refused"),
+        Decoded("AbbreviatedKeyUnderNullFilter", "/Filter null /F /FlateDecode", kRows),
+        Decoded("AbbreviatedName", "/Filter /Fl /DecodeParms << /Predictor 12 /Columns 5 >>", kUp),
+        Decoded("AbbreviatedParms", "/Filter /Fl /DP << /Predictor 12 /Columns 5 >>", kUp),
+        Decoded("ParmsArrayOfTwoRefused", "/Filter /Fl /DecodeParms [null null]"),
+        Decoded("ParmsArrayOfNumberRefused", "/Filter /Fl /DecodeParms [5]"),
         Decoded("RealPredictorIgnored",
                 "/Filter [FlateDecode] /DecodeParms << /Predictor 12.0 >>",
-                kRows,
                 kRows),
-        Decoded("LowerCaseRefused", "/Filter /flatedecode", kRows, "refused"),
-        Decoded("LongerNameRefused", "/Filter /FlateDecodeX", kRows, "refused"),
-        Decoded("KeywordRefused", "/Filter FlateDecode", kRows, "refused"),
-        Decoded("ChainRefused", "/Filter [/FlateDecode /ASCIIHexDecode]", kRows, "refused"),
-        Decoded("EmptyChainRefused", "/Filter []", kRows, "refused"),
-        Decoded("OtherFilterRefused", "/Filter /DCTDecode", kRows, "refused")),
+        Decoded("LowerCaseRefused", "/Filter /flatedecode"),
+        Decoded("LongerNameRefused", "/Filter /FlateDecodeX"),
+        Decoded("KeywordRefused", "/Filter FlateDecode"),
+        Decoded("ChainRefused", "/Filter [/FlateDecode /ASCIIHexDecode]"),
+        Decoded("EmptyChainRefused", "/Filter []"),
+        Decoded("OtherFilterRefused", "/Filter /DCTDecode")),
     Name);
 
-// The look-ahead stops at the token after the value: a large file is not read on.
+// The look-ahead stops at the token after the value: a large file is not read
+// on.
 TEST(ParserLookAheadTest, StopsAtTheTokenAfterTheValue) {
   for (const std::string object : {"1 0 obj << /A 1 >> endobj", "1 0 obj 42 endobj",
                                    "1 0 obj 5 0 R", "1 0 obj [1 2 3]", "1 0 obj /Name"}) {

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "param_name.h"
 #include "test_files.h"
 
 namespace {
@@ -46,9 +47,7 @@ struct SameCase {
   bool same;         // leads to in.pdf
 };
 
-void PrintTo(const SameCase& c, std::ostream* os) {
-  *os << c.name;
-}
+PRINT_CASE_BY_NAME(SameCase)
 
 class SameFileTest : public InputFileTest, public testing::WithParamInterface<SameCase> {};
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "param_name.h"
 #include "pdf_builder.h"
 #include "streams/cpdf_file_stream.h"
 #include "streams/cpdf_flate_stream.h"
@@ -24,9 +25,7 @@ struct PredictorCase {
   std::string decoded;
 };
 
-void PrintTo(const PredictorCase& c, std::ostream* os) {
-  *os << c.name;
-}
+PRINT_CASE_BY_NAME(PredictorCase)
 
 // The rows compressed into a file and read back through Flate, one byte at a time or in runs
 // of three bytes.

@@ -50,8 +50,4 @@ struct OpenPdf {
   CPdfDocument doc;
 };
 
-// The standard one-page body: catalog 1, pages 2, page 3.
-inline const char* kPagesBody = "<< /Type /Pages /Kids [3 0 R] /Count 1 >>";
-inline const char* kPageBody = "<< /Type /Page /Parent 2 0 R /Resources << >> >>";
-
 #endif  // QUILLTURN_TESTS_SUPPORT_OPEN_PDF_H_

@@ -1,9 +1,22 @@
 #ifndef QUILLTURN_TESTS_SUPPORT_PARAM_NAME_H_
 #define QUILLTURN_TESTS_SUPPORT_PARAM_NAME_H_
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <cstddef>
+#include <ostream>
 #include <string>
+
+// A case of a table named by its name field, in test names and in failure messages alike.
+template <class Case>
+std::string CaseName(const testing::TestParamInfo<Case>& p) {
+  return p.param.name;
+}
+#define PRINT_CASE_BY_NAME(Case)                                   \
+  [[maybe_unused]] void PrintTo(const Case& c, std::ostream* os) { \
+    *os << c.name;                                                 \
+  }
 
 // A parameterised case's name from its place in the table and the text it runs on: "07_1_3_5_7"
 // for case 7 on "1,3,5-7". Letters and digits are kept, every run of anything else becomes

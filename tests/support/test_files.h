@@ -31,4 +31,16 @@ CommandResult RunCommand(const std::string& command);
 // Runs the Quillturn binary with the given arguments (already quoted as needed).
 CommandResult RunQuillturn(const std::string& args);
 
+// A run of the binary on bytes written as in.pdf in a scratch folder, into out.pdf beside it.
+struct Scratch {
+  // What the run printed.
+  std::string Run(const std::string& bytes, const std::string& options) {
+    dir.Write("in.pdf", bytes);
+    return RunQuillturn("'" + in + "' '" + out + "' " + options).output;
+  }
+  TempDir dir;
+  const std::string in = dir.Path("in.pdf");
+  const std::string out = dir.Path("out.pdf");
+};
+
 #endif  // QUILLTURN_TESTS_SUPPORT_TEST_FILES_H_
