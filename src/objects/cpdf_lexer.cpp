@@ -100,22 +100,24 @@ inline void CPdfLexer<Source>::SkipSpace() {
         return;
       }
     }
-    for (; p < e; ++p) {
-      const uint8_t c = *p;
+    while (p < e) {
       if (comment) {
-        comment = c != '\r' && c != '\n';
+        while (p < e && *p != '\r' && *p != '\n') {
+          ++p;
+        }
+        comment = p == e;
         continue;
       }
-      if (c == '%') {
+      const PdfTokenStart start = kPdfTokenStarts.start[*p];
+      if (start == PdfTokenStart::kComment) {
         comment = true;
-      } else if (kPdfChars.cls[c] != kPdfWhite) {
-        break;
+      } else if (start != PdfTokenStart::kWhite) {
+        src_.Advance(p);
+        return;
       }
+      ++p;
     }
     src_.Advance(p);
-    if (p < e) {
-      return;
-    }
   }
 }
 
@@ -123,10 +125,53 @@ template <typename Source>
 inline const uint8_t* CPdfLexer<Source>::LexInWindow(const uint8_t* p,
                                                      const uint8_t* e,
                                                      PdfToken* t) {
-  const uint8_t c = *p;
   const uint8_t* q = p + 1;
-  switch (c) {
-    case '(': {
+  switch (kPdfTokenStarts.start[*p]) {
+    case PdfTokenStart::kName:
+      t->kind = PdfTokenKind::kName;
+      while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
+        ++q;
+      }
+      return q < e ? q : nullptr;
+    case PdfTokenStart::kNumber: {
+      t->kind = PdfTokenKind::kNumber;
+      const uint8_t c = *p;
+      const bool negative = c == '-';
+      bool point = c == '.';
+      uint64_t magnitude = c >= '0' && c <= '9' ? static_cast<uint64_t>(c - '0') : 0;
+      constexpr uint64_t kPast = uint64_t{1} << 32;
+      for (; q < e; ++q) {
+        const unsigned digit = static_cast<unsigned>(*q) - '0';
+        if (digit <= 9) {
+          if (!point) {
+            magnitude = std::min(kPast, magnitude * 10 + digit);
+          }
+        } else if (*q == '.') {
+          point = true;
+        } else {
+          break;
+        }
+      }
+      if (q == e) {
+        return nullptr;
+      }
+      NoteInteger(negative, point, magnitude, t);
+      return q;
+    }
+    case PdfTokenStart::kWord: {
+      t->kind = PdfTokenKind::kKeyword;
+      while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
+        ++q;
+      }
+      if (q == e) {
+        return nullptr;
+      }
+      const size_t n = static_cast<size_t>(q - p);
+      t->keyword =
+          n < 10 ? ClassifyPdfKeyword(reinterpret_cast<const char*>(p), n) : PdfKeyword::kOther;
+      return q;
+    }
+    case PdfTokenStart::kString: {
       if (between_) {
         t->kind = PdfTokenKind::kStray;
         return q;
@@ -146,7 +191,7 @@ inline const uint8_t* CPdfLexer<Source>::LexInWindow(const uint8_t* p,
       }
       return nullptr;
     }
-    case '<': {
+    case PdfTokenStart::kAngle: {
       if (q == e) {
         return nullptr;
       }
@@ -165,62 +210,25 @@ inline const uint8_t* CPdfLexer<Source>::LexInWindow(const uint8_t* p,
       t->kind = PdfTokenKind::kHexString;
       return static_cast<const uint8_t*>(close) + 1;
     }
-    case '>':
+    case PdfTokenStart::kClose:
       if (q == e) {
         return nullptr;
       }
       t->kind = *q == '>' ? PdfTokenKind::kDictClose : PdfTokenKind::kStray;
       return *q == '>' ? q + 1 : q;
-    case '[':
+    case PdfTokenStart::kArrayOpen:
       t->kind = PdfTokenKind::kArrayOpen;
       return q;
-    case ']':
+    case PdfTokenStart::kArrayClose:
       t->kind = PdfTokenKind::kArrayClose;
       return q;
-    case ')':
-    case '{':
-    case '}':
+    case PdfTokenStart::kStray:
       t->kind = PdfTokenKind::kStray;
       return q;
-    case '/':
-      t->kind = PdfTokenKind::kName;
-      while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
-        ++q;
-      }
-      return q < e ? q : nullptr;
     default:
-      break;
-  }
-  if (c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9')) {
-    t->kind = PdfTokenKind::kNumber;
-    const bool negative = c == '-';
-    bool point = c == '.';
-    uint64_t magnitude = c >= '0' && c <= '9' ? static_cast<uint64_t>(c - '0') : 0;
-    constexpr uint64_t kPast = uint64_t{1} << 32;
-    for (; q < e && ((*q >= '0' && *q <= '9') || *q == '.'); ++q) {
-      if (*q == '.') {
-        point = true;
-      } else if (!point) {
-        magnitude = std::min(kPast, magnitude * 10 + static_cast<uint64_t>(*q - '0'));
-      }
-    }
-    if (q == e) {
+      // White space and comments were skipped: not reached.
       return nullptr;
-    }
-    NoteInteger(negative, point, magnitude, t);
-    return q;
   }
-  t->kind = PdfTokenKind::kKeyword;
-  while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
-    ++q;
-  }
-  if (q == e) {
-    return nullptr;
-  }
-  const size_t n = static_cast<size_t>(q - p);
-  t->keyword =
-      n < 10 ? ClassifyPdfKeyword(reinterpret_cast<const char*>(p), n) : PdfKeyword::kOther;
-  return q;
 }
 
 template <typename Source>

@@ -145,24 +145,16 @@ void CPdfObjectMap::AdoptStrayEntries() {
 void CPdfObjectMap::MatchEntries() {
   // The entries by position, walked beside the objects in file order: one pass, no search per
   // entry.
-  std::vector<std::pair<uint32_t, uint32_t>> by_position;  // (position, entry index)
   const CPdfXRefTable::Item* items = table_->begin();
-  for (size_t k = 0; k < table_->Count(); ++k) {
-    const XRefEntry& e = items[k].entry;
-    if (e.type == 1 && e.offset >= 0 && int64_t{header_offset_} + e.offset < int64_t{UINT32_MAX}) {
-      by_position.emplace_back(header_offset_ + static_cast<uint32_t>(e.offset),
-                               static_cast<uint32_t>(k));
-    }
-  }
-  std::sort(by_position.begin(), by_position.end());
   entry_objects_.assign(table_->Count(), -1);
   size_t o = 0;
-  for (const auto& [position, k] : by_position) {
-    while (o < objects_.size() && objects_[o].start < position) {
+  for (const Candidate& c : trusted_) {
+    while (o < objects_.size() && objects_[o].start < c.position) {
       ++o;
     }
-    if (o < objects_.size() && Honours(o, position, items[k].num, items[k].entry.generation)) {
-      entry_objects_[k] = static_cast<int32_t>(o);
+    if (o < objects_.size() &&
+        Honours(o, c.position, items[c.entry].num, items[c.entry].entry.generation)) {
+      entry_objects_[c.entry] = static_cast<int32_t>(o);
     }
   }
 }
@@ -306,14 +298,35 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
 }
 
 void CPdfObjectMap::ListTrusted() {
-  for (const CPdfXRefTable::Item& item : *table_) {
-    const int64_t at = int64_t{header_offset_} + item.entry.offset;
-    if (item.entry.type == 1 && item.entry.offset >= 0 && at < static_cast<int64_t>(size_)) {
-      trusted_.push_back(Candidate{static_cast<uint32_t>(at), item.num, item.entry.generation});
+  const CPdfXRefTable::Item* items = table_->begin();
+  std::vector<Candidate> listed;
+  for (size_t k = 0; k < table_->Count(); ++k) {
+    const XRefEntry& e = items[k].entry;
+    const int64_t at = int64_t{header_offset_} + e.offset;
+    if (e.type == 1 && e.offset >= 0 && at < static_cast<int64_t>(size_)) {
+      listed.push_back(Candidate{static_cast<uint32_t>(at), static_cast<uint32_t>(k)});
     }
   }
-  std::sort(trusted_.begin(), trusted_.end(),
-            [](const Candidate& a, const Candidate& b) { return a.position < b.position; });
+  // By position, entries at one place in table order: a stable radix sort, a byte at a time,
+  // linear in the entries.
+  trusted_.resize(listed.size());
+  for (int shift = 0; shift < 32; shift += 8) {
+    uint32_t starts[256] = {0};
+    for (const Candidate& c : listed) {
+      ++starts[(c.position >> shift) & 0xFF];
+    }
+    uint32_t sum = 0;
+    for (uint32_t& s : starts) {
+      const uint32_t n = s;
+      s = sum;
+      sum += n;
+    }
+    for (const Candidate& c : listed) {
+      trusted_[starts[(c.position >> shift) & 0xFF]++] = c;
+    }
+    listed.swap(trusted_);
+  }
+  trusted_.swap(listed);
   verdicts_.assign(trusted_.size(), 0);
   jumps_.resize(trusted_.size());
   for (size_t k = 0; k < jumps_.size(); ++k) {
@@ -331,8 +344,8 @@ uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
   std::vector<size_t> passed;
   while (k < trusted_.size()) {
     if (verdicts_[k] == 0) {
-      const Candidate& c = trusted_[k];
-      verdicts_[k] = HeaderTextAt(c.position, c.num, c.gen) ? 1 : 2;
+      const CPdfXRefTable::Item& item = table_->begin()[trusted_[k].entry];
+      verdicts_[k] = HeaderTextAt(trusted_[k].position, item.num, item.entry.generation) ? 1 : 2;
     }
     if (verdicts_[k] == 1) {
       break;

@@ -101,12 +101,12 @@ class CPdfObjectMap {
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
   // Object indexes by number, generation and position; made on the first lookup by number.
   mutable std::vector<uint32_t> by_number_;
-  // Where entries lead, in file order; whether their headers stand there (0 not read yet, 1
-  // yes, 2 no) and, for places where none does, a later place to look on from.
+  // Where entries of type 1 lead inside the file, in file order (the entry's index in the
+  // table); whether their headers stand there (0 not read yet, 1 yes, 2 no) and, for places
+  // where none does, a later place to look on from.
   struct Candidate {
     uint32_t position;
-    int32_t num;
-    int32_t gen;
+    uint32_t entry;
   };
   std::vector<Candidate> trusted_;
   std::vector<uint8_t> verdicts_;

@@ -10,6 +10,7 @@
 #include "objects/cpdf_parser.h"
 #include "objects/cpdf_ref_ptr.h"
 #include "objects/cpdf_string.h"
+#include "objects/pdf_char_class.h"
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_objstm.h"
 #include "streams/cpdf_stream.h"
@@ -18,6 +19,40 @@
 namespace {
 
 constexpr int kStartXRefWindow = 1023;
+
+// A table line in its usual shape, "oooooooooo ggggg n" with a white byte after it, read
+// straight from the bytes the source holds: what the lexer's three tokens would give, without
+// lexing them. False, with nothing read but white space, for any other shape.
+bool ReadUsualLine(PdfStreamSource& source, int64_t* offset, int64_t* generation, bool* in_use) {
+  const uint8_t* p;
+  const uint8_t* e;
+  source.Window(&p, &e);
+  while (p < e && kPdfChars.cls[*p] == kPdfWhite) {
+    ++p;
+  }
+  source.Advance(p);
+  constexpr ptrdiff_t kLine = 19;
+  if (e - p < kLine || p[10] != ' ' || p[16] != ' ' || (p[17] != 'n' && p[17] != 'f') ||
+      kPdfChars.cls[p[18]] != kPdfWhite) {
+    return false;
+  }
+  const auto digits = [p](int from, int to, int64_t* value) {
+    *value = 0;
+    for (int k = from; k < to; ++k) {
+      if (p[k] < '0' || p[k] > '9') {
+        return false;
+      }
+      *value = *value * 10 + (p[k] - '0');
+    }
+    return true;
+  };
+  if (!digits(0, 10, offset) || !digits(11, 16, generation)) {
+    return false;
+  }
+  *in_use = p[17] == 'n';
+  source.Advance(p + 18);
+  return true;
+}
 
 // The offset after the last "startxref" in the file's last 1023 bytes, or 0.
 int64_t FindStartXRef(CPdfStream* stream) {
@@ -234,13 +269,16 @@ bool CPdfXRef::ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev) 
     for (int64_t i = 0; i < count; ++i) {
       int64_t offset = 0;
       int64_t generation = 0;
-      if (!integer(next(), &offset) || !integer(next(), &generation)) {
-        throw CPdfException(kMsgXRefTable);
-      }
-      t = next();
-      const bool in_use = t.Is(PdfKeyword::kN);
-      if (!in_use && !t.Is(PdfKeyword::kF)) {
-        throw CPdfException(kMsgXRefTable);
+      bool in_use = false;
+      if (!ReadUsualLine(lexer.GetSource(), &offset, &generation, &in_use)) {
+        if (!integer(next(), &offset) || !integer(next(), &generation)) {
+          throw CPdfException(kMsgXRefTable);
+        }
+        t = next();
+        in_use = t.Is(PdfKeyword::kN);
+        if (!in_use && !t.Is(PdfKeyword::kF)) {
+          throw CPdfException(kMsgXRefTable);
+        }
       }
       // Held at the 32-bit ends rather than wrapped: such an offset leads to no header, and
       // the object is then looked for by its header.

@@ -45,6 +45,12 @@ void CPdfOutput::Create(const std::string& path) {
     throw CPdfException(kMsgOutputCreate);
   }
   output_file_ = output_.GetFile();
+  // Written in large pieces: a write to the kernel per few kilobytes costs more than the copy.
+  buffer_.resize(kBufferSize);
+  if (std::setvbuf(output_file_, buffer_.data(), _IOFBF, buffer_.size()) != 0) {
+    Discard();
+    throw CPdfException(kMsgOutputCreate);
+  }
   entries_.clear();
   position_ = 0;
   flush_started_ = 0;

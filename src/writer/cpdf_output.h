@@ -66,6 +66,9 @@ class CPdfOutput {
   void StartFlushNow();
   static constexpr int64_t kFlushEvery = int64_t{8} * 1024 * 1024;
 
+  static constexpr size_t kBufferSize = size_t{256} * 1024;
+
+  std::vector<char> buffer_;  // the output file's buffer: declared first, it outlives the file
   OutputFile output_;
   FILE* output_file_ = nullptr;
   std::vector<Entry> entries_;  // by increasing number, but for members of object streams
