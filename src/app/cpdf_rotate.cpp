@@ -172,7 +172,7 @@ void CPdfRotate::CopyObjects() {
       continue;
     }
     NoteObject(n, XRefEntry{item.entry.offset, info.generation, item.entry.type});
-    WriteObject(bytes, record);
+    WriteObject(bytes, record, info.index);
   }
 }
 
@@ -238,7 +238,7 @@ void CPdfRotate::CopyMembers(const Member* begin, const Member* end) {
     }
     // From the stream under generation 0, or from its own header under that header's.
     NoteObject(n, info.compressed ? XRefEntry{it->first, 0, 2} : XRefEntry{0, info.generation, 1});
-    WriteObject(bytes, RecordOf(n));
+    WriteObject(bytes, RecordOf(n), info.index);
   }
 }
 
@@ -252,13 +252,20 @@ void CPdfRotate::NoteObject(int32_t n, const XRefEntry& entry) {
   output_.AddEntry(n, entry.type == 1 ? entry.generation : 0);
 }
 
-void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record) {
+void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes,
+                             const PageRecord* record,
+                             int64_t map_index) {
   if (!record || !record->selected) {
     output_.WriteBytes(bytes.data(), bytes.size());
     return;
   }
+  // Where the map noted the page's /Rotate values, they are not looked for again.
+  RotateSpots spots;
+  const bool known =
+      map_index >= 0 && reader_->GetMap().RotateSpotsOf(static_cast<size_t>(map_index), &spots);
   std::vector<uint8_t> patched;
-  if (!PatchRotate(bytes.data(), bytes.size(), record->rotation, &patched)) {
+  if (!PatchRotate(bytes.data(), bytes.size(), record->rotation, &patched,
+                   known ? &spots : nullptr)) {
     throw CPdfException(kMsgDamaged);
   }
   output_.WriteBytes(patched.data(), patched.size());

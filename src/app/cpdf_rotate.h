@@ -45,7 +45,8 @@ class CPdfRotate {
   void FindInterleavedStreams();
   void CopyMembers(const Member* begin, const Member* end);
   void NoteObject(int32_t n, const XRefEntry& entry);
-  void WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record);
+  // map_index: the object's place in the object map, -1 when it came from an object stream.
+  void WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record, int64_t map_index);
 
   const CommandLine command_line_;
   std::unique_ptr<CPdfInputFile> input_;  // Outlives the document and the output, which read it.

@@ -6,21 +6,12 @@
 #include "objects/cpdf_lexer.h"
 #include "streams/pdf_span_source.h"
 
-namespace {
-
-using Lexer = CPdfLexer<PdfSpanSource>;
-
-// Whether a number written where the lexer stands would join what follows into "n g R" or
-// "n g obj".
-bool WouldJoin(Lexer& lexer) {
-  return lexer.Peek(0).kind == PdfTokenKind::kNumber &&
-         (lexer.Peek(1).Is(PdfKeyword::kR) || lexer.Peek(1).Is(PdfKeyword::kObj));
-}
-
-}  // namespace
-
-bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector<uint8_t>* out) {
-  Lexer lexer{PdfSpanSource(bytes, length)};
+bool PatchRotate(const uint8_t* bytes,
+                 size_t length,
+                 int32_t angle,
+                 std::vector<uint8_t>* out,
+                 const RotateSpots* spots) {
+  CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
   // Up to the first "<<": the object number, generation and "obj".
   uint64_t dict_open = 0;
   for (;;) {
@@ -34,19 +25,20 @@ bool PatchRotate(const uint8_t* bytes, size_t length, int32_t angle, std::vector
       return false;
     }
   }
-  const bool open_joins = WouldJoin(lexer);
-  // The key's end and the value's end of every top-level /Rotate, in order.
-  std::vector<std::pair<uint64_t, uint64_t>> values;
-  PdfDictEntry entry;
-  while (lexer.NextDictEntry(&entry)) {
-    if (PdfNameIs(bytes + entry.key.begin + 1, entry.key.end - entry.key.begin - 1, "Rotate")) {
-      values.emplace_back(entry.key.end, entry.value_end);
-      if (WouldJoin(lexer)) {
-        return false;
+  RotateSpots found;
+  if (!spots) {
+    found.open_joins = lexer.WouldJoin();
+    PdfDictEntry entry;
+    while (!found.value_joins && lexer.NextDictEntry(&entry)) {
+      if (PdfNameIs(bytes + entry.key.begin + 1, entry.key.end - entry.key.begin - 1, "Rotate")) {
+        found.values.emplace_back(entry.key.end, entry.value_end);
+        found.value_joins = lexer.WouldJoin();
       }
     }
+    spots = &found;
   }
-  if (values.empty() && open_joins) {
+  const std::vector<std::pair<uint32_t, uint32_t>>& values = spots->values;
+  if (spots->value_joins || (values.empty() && spots->open_joins)) {
     return false;
   }
   out->clear();

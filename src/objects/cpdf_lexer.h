@@ -102,6 +102,13 @@ class CPdfLexer {
   // token where a key belongs that is no name is passed over on its own, as the parser does.
   bool NextDictEntry(PdfDictEntry* entry, PdfToken* close = nullptr);
 
+  // Whether a number written where the lexer stands would join the tokens ahead into "n g R"
+  // or "n g obj".
+  bool WouldJoin() {
+    return Peek(0).kind == PdfTokenKind::kNumber &&
+           (Peek(1).Is(PdfKeyword::kR) || Peek(1).Is(PdfKeyword::kObj));
+  }
+
  private:
   struct Queued {
     PdfToken token;

@@ -139,6 +139,8 @@ void CPdfObjectMap::AdoptStrayEntries() {
   flags_.swap(flags);
   std::sort(bodies_.begin(), bodies_.end(),
             [](const Body& a, const Body& b) { return a.object < b.object; });
+  std::stable_sort(spots_.begin(), spots_.end(),
+                   [](const Spot& a, const Spot& b) { return a.object < b.object; });
   MatchEntries();
 }
 
@@ -194,16 +196,35 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
   if (!lexer.AtObjectEnd()) {
     const PdfToken first = lexer.Next();
     if (first.kind == PdfTokenKind::kDictOpen) {
-      // A dictionary may be a stream's: its first /Length is noted on the way.
+      // A dictionary may be a stream's: its first /Length is noted on the way. Its /Rotate
+      // values are noted for the copy, which then need not read a chosen page again.
       PdfDictEntry entry;
       PdfDictEntry length;
       bool have_length = false;
       PdfToken close;
+      const size_t spots = spots_.size();
+      uint8_t joins = lexer.WouldJoin() ? kOpenJoins : 0;
+      bool known = true;
       while (lexer.NextDictEntry(&entry, &close)) {
         if (!have_length && body_finder_.IsLengthKey(lexer, entry.key)) {
           have_length = true;
           length = entry;
         }
+        const int rotate = (joins & kValueJoins) ? 0 : IsRotateKey(lexer, entry.key);
+        known = known && rotate >= 0;
+        if (rotate > 0) {
+          spots_.push_back(Spot{static_cast<uint32_t>(start),
+                                static_cast<uint32_t>(entry.key.end - start),
+                                static_cast<uint32_t>(entry.value_end - start)});
+          joins = static_cast<uint8_t>(joins | (lexer.WouldJoin() ? kValueJoins : 0));
+        }
+      }
+      // Noted only for a dictionary closed by its ">>": then every token the patch reads lies
+      // whole inside the bytes the copy takes.
+      if (known && close.kind == PdfTokenKind::kDictClose) {
+        flags = static_cast<uint8_t>(flags | kSpotsKnown | joins);
+      } else {
+        spots_.resize(spots);
       }
       value_end = static_cast<int64_t>(close.kind == PdfTokenKind::kEnd ? close.begin : close.end);
       if (close.kind == PdfTokenKind::kDictClose && lexer.Peek(0).Is(PdfKeyword::kStream)) {
@@ -270,6 +291,7 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
   }
   objects_[index].length = static_cast<uint32_t>(end - start);
   flags_[index] = static_cast<uint8_t>((flags_[index] & (kHasBody | kSearched)) | flags);
+
   lexer.SetBetweenObjects(true);
 }
 
@@ -357,6 +379,35 @@ uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
     jumps_[p] = static_cast<uint32_t>(k);
   }
   return k < trusted_.size() ? trusted_[k].position : size_;
+}
+
+int CPdfObjectMap::IsRotateKey(Lexer& lexer, const PdfToken& key) {
+  // A name's decoded bytes are never more than its own: a shorter one cannot spell "Rotate".
+  const uint64_t length = key.end - key.begin - 1;
+  if (length < 6) {
+    return 0;
+  }
+  const uint8_t* bytes = lexer.GetSource().View(key.begin + 1, key.end);
+  if (!bytes) {
+    return -1;
+  }
+  return PdfNameIs(bytes, length, "Rotate") ? 1 : 0;
+}
+
+bool CPdfObjectMap::RotateSpotsOf(size_t index, RotateSpots* spots) const {
+  if ((flags_[index] & kSpotsKnown) == 0) {
+    return false;
+  }
+  const uint32_t object = objects_[index].start;
+  spots->open_joins = (flags_[index] & kOpenJoins) != 0;
+  spots->value_joins = (flags_[index] & kValueJoins) != 0;
+  spots->values.clear();
+  for (auto it = std::lower_bound(spots_.begin(), spots_.end(), object,
+                                  [](const Spot&s, uint32_t o) { return s.object < o; });
+       it != spots_.end() && it->object == object; ++it) {
+    spots->values.emplace_back(it->key_end, it->value_end);
+  }
+  return true;
 }
 
 bool CPdfObjectMap::BodyOf(size_t index, uint32_t* start, uint32_t* length) const {

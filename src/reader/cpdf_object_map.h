@@ -8,6 +8,7 @@
 #include "objects/cpdf_lexer.h"
 #include "reader/cpdf_stream_body_finder.h"
 #include "reader/cpdf_xref_table.h"
+#include "reader/rotate_spots.h"
 #include "streams/pdf_file_source.h"
 
 class CPdfInputFile;
@@ -18,8 +19,8 @@ class CPdfInputFile;
 // comments between), whatever the body holds (an attachment's own "endstream"); only when the
 // /Length is absent or wrong is the first "endstream" searched for, and never past the next
 // object that an entry of the table leads to. Older definitions of a number (incremental updates)
-// are kept, each by position. Memory: 17 bytes per object, 12 more per stream; objects take at
-// least seven bytes each.
+// are kept, each by position. Memory: 17 bytes per object, 12 more per stream and per /Rotate
+// key; objects take at least seven bytes each.
 class CPdfObjectMap {
  public:
   // What the copy writes after an object's bytes: nothing (they end with "endobj" and a line
@@ -51,6 +52,9 @@ class CPdfObjectMap {
   bool BodyOf(size_t index, uint32_t* start, uint32_t* length) const;
   // Whether the body's end was searched for: its /Length is absent or wrong.
   bool BodySearched(size_t index) const { return (flags_[index] & kSearched) != 0; }
+  // Where the /Rotate values of a dictionary object stand, false when the pass did not note
+  // them (the object is no dictionary closed by ">>", or a key's bytes were no longer held).
+  bool RotateSpotsOf(size_t index, RotateSpots* spots) const;
 
   // The object num's entry leads to: its header of num and the entry's generation where the
   // entry leads, or past white space and comments there; -1 otherwise.
@@ -68,12 +72,24 @@ class CPdfObjectMap {
   static constexpr uint8_t kDamaged = 4;
   static constexpr uint8_t kHasBody = 8;
   static constexpr uint8_t kSearched = 16;
+  static constexpr uint8_t kSpotsKnown = 32;
+  static constexpr uint8_t kOpenJoins = 64;
+  static constexpr uint8_t kValueJoins = 128;
   struct Body {
     uint32_t object;  // its start
     uint32_t start;
     uint32_t length;
   };
 
+  // A top-level /Rotate value: its key's and its value's ends, from the object's start.
+  struct Spot {
+    uint32_t object;  // its start
+    uint32_t key_end;
+    uint32_t value_end;
+  };
+
+  // 1 when the key spells /Rotate, 0 when not, -1 when its bytes are no longer held.
+  static int IsRotateKey(Lexer& lexer, const PdfToken& key);
   void AdoptStrayEntries();
   // Which object each entry leads to (entry_objects_).
   void MatchEntries();
@@ -98,6 +114,7 @@ class CPdfObjectMap {
   std::vector<Object> objects_;  // in file order
   std::vector<uint8_t> flags_;
   std::vector<Body> bodies_;            // by object index
+  std::vector<Spot> spots_;             // in file order of their objects
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
   // Object indexes by number, generation and position; made on the first lookup by number.
   mutable std::vector<uint32_t> by_number_;

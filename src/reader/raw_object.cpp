@@ -50,6 +50,7 @@ RawSpan LocateDirectObject(CPdfFetcher& fetcher, int32_t num) {
   if (map.IsDamaged(k)) {
     throw CPdfException(kMsgDamaged);
   }
+  span.index = index;
   span.start = map.At(k).start;
   span.length = map.At(k).length;
   span.tail = TailText(map.TailOf(k));
@@ -114,6 +115,7 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
   out.insert(out.end(), span.tail, span.tail + tail);
   if (info) {
     info->generation = span.generation;
+    info->index = span.index;
   }
   return out;
 }

@@ -20,6 +20,7 @@ struct RawSpan {
   const char* tail = "";
   // Its header's generation: the entry's, unless the object stands only under another one.
   int32_t generation = 0;
+  int64_t index = -1;  // its place in the object map
 };
 // Throws when the object cannot be copied whole: the map found it damaged, or it stands where
 // its entry leads only inside another object.
@@ -29,6 +30,7 @@ RawSpan LocateDirectObject(CPdfFetcher& fetcher, int32_t num);
 struct RawObjectInfo {
   bool compressed = false;  // it came out of an object stream
   int32_t generation = 0;   // the generation it is copied under
+  int64_t index = -1;       // its place in the object map, when it was copied from the file
 };
 
 // Object num as the copy writes it: from its "num gen obj" through "endobj" and the line end
