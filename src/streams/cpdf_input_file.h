@@ -13,10 +13,10 @@
 // a memory copy instead of a seek and a read each.
 class CPdfInputFile {
  public:
-  static constexpr size_t kBlockSize = size_t{32} * 1024;
-  static constexpr size_t kBlocks = 8;
+  static constexpr size_t kBlockSize = size_t{8} * 1024;
+  static constexpr size_t kBlocks = 16;
   // Reads at least this long bypass the cache.
-  static constexpr size_t kDirectRead = size_t{32} * 1024;
+  static constexpr size_t kDirectRead = size_t{8} * 1024;
 
   // Takes an open file over: it is closed with this object.
   static std::unique_ptr<CPdfInputFile> Adopt(FILE* file);
