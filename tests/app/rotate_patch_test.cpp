@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "param_name.h"
+#include "reader/cpdf_object_map.h"
+#include "streams/cpdf_input_file.h"
 
 namespace {
 
@@ -29,6 +32,33 @@ class RotatePatchTest : public testing::TestWithParam<PatchCase> {};
 
 TEST_P(RotatePatchTest, PatchesEveryTopLevelKeyOnly) {
   EXPECT_EQ(GetParam().expected, Patch(GetParam().input));
+}
+
+// Where the object map notes a page's /Rotate values in its pass, the patch made from its notes
+// is the one made by reading the object again.
+TEST_P(RotatePatchTest, MapNotesGiveTheSamePatch) {
+  const std::string input = GetParam().input;
+  FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  std::fwrite(input.data(), 1, input.size(), file);
+  CPdfInputFile in(file);
+  CPdfXRefTable table;
+  table.Finish();
+  CPdfObjectMap map;
+  map.Build(&in, 0, table, [](int32_t, int32_t) { return int64_t{-1}; });
+  for (size_t k = 0; k < map.Count(); ++k) {
+    RotateSpots spots;
+    if (!map.RotateSpotsOf(k, &spots)) {
+      continue;
+    }
+    const auto* bytes = reinterpret_cast<const uint8_t*>(input.data()) + map.At(k).start;
+    std::vector<uint8_t> noted;
+    std::vector<uint8_t> read;
+    EXPECT_EQ(PatchRotate(bytes, map.At(k).length, 90, &read),
+              PatchRotate(bytes, map.At(k).length, 90, &noted, &spots));
+    EXPECT_EQ(std::string(read.begin(), read.end()), std::string(noted.begin(), noted.end()));
+  }
+  std::fclose(file);
 }
 
 INSTANTIATE_TEST_SUITE_P(
