@@ -167,12 +167,13 @@ void CPdfRotate::CopyObjects() {
       continue;
     }
     RawObjectInfo info;
+    info.want_spots = true;
     std::vector<uint8_t> bytes = ExtractObject(*reader_, n, &info);
     if (bytes.empty()) {
       continue;
     }
     NoteObject(n, XRefEntry{item.entry.offset, info.generation, item.entry.type});
-    WriteObject(bytes, record, info.index);
+    WriteObject(bytes, record, info);
   }
 }
 
@@ -229,7 +230,9 @@ void CPdfRotate::FindInterleavedStreams() {
 void CPdfRotate::CopyMembers(const Member* begin, const Member* end) {
   for (const Member* it = begin; it != end; ++it) {
     const int32_t n = it->second;
+    const PageRecord* record = RecordOf(n);
     RawObjectInfo info;
+    info.want_spots = record && record->selected;
     std::vector<uint8_t> bytes = ExtractObject(*reader_, n, &info);
     // The table puts the object in this stream, the stream does not yield it and no header in
     // the file does: copying the rest would lose it without a word.
@@ -238,7 +241,7 @@ void CPdfRotate::CopyMembers(const Member* begin, const Member* end) {
     }
     // From the stream under generation 0, or from its own header under that header's.
     NoteObject(n, info.compressed ? XRefEntry{it->first, 0, 2} : XRefEntry{0, info.generation, 1});
-    WriteObject(bytes, RecordOf(n), info.index);
+    WriteObject(bytes, record, info);
   }
 }
 
@@ -254,18 +257,15 @@ void CPdfRotate::NoteObject(int32_t n, const XRefEntry& entry) {
 
 void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes,
                              const PageRecord* record,
-                             int64_t map_index) {
+                             const RawObjectInfo& info) {
   if (!record || !record->selected) {
     output_.WriteBytes(bytes.data(), bytes.size());
     return;
   }
-  // Where the map noted the page's /Rotate values, they are not looked for again.
-  RotateSpots spots;
-  const bool known =
-      map_index >= 0 && reader_->GetMap().RotateSpotsOf(static_cast<size_t>(map_index), &spots);
+  // Where its /Rotate values were noted on the way, the page is not read again for them.
   std::vector<uint8_t> patched;
   if (!PatchRotate(bytes.data(), bytes.size(), record->rotation, &patched,
-                   known ? &spots : nullptr)) {
+                   info.has_spots ? &info.spots : nullptr)) {
     throw CPdfException(kMsgDamaged);
   }
   output_.WriteBytes(patched.data(), patched.size());

@@ -13,6 +13,8 @@
 #include "reader/cpdf_fetcher.h"
 #include "writer/cpdf_output.h"
 
+struct RawObjectInfo;
+
 class CPdfInputFile;
 
 // The rotation job: copies every object of the input as raw bytes, patching /Rotate in the
@@ -45,8 +47,9 @@ class CPdfRotate {
   void FindInterleavedStreams();
   void CopyMembers(const Member* begin, const Member* end);
   void NoteObject(int32_t n, const XRefEntry& entry);
-  // map_index: the object's place in the object map, -1 when it came from an object stream.
-  void WriteObject(const std::vector<uint8_t>& bytes, const PageRecord* record, int64_t map_index);
+  void WriteObject(const std::vector<uint8_t>& bytes,
+                   const PageRecord* record,
+                   const RawObjectInfo& info);
 
   const CommandLine command_line_;
   std::unique_ptr<CPdfInputFile> input_;  // Outlives the document and the output, which read it.

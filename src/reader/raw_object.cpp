@@ -27,6 +27,34 @@ const char* TailText(CPdfObjectMap::Tail tail) {
   return "";
 }
 
+// With "<<" just read: steps over the dictionary entry by entry, as StepOverValue steps over it
+// (the same tokens, the same end, whole alike), noting its top-level /Rotate values for the
+// patch. Gives the value's last token.
+PdfToken StepOverNoting(CPdfLexer<PdfSpanSource>& lexer,
+                        const uint8_t* bytes,
+                        bool* whole,
+                        RotateSpots* spots) {
+  spots->open_joins = lexer.WouldJoin();
+  PdfDictEntry entry;
+  PdfToken close;
+  bool entries_whole = true;
+  while (lexer.NextDictEntry(&entry, &close)) {
+    entries_whole = entries_whole && entry.whole;
+    if (!spots->value_joins &&
+        PdfNameIs(bytes + entry.key.begin + 1, entry.key.end - entry.key.begin - 1, "Rotate")) {
+      spots->values.emplace_back(static_cast<uint32_t>(entry.key.end),
+                                 static_cast<uint32_t>(entry.value_end));
+      spots->value_joins = lexer.WouldJoin();
+    }
+  }
+  *whole = entries_whole && close.kind == PdfTokenKind::kDictClose;
+  return close;
+}
+
+bool MapSpots(CPdfFetcher& fetcher, int64_t index, RotateSpots* spots) {
+  return index >= 0 && fetcher.GetMap().RotateSpotsOf(static_cast<size_t>(index), spots);
+}
+
 }  // namespace
 
 RawSpan LocateDirectObject(CPdfFetcher& fetcher, int32_t num) {
@@ -77,7 +105,18 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
       return out;
     }
     bool whole = true;
-    const PdfToken last = lexer.StepOverValue(first, &whole);
+    const PdfToken last = info && info->want_spots && first.kind == PdfTokenKind::kDictOpen
+                              ? StepOverNoting(lexer, slice, &whole, &info->spots)
+                              : lexer.StepOverValue(first, &whole);
+    const std::string head = std::to_string(num) + " 0 obj\r";
+    if (info && info->want_spots && first.kind == PdfTokenKind::kDictOpen) {
+      info->has_spots = true;
+      // From the member's first byte to the framed object's.
+      for (auto& [key_end, value_end] : info->spots.values) {
+        key_end += static_cast<uint32_t>(head.size());
+        value_end += static_cast<uint32_t>(head.size());
+      }
+    }
     // A string or container the member's bytes end inside: in its stream it ends where the
     // stream does, but framed as an object of the file it would take the "endobj" written
     // after it and the objects after that.
@@ -95,7 +134,6 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
       throw CPdfException(kMsgDamaged);
     }
     const size_t end = static_cast<size_t>(last.end);
-    const std::string head = std::to_string(num) + " 0 obj\r";
     out.reserve(head.size() + end + 8);
     out.insert(out.end(), head.begin(), head.end());
     out.insert(out.end(), slice, slice + end);
@@ -115,7 +153,7 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
   out.insert(out.end(), span.tail, span.tail + tail);
   if (info) {
     info->generation = span.generation;
-    info->index = span.index;
+    info->has_spots = info->want_spots && MapSpots(fetcher, span.index, &info->spots);
   }
   return out;
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "reader/rotate_spots.h"
+
 class CPdfFetcher;
 
 // Objects as they stand in the input, where the object map finds them.
@@ -28,16 +30,20 @@ RawSpan LocateDirectObject(CPdfFetcher& fetcher, int32_t num);
 
 // What ExtractObject found besides the bytes.
 struct RawObjectInfo {
+  bool want_spots = false;  // asked: where its /Rotate values stand, for the patch
   bool compressed = false;  // it came out of an object stream
   int32_t generation = 0;   // the generation it is copied under
-  int64_t index = -1;       // its place in the object map, when it was copied from the file
+  bool has_spots = false;   // spots holds its /Rotate values (positions in the bytes given)
+  RotateSpots spots;
 };
 
 // Object num as the copy writes it: from its "num gen obj" through "endobj" and the line end
 // after it (or the tail the copy adds); an object from an object stream framed as
 // "num 0 obj\r<value>\nendobj\n" or, when its stream cannot give it, as it stands under its own
 // header in the file. Empty when the object has no bytes; throws where LocateDirectObject does
-// and when a member's value is left open.
+// and when a member's value is left open. With info->want_spots, the /Rotate values of its
+// dictionary as the object map noted them, or as the member's bytes were stepped over here: the
+// object is not read again for them.
 std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher,
                                    int32_t num,
                                    RawObjectInfo* info = nullptr);
