@@ -27,14 +27,8 @@ bool PatchRotate(const uint8_t* bytes,
   }
   RotateSpots found;
   if (!spots) {
-    found.open_joins = lexer.WouldJoin();
-    PdfDictEntry entry;
-    while (!found.value_joins && lexer.NextDictEntry(&entry)) {
-      if (PdfNameIs(bytes + entry.key.begin + 1, entry.key.end - entry.key.begin - 1, "Rotate")) {
-        found.values.emplace_back(entry.key.end, entry.value_end);
-        found.value_joins = lexer.WouldJoin();
-      }
-    }
+    bool whole = true;
+    NoteRotateSpots(lexer, bytes, &whole, &found);
     spots = &found;
   }
   const std::vector<std::pair<uint32_t, uint32_t>>& values = spots->values;

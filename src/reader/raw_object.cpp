@@ -27,30 +27,6 @@ const char* TailText(CPdfObjectMap::Tail tail) {
   return "";
 }
 
-// With "<<" just read: steps over the dictionary entry by entry, as StepOverValue steps over it
-// (the same tokens, the same end, whole alike), noting its top-level /Rotate values for the
-// patch. Gives the value's last token.
-PdfToken StepOverNoting(CPdfLexer<PdfSpanSource>& lexer,
-                        const uint8_t* bytes,
-                        bool* whole,
-                        RotateSpots* spots) {
-  spots->open_joins = lexer.WouldJoin();
-  PdfDictEntry entry;
-  PdfToken close;
-  bool entries_whole = true;
-  while (lexer.NextDictEntry(&entry, &close)) {
-    entries_whole = entries_whole && entry.whole;
-    if (!spots->value_joins &&
-        PdfNameIs(bytes + entry.key.begin + 1, entry.key.end - entry.key.begin - 1, "Rotate")) {
-      spots->values.emplace_back(static_cast<uint32_t>(entry.key.end),
-                                 static_cast<uint32_t>(entry.value_end));
-      spots->value_joins = lexer.WouldJoin();
-    }
-  }
-  *whole = entries_whole && close.kind == PdfTokenKind::kDictClose;
-  return close;
-}
-
 bool MapSpots(CPdfFetcher& fetcher, int64_t index, RotateSpots* spots) {
   return index >= 0 && fetcher.GetMap().RotateSpotsOf(static_cast<size_t>(index), spots);
 }
@@ -106,7 +82,7 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
     }
     bool whole = true;
     const PdfToken last = info && info->want_spots && first.kind == PdfTokenKind::kDictOpen
-                              ? StepOverNoting(lexer, slice, &whole, &info->spots)
+                              ? NoteRotateSpots(lexer, slice, &whole, &info->spots)
                               : lexer.StepOverValue(first, &whole);
     const std::string head = std::to_string(num) + " 0 obj\r";
     if (info && info->want_spots && first.kind == PdfTokenKind::kDictOpen) {

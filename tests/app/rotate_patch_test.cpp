@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "objects/cpdf_lexer.h"
 #include "param_name.h"
 #include "reader/cpdf_object_map.h"
+#include "reader/rotate_spots.h"
 #include "streams/cpdf_input_file.h"
+#include "streams/pdf_span_source.h"
 
 namespace {
 
@@ -32,6 +35,36 @@ class RotatePatchTest : public testing::TestWithParam<PatchCase> {};
 
 TEST_P(RotatePatchTest, PatchesEveryTopLevelKeyOnly) {
   EXPECT_EQ(GetParam().expected, Patch(GetParam().input));
+}
+
+// Noting /Rotate values on the way steps over a dictionary exactly as stepping over its value
+// does: a member of an object stream is framed by where the noting ends.
+TEST_P(RotatePatchTest, NotingEndsWhereSteppingOverEnds) {
+  const std::string input = GetParam().input;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(input.data());
+  const auto at_open = [&](CPdfLexer<PdfSpanSource>& lexer) {
+    for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kEnd; t = lexer.Next()) {
+      if (t.kind == PdfTokenKind::kDictOpen) {
+        return t;
+      }
+    }
+    return PdfToken{};
+  };
+  CPdfLexer<PdfSpanSource> stepping{PdfSpanSource(bytes, input.size())};
+  CPdfLexer<PdfSpanSource> noting{PdfSpanSource(bytes, input.size())};
+  const PdfToken open = at_open(stepping);
+  if (at_open(noting).kind != PdfTokenKind::kDictOpen) {
+    return;
+  }
+  bool stepped_whole = true;
+  bool noted_whole = true;
+  RotateSpots spots;
+  const PdfToken stepped = stepping.StepOverValue(open, &stepped_whole);
+  const PdfToken noted = NoteRotateSpots(noting, bytes, &noted_whole, &spots);
+  EXPECT_EQ(stepped_whole, noted_whole);
+  if (stepped_whole) {
+    EXPECT_EQ(stepped.end, noted.end);
+  }
 }
 
 // Where the object map notes a page's /Rotate values in its pass, the patch made from its notes
