@@ -22,7 +22,7 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
   header_offset_ = header_offset;
   size_ = static_cast<uint64_t>(file->Size());
   body_finder_.Start(file, length_of);
-  ListTrusted();
+  places_.List(table, header_offset, size_);
   Lexer lexer{PdfFileSource(file, header_offset)};
   lexer.SetBetweenObjects(true);
   // The two tokens before the current one, for "num gen obj".
@@ -150,13 +150,13 @@ void CPdfObjectMap::MatchEntries() {
   const CPdfXRefTable::Item* items = table_->begin();
   entry_objects_.assign(table_->Count(), -1);
   size_t o = 0;
-  for (const Candidate& c : trusted_) {
-    while (o < objects_.size() && objects_[o].start < c.position) {
+  for (const CPdfEntryPlaces::Place& place : places_.All()) {
+    while (o < objects_.size() && objects_[o].start < place.position) {
       ++o;
     }
     if (o < objects_.size() &&
-        Honours(o, c.position, items[c.entry].num, items[c.entry].entry.generation)) {
-      entry_objects_[c.entry] = static_cast<int32_t>(o);
+        Honours(o, place.position, items[place.entry].num, items[place.entry].entry.generation)) {
+      entry_objects_[place.entry] = static_cast<int32_t>(o);
     }
   }
 }
@@ -319,66 +319,11 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
   return end;
 }
 
-void CPdfObjectMap::ListTrusted() {
-  const CPdfXRefTable::Item* items = table_->begin();
-  std::vector<Candidate> listed;
-  for (size_t k = 0; k < table_->Count(); ++k) {
-    const XRefEntry& e = items[k].entry;
-    const int64_t at = int64_t{header_offset_} + e.offset;
-    if (e.type == 1 && e.offset >= 0 && at < static_cast<int64_t>(size_)) {
-      listed.push_back(Candidate{static_cast<uint32_t>(at), static_cast<uint32_t>(k)});
-    }
-  }
-  // By position, entries at one place in table order: a stable radix sort, a byte at a time,
-  // linear in the entries.
-  trusted_.resize(listed.size());
-  for (int shift = 0; shift < 32; shift += 8) {
-    uint32_t starts[256] = {0};
-    for (const Candidate& c : listed) {
-      ++starts[(c.position >> shift) & 0xFF];
-    }
-    uint32_t sum = 0;
-    for (uint32_t& s : starts) {
-      const uint32_t n = s;
-      s = sum;
-      sum += n;
-    }
-    for (const Candidate& c : listed) {
-      trusted_[starts[(c.position >> shift) & 0xFF]++] = c;
-    }
-    listed.swap(trusted_);
-  }
-  trusted_.swap(listed);
-  verdicts_.assign(trusted_.size(), 0);
-  jumps_.resize(trusted_.size());
-  for (size_t k = 0; k < jumps_.size(); ++k) {
-    jumps_[k] = static_cast<uint32_t>(k + 1);
-  }
-}
-
 uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
-  // Whether a header stands where an entry leads is read when first asked; a run of places
-  // where none does is passed over in one step afterwards, so every place is read once.
-  size_t k = static_cast<size_t>(
-      std::upper_bound(trusted_.begin(), trusted_.end(), from,
-                       [](uint64_t p, const Candidate& c) { return p < c.position; }) -
-      trusted_.begin());
-  std::vector<size_t> passed;
-  while (k < trusted_.size()) {
-    if (verdicts_[k] == 0) {
-      const CPdfXRefTable::Item& item = table_->begin()[trusted_[k].entry];
-      verdicts_[k] = HeaderTextAt(trusted_[k].position, item.num, item.entry.generation) ? 1 : 2;
-    }
-    if (verdicts_[k] == 1) {
-      break;
-    }
-    passed.push_back(k);
-    k = jumps_[k];
-  }
-  for (const size_t p : passed) {
-    jumps_[p] = static_cast<uint32_t>(k);
-  }
-  return k < trusted_.size() ? trusted_[k].position : size_;
+  return places_.Next(from, [this](const CPdfEntryPlaces::Place& place) {
+    const CPdfXRefTable::Item& item = table_->begin()[place.entry];
+    return HeaderTextAt(place.position, item.num, item.entry.generation);
+  });
 }
 
 int CPdfObjectMap::IsRotateKey(Lexer& lexer, const PdfToken& key) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "objects/cpdf_lexer.h"
+#include "reader/cpdf_entry_places.h"
 #include "reader/cpdf_stream_body_finder.h"
 #include "reader/cpdf_xref_table.h"
 #include "reader/rotate_spots.h"
@@ -101,7 +102,6 @@ class CPdfObjectMap {
   int64_t ScanBody(Lexer& lexer, const PdfDictEntry* length, size_t object, uint64_t limit);
   // Whether the object at start is the one its number's entry leads to.
   bool IsCurrent(int32_t num, int32_t gen, uint64_t start) const;
-  void ListTrusted();
   // The first position past from that an entry leads to with its header there, else the end of
   // the file.
   uint64_t NextTrusted(uint64_t from);
@@ -118,16 +118,7 @@ class CPdfObjectMap {
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
   // Object indexes by number, generation and position; made on the first lookup by number.
   mutable std::vector<uint32_t> by_number_;
-  // Where entries of type 1 lead inside the file, in file order (the entry's index in the
-  // table); whether their headers stand there (0 not read yet, 1 yes, 2 no) and, for places
-  // where none does, a later place to look on from.
-  struct Candidate {
-    uint32_t position;
-    uint32_t entry;
-  };
-  std::vector<Candidate> trusted_;
-  std::vector<uint8_t> verdicts_;
-  std::vector<uint32_t> jumps_;
+  CPdfEntryPlaces places_;
   bool built_ = false;
 };
 
