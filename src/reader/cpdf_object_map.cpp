@@ -10,6 +10,8 @@ namespace {
 // An entry may lead to white space or comments before its header, this far at most.
 constexpr size_t kHeaderWindow = 64;
 constexpr char kEndstream[] = "endstream";
+// /Rotate values noted in any file; more in a file of more than 64 times as many bytes.
+constexpr uint64_t kFewSpots = 4096;
 
 }  // namespace
 
@@ -211,7 +213,8 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
           length = entry;
         }
         const int rotate = (joins & kValueJoins) ? 0 : IsRotateKey(lexer, entry.key);
-        known = known && rotate >= 0;
+        // Bounded by the file: past that, dictionaries full of /Rotate keys are read again.
+        known = known && rotate >= 0 && spots_.size() < std::max<uint64_t>(kFewSpots, size_ / 64);
         if (rotate > 0) {
           spots_.push_back(Spot{static_cast<uint32_t>(start),
                                 static_cast<uint32_t>(entry.key.end - start),

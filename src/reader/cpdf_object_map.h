@@ -21,7 +21,8 @@ class CPdfInputFile;
 // /Length is absent or wrong is the first "endstream" searched for, and never past the next
 // object that an entry of the table leads to. Older definitions of a number (incremental updates)
 // are kept, each by position. Memory: 17 bytes per object, 12 more per stream and per /Rotate
-// key; objects take at least seven bytes each.
+// value noted (at most one per 64 bytes of the file, or 4,096); objects take at least seven
+// bytes each.
 class CPdfObjectMap {
  public:
   // What the copy writes after an object's bytes: nothing (they end with "endobj" and a line
