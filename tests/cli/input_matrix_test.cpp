@@ -117,8 +117,8 @@ std::vector<MatrixCase> XRefStreamCases() {
   arrays.bytes.replace(arrays.bytes.find(">>", at), 2, ">>]");
   arrays.bytes.replace(at, 36, "/Filter [/FlateDecode] /DecodeParms [<<");
   cases.push_back(arrays);
-  // Whole bytes, samples within a byte and samples across two bytes (the rest: tests/streams).
-  for (const auto& [colors, bits] : {std::pair{1, 8}, std::pair{2, 4}, std::pair{3, 16}}) {
+  // Components of whole bytes, of less than a byte and of two bytes (more: tests/streams).
+  for (const auto& [colors, bits] : {std::pair{3, 8}, std::pair{2, 4}, std::pair{4, 16}}) {
     Layout tiff;
     tiff.predictor = Layout::Predictor::kTiff;
     tiff.colors = colors;

@@ -89,6 +89,12 @@ const PathCase kPathCases[] = {
      "until [ -e ready ]; do sleep 0.01; done",
      "in.pdf sock /r90; wait", "", "stat -c '%F' sock; ls -A",
      "socket\ngot.pdf\nin.pdf\nready\nsock\n", "got.pdf"},
+    {"SocketNobodyListensTo", kAnyone,
+     "python3 -c \"import socket; socket.socket(socket.AF_UNIX).bind('sock')\"", "in.pdf sock",
+     "Output file create error", "ls -A", "in.pdf\nsock\n", ""},
+    // A deleted file still open, reached through /proc: only writing it in place reaches it.
+    {"DeletedFileWrittenInPlace", kAnyone, "exec 3<>gone && rm gone",
+     "in.pdf /dev/fd/3 /r90 && cat <&3 > got.pdf", "", "ls -A", "got.pdf\nin.pdf\n", "got.pdf"},
     // Through a link in /proc to a pipe, which names nothing.
     {"StandardOutputPiped", kAnyone, "", "in.pdf /dev/stdout /r90 | cat > got.pdf", "", "ls -A",
      "got.pdf\nin.pdf\n", "got.pdf"},
