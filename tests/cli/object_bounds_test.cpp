@@ -140,21 +140,25 @@ std::string OffsetInsideObjectStreamBody() {
   return MoveEntry(b.Bytes(), b, 5, static_cast<long long>(b.Bytes().find("/Type /Pages")));
 }
 
-// Object 6's entry made to lead to a header and value written inside another object: in the
-// content stream's data, with an older definition of 6 elsewhere in the file, or in a comment of
-// the page, with none. The object it lands in is copied whole, and object 6 from where its entry
-// leads, as readers read it.
+// Objects 6 and 7 whose entries lead to headers and values written inside another object: in
+// the content stream's data, with older definitions of them elsewhere in the file, or (6 only)
+// in a comment of the page, with none. The object they land in is copied whole, and each object
+// from where its entry leads, as readers read it: the first read inside another object does not
+// stop the next.
 std::string EntryInsideAnotherObject(bool in_content) {
-  const std::string info = "<< /Producer (inside) >>";
-  const std::string copy = "6 0 obj " + info + " endobj";
+  const std::string copy = "6 0 obj << /Producer (inside) >> endobj";
+  const std::string seven = "7 0 obj (seven, inside) endobj";
   std::string page = kTextPage;
   page.insert(page.find("/MediaBox"), "% " + copy + "\n");
   PdfBuilder b = OnePage(in_content ? kTextPage : page);
-  b.Stream(4, "", in_content ? std::string(kText) + "\n% " + copy : std::string(kText));
-  b.Object(5, kFont).Object(6, "<< /Producer (older) >>").XRefTable("/Root 1 0 R /Info 6 0 R");
-  const size_t at = b.Bytes().find(copy);
-  const std::string moved = MoveEntry(b.Bytes(), b, 6, static_cast<long long>(at));
-  return in_content ? moved : Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
+  b.Stream(4, "", in_content ? std::string(kText) + "\n% " + copy + "\n% " + seven : kText);
+  b.Object(5, kFont).Object(6, "<< /Producer (older) >>").Object(7, "(seven, older)");
+  b.XRefTable("/Root 1 0 R /Info 6 0 R");
+  std::string moved = MoveEntry(b.Bytes(), b, 6, static_cast<long long>(b.Bytes().find(copy)));
+  if (in_content) {
+    return MoveEntry(moved, b, 7, static_cast<long long>(b.Bytes().find(seven)));
+  }
+  return Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
 }
 
 // Object 6, which an entry leads to inside content stream 4, a stream whose /Length carries its

@@ -13,6 +13,8 @@
 
 namespace {
 
+using Members = std::vector<std::pair<int, std::string>>;
+
 // Catalog 1 and the page tree 2 in the file, then what build adds (page 3 among it), listed by
 // cross-reference stream 9.
 PdfBuilder WithStreams(void (*build)(PdfBuilder&)) {
@@ -21,6 +23,43 @@ PdfBuilder WithStreams(void (*build)(PdfBuilder&)) {
   build(b);
   b.XRefStream(9, "/Root 1 0 R");
   return b;
+}
+
+// An object stream whose header is followed by `padding` bytes of white space before the
+// members: it decodes to that much and costs a few kilobytes.
+PdfBuilder& PaddedStream(PdfBuilder& b, int num, const Members& members, size_t padding) {
+  std::string header;
+  std::string body;
+  for (const auto& [n, text] : members) {
+    header += std::to_string(n) + " " + std::to_string(body.size()) + " ";
+    body += text + " ";
+  }
+  const size_t first = header.size() + padding;
+  b.Stream(num,
+           "/Type /ObjStm /N " + std::to_string(members.size()) + " /First " +
+               std::to_string(first) + " /Filter /FlateDecode",
+           Deflate(header + std::string(padding, ' ') + body));
+  for (size_t k = 0; k < members.size(); ++k) {
+    b.Compressed(members[k].first, num, static_cast<int>(k));
+  }
+  return b;
+}
+
+// Objects 10 to end - 1, each holding body, alternating between object streams 4 and 5 of
+// mib MiB each.
+PdfBuilder& Alternating(PdfBuilder& b, int end, size_t mib, const std::string& body) {
+  Members odd;
+  Members even;
+  for (int n = 10; n < end; ++n) {
+    (n % 2 ? odd : even).emplace_back(n, body);
+  }
+  return PaddedStream(PaddedStream(b, 4, odd, mib << 20), 5, even, mib << 20);
+}
+
+// 200 members in two streams that do not fit the reader's cache together: copied in number
+// order, each would decode its stream again.
+void InterleavedStreams(PdfBuilder& b) {
+  Alternating(b, 210, 16, "(member)").Object(3, kPage);
 }
 
 // Page 3 in object stream 4.
@@ -78,6 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
                b.Object(3, "<< /Type /Page /Parent 2 0 R /Resources << >> /Contents 5 0 R >>");
                b.Stream(5, "/Type /ObjStm /N 1 /First 4", "0 0 m 9 9 l S");
              }},
+        Case{"InterleavedStreamsOfSixteenMiB", "", InterleavedStreams},
         Case{"MemberTheStreamLacksIsFoundByItsHeader", "",
              [](PdfBuilder& b) { PageIn4(b).Object(6, "(six, in the file)").Compressed(6, 4, 1); },
              "6 0 obj\n(six, in the file)\nendobj"},
@@ -103,5 +143,21 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"StreamThatCannotBeDecoded", kDamaged,
              [](PdfBuilder& b) { Undecodable5(PageIn4(b)).Compressed(6, 5, 0); }}),
     CaseName<Case>);
+
+TEST(ObjectStreamPageWalkTest, PagesAlternatingBetweenLargeStreams) {
+  // The page walk, not the copy, meets these pages in the order of their numbers: two streams
+  // of 8 MiB that no small cache holds together would be decoded for every page.
+  std::string kids;
+  for (int n = 10; n < 70; ++n) {
+    kids += std::to_string(n) + " 0 R ";
+  }
+  PdfBuilder b;
+  b.Header("1.5").Object(1, kCatalog);
+  b.Object(2, "<< /Type /Pages /Kids [" + kids + "] /Count 60 >>");
+  Alternating(b, 70, 8, "<< /Type /Page /Parent 2 0 R /Resources << >> >>");
+  Scratch s;
+  EXPECT_EQ("", s.Run(b.XRefStream(9, "/Root 1 0 R").Bytes(), "/p2,59 /r90"));
+  ExpectFaithfulCopy(s.in, s.out, Pages({2, 59}, 90));
+}
 
 }  // namespace

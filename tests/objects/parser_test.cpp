@@ -259,4 +259,24 @@ INSTANTIATE_TEST_SUITE_P(
         Decoded("OtherFilterRefused", "/Filter /DCTDecode")),
     Name);
 
+// The look-ahead stops at the token after the value: a large file is not read
+// on.
+TEST(ParserLookAheadTest, StopsAtTheTokenAfterTheValue) {
+  for (const std::string object : {"1 0 obj << /A 1 >> endobj", "1 0 obj 42 endobj",
+                                   "1 0 obj 5 0 R", "1 0 obj [1 2 3]", "1 0 obj /Name"}) {
+    const std::string text = object + std::string(100000, ' ') + "2 0 obj";
+    auto* stream = new CPdfMemoryStream(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    stream->AddRef();
+    {
+      CPdfParser parser(nullptr, stream);
+      for (int i = 0; i < 4; ++i) {
+        CPdfObject value;
+        parser.ParseObject(value);
+      }
+    }
+    EXPECT_EQ(object.size(), stream->Tell()) << object;
+    stream->Release();
+  }
+}
+
 }  // namespace
