@@ -97,17 +97,6 @@ std::string HiddenEndobj() {
                 "/Root 1 0 R /Info 6 0 R");
 }
 
-// "6 0 obj\n[0 0 ... 0]\nendobj" is 1024 bytes; the line feed after it belongs to the object too.
-std::string EndobjEndsAtByte1024() {
-  std::string zeros;
-  while (zeros.size() < 1024 - std::string("6 0 obj\n[]\nendobj").size()) {
-    zeros += zeros.size() % 2 == 0 ? '0' : ' ';
-  }
-  PdfBuilder b = TextPage();
-  b.Object(6, "[" + zeros + "]").Object(7, "<< /Producer (p) >>");
-  return b.Offset(6) + 1025 == b.Offset(7) ? Finish(b, "/Root 1 0 R /Info 7 0 R") : "";
-}
-
 // Every dictionary's "endobj" followed by CR LF (the LF before it gives way, so that every
 // offset stays right): the line end belongs to the object whole.
 std::string EndobjBeforeCrLf() {
@@ -151,21 +140,25 @@ std::string OffsetInsideObjectStreamBody() {
   return MoveEntry(b.Bytes(), b, 5, static_cast<long long>(b.Bytes().find("/Type /Pages")));
 }
 
-// Object 6's entry made to lead to a header and value written inside another object, in the
-// content stream's data or in a comment of the page: the object it lands in is copied whole,
-// and object 6 from where its entry leads, as readers read it, whether the file holds another
-// definition of it elsewhere (with another value, older) or not.
-std::string EntryInsideAnotherObject(bool in_content, bool elsewhere = true) {
-  const std::string info = "<< /Producer (inside) >>";
-  const std::string copy = "6 0 obj " + info + " endobj";
+// Objects 6 and 7 whose entries lead to headers and values written inside another object: in
+// the content stream's data, with older definitions of them elsewhere in the file, or (6 only)
+// in a comment of the page, with none. The object they land in is copied whole, and each object
+// from where its entry leads, as readers read it: the first read inside another object does not
+// stop the next.
+std::string EntryInsideAnotherObject(bool in_content) {
+  const std::string copy = "6 0 obj << /Producer (inside) >> endobj";
+  const std::string seven = "7 0 obj (seven, inside) endobj";
   std::string page = kTextPage;
   page.insert(page.find("/MediaBox"), "% " + copy + "\n");
   PdfBuilder b = OnePage(in_content ? kTextPage : page);
-  b.Stream(4, "", in_content ? std::string(kText) + "\n% " + copy : std::string(kText));
-  b.Object(5, kFont).Object(6, "<< /Producer (older) >>").XRefTable("/Root 1 0 R /Info 6 0 R");
-  const size_t at = b.Bytes().find(copy);
-  const std::string moved = MoveEntry(b.Bytes(), b, 6, static_cast<long long>(at));
-  return elsewhere ? moved : Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
+  b.Stream(4, "", in_content ? std::string(kText) + "\n% " + copy + "\n% " + seven : kText);
+  b.Object(5, kFont).Object(6, "<< /Producer (older) >>").Object(7, "(seven, older)");
+  b.XRefTable("/Root 1 0 R /Info 6 0 R");
+  std::string moved = MoveEntry(b.Bytes(), b, 6, static_cast<long long>(b.Bytes().find(copy)));
+  if (in_content) {
+    return MoveEntry(moved, b, 7, static_cast<long long>(b.Bytes().find(seven)));
+  }
+  return Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
 }
 
 // Object 6, which an entry leads to inside content stream 4, a stream whose /Length carries its
@@ -180,37 +173,6 @@ std::string InnerStreamPastItsContainer() {
   const std::string moved =
       MoveEntry(b.Bytes(), b, 6, static_cast<long long>(b.Bytes().find(inner)));
   return Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
-}
-
-// Objects 7 to 19 whose entries all lead inside content stream 4, each to its own line near
-// its start.
-std::string ManyInsideOneObject() {
-  PdfBuilder b = OnePage(kTextPage);
-  b.Object(5, kFont);
-  std::string lines = kText;
-  for (int n = 7; n < 20; ++n) {
-    lines += "\n%" + std::to_string(n) + " 0 obj (x" + std::to_string(n) + ") endobj";
-  }
-  // The lines first, then most of the file: reading from each line to the stream's end would
-  // pass the file's bytes many times over.
-  for (int k = 0; k < 2000; ++k) {
-    lines += "\n0 0 m 9 9 l S";
-  }
-  b.Stream(4, "", lines);
-  for (int n = 7; n < 20; ++n) {
-    b.Object(n, "(placeholder)");
-  }
-  b.XRefTable("/Root 1 0 R");
-  std::string bytes = b.Bytes();
-  for (int n = 7; n < 20; ++n) {
-    const std::string header = std::to_string(n) + " 0 obj";
-    bytes = MoveEntry(bytes, b, n,
-                      static_cast<long long>(bytes.find(std::string(header).append(" (x"))));
-    std::string placeholder = "endobj\n";
-    placeholder.append(header).append("\n(placeholder)");
-    bytes = Patch(bytes, placeholder, header, "%" + header.substr(0, header.size() - 1));
-  }
-  return bytes;
 }
 
 // Content stream 4 whose /Length ends short of its "endstream", with object 6 (which an entry
@@ -278,20 +240,16 @@ TEST_P(ObjectBoundsTest, CopiesEveryObjectWholeOrRefuses) {
 INSTANTIATE_TEST_SUITE_P(
     Entries,
     ObjectBoundsTest,
-    testing::Values(
-        BoundsCase{"InsideAnotherStreamsData", EntryInsideAnotherObject(true)},
-        BoundsCase{"InsideAnotherObjectsComment", EntryInsideAnotherObject(false)},
-        BoundsCase{"OnlyInsideAnotherStreamsData", EntryInsideAnotherObject(true, false)},
-        BoundsCase{"OnlyInsideAnotherObjectsComment", EntryInsideAnotherObject(false, false)},
-        BoundsCase{"ShortLengthAroundAnEntry", ShortLengthAroundAnEntry(), kDamaged},
-        BoundsCase{"InnerStreamPastItsContainer", InnerStreamPastItsContainer()},
-        BoundsCase{"ManyInsideOneObject", ManyInsideOneObject()},
-        BoundsCase{"EndobjRunsIntoTheCurrentHeader", EndobjRunsIntoTheCurrentHeader()},
-        BoundsCase{"OlderStreamWithTheNewLength", OlderStreamWithTheNewLength()},
-        // An object no entry names, with a string open to the end of the file.
-        BoundsCase{"UnnamedObjectWithOpenString",
-                   Finish(TextPage().Raw("9 0 obj\n(abc\nendobj\n").Object(6, "(six)"),
-                          "/Root 1 0 R /Info 6 0 R")}),
+    testing::Values(BoundsCase{"InsideAnotherStreamsData", EntryInsideAnotherObject(true)},
+                    BoundsCase{"OnlyInsideAnotherObjectsComment", EntryInsideAnotherObject(false)},
+                    BoundsCase{"ShortLengthAroundAnEntry", ShortLengthAroundAnEntry(), kDamaged},
+                    BoundsCase{"InnerStreamPastItsContainer", InnerStreamPastItsContainer()},
+                    BoundsCase{"EndobjRunsIntoTheCurrentHeader", EndobjRunsIntoTheCurrentHeader()},
+                    BoundsCase{"OlderStreamWithTheNewLength", OlderStreamWithTheNewLength()},
+                    // An object no entry names, with a string open to the end of the file.
+                    BoundsCase{"UnnamedObjectWithOpenString",
+                               Finish(TextPage().Raw("9 0 obj\n(abc\nendobj\n").Object(6, "(six)"),
+                                      "/Root 1 0 R /Info 6 0 R")}),
     CaseName<BoundsCase>);
 
 // "endobj" hidden where a byte search finds it, at a piece's edge, or missing before "xref".
@@ -299,7 +257,6 @@ INSTANTIATE_TEST_SUITE_P(
     Endobj,
     ObjectBoundsTest,
     testing::Values(BoundsCase{"InCommentNameAndString", HiddenEndobj()},
-                    BoundsCase{"EndsAtByte1024", EndobjEndsAtByte1024()},
                     BoundsCase{"FollowedByCrLf", EndobjBeforeCrLf()},
                     BoundsCase{"MissingOnPageBeforeXRef", LastWithoutEndobj(true)},
                     BoundsCase{"MissingOnContentBeforeXRef", LastWithoutEndobj(false)}),

@@ -19,6 +19,8 @@ namespace {
 using Objects = std::vector<std::pair<int, std::string>>;
 
 const char* kKidsTwice = "<< /Type /Pages /Kids [3 0 R 3 0 R] /Count 2 >>";
+const char* kDirectKid =
+    "<< /Type /Pages /Count 2 /Kids [3 0 R << /Type /Page /Resources << >> >>] >>";
 
 // Catalog 1, page-tree root 2, then the other objects, in one classic section.
 std::string Tree(const std::string& catalog,
@@ -137,6 +139,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
                   {{3, "<< /Type /Page /Resources << >> /Rotate 52 0 R >>"}}),
              "-portrait /r90", kOne},
+        // A page written inside /Kids has no object to patch: it cannot be chosen.
+        Case{"DirectKidCannotBeChosen", Tree(kCatalog, kDirectKid), "/p2 /r90", {}, "", kDamaged},
+        Case{"PageBesideADirectKid", Tree(kCatalog, kDirectKid), "/p1 /r90", kOne},
         Case{"CountIndirect",
              Tree(kCatalog,
                   "<< /Type /Pages /Kids [3 0 R 3 0 R] /Count 4 0 R >>",

@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "open_pdf.h"
 #include "test_files.h"
 #include "writer/cpdf_output.h"
 
@@ -59,28 +58,6 @@ TEST(WriterTest, HeaderAndTable) {
   EXPECT_NE(std::string::npos, bridged.find("/Size 19\n"));
   EXPECT_EQ("xref\n0 2\r0000000000 65535 f \r0000000016 00000 n \r19 1\r0000000036 00000 n \r",
             TableOf(Write("PDF-1.4", {{1, 0}, {19, 0}}, 20, {})));
-}
-
-// Ranges of the input go out where they were appended among the written bytes, neighbours
-// joined, small ones read and large ones copied unread.
-TEST(WriterTest, InputRangesKeepTheirPlace) {
-  TempDir dir;
-  std::string in(CPdfOutput::kCopyUnread * 2, 'a');
-  for (size_t i = 0; i < in.size(); ++i) {
-    in[i] = static_cast<char>('a' + i % 26);
-  }
-  const std::unique_ptr<CPdfInputFile> input = OpenInput(dir.Write("in.pdf", in));
-  CPdfOutput output;
-  output.Create(dir.Path("out.pdf"));
-  output.AppendInputRange(*input, 3, 4);
-  output.AppendInputRange(*input, 7, 2);
-  output.WriteBytes("|", 1);
-  output.AppendInputRange(*input, 20, CPdfOutput::kCopyUnread);
-  output.AppendInputRange(*input, 1, 1);
-  EXPECT_EQ(8 + CPdfOutput::kCopyUnread, output.OutputPosition());
-  output.Finish();
-  EXPECT_EQ(in.substr(3, 6) + "|" + in.substr(20, CPdfOutput::kCopyUnread) + in.substr(1, 1),
-            ReadFile(dir.Path("out.pdf")));
 }
 
 }  // namespace
