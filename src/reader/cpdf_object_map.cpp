@@ -200,34 +200,32 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
     if (first.kind == PdfTokenKind::kDictOpen) {
       // A dictionary may be a stream's: its first /Length is noted on the way. Its /Rotate
       // values are noted for the copy, which then need not read a chosen page again.
-      PdfDictEntry entry;
       PdfDictEntry length;
       bool have_length = false;
-      PdfToken close;
-      const size_t spots = spots_.size();
-      uint8_t joins = lexer.WouldJoin() ? kOpenJoins : 0;
-      bool known = true;
-      while (lexer.NextDictEntry(&entry, &close)) {
-        if (!have_length && body_finder_.IsLengthKey(lexer, entry.key)) {
-          have_length = true;
-          length = entry;
-        }
-        const int rotate = (joins & kValueJoins) ? 0 : IsRotateKey(lexer, entry.key);
-        // Bounded by the file: past that, dictionaries full of /Rotate keys are read again.
-        known = known && rotate >= 0 && spots_.size() < std::max<uint64_t>(kFewSpots, size_ / 64);
-        if (rotate > 0) {
+      noted_.values.clear();
+      noted_.open_joins = noted_.value_joins = false;
+      noted_.complete = true;
+      const PdfToken close = NoteRotateSpots(
+          lexer, [&lexer](const PdfToken& key) { return IsRotateKey(lexer, key); },
+          [&](const PdfDictEntry& entry) {
+            if (!have_length && body_finder_.IsLengthKey(lexer, entry.key)) {
+              have_length = true;
+              length = entry;
+            }
+          },
+          &noted_);
+      // Noted only for a dictionary closed by its ">>", where every token the patch reads lies
+      // whole inside the bytes the copy takes; and only so many in a file: past that,
+      // dictionaries full of /Rotate keys are read again.
+      if (noted_.complete && close.kind == PdfTokenKind::kDictClose &&
+          spots_.size() + noted_.values.size() <= std::max<uint64_t>(kFewSpots, size_ / 64)) {
+        for (const auto& [key_end, rotate_end] : noted_.values) {
           spots_.push_back(Spot{static_cast<uint32_t>(start),
-                                static_cast<uint32_t>(entry.key.end - start),
-                                static_cast<uint32_t>(entry.value_end - start)});
-          joins = static_cast<uint8_t>(joins | (lexer.WouldJoin() ? kValueJoins : 0));
+                                static_cast<uint32_t>(key_end - start),
+                                static_cast<uint32_t>(rotate_end - start)});
         }
-      }
-      // Noted only for a dictionary closed by its ">>": then every token the patch reads lies
-      // whole inside the bytes the copy takes.
-      if (known && close.kind == PdfTokenKind::kDictClose) {
-        flags = static_cast<uint8_t>(flags | kSpotsKnown | joins);
-      } else {
-        spots_.resize(spots);
+        flags = static_cast<uint8_t>(flags | kSpotsKnown | (noted_.open_joins ? kOpenJoins : 0) |
+                                     (noted_.value_joins ? kValueJoins : 0));
       }
       value_end = static_cast<int64_t>(close.kind == PdfTokenKind::kEnd ? close.begin : close.end);
       if (close.kind == PdfTokenKind::kDictClose && lexer.Peek(0).Is(PdfKeyword::kStream)) {

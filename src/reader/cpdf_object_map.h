@@ -116,6 +116,7 @@ class CPdfObjectMap {
   std::vector<uint8_t> flags_;
   std::vector<Body> bodies_;            // by object index
   std::vector<Spot> spots_;             // in file order of their objects
+  RotateSpots noted_;                   // the dictionary being scanned
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
   // Object indexes by number, generation and position; made on the first lookup by number.
   mutable std::vector<uint32_t> by_number_;

@@ -17,12 +17,37 @@ struct RotateSpots {
   std::vector<std::pair<uint32_t, uint32_t>> values;
   bool open_joins = false;
   bool value_joins = false;  // after one of the values (the ones after it are not listed)
+  bool complete = true;      // false when a key's bytes could not be read to tell
 };
 
-// With "<<" just read from bytes: steps over the dictionary entry by entry, noting its top-level
-// /Rotate values in spots. The same tokens as StepOverValue steps over, to the same end: gives
-// the last one (">>" when the dictionary is closed); whole tells whether it and every value in
-// it were closed.
+// With "<<" just read: steps over the dictionary entry by entry, the same tokens as
+// StepOverValue steps over, to the same end, noting its top-level /Rotate values in spots (at
+// the positions the lexer gives). rotate_key(key) tells whether a key spells /Rotate: 1, 0, or
+// -1 when its bytes are no longer held; each(entry) sees every entry on the way. Gives the last
+// token: ">>" when the dictionary and every value in it were closed (a value left open runs to
+// where the object ends, and the dictionary ends there too).
+template <typename Source, typename RotateKey, typename EachEntry>
+PdfToken NoteRotateSpots(CPdfLexer<Source>& lexer,
+                         const RotateKey& rotate_key,
+                         const EachEntry& each,
+                         RotateSpots* spots) {
+  spots->open_joins = lexer.WouldJoin();
+  PdfDictEntry entry;
+  PdfToken close;
+  while (lexer.NextDictEntry(&entry, &close)) {
+    each(entry);
+    const int rotate = spots->value_joins ? 0 : rotate_key(entry.key);
+    spots->complete = spots->complete && rotate >= 0;
+    if (rotate > 0) {
+      spots->values.emplace_back(static_cast<uint32_t>(entry.key.end),
+                                 static_cast<uint32_t>(entry.value_end));
+      spots->value_joins = lexer.WouldJoin();
+    }
+  }
+  return close;
+}
+
+// The same over bytes in memory, whole telling whether the dictionary was closed.
 PdfToken NoteRotateSpots(CPdfLexer<PdfSpanSource>& lexer,
                          const uint8_t* bytes,
                          bool* whole,
