@@ -6,7 +6,8 @@ usage: check_folder.py FOLDER [QUILLTURN OPTIONS...] [--binary PATH] [--keep DIR
 For each file: the one line Quillturn prints (empty means success), then for a success
 `qpdf --check` on the output, the page count and each page's rotation as pdfinfo reports them
 (against what the options ask for), and compare_pdf.py's judgement: every object but the chosen
-pages' /Rotate unchanged, the trailer and header version kept, no new qpdf warning.
+pages' /Rotate unchanged, the trailer and header version kept, no new qpdf warning, the table
+well formed and every object the input's bytes.
 Needs python3, qpdf and poppler-utils.
 """
 import os
@@ -193,6 +194,8 @@ def main():
                 problems.append(f"{len(lost)} objects lost, e.g. {lost[0]}")
             problems += [line for kind, _, line in found if kind not in ("differs", "added",
                                                                           "missing")]
+            # Every object byte for byte, in a table read line by line.
+            problems += compare_pdf.judge_bytes(src, out, set(turned))[1]
         if problems and not input_ok:
             print(f"damaged  {name}: input damaged; " + "; ".join(problems))
             counts["damaged"] += 1

@@ -1,17 +1,27 @@
 #!/usr/bin/env python3
-"""Compares a PDF Quillturn wrote with its input through qpdf's JSON view of both.
+"""Judges a PDF Quillturn wrote against its input: the one check of a copy, for the tests and
+for check_folder.py.
 
-usage: compare_pdf.py INPUT OUTPUT EXPECTATION
+usage: compare_pdf.py INPUT OUTPUT EXPECTATION [SKELETON]
        compare_pdf.py --rotations FILE
+       compare_pdf.py --chosen FILE OPTIONS...  (the options as words, or as one argument)
 
-EXPECTATION names a file of two lines: "object:angle ..." for the pages turned and the
-output's /Size. Prints "expect KEY" for every object the output must hold ("allow KEY" for one
-that qpdf reads as null, which it may hold), then one line for each difference: every object of
-the input (but the object streams qpdf reads members from) under the same number and generation
-with the same value, raw stream data included, the turned pages differing only in /Rotate; the
-trailer holding /Size and exactly the input's /Root, /Info, /ID and /Encrypt; the header
-version kept; no qpdf warning the input did not already earn. With --rotations, prints each
-page's rotation as qpdf finds the pages, separated by commas. Needs python3 and qpdf.
+EXPECTATION names a file of two lines: "object:angle ..." for the page objects turned, then the
+number of pages the program finds and "page:angle ..." for the pages turned. Prints one line for
+each difference:
+- through qpdf's JSON view of both files: every object of the input (but the object streams qpdf
+  reads members from) under the same number and generation with the same value, raw stream data
+  included, the turned pages differing only in /Rotate; the trailer holding /Size and exactly the
+  input's /Root, /Info, /ID and /Encrypt; the header version kept; no qpdf warning the input did
+  not already earn;
+- the output's one classic table, read line by line here, listing exactly those objects;
+- the output's bytes: the input's objects byte for byte, laid out as raw_copy says;
+- pdfinfo showing the turned pages at their angle and the others as in the input (where it finds
+  as many pages as the program).
+SKELETON, when given, receives the output's bytes that do not come from the input's objects.
+With --rotations, prints each page's rotation as qpdf finds the pages, separated by commas; with
+--chosen, "page:angle" for each page the options choose, from the pages and rotations qpdf
+finds (pdfinfo's where qpdf finds none). Needs python3, qpdf and pdfinfo.
 """
 import json
 import re
@@ -137,24 +147,286 @@ def compare(inp, out, output_path, angles, streams, size):
     return expected, found
 
 
+
+# The output's bytes against the input's, scanned here by small rules of their own: none of the
+# program's reading takes part, so a fault there cannot hide itself here.
+WHITE = b" \t\r\n\f\0"
+EOL = b"\r\n"
+DELIMITERS = b"()<>[]{}/%"
+HEADER = re.compile(rb"(\d+)[ \t\r\n\f\0]+\d+[ \t\r\n\f\0]+obj")
+
+
+def regular(c):
+    return c not in WHITE and c not in DELIMITERS
+
+
+def eol(s, at):
+    """The position after the line end (CR LF, CR or LF) at at, or at when there is none."""
+    if s.startswith(b"\r\n", at):
+        return at + 2
+    return at + 1 if at < len(s) and s[at] in EOL else at
+
+
+def digits(s, at, most):
+    """(value, position after) of 1 to most decimal digits at at; value None when there are none."""
+    end = at
+    while end < len(s) and end - at < most and 48 <= s[end] <= 57:
+        end += 1
+    return (int(s[at:end]) if end > at else None), end
+
+
+def printable(s):
+    return s[:80].decode("latin-1").replace("\r", "\\r").replace("\n", "\\n")
+
+
+def headers(data):
+    """Every "n g obj" header of data: number -> the positions where they start."""
+    found = {}
+    for m in HEADER.finditer(data):
+        found.setdefault(int(m.group(1)[:10]), []).append(m.start())
+    return found
+
+
+def copied_whole(data, at, obj):
+    """Whether obj (as the output holds it) is the input's bytes from at, whole: through "endobj"
+    and the white-space byte or CR LF after it, or as far as the input gives it and then only the
+    words the input lacks."""
+    for tail in (b"", b"\n", b"\nendobj\n", b"\nendstream\nendobj\n"):
+        if not obj.endswith(tail):
+            continue
+        body = obj[:len(obj) - len(tail)]
+        if data[at:at + len(body)] != body:
+            continue
+        after = at + len(body)
+        if not tail:
+            # One white-space byte: a CR whose LF the input has after it would cut the line end.
+            if body.endswith(b"endobj\r\n") or (
+                    len(body) > 6 and body[-7:-1] == b"endobj" and body[-1] in WHITE and
+                    not (body[-1] == 13 and data[after:after + 1] == b"\n")):
+                return True
+        elif tail == b"\n":
+            if body.endswith(b"endobj") and (after == len(data) or data[after] not in WHITE):
+                return True
+        else:
+            # A word added must be one the input does not write there.
+            word = b"endobj" if tail == b"\nendobj\n" else b"endstream"
+            p = after
+            while p < len(data) and data[p] in WHITE:
+                p += 1
+            if not data.startswith(word, p) or (p + len(word) < len(data) and
+                                                regular(data[p + len(word)])):
+                return True
+    return False
+
+
+Table = namedtuple("Table", "in_use end at")  # in_use: (num, gen, offset, where the line stands)
+
+
+def read_table(out):
+    """(the output's one classic table as its lines say, or None; problems). Its format: 20-byte
+    lines, subsections in increasing order from 0, each in-use offset leading to "n g obj" with
+    the line's generation, and the file ending in startxref, its offset and %%EOF."""
+    if not out.startswith(b"%PDF-"):
+        return None, ["the output does not start with its header"]
+    startxref = out.rfind(b"startxref")
+    if startxref < 0:
+        return None, ["no startxref"]
+    at = eol(out, startxref + 9)
+    xref, after = digits(out, at, 12)
+    end = eol(out, after) if xref is not None and at > startxref + 9 else after
+    if xref is None or end == after or not out.startswith(b"%%EOF", end) or \
+            eol(out, end + 5) != len(out):
+        return None, ["the file does not end in startxref, its offset and %%EOF: " +
+                      printable(out[startxref:])]
+    if not out.startswith(b"xref", xref) or eol(out, xref + 4) == xref + 4:
+        return None, ["startxref %d does not lead to xref" % xref]
+    at, top, in_use, problems = eol(out, xref + 4), 0, [], []
+    while not out.startswith(b"trailer", at):
+        first, p = digits(out, at, 10)
+        count, q = digits(out, p + 1, 10) if first is not None and out[p:p + 1] == b" " else \
+            (None, p)
+        if count is None or eol(out, q) == q:
+            return None, problems + ["no subsection line at %d" % at]
+        if first < top or (first != 0 and top == 0):
+            return None, problems + ["subsections overlap, go backwards or miss object 0"]
+        at = eol(out, q)
+        for num in range(first, first + count):
+            line = out[at:at + 20]
+            if len(line) < 20:
+                return None, problems + ["the table ends early"]
+            if not re.fullmatch(rb"\d{10} \d{5} [nf]( \r| \n|\r\n)", line):
+                return None, problems + ["line of object %d is not a 20-byte entry: %s" %
+                                         (num, printable(line))]
+            offset, gen = int(line[:10]), int(line[11:16])
+            if line[17:18] == b"f":
+                if num == 0 and gen != 65535:
+                    problems.append("entry 0")
+            else:
+                header = b"%d %d obj" % (num, gen)
+                stop = offset + len(header)
+                if not (stop < len(out) and out.startswith(header, offset) and
+                        not regular(out[stop])):
+                    problems.append('entry %d (offset %d) does not lead to "%s"' %
+                                    (num, offset, header.decode()))
+                in_use.append((num, gen, offset, at))
+            at += 20
+        top = first + count
+    return Table(in_use, top, xref), problems
+
+
+def raw_copy(data, out, table, patched, members):
+    """(problems, skeleton) of the output's bytes against the input's: the output starts with the
+    input's "%PDF-x.y" and a line end, then only comment lines; its objects lie back to back
+    from there to the table, each one, but those in patched, the bytes of one of the input's
+    "n g obj" headers through "endobj" and the one white-space byte (or CR LF) after it, whole,
+    in increasing number; an object the input lacks part of (no "endobj", no "endstream", no
+    line end) ends where the input stops giving it and gets only the missing words; a member of
+    an input object stream (members) is framed as "n 0 obj\\r<value>\\nendobj\\n" instead. The
+    skeleton is the output without what depends on the input's object bytes alone: each object
+    copied from the input as "[n]", the table's offsets and startxref's as 0."""
+    problems = []
+    objects = sorted(table.in_use, key=lambda line: line[2])
+    start = data.find(b"%PDF-")
+    if start < 0:
+        return ["the input has no header"], b""
+    version = re.match(rb"[^ \t\r\n\f\0]*", data[start:]).group(0)
+    first = objects[0][2] if objects else table.at
+    if not (len(version) < first and out.startswith(version)):
+        return ["the output's header is not the input's " + printable(version)], b""
+    lead = out[len(version):first]
+    if not (lead[:1] and lead[0] in EOL and lead[-1] in EOL) or \
+            re.search(rb"[\r\n][^\r\n%]", lead):
+        problems.append("more than comments after the header line: " + printable(lead))
+    found = headers(data)
+    kept, last = [out[:first]], -1
+    for k, (num, _, offset, _) in enumerate(objects):
+        end = objects[k + 1][2] if k + 1 < len(objects) else table.at
+        if offset >= end:
+            return problems + ["object %d shares its offset" % num], b""
+        obj = out[offset:end]
+        if num in patched:
+            kept.append(obj)
+        elif any(copied_whole(data, at, obj) for at in found.get(num, [])):
+            if num <= last:
+                problems.append("object %d is out of number order" % num)
+            last = num
+            kept.append(b"[%d]" % num)
+        else:
+            kept.append(obj)
+            if num not in members or not obj.startswith(b"%d 0 obj\r" % num) or \
+                    len(obj) <= 8 or not obj.endswith(b"\nendobj\n"):
+                problems.append("object %d is not the input's bytes: %s" % (num, printable(obj)))
+    tail = bytearray(out[table.at:])
+    for _, _, _, at in table.in_use:
+        tail[at - table.at:at - table.at + 10] = b"0" * 10
+    offset = re.compile(rb"\d+").search(tail, tail.rfind(b"startxref") + 9)
+    return problems, b"".join(kept) + tail[:offset.start()] + b"0" + tail[offset.end():]
+
+
+def shown_by_pdfinfo(path):
+    """Each page's rotation as pdfinfo (another reader) shows it, or None when it fails."""
+    r = subprocess.run(["pdfinfo", "-l", "1000000", path], stdout=subprocess.PIPE,
+                       stderr=subprocess.DEVNULL)
+    if r.returncode != 0:
+        return None
+    return [int(m.group(1)) for m in re.finditer(rb"^Page\s+\d+ rot:\s+(-?\d+)", r.stdout, re.M)]
+
+
+def chosen(path, options):
+    """Page number (from 1) -> angle, for the pages a command line's options choose (a page list
+    of numbers and ranges, /r, -portrait, -landscape), from the pages and rotations real readers
+    find: qpdf, which keeps a rotation as written, or where it finds no page, pdfinfo, which
+    walks a tree whose nodes qpdf misreads."""
+    shown = rotations(path) or shown_by_pdfinfo(path) or []
+    angle, listed, modes = 0, set(), {o for o in options if o in ("-portrait", "-landscape")}
+    for option in options:
+        if option.startswith("/r"):
+            angle = int(re.match(r"[-+]?\d+", option[2:]).group(0))
+        elif option.startswith("/p"):
+            for item in option[2:].split(","):
+                first, _, last = item.partition("-")
+                listed.update(range(int(first), int(last or first) + 1))
+    pick = {}
+    for page, rotation in enumerate(shown, 1):
+        upright, sideways = rotation in (0, 180), rotation in (90, 270)
+        if (("-portrait" in modes and upright) or ("-landscape" in modes and sideways)) \
+                if modes else (not listed or page in listed):
+            pick[page] = angle
+    return pick
+
+
+def members_and_streams(path):
+    """(numbers qpdf reads from the input's object streams, those streams' numbers)."""
+    r = subprocess.run(["qpdf", "--show-xref", path], stdout=subprocess.PIPE,
+                       stderr=subprocess.DEVNULL)
+    pairs = re.findall(rb"^(\d+)/\d+: compressed; stream = (\d+)", r.stdout, re.M)
+    return {int(m) for m, _ in pairs}, {int(s) for _, s in pairs}
+
+
+def judge_bytes(input_path, output_path, patched):
+    """(the output's table or None, problems, skeleton): the table read line by line and the
+    output's bytes against the input's (raw_copy); patched: the page objects turned."""
+    with open(input_path, "rb") as f:
+        data = f.read()
+    with open(output_path, "rb") as f:
+        out = f.read()
+    table, problems = read_table(out)
+    if table is None:
+        return None, problems, b""
+    more, skeleton = raw_copy(data, out, table, patched, members_and_streams(input_path)[0])
+    return table, problems + more, skeleton
+
+
+def judge(input_path, output_path, angles, pages, turned):
+    """(differences, skeleton) of the output against its input; angles: object number -> the
+    /Rotate its page must hold; pages: how many pages the program finds; turned: page number ->
+    its new angle."""
+    table, found, skeleton = judge_bytes(input_path, output_path, set(angles))
+    inp = view(input_path)
+    streams = object_streams(input_path, inp.objects) if inp else set()
+    expected, diffs = compare(inp, view(output_path), output_path, angles, streams,
+                              table.end if table else None)
+    found += [line for _, _, line in diffs]
+    if table:
+        # An object that qpdf reads as null (missing, or left open) may be listed or not.
+        listed = {"obj:%d %d R" % (num, gen) for num, gen, _, _ in table.in_use}
+        found += ["%s is not in use with that generation in the table" % key
+                  for key in sorted(expected) if expected[key] != {"value": None}
+                  and key not in listed]
+        found += ["%s is in use in the table but not in the input" % key
+                  for key in sorted(listed - set(expected))]
+    before = shown_by_pdfinfo(input_path) or []
+    if len(before) == pages:
+        want = [turned[page] % 360 if page in turned else angle
+                for page, angle in enumerate(before, 1)]
+        after = shown_by_pdfinfo(output_path) or []
+        if after != want:
+            found.append("the pages' rotations as pdfinfo shows them: expected %s output %s" %
+                         (want, after))
+    return found, skeleton
+
+
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "--rotations":
         print(",".join(str(angle) for angle in rotations(sys.argv[2])))
         return 0
-    if len(sys.argv) != 4:
+    if len(sys.argv) >= 3 and sys.argv[1] == "--chosen":
+        options = " ".join(sys.argv[3:]).split()
+        print(" ".join("%d:%d" % pair for pair in chosen(sys.argv[2], options).items()))
+        return 0
+    if len(sys.argv) not in (4, 5):
         print(__doc__)
         return 2
     with open(sys.argv[3]) as f:
-        angles, size = f.read().split("\n")[:2]
-    angles = {int(n): int(a) for n, a in (pair.split(":") for pair in angles.split())}
-    inp = view(sys.argv[1])
-    streams = object_streams(sys.argv[1], inp.objects) if inp else set()
-    expected, found = compare(inp, view(sys.argv[2]), sys.argv[2], angles, streams, int(size))
-    # An object that qpdf reads as null (missing, or left open) may be listed or not.
-    for key in sorted(expected):
-        print("allow" if expected[key] == {"value": None} else "expect", key)
-    for _, _, line in found:
+        objects, pages = f.read().split("\n")[:2]
+    pairs = lambda text: {int(a): int(b) for a, b in (p.split(":") for p in text.split())}
+    count, _, turned = pages.partition(" ")
+    found, skeleton = judge(sys.argv[1], sys.argv[2], pairs(objects), int(count), pairs(turned))
+    for line in found:
         print(line)
+    if len(sys.argv) == 5:
+        with open(sys.argv[4], "wb") as f:
+            f.write(skeleton)
     return 0
 
 
