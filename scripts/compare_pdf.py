@@ -127,6 +127,11 @@ def compare(inp, out, output_path, angles, streams, size):
             continue  # its members come out as objects of their own
         if value == {"value": None} and key not in out.objects:
             continue  # a missing object, which reads as null wherever it is referred to
+        if value == {"value": None}:
+            # One qpdf cannot read (its stream fails, its entry is damaged) but that stands in
+            # the file under its own header: the byte check holds it to the input's bytes.
+            expected[key] = out.objects[key]
+            continue
         if num in angles and isinstance(value.get("value"), dict):
             value = {"value": dict(value["value"], **{"/Rotate": "#%d" % angles[num]})}
         expected[key] = value

@@ -7,9 +7,9 @@
 #include <ostream>
 #include <string>
 
+#include "copy_case.h"
 #include "faithful_copy.h"
 #include "fixtures.h"
-#include "param_name.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
@@ -216,121 +216,100 @@ std::string StreamBody(const std::string& body) {
   return Finish(OnePage().Object(4, body).Object(5, "20"));
 }
 
-struct BoundsCase {
-  const char* name;
-  std::string input;
-  const char* refusal = "";  // the one line of a file that cannot be copied whole
-};
-PRINT_CASE_BY_NAME(BoundsCase)
-
-class ObjectBoundsTest : public testing::TestWithParam<BoundsCase> {};
-
-TEST_P(ObjectBoundsTest, CopiesEveryObjectWholeOrRefuses) {
-  Scratch s;
-  ASSERT_FALSE(GetParam().input.empty());
-  ASSERT_EQ(GetParam().refusal, s.Run(GetParam().input, "/r90"));
-  if (*GetParam().refusal) {
-    EXPECT_FALSE(FileExists(s.out));
-  } else {
-    ExpectFaithfulCopy(s.in, s.out, ChosenPages(s.in, "/r90"));
-  }
-}
-
 // Entries that lead where their object does not stand whole.
 INSTANTIATE_TEST_SUITE_P(
     Entries,
-    ObjectBoundsTest,
-    testing::Values(BoundsCase{"InsideAnotherStreamsData", EntryInsideAnotherObject(true)},
-                    BoundsCase{"OnlyInsideAnotherObjectsComment", EntryInsideAnotherObject(false)},
-                    BoundsCase{"ShortLengthAroundAnEntry", ShortLengthAroundAnEntry(), kDamaged},
-                    BoundsCase{"InnerStreamPastItsContainer", InnerStreamPastItsContainer()},
-                    BoundsCase{"EndobjRunsIntoTheCurrentHeader", EndobjRunsIntoTheCurrentHeader()},
-                    BoundsCase{"OlderStreamWithTheNewLength", OlderStreamWithTheNewLength()},
+    CopyTest,
+    testing::Values(Copied("InsideAnotherStreamsData", EntryInsideAnotherObject(true)),
+                    Copied("OnlyInsideAnotherObjectsComment", EntryInsideAnotherObject(false)),
+                    Refused("ShortLengthAroundAnEntry", ShortLengthAroundAnEntry(), kDamaged),
+                    Copied("InnerStreamPastItsContainer", InnerStreamPastItsContainer()),
+                    Copied("EndobjRunsIntoTheCurrentHeader", EndobjRunsIntoTheCurrentHeader()),
+                    Copied("OlderStreamWithTheNewLength", OlderStreamWithTheNewLength()),
                     // An object no entry names, with a string open to the end of the file.
-                    BoundsCase{"UnnamedObjectWithOpenString",
-                               Finish(TextPage().Raw("9 0 obj\n(abc\nendobj\n").Object(6, "(six)"),
-                                      "/Root 1 0 R /Info 6 0 R")}),
-    CaseName<BoundsCase>);
+                    Copied("UnnamedObjectWithOpenString",
+                           Finish(TextPage().Raw("9 0 obj\n(abc\nendobj\n").Object(6, "(six)"),
+                                  "/Root 1 0 R /Info 6 0 R"))),
+    CopyCaseName);
 
 // "endobj" hidden where a byte search finds it, at a piece's edge, or missing before "xref".
-INSTANTIATE_TEST_SUITE_P(
-    Endobj,
-    ObjectBoundsTest,
-    testing::Values(BoundsCase{"InCommentNameAndString", HiddenEndobj()},
-                    BoundsCase{"FollowedByCrLf", EndobjBeforeCrLf()},
-                    BoundsCase{"MissingOnPageBeforeXRef", LastWithoutEndobj(true)},
-                    BoundsCase{"MissingOnContentBeforeXRef", LastWithoutEndobj(false)}),
-    CaseName<BoundsCase>);
+INSTANTIATE_TEST_SUITE_P(Endobj,
+                         CopyTest,
+                         testing::Values(Copied("InCommentNameAndString", HiddenEndobj()),
+                                         Copied("FollowedByCrLf", EndobjBeforeCrLf()),
+                                         Copied("MissingOnPageBeforeXRef", LastWithoutEndobj(true)),
+                                         Copied("MissingOnContentBeforeXRef",
+                                                LastWithoutEndobj(false))),
+                         CopyCaseName);
 
 // A dictionary or array left open ends where its object does, not at a ">>" of the objects
 // after it (readers take such an object for null); what no framing keeps apart is refused.
 INSTANTIATE_TEST_SUITE_P(
     LeftOpen,
-    ObjectBoundsTest,
+    CopyTest,
     testing::Values(
-        BoundsCase{"DictLeftOpenBeforeEndobj",
-                   ObjectLeftOpen("<< /Producer (p) /Keywords << /A 1")},
-        BoundsCase{"ArrayLeftOpenBeforeNextObject",
-                   Patch(ObjectLeftOpen("[1 2 (x)"), "7 0 obj", "endobj", "      ")},
+        Copied("DictLeftOpenBeforeEndobj", ObjectLeftOpen("<< /Producer (p) /Keywords << /A 1")),
+        Copied("ArrayLeftOpenBeforeNextObject",
+               Patch(ObjectLeftOpen("[1 2 (x)"), "7 0 obj", "endobj", "      ")),
         // A string open to the next object (which a stray ")" would close), a name
         // that runs into it: each object is copied as readers read it from its
         // own header, the next one's bytes twice.
-        BoundsCase{"StringLeftOpenToNextObject", ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>")},
-        BoundsCase{"NameRunsIntoNextHeader", NameRunsIntoNextHeader()},
+        Copied("StringLeftOpenToNextObject", ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>")),
+        Copied("NameRunsIntoNextHeader", NameRunsIntoNextHeader()),
         // ">>" closes no array; "startxref" leaves the trailer's /ID open.
-        BoundsCase{"TrailerIdLeftOpen", Finish(TextPage(), "/Root 1 0 R /ID [<00> (x)"), kDamaged}),
-    CaseName<BoundsCase>);
+        Refused("TrailerIdLeftOpen", Finish(TextPage(), "/Root 1 0 R /ID [<00> (x)"), kDamaged)),
+    CopyCaseName);
 
 // A stream's body ends where its /Length says, however it is spelt, and it steps over
 // "endstream" bytes in the data; only without one that holds does the first "endstream" end it.
 INSTANTIATE_TEST_SUITE_P(
     StreamBodies,
-    ObjectBoundsTest,
+    CopyTest,
     testing::Values(
-        BoundsCase{"LengthByReference",
-                   StreamBody("<< /Length 5 0 R >>\nstream\nx endstream endobj y\nendstream")},
-        BoundsCase{"CommentBeforeEndstream",
-                   StreamBody("<< /Length 20 >>\nstream\nx endstream endobj y\n% note\nendstream")},
-        BoundsCase{"LengthWithLeadingZeros",
-                   StreamBody("<< /Length " + std::string(60, '0') +
-                              "20 >>\nstream\nx endstream endobj y\nendstream")},
-        BoundsCase{"ReferenceWithLongSpaces",
-                   StreamBody("<< /Length 5" + std::string(64, ' ') +
-                              "0   R >>\nstream\nx endstream endobj y\nendstream")},
-        BoundsCase{"WrongLength", StreamBody("<< /Length 99 >>\nstream\na)b(\nendstream")}),
-    CaseName<BoundsCase>);
+        Copied("LengthByReference",
+               StreamBody("<< /Length 5 0 R >>\nstream\nx endstream endobj y\nendstream")),
+        Copied("CommentBeforeEndstream",
+               StreamBody("<< /Length 20 >>\nstream\nx endstream endobj y\n% note\nendstream")),
+        Copied("LengthWithLeadingZeros",
+               StreamBody("<< /Length " + std::string(60, '0') +
+                          "20 >>\nstream\nx endstream endobj y\nendstream")),
+        Copied("ReferenceWithLongSpaces",
+               StreamBody("<< /Length 5" + std::string(64, ' ') +
+                          "0   R >>\nstream\nx endstream endobj y\nendstream")),
+        Copied("WrongLength", StreamBody("<< /Length 99 >>\nstream\na)b(\nendstream"))),
+    CopyCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     ObjectStreamMembers,
-    ObjectBoundsTest,
-    testing::Values(BoundsCase{"OpenParenthesis", MemberEndingIn("[1 2] (")},
-                    BoundsCase{"Slash", MemberEndingIn("/Name /")},
+    CopyTest,
+    testing::Values(Copied("OpenParenthesis", MemberEndingIn("[1 2] (")),
+                    Copied("Slash", MemberEndingIn("/Name /")),
                     // Inside its value: no framing keeps the string from the "endobj".
-                    BoundsCase{"HexStringInsideValue", MemberEndingIn("<< /A <4"), kDamaged},
+                    Refused("HexStringInsideValue", MemberEndingIn("<< /A <4"), kDamaged),
                     // Poppler closes it where the stream ends; framed in the file it would
                     // run on into the objects after it.
-                    BoundsCase{"DictionaryLeftOpen", MemberEndingIn("<< /A [1] /B 2"), kDamaged}),
-    CaseName<BoundsCase>);
+                    Refused("DictionaryLeftOpen", MemberEndingIn("<< /A [1] /B 2"), kDamaged)),
+    CopyCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     DeepStrayClose,
-    ObjectBoundsTest,
-    testing::Values(BoundsCase{"PageStoredDirectly", PageWithDeepValue()},
-                    BoundsCase{"ObjectStreamMember",
-                               MemberEndingIn("<< /B 1" + DeepValueWithStrayClose(">> (x)"))},
+    CopyTest,
+    testing::Values(Copied("PageStoredDirectly", PageWithDeepValue()),
+                    Copied("ObjectStreamMember",
+                           MemberEndingIn("<< /B 1" + DeepValueWithStrayClose(">> (x)"))),
                     // Deeper than the parser reads: no page uses it, and it is still copied whole.
-                    BoundsCase{"ObjectStreamMemberDeeperThanParsed",
-                               MemberEndingIn("<< /B 1" + DeepValueWithStrayClose(">> (x)", 300))}),
-    CaseName<BoundsCase>);
+                    Copied("ObjectStreamMemberDeeperThanParsed",
+                           MemberEndingIn("<< /B 1" + DeepValueWithStrayClose(">> (x)", 300)))),
+    CopyCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     MisplacedObjects,
-    ObjectBoundsTest,
-    testing::Values(BoundsCase{"OffsetInsideAnotherObject", MisplacedPage(2, 9)},
-                    BoundsCase{"OffsetPastThirtyOneBits", MisplacedPage(0, 3000000000LL)},
-                    BoundsCase{"TwoEntriesOneOffset", MisplacedPage(2, 0)},
-                    BoundsCase{"OffsetInsideObjectStreamBody", OffsetInsideObjectStreamBody()}),
-    CaseName<BoundsCase>);
+    CopyTest,
+    testing::Values(Copied("OffsetInsideAnotherObject", MisplacedPage(2, 9)),
+                    Copied("OffsetPastThirtyOneBits", MisplacedPage(0, 3000000000LL)),
+                    Copied("TwoEntriesOneOffset", MisplacedPage(2, 0)),
+                    Copied("OffsetInsideObjectStreamBody", OffsetInsideObjectStreamBody())),
+    CopyCaseName);
 
 // Where qpdf gives up on an entry (offset 0 reads as null; a generation the entry does not give
 // reads as null beside the object under its own), poppler finds the object by its header, and

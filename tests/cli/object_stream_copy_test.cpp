@@ -5,9 +5,9 @@
 #include <ostream>
 #include <string>
 
+#include "copy_case.h"
 #include "faithful_copy.h"
 #include "fixtures.h"
-#include "param_name.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
@@ -17,12 +17,11 @@ using Members = std::vector<std::pair<int, std::string>>;
 
 // Catalog 1 and the page tree 2 in the file, then what build adds (page 3 among it), listed by
 // cross-reference stream 9.
-PdfBuilder WithStreams(void (*build)(PdfBuilder&)) {
+std::string WithStreams(void (*build)(PdfBuilder&)) {
   PdfBuilder b;
   b.Header("1.5").Object(1, kCatalog).Object(2, kPages);
   build(b);
-  b.XRefStream(9, "/Root 1 0 R");
-  return b;
+  return b.XRefStream(9, "/Root 1 0 R").Bytes();
 }
 
 // An object stream whose header is followed by `padding` bytes of white space before the
@@ -72,81 +71,9 @@ PdfBuilder& Undecodable5(PdfBuilder& b) {
   return b.Stream(5, "/Type /ObjStm /N 1 /First 4 /Filter /FlateDecode", "not zlib");
 }
 
-struct Case {
-  const char* name;
-  const char* message;  // empty: the copy succeeds and is faithful
-  void (*build)(PdfBuilder&);
-  // Set for an object that qpdf reads as null where its stream fails, but that stands in the
-  // file under its own header: the output must hold it as written there.
-  const char* found_by_header = nullptr;
-};
-
-PRINT_CASE_BY_NAME(Case)
-
-class ObjectStreamCopyTest : public testing::TestWithParam<Case> {};
-
-TEST_P(ObjectStreamCopyTest, CopiesEveryMemberOrRefuses) {
-  const Case& c = GetParam();
-  Scratch s;
-  EXPECT_EQ(c.message, s.Run(WithStreams(c.build).Bytes(), "/r90"));
-  if (c.found_by_header) {
-    EXPECT_NE(std::string::npos, ReadFile(s.out).find(c.found_by_header));
-    EXPECT_EQ(0, RunCommand("qpdf --check '" + s.out + "' >/dev/null 2>&1").exit_code);
-  } else if (std::string(c.message).empty()) {
-    ExpectFaithfulCopy(s.in, s.out, Pages({1}, 90));
-  } else {
-    EXPECT_FALSE(FileExists(s.out));
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Members,
-    ObjectStreamCopyTest,
-    testing::Values(
-        // The entry's index holds object 5: a one-byte index field would have wrapped to 1.
-        Case{"IndexThatMissesIsFoundByTheHeader", "",
-             [](PdfBuilder& b) {
-               b.ObjectStream(4, {{5, "(five)"}, {3, kPage}}).Compressed(3, 4, 257);
-             }},
-        Case{"StreamListingItselfFirst", "",
-             [](PdfBuilder& b) {
-               b.ObjectStream(4, {{4, "(self)"}, {3, kPage}}).Compressed(3, 4, 0);
-             }},
-        Case{"ContentStreamCalledObjStmIsKept", "",
-             [](PdfBuilder& b) {
-               b.Object(3, "<< /Type /Page /Parent 2 0 R /Resources << >> /Contents 5 0 R >>");
-               b.Stream(5, "/Type /ObjStm /N 1 /First 4", "0 0 m 9 9 l S");
-             }},
-        Case{"InterleavedStreamsOfSixteenMiB", "", InterleavedStreams},
-        Case{"MemberTheStreamLacksIsFoundByItsHeader", "",
-             [](PdfBuilder& b) { PageIn4(b).Object(6, "(six, in the file)").Compressed(6, 4, 1); },
-             "6 0 obj\n(six, in the file)\nendobj"},
-        Case{"MemberOfAnUndecodableStreamIsFoundByItsHeader", "",
-             [](PdfBuilder& b) { Undecodable5(PageIn4(b)).Object(6, "(six)").Compressed(6, 5, 0); },
-             "6 0 obj\n(six)\nendobj"},
-        // A damaged entry names the font as the stream of object 6: the font is no object
-        // stream that gives members, so it is copied like any other object.
-        Case{"PlainObjectNamedAsAStreamIsKept", "",
-             [](PdfBuilder& b) {
-               PageIn4(b).Object(5, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
-               b.Object(6, "(six)").Compressed(6, 5, 0);
-             },
-             "5 0 obj\n<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>\nendobj"},
-        // Members 5 and 6 written "12" with nothing between: readers take 12 for object 5.
-        Case{"MembersThatRunTogether", kDamaged,
-             [](PdfBuilder& b) {
-               PageIn4(b).Stream(6, "/Type /ObjStm /N 2 /First 8", "5 0 6 1 12");
-               b.Compressed(5, 6, 0).Compressed(6, 6, 1);
-             }},
-        Case{"StreamNumberOutsideTheTable", kDamaged,
-             [](PdfBuilder& b) { PageIn4(b).Compressed(6, 40, 0); }},
-        Case{"StreamThatCannotBeDecoded", kDamaged,
-             [](PdfBuilder& b) { Undecodable5(PageIn4(b)).Compressed(6, 5, 0); }}),
-    CaseName<Case>);
-
-TEST(ObjectStreamPageWalkTest, PagesAlternatingBetweenLargeStreams) {
-  // The page walk, not the copy, meets these pages in the order of their numbers: two streams
-  // of 8 MiB that no small cache holds together would be decoded for every page.
+// The page walk, not the copy, meets these pages in the order of their numbers: two streams
+// of 8 MiB that no small cache holds together would be decoded for every page.
+std::string PagesAlternatingBetweenLargeStreams() {
   std::string kids;
   for (int n = 10; n < 70; ++n) {
     kids += std::to_string(n) + " 0 R ";
@@ -155,9 +82,66 @@ TEST(ObjectStreamPageWalkTest, PagesAlternatingBetweenLargeStreams) {
   b.Header("1.5").Object(1, kCatalog);
   b.Object(2, "<< /Type /Pages /Kids [" + kids + "] /Count 60 >>");
   Alternating(b, 70, 8, "<< /Type /Page /Parent 2 0 R /Resources << >> >>");
-  Scratch s;
-  EXPECT_EQ("", s.Run(b.XRefStream(9, "/Root 1 0 R").Bytes(), "/p2,59 /r90"));
-  ExpectFaithfulCopy(s.in, s.out, Pages({2, 59}, 90));
+  return b.XRefStream(9, "/Root 1 0 R").Bytes();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Members,
+    CopyTest,
+    testing::Values(
+        // The entry's index holds object 5: a one-byte index field would have wrapped to 1.
+        Copied("IndexThatMissesIsFoundByTheHeader", WithStreams([](PdfBuilder& b) {
+                 b.ObjectStream(4, {{5, "(five)"}, {3, kPage}}).Compressed(3, 4, 257);
+               })),
+        Copied("StreamListingItselfFirst", WithStreams([](PdfBuilder& b) {
+                 b.ObjectStream(4, {{4, "(self)"}, {3, kPage}}).Compressed(3, 4, 0);
+               })),
+        Copied("ContentStreamCalledObjStmIsKept", WithStreams([](PdfBuilder& b) {
+                 b.Object(3, "<< /Type /Page /Parent 2 0 R /Resources << >> /Contents 5 0 R >>");
+                 b.Stream(5, "/Type /ObjStm /N 1 /First 4", "0 0 m 9 9 l S");
+               })),
+        Copied("InterleavedStreamsOfSixteenMiB", WithStreams(InterleavedStreams)),
+        Copied("PagesAlternatingBetweenLargeStreams",
+               PagesAlternatingBetweenLargeStreams(),
+               "/p2,59 /r90",
+               Pages({2, 59}, 90)),
+        Copied("MemberTheStreamLacksIsFoundByItsHeader",
+               WithStreams([](PdfBuilder& b) {
+                 PageIn4(b).Object(6, "(six, in the file)").Compressed(6, 4, 1);
+               }),
+               "/r90",
+               std::nullopt,
+               "6 0 obj\n(six, in the file)\nendobj"),
+        Copied("MemberOfAnUndecodableStreamIsFoundByItsHeader",
+               WithStreams([](PdfBuilder& b) {
+                 Undecodable5(PageIn4(b)).Object(6, "(six)").Compressed(6, 5, 0);
+               }),
+               "/r90",
+               std::nullopt,
+               "6 0 obj\n(six)\nendobj"),
+        // A damaged entry names the font as the stream of object 6: the font is no object
+        // stream that gives members, so it is copied like any other object.
+        Copied("PlainObjectNamedAsAStreamIsKept",
+               WithStreams([](PdfBuilder& b) {
+                 PageIn4(b).Object(5, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+                 b.Object(6, "(six)").Compressed(6, 5, 0);
+               }),
+               "/r90",
+               std::nullopt,
+               "5 0 obj\n<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>\nendobj"),
+        // Members 5 and 6 written "12" with nothing between: readers take 12 for object 5.
+        Refused("MembersThatRunTogether",
+                WithStreams([](PdfBuilder& b) {
+                  PageIn4(b).Stream(6, "/Type /ObjStm /N 2 /First 8", "5 0 6 1 12");
+                  b.Compressed(5, 6, 0).Compressed(6, 6, 1);
+                }),
+                kDamaged),
+        Refused("StreamNumberOutsideTheTable",
+                WithStreams([](PdfBuilder& b) { PageIn4(b).Compressed(6, 40, 0); }),
+                kDamaged),
+        Refused("StreamThatCannotBeDecoded",
+                WithStreams([](PdfBuilder& b) { Undecodable5(PageIn4(b)).Compressed(6, 5, 0); }),
+                kDamaged)),
+    CopyCaseName);
 
 }  // namespace

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "copy_case.h"
 #include "faithful_copy.h"
 #include "fixtures.h"
-#include "param_name.h"
 #include "pdf_builder.h"
 #include "test_files.h"
 
@@ -66,141 +66,124 @@ std::string CarriageReturns(std::string bytes) {
   return bytes;
 }
 
-struct Case {
-  const char* name;
-  std::string input;
-  const char* options;
-  PageAngles rotated;        // the pages whose object is turned, with their angle
-  const char* holds = "";    // bytes the output holds as the input has them
-  const char* message = "";  // what a refused run prints
-};
-
-Case Refused(const char* name, std::string input, const char* message) {
-  return {name, std::move(input), "/r90", {}, "", message};
-}
-
-PRINT_CASE_BY_NAME(Case)
-
-class ReaderViewTest : public testing::TestWithParam<Case> {};
-
-TEST_P(ReaderViewTest, CopyShowsWhatReadersShow) {
-  const Case& c = GetParam();
-  Scratch s;
-  ASSERT_EQ(c.message, s.Run(c.input, c.options));
-  if (*c.message != '\0') {
-    EXPECT_FALSE(FileExists(s.out));
-    return;
-  }
-  ExpectFaithfulCopy(s.in, s.out, c.rotated);
-  EXPECT_NE(std::string::npos, ReadFile(s.out).find(c.holds)) << c.holds;
-}
-
 const std::string kRepeated = "/Resources << >> /Rotate 90 /Rotate 0";
 const PageAngles kOne = {{1, 90}};
 const PageAngles kBoth = {{1, 90}, {2, 90}};  // page 3, listed twice
 
 INSTANTIATE_TEST_SUITE_P(
     PageTree,
-    ReaderViewTest,
+    CopyTest,
     testing::Values(
         // A page object reached twice is turned when either of its places is chosen.
-        Case{"SharedByTwoParentsSecondChosen",
-             Tree(kCatalog,
-                  "<< /Type /Pages /Kids [4 0 R 5 0 R] /Count 2 >>",
-                  {{3, kPage},
-                   {4, "<< /Type /Pages /Parent 2 0 R /Kids [3 0 R] /Count 1 >>"},
-                   {5, "<< /Type /Pages /Parent 2 0 R /Kids [3 0 R] /Count 1 >>"}}),
-             "/p2 /r90", kBoth},
+        Copied("SharedByTwoParentsSecondChosen",
+               Tree(kCatalog,
+                    "<< /Type /Pages /Kids [4 0 R 5 0 R] /Count 2 >>",
+                    {{3, kPage},
+                     {4, "<< /Type /Pages /Parent 2 0 R /Kids [3 0 R] /Count 1 >>"},
+                     {5, "<< /Type /Pages /Parent 2 0 R /Kids [3 0 R] /Count 1 >>"}}),
+               "/p2 /r90",
+               kBoth),
         // /Resources is inheritable, from any ancestor; a page without any is still refused.
-        Case{"ResourcesOnGrandparent",
-             Tree(kCatalog,
-                  "<< /Type /Pages /Kids [4 0 R] /Count 1 /Resources << >> >>",
-                  {{4, "<< /Type /Pages /Kids [3 0 R] /Count 1 /Resources 9 >>"},
-                   {3, "<< /Type /Page /MediaBox [0 0 200 300] >>"}}),
-             "/r90", kOne},
+        Copied("ResourcesOnGrandparent",
+               Tree(kCatalog,
+                    "<< /Type /Pages /Kids [4 0 R] /Count 1 /Resources << >> >>",
+                    {{4, "<< /Type /Pages /Kids [3 0 R] /Count 1 /Resources 9 >>"},
+                     {3, "<< /Type /Page /MediaBox [0 0 200 300] >>"}}),
+               "/r90",
+               kOne),
         Refused("ResourcesNowhere", PageFile(""), "Resources are not found"),
         // The catalog's /Pages and the root's /Count are read as readers read them.
-        Case{"PagesKeyEscaped", Tree("<< /Type /Catalog /Pa#67es 2 0 R >>"), "/p2 /r90", kBoth},
-        Case{"PagesKeyInStringFirst",
-             Tree("<< /Type /Catalog /Lang (/Pages 9 0 R) /Pages 2 0 R >>"), "/p2 /r90", kBoth},
-        Case{"CountInComment",
-             Tree(kCatalog, "<< /Type /Pages % /Count 1\n/Kids [3 0 R 3 0 R] /Count 2 >>"),
-             "/p1-2 /r90", kBoth},
+        Copied("PagesKeyEscaped", Tree("<< /Type /Catalog /Pa#67es 2 0 R >>"), "/p2 /r90", kBoth),
+        Copied("PagesKeyInStringFirst",
+               Tree("<< /Type /Catalog /Lang (/Pages 9 0 R) /Pages 2 0 R >>"),
+               "/p2 /r90",
+               kBoth),
+        Copied("CountInComment",
+               Tree(kCatalog, "<< /Type /Pages % /Count 1\n/Kids [3 0 R 3 0 R] /Count 2 >>"),
+               "/p1-2 /r90",
+               kBoth),
         // A /Type written as a reference is read once, resolved, for the list and the walk.
-        Case{
-            "PageTypeIndirect",
-            Tree(kCatalog,
-                 "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                 {{3, "<< /Type 4 0 R /MediaBox [0 0 200 300] /Resources << >> >>"}, {4, "/Page"}}),
-            "/r90", kOne},
+        Copied("PageTypeIndirect",
+               Tree(kCatalog,
+                    "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                    {{3, "<< /Type 4 0 R /MediaBox [0 0 200 300] /Resources << >> >>"},
+                     {4, "/Page"}}),
+               "/r90",
+               kOne),
         // A reference to a number no section defines is null, wherever it stands.
-        Case{"ReferencesPastTheTable",
-             Tree("<< /Type /Catalog /Pages 2 0 R /Outlines 50 0 R /Names 51 0 R >>",
-                  "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                  {{3, "<< /Type /Page /Resources << >> /Rotate 52 0 R >>"}}),
-             "-portrait /r90", kOne},
+        Copied("ReferencesPastTheTable",
+               Tree("<< /Type /Catalog /Pages 2 0 R /Outlines 50 0 R /Names 51 0 R >>",
+                    "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                    {{3, "<< /Type /Page /Resources << >> /Rotate 52 0 R >>"}}),
+               "-portrait /r90",
+               kOne),
         // A page written inside /Kids has no object to patch: it cannot be chosen.
-        Case{"DirectKidCannotBeChosen", Tree(kCatalog, kDirectKid), "/p2 /r90", {}, "", kDamaged},
-        Case{"PageBesideADirectKid", Tree(kCatalog, kDirectKid), "/p1 /r90", kOne},
-        Case{"CountIndirect",
-             Tree(kCatalog,
-                  "<< /Type /Pages /Kids [3 0 R 3 0 R] /Count 4 0 R >>",
-                  {{3, kPage}, {4, "2"}}),
-             "/p2 /r90", kBoth}),
-    CaseName<Case>);
+        CopyCase{"DirectKidCannotBeChosen", Tree(kCatalog, kDirectKid), "/p2 /r90", kDamaged,
+                 std::nullopt, ""},
+        Copied("PageBesideADirectKid", Tree(kCatalog, kDirectKid), "/p1 /r90", kOne),
+        Copied("CountIndirect",
+               Tree(kCatalog,
+                    "<< /Type /Pages /Kids [3 0 R 3 0 R] /Count 4 0 R >>",
+                    {{3, kPage}, {4, "2"}}),
+               "/p2 /r90",
+               kBoth)),
+    CopyCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Rotate,
-    ReaderViewTest,
+    CopyTest,
     testing::Values(
         // Every /Rotate key of a chosen page gets the angle, whichever one a reader takes, and
         // the first one is the page's rotation, as for every other key.
-        Case{"RepeatedKeyAllReplaced", PageFile(kRepeated), "/r180", {{1, 180}}},
-        Case{"RepeatedKeyFirstCountsLandscape",
-             PageFile(kRepeated),
-             "-landscape /r180",
-             {{1, 180}}},
-        Case{"PlusSignIsLandscape",
-             PageFile("/Resources << >> /Rotate +90"),
-             "-landscape /r180",
-             {{1, 180}}},
+        Copied("RepeatedKeyAllReplaced", PageFile(kRepeated), "/r180", PageAngles{{1, 180}}),
+        Copied("RepeatedKeyFirstCountsLandscape",
+               PageFile(kRepeated),
+               "-landscape /r180",
+               PageAngles{{1, 180}}),
+        Copied("PlusSignIsLandscape",
+               PageFile("/Resources << >> /Rotate +90"),
+               "-landscape /r180",
+               PageAngles{{1, 180}}),
         // Beyond 32 bits no reader takes the value (2^32, not 0): the page shows what it inherits.
-        Case{"Beyond32BitsInheritsLandscape",
-             PageFile("/Resources << >> /Rotate 4294967296",
-                      "<< /Type /Pages /Kids [3 0 R] /Count 1 /Rotate 270 >>"),
-             "-landscape /r0",
-             {{1, 0}}}),
-    CaseName<Case>);
+        Copied("Beyond32BitsInheritsLandscape",
+               PageFile("/Resources << >> /Rotate 4294967296",
+                        "<< /Type /Pages /Kids [3 0 R] /Count 1 /Rotate 270 >>"),
+               "-landscape /r0",
+               PageAngles{{1, 0}})),
+    CopyCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     HeaderAndTrailer,
-    ReaderViewTest,
+    CopyTest,
     testing::Values(
         Refused("NoHeader", "%XDF" + Finish(OnePage()).substr(4), kDamaged),
         // Every line, the header's too, ended by a CR alone: the version ends there.
-        Case{"CarriageReturnLineEnds", CarriageReturns(Finish(OnePage())), "/r90", kOne},
+        Copied("CarriageReturnLineEnds", CarriageReturns(Finish(OnePage())), "/r90", kOne),
         // Five digits is all a table line holds: a larger generation cannot be listed.
-        Case{"GenerationFiveDigits", WithGeneration(99999), "/r90", kOne},
+        Copied("GenerationFiveDigits", WithGeneration(99999), "/r90", kOne),
         Refused("GenerationSixDigits", WithGeneration(100000), kDamaged),
         Refused("GenerationNegative", WithGeneration(-1), kDamaged),
         Refused("GenerationSixDigitsInStream", WithGeneration(100000, true), kDamaged),
         // The trailer's values go out as the input writes them: a direct /Info, numbers beyond
         // 32 bits, strings as written.
-        Case{"TrailerAsWritten",
-             WithTrailer("/ID [(a\\)b) <00ff 1>] /Info << /Title (How endobj ends) /Producer "
-                         "<4142> /N 4294967386 /R [-2.5] >>"),
-             "/r90", kOne,
-             "/ID [(a\\)b) <00ff 1>]\n/Info << /Title (How endobj ends) /Producer <4142> /N "
-             "4294967386 /R [-2.5] >>"},
+        Copied("TrailerAsWritten",
+               WithTrailer("/ID [(a\\)b) <00ff 1>] /Info << /Title (How endobj ends) /Producer "
+                           "<4142> /N 4294967386 /R [-2.5] >>"),
+               "/r90",
+               kOne,
+               "/ID [(a\\)b) <00ff 1>]\n/Info << /Title (How endobj ends) /Producer <4142> /N "
+               "4294967386 /R [-2.5] >>"),
         // /Prev 0 names no earlier section.
-        Case{"PrevZero", WithTrailer("/Prev 0"), "/r90", kOne},
-        Case{"PrevZeroInStream", WithTrailer("/Prev 0", true), "/r90", kOne},
+        Copied("PrevZero", WithTrailer("/Prev 0"), "/r90", kOne),
+        Copied("PrevZeroInStream", WithTrailer("/Prev 0", true), "/r90", kOne),
         // Numbers freed by an update at the top of the table: /Size ends where the copy's
         // table does.
-        Case{"TrailingFreeNumbers", TrailingFreeNumbers(), "/r90", kOne},
-        Case{"TrailerAsWrittenInStream",
-             WithTrailer("/Info << /Title (T) /N 4294967386 >> /ID 77777777777777777", true),
-             "/r90", kOne, "/ID 77777777777777777\n/Info << /Title (T) /N 4294967386 >>"}),
-    CaseName<Case>);
+        Copied("TrailingFreeNumbers", TrailingFreeNumbers(), "/r90", kOne),
+        Copied("TrailerAsWrittenInStream",
+               WithTrailer("/Info << /Title (T) /N 4294967386 >> /ID 77777777777777777", true),
+               "/r90",
+               kOne,
+               "/ID 77777777777777777\n/Info << /Title (T) /N 4294967386 >>")),
+    CopyCaseName);
 
 }  // namespace

@@ -63,12 +63,11 @@ void ExpectFaithfulCopy(const std::string& input,
     angle_of_object[pages[static_cast<size_t>(page) - 1].object_number] = angle;
   }
   TempDir dir;
-  const std::string expectation = dir.Write(
-      "expectation",
-      Text(angle_of_object) + "\n" + std::to_string(pages.size()) + " " + Text(rotated));
-  const CommandResult r = RunCommand("python3 '" COMPARE_PDF_SCRIPT "' '" + input + "' '" +
-                                     output + "' '" + expectation + "' '" +
-                                     dir.Path("skeleton") + "'");
+  const std::string expectation =
+      dir.Write("expectation",
+                Text(angle_of_object) + "\n" + std::to_string(pages.size()) + " " + Text(rotated));
+  const CommandResult r = RunCommand("python3 '" COMPARE_PDF_SCRIPT "' '" + input + "' '" + output +
+                                     "' '" + expectation + "' '" + dir.Path("skeleton") + "'");
   EXPECT_EQ(0, r.exit_code);
   EXPECT_EQ("", r.output) << "what the output's check found";
   if (skeleton) {
