@@ -1,5 +1,5 @@
-#ifndef QUILLTURN_FUZZ_VALUE_TEXT_H_
-#define QUILLTURN_FUZZ_VALUE_TEXT_H_
+#ifndef QUILLTURN_TOOLS_PDF_BUILDER_VALUE_TEXT_H_
+#define QUILLTURN_TOOLS_PDF_BUILDER_VALUE_TEXT_H_
 
 #include <cmath>
 #include <cstdio>
@@ -12,7 +12,8 @@
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_string.h"
 
-// Values written back as PDF syntax and compared, for the properties the targets check.
+// Values written back as PDF syntax and compared: for the properties the fuzz targets check,
+// and for the parser's tests.
 
 // Whether value holds only kinds that can be written back (no stream, error, end or keyword).
 inline bool Writable(const CPdfObject& value) {
@@ -189,4 +190,4 @@ inline void Violated(const char* what) {
   std::abort();
 }
 
-#endif  // QUILLTURN_FUZZ_VALUE_TEXT_H_
+#endif  // QUILLTURN_TOOLS_PDF_BUILDER_VALUE_TEXT_H_
