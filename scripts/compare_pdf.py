@@ -2,7 +2,7 @@
 """Judges a PDF Quillturn wrote against its input: the one check of a copy, for the tests and
 for check_folder.py.
 
-usage: compare_pdf.py INPUT OUTPUT EXPECTATION [SKELETON]
+usage: compare_pdf.py INPUT OUTPUT EXPECTATION
        compare_pdf.py --rotations FILE
        compare_pdf.py --chosen FILE OPTIONS...  (the options as words, or as one argument)
 
@@ -18,7 +18,6 @@ each difference:
 - the output's bytes: the input's objects byte for byte, laid out as raw_copy says;
 - pdfinfo showing the turned pages at their angle and the others as in the input (where it finds
   as many pages as the program).
-SKELETON, when given, receives the output's bytes that do not come from the input's objects.
 With --rotations, prints each page's rotation as qpdf finds the pages, separated by commas; with
 --chosen, "page:angle" for each page the options choose, from the pages and rotations qpdf
 finds (pdfinfo's where qpdf finds none). Needs python3, qpdf and pdfinfo.
@@ -280,52 +279,42 @@ def read_table(out):
 
 
 def raw_copy(data, out, table, patched, members):
-    """(problems, skeleton) of the output's bytes against the input's: the output starts with the
-    input's "%PDF-x.y" and a line end, then only comment lines; its objects lie back to back
-    from there to the table, each one, but those in patched, the bytes of one of the input's
-    "n g obj" headers through "endobj" and the one white-space byte (or CR LF) after it, whole,
-    in increasing number; an object the input lacks part of (no "endobj", no "endstream", no
-    line end) ends where the input stops giving it and gets only the missing words; a member of
-    an input object stream (members) is framed as "n 0 obj\\r<value>\\nendobj\\n" instead. The
-    skeleton is the output without what depends on the input's object bytes alone: each object
-    copied from the input as "[n]", the table's offsets and startxref's as 0."""
+    """Problems of the output's bytes against the input's: the output starts with the input's
+    "%PDF-x.y" and a line end, then only comment lines; its objects lie back to back from there
+    to the table, each one, but those in patched, the bytes of one of the input's "n g obj"
+    headers through "endobj" and the one white-space byte (or CR LF) after it, whole, in
+    increasing number; an object the input lacks part of (no "endobj", no "endstream", no line
+    end) ends where the input stops giving it and gets only the missing words; a member of an
+    input object stream (members) is framed as "n 0 obj\\r<value>\\nendobj\\n" instead."""
     problems = []
     objects = sorted(table.in_use, key=lambda line: line[2])
     start = data.find(b"%PDF-")
     if start < 0:
-        return ["the input has no header"], b""
+        return ["the input has no header"]
     version = re.match(rb"[^ \t\r\n\f\0]*", data[start:]).group(0)
     first = objects[0][2] if objects else table.at
     if not (len(version) < first and out.startswith(version)):
-        return ["the output's header is not the input's " + printable(version)], b""
+        return ["the output's header is not the input's " + printable(version)]
     lead = out[len(version):first]
     if not (lead[:1] and lead[0] in EOL and lead[-1] in EOL) or \
             re.search(rb"[\r\n][^\r\n%]", lead):
         problems.append("more than comments after the header line: " + printable(lead))
-    found = headers(data)
-    kept, last = [out[:first]], -1
+    found, last = headers(data), -1
     for k, (num, _, offset, _) in enumerate(objects):
         end = objects[k + 1][2] if k + 1 < len(objects) else table.at
         if offset >= end:
-            return problems + ["object %d shares its offset" % num], b""
+            return problems + ["object %d shares its offset" % num]
         obj = out[offset:end]
         if num in patched:
-            kept.append(obj)
-        elif any(copied_whole(data, at, obj) for at in found.get(num, [])):
+            continue
+        if any(copied_whole(data, at, obj) for at in found.get(num, [])):
             if num <= last:
                 problems.append("object %d is out of number order" % num)
             last = num
-            kept.append(b"[%d]" % num)
-        else:
-            kept.append(obj)
-            if num not in members or not obj.startswith(b"%d 0 obj\r" % num) or \
-                    len(obj) <= 8 or not obj.endswith(b"\nendobj\n"):
-                problems.append("object %d is not the input's bytes: %s" % (num, printable(obj)))
-    tail = bytearray(out[table.at:])
-    for _, _, _, at in table.in_use:
-        tail[at - table.at:at - table.at + 10] = b"0" * 10
-    offset = re.compile(rb"\d+").search(tail, tail.rfind(b"startxref") + 9)
-    return problems, b"".join(kept) + tail[:offset.start()] + b"0" + tail[offset.end():]
+        elif num not in members or not obj.startswith(b"%d 0 obj\r" % num) or \
+                len(obj) <= 8 or not obj.endswith(b"\nendobj\n"):
+            problems.append("object %d is not the input's bytes: %s" % (num, printable(obj)))
+    return problems
 
 
 def shown_by_pdfinfo(path):
@@ -369,24 +358,23 @@ def members_and_streams(path):
 
 
 def judge_bytes(input_path, output_path, patched):
-    """(the output's table or None, problems, skeleton): the table read line by line and the
-    output's bytes against the input's (raw_copy); patched: the page objects turned."""
+    """(the output's table or None, problems): the table read line by line and the output's
+    bytes against the input's (raw_copy); patched: the page objects turned."""
     with open(input_path, "rb") as f:
         data = f.read()
     with open(output_path, "rb") as f:
         out = f.read()
     table, problems = read_table(out)
     if table is None:
-        return None, problems, b""
-    more, skeleton = raw_copy(data, out, table, patched, members_and_streams(input_path)[0])
-    return table, problems + more, skeleton
+        return None, problems
+    return table, problems + raw_copy(data, out, table, patched,
+                                      members_and_streams(input_path)[0])
 
 
 def judge(input_path, output_path, angles, pages, turned):
-    """(differences, skeleton) of the output against its input; angles: object number -> the
-    /Rotate its page must hold; pages: how many pages the program finds; turned: page number ->
-    its new angle."""
-    table, found, skeleton = judge_bytes(input_path, output_path, set(angles))
+    """Differences of the output from its input; angles: object number -> the /Rotate its page
+    must hold; pages: how many pages the program finds; turned: page number -> its new angle."""
+    table, found = judge_bytes(input_path, output_path, set(angles))
     inp = view(input_path)
     streams = object_streams(input_path, inp.objects) if inp else set()
     expected, diffs = compare(inp, view(output_path), output_path, angles, streams,
@@ -408,7 +396,7 @@ def judge(input_path, output_path, angles, pages, turned):
         if after != want:
             found.append("the pages' rotations as pdfinfo shows them: expected %s output %s" %
                          (want, after))
-    return found, skeleton
+    return found
 
 
 def main():
@@ -419,19 +407,15 @@ def main():
         options = " ".join(sys.argv[3:]).split()
         print(" ".join("%d:%d" % pair for pair in chosen(sys.argv[2], options).items()))
         return 0
-    if len(sys.argv) not in (4, 5):
+    if len(sys.argv) != 4:
         print(__doc__)
         return 2
     with open(sys.argv[3]) as f:
         objects, pages = f.read().split("\n")[:2]
     pairs = lambda text: {int(a): int(b) for a, b in (p.split(":") for p in text.split())}
     count, _, turned = pages.partition(" ")
-    found, skeleton = judge(sys.argv[1], sys.argv[2], pairs(objects), int(count), pairs(turned))
-    for line in found:
+    for line in judge(sys.argv[1], sys.argv[2], pairs(objects), int(count), pairs(turned)):
         print(line)
-    if len(sys.argv) == 5:
-        with open(sys.argv[4], "wb") as f:
-            f.write(skeleton)
     return 0
 
 

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ostream>
 #include <string>
 
 #include "copy_case.h"

@@ -2,7 +2,6 @@
 // is refused with one line. Nothing is lost in silence.
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
 #include "copy_case.h"

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 

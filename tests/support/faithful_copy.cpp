@@ -48,8 +48,7 @@ PageAngles ChosenPages(const std::string& input, const std::string& options) {
 
 void ExpectFaithfulCopy(const std::string& input,
                         const std::string& output,
-                        const PageAngles& rotated,
-                        std::string* skeleton) {
+                        const PageAngles& rotated) {
   InputPdf opened;
   try {
     opened.Open(input);
@@ -67,10 +66,7 @@ void ExpectFaithfulCopy(const std::string& input,
       dir.Write("expectation",
                 Text(angle_of_object) + "\n" + std::to_string(pages.size()) + " " + Text(rotated));
   const CommandResult r = RunCommand("python3 '" COMPARE_PDF_SCRIPT "' '" + input + "' '" + output +
-                                     "' '" + expectation + "' '" + dir.Path("skeleton") + "'");
+                                     "' '" + expectation + "'");
   EXPECT_EQ(0, r.exit_code);
   EXPECT_EQ("", r.output) << "what the output's check found";
-  if (skeleton) {
-    *skeleton = ReadFile(dir.Path("skeleton"));
-  }
 }

@@ -16,11 +16,9 @@ PageAngles ChosenPages(const std::string& input, const std::string& options);
 // a copy (its usage says what it compares: qpdf's view of every object and of the trailer, the
 // table line by line, every object byte for byte, pdfinfo's view of the pages' rotations): a
 // gtest failure for every difference. The pages' objects are found by this program's own
-// reader: it says which objects are pages. skeleton, when given, receives the output's bytes
-// that do not come from the input's objects.
+// reader: it says which objects are pages.
 void ExpectFaithfulCopy(const std::string& input,
                         const std::string& output,
-                        const PageAngles& rotated,
-                        std::string* skeleton = nullptr);
+                        const PageAngles& rotated);
 
 #endif  // QUILLTURN_TESTS_SUPPORT_FAITHFUL_COPY_H_
