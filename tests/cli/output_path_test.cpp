@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <filesystem>
 #include <string>
 
 #include "faithful_copy.h"
@@ -16,8 +15,6 @@
 #include "test_files.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // kRootOnly: mknod, or a rule that holds for root only; kNobody runs as user 65534 (when the
 // tests run as root).
@@ -160,41 +157,6 @@ const std::string& BigInput() {
   return path;
 }
 
-// The name (as the system shows it) of a file in folder, not empty, that pid has open; "" when
-// there is none. Read from /proc directly: no shell per look.
-std::string OpenFileIn(pid_t pid, const std::string& folder) {
-  std::error_code error;
-  for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
-    const std::string path = fs::read_symlink(fd.path(), error).string();
-    struct stat st {};
-    if (path.rfind(folder + "/", 0) == 0 && stat(fd.path().c_str(), &st) == 0 && st.st_size > 0) {
-      return path.substr(folder.size() + 1);
-    }
-  }
-  return "";
-}
-
-// Stops pid while it has a file open in folder that has grown beyond empty: the unfinished
-// output. Returns that file's name as the system shows it, "" when pid ended first. Between
-// looks the run goes on for a short while (shorter than writing the output takes), so a
-// loaded machine still lets it get somewhere.
-std::string StopWhileWriting(pid_t pid, const std::string& folder) {
-  constexpr useconds_t kPause = 2000;
-  for (;;) {
-    kill(pid, SIGSTOP);
-    int status = 0;
-    if (waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status)) {
-      return "";
-    }
-    std::string writing = OpenFileIn(pid, folder);
-    if (!writing.empty()) {
-      return writing;
-    }
-    kill(pid, SIGCONT);
-    usleep(kPause);
-  }
-}
-
 struct SignalCase {
   const char* name;
   int signal;
@@ -207,37 +169,37 @@ class SignalTest : public testing::TestWithParam<SignalCase> {};
 TEST_P(SignalTest, LeavesThePreviousOutputAndNothingElse) {
   const SignalCase& c = GetParam();
   TempDir dir;
+  TempDir seen;
   const std::string out = dir.Write("out.pdf", "previous");
-  const std::string& in = BigInput();
+  const std::string in = seen.Write("in.pdf", Finish(OnePage()));
   const pid_t pid = fork();
   if (pid == 0) {
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
       signal(sig, SIG_DFL);  // the handler is installed only where the caller did not ignore
     }
-    if (c.named_temporary) {
-      setenv("LD_PRELOAD", FAIL_CALLS_PRELOAD, 1);
-      setenv("QUILLTURN_FAIL", "tmpfile", 1);
-      setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
-    }
+    // The signal comes at the output's fsync, with the temporary file written whole.
+    setenv("LD_PRELOAD", FAIL_CALLS_PRELOAD, 1);
+    setenv("QUILLTURN_RAISE", std::to_string(c.signal).c_str(), 1);
+    setenv("QUILLTURN_SEEN", seen.Path("temporary").c_str(), 1);
+    setenv("QUILLTURN_FAIL", c.named_temporary ? "tmpfile" : "", 1);
+    setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
     execl(QUILLTURN_BINARY, "Quillturn", in.c_str(), out.c_str(), "/r90", nullptr);
     _exit(127);
   }
-  const std::string temporary = StopWhileWriting(pid, dir.Dir());
-  ASSERT_NE("", temporary) << "the run ended before it was caught";
-  // Unnamed ("#inode (deleted)"), or a short name of fixed length.
-  if (c.named_temporary) {
-    EXPECT_TRUE(temporary.size() == 11 && temporary.rfind(".qt", 0) == 0) << temporary;
-  } else {
-    EXPECT_NE(std::string::npos, temporary.find("(deleted)")) << temporary;
-  }
-  kill(pid, c.signal);
-  kill(pid, SIGCONT);
   int status = 0;
   ASSERT_EQ(pid, waitpid(pid, &status, 0));
   // The handler ends the process by the signal itself, as the caller expects.
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
   EXPECT_EQ("previous", ReadFile(out));
   EXPECT_EQ("out.pdf\n", RunCommand("ls -A '" + dir.Dir() + "'").output);
+  // Unnamed ("#inode (deleted)"), or a short name of fixed length.
+  const std::string temporary = ReadFile(seen.Path("temporary"));
+  const std::string name = temporary.substr(temporary.rfind('/') + 1);
+  if (c.named_temporary) {
+    EXPECT_TRUE(name.size() == 11 && name.rfind(".qt", 0) == 0) << temporary;
+  } else {
+    EXPECT_NE(std::string::npos, name.find("(deleted)")) << temporary;
+  }
 }
 
 // SIGKILL cannot be handled: only an unnamed temporary file leaves nothing. Each handled
