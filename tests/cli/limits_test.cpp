@@ -52,14 +52,13 @@ std::string ObjectCount(int64_t count) {
   return Finish(b.Object(static_cast<int>(count - 1), "(far)"));
 }
 
-// The page alone in an object stream whose data decodes to size bytes.
+// The page alone in an object stream whose data decodes to size bytes ("3 0 ", then blanks).
 std::string DecodedObjectStream(int64_t size) {
-  std::string data = "3 0 << /Type /Page /Resources << >> >>";
-  data.resize(static_cast<size_t>(size), ' ');
+  const std::string page = "<< /Type /Page /Resources << >> >>";
   PdfBuilder b;
   b.Header("1.5").Object(1, kCatalog).Object(2, kPages);
-  b.Stream(4, "/Type /ObjStm /N 1 /First 4 /Filter /FlateDecode", Deflate(data));
-  return b.Compressed(3, 4, 0).XRefStream(5, "/Root 1 0 R").Bytes();
+  b.ObjectStream(4, {{3, page}}, true, "", static_cast<size_t>(size) - 4 - page.size());
+  return b.XRefStream(5, "/Root 1 0 R").Bytes();
 }
 
 // A cross-reference stream of `records` records, most of them free, in a file of exactly

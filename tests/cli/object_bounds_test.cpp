@@ -2,7 +2,6 @@
 // our own reader must find every object of the input in the output, whole.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -37,15 +36,6 @@ std::string Patch(std::string bytes,
   const size_t at = bytes.find(from, bytes.find(after));
   EXPECT_NE(std::string::npos, at) << from;
   return at == std::string::npos ? bytes : bytes.replace(at, from.size(), to);
-}
-
-// Object num's cross-reference row made to say offset.
-std::string MoveEntry(const std::string& bytes, const PdfBuilder& b, int num, long long offset) {
-  char from[32];
-  char to[32];
-  std::snprintf(from, sizeof(from), "%010lld 00000 n", static_cast<long long>(b.Offset(num)));
-  std::snprintf(to, sizeof(to), "%010lld 00000 n", offset);
-  return Patch(bytes, "xref", from, to);
 }
 
 // The one-page file with its page (or else its content) written last and without its
@@ -83,8 +73,7 @@ std::string MemberEndingIn(const std::string& member) {
 // still found by its header.
 std::string MisplacedPage(int from, long long delta) {
   PdfBuilder b = TextPage();
-  b.XRefTable("/Root 1 0 R");
-  return MoveEntry(b.Bytes(), b, 3, (from ? b.Offset(from) : 0) + delta);
+  return Finish(b.Entry(3, (from ? b.Offset(from) : 0) + delta));
 }
 
 // "endobj" in the page's comment, the font's name and the /Info's string.
@@ -135,8 +124,9 @@ std::string PageWithDeepValue() {
 std::string OffsetInsideObjectStreamBody() {
   PdfBuilder b;
   b.Header().Object(1, kCatalog).ObjectStream(8, {{2, kPages}, {3, kTextPage}}, false);
-  b.Stream(4, "", "BT ET").Object(5, kFont).HybridSection(9, "/Root 1 0 R");
-  return MoveEntry(b.Bytes(), b, 5, static_cast<long long>(b.Bytes().find("/Type /Pages")));
+  b.Stream(4, "", "BT ET").Object(5, kFont);
+  const auto pages = static_cast<int64_t>(b.Bytes().find("/Type /Pages"));
+  return b.Entry(5, pages).HybridSection(9, "/Root 1 0 R").Bytes();
 }
 
 // Objects 6 and 7 whose entries lead to headers and values written inside another object: in
@@ -152,12 +142,12 @@ std::string EntryInsideAnotherObject(bool in_content) {
   PdfBuilder b = OnePage(in_content ? kTextPage : page);
   b.Stream(4, "", in_content ? std::string(kText) + "\n% " + copy + "\n% " + seven : kText);
   b.Object(5, kFont).Object(6, "<< /Producer (older) >>").Object(7, "(seven, older)");
-  b.XRefTable("/Root 1 0 R /Info 6 0 R");
-  std::string moved = MoveEntry(b.Bytes(), b, 6, static_cast<long long>(b.Bytes().find(copy)));
+  b.Entry(6, static_cast<int64_t>(b.Bytes().find(copy)));
   if (in_content) {
-    return MoveEntry(moved, b, 7, static_cast<long long>(b.Bytes().find(seven)));
+    return Finish(b.Entry(7, static_cast<int64_t>(b.Bytes().find(seven))),
+                  "/Root 1 0 R /Info 6 0 R");
   }
-  return Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
+  return Patch(Finish(b, "/Root 1 0 R /Info 6 0 R"), "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
 }
 
 // Object 6, which an entry leads to inside content stream 4, a stream whose /Length carries its
@@ -168,9 +158,8 @@ std::string InnerStreamPastItsContainer() {
   const std::string inner = "6 0 obj\n<< /Length 25 >>\nstream\nabc\n";
   b.Object(4, "<< /Length " + std::to_string(inner.size() + 2) + " >>\nstream\n% " + inner +
                   "\nendstream");
-  b.Raw("def\nendstream\nendobj\n").Object(6, "(placeholder)").XRefTable("/Root 1 0 R");
-  const std::string moved =
-      MoveEntry(b.Bytes(), b, 6, static_cast<long long>(b.Bytes().find(inner)));
+  b.Raw("def\nendstream\nendobj\n").Object(6, "(placeholder)");
+  const std::string moved = Finish(b.Entry(6, static_cast<int64_t>(b.Bytes().find(inner))));
   return Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
 }
 
@@ -180,8 +169,8 @@ std::string ShortLengthAroundAnEntry() {
   PdfBuilder b = OnePage(kTextPage);
   b.Object(5, kFont);
   b.Object(4, "<< /Length 3 >>\nstream\n0 0 m\n6 0 obj (six) endobj\n9 9 l S\nendstream");
-  b.Object(6, "(six)").XRefTable("/Root 1 0 R");
-  return MoveEntry(b.Bytes(), b, 6, static_cast<long long>(b.Bytes().find("6 0 obj (six)")));
+  b.Object(6, "(six)");
+  return Finish(b.Entry(6, static_cast<int64_t>(b.Bytes().find("6 0 obj (six)"))));
 }
 
 // An older object 7, then object 6 whose "endobj" runs into the header of the current 7.

@@ -23,26 +23,6 @@ std::string WithStreams(void (*build)(PdfBuilder&)) {
   return b.XRefStream(9, "/Root 1 0 R").Bytes();
 }
 
-// An object stream whose header is followed by `padding` bytes of white space before the
-// members: it decodes to that much and costs a few kilobytes.
-PdfBuilder& PaddedStream(PdfBuilder& b, int num, const Members& members, size_t padding) {
-  std::string header;
-  std::string body;
-  for (const auto& [n, text] : members) {
-    header += std::to_string(n) + " " + std::to_string(body.size()) + " ";
-    body += text + " ";
-  }
-  const size_t first = header.size() + padding;
-  b.Stream(num,
-           "/Type /ObjStm /N " + std::to_string(members.size()) + " /First " +
-               std::to_string(first) + " /Filter /FlateDecode",
-           Deflate(header + std::string(padding, ' ') + body));
-  for (size_t k = 0; k < members.size(); ++k) {
-    b.Compressed(members[k].first, num, static_cast<int>(k));
-  }
-  return b;
-}
-
 // Objects 10 to end - 1, each holding body, alternating between object streams 4 and 5 of
 // mib MiB each.
 PdfBuilder& Alternating(PdfBuilder& b, int end, size_t mib, const std::string& body) {
@@ -51,7 +31,9 @@ PdfBuilder& Alternating(PdfBuilder& b, int end, size_t mib, const std::string& b
   for (int n = 10; n < end; ++n) {
     (n % 2 ? odd : even).emplace_back(n, body);
   }
-  return PaddedStream(PaddedStream(b, 4, odd, mib << 20), 5, even, mib << 20);
+  // White space between the header and the members: each stream decodes to mib MiB and
+  // costs a few kilobytes.
+  return b.ObjectStream(4, odd, true, "", mib << 20).ObjectStream(5, even, true, "", mib << 20);
 }
 
 // 200 members in two streams that do not fit the reader's cache together: copied in number

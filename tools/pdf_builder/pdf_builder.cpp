@@ -144,7 +144,7 @@ PdfBuilder& PdfBuilder::Raw(const std::string& bytes) {
   return *this;
 }
 
-void PdfBuilder::Note(int num, Entry entry) {
+void PdfBuilder::Note(int num, Record entry) {
   pending_[num] = entry;
   if (num + 1 > size_) {
     size_ = num + 1;
@@ -161,7 +161,7 @@ PdfBuilder& PdfBuilder::Object(int num, const std::string& body, int gen) {
     bodies_[num] = body;  // kept for ObjectBody; large stream bodies are not needed there
   }
   offsets_[num] = Here();
-  Note(num, Entry{1, Here(), gen});
+  Note(num, Record{1, Here(), gen});
   bytes_ += std::to_string(num) + " " + std::to_string(gen) + " obj\n" + body + "\nendobj\n";
   return *this;
 }
@@ -174,7 +174,8 @@ PdfBuilder& PdfBuilder::Stream(int num, const std::string& dict_entries, const s
 PdfBuilder& PdfBuilder::ObjectStream(int num,
                                      const std::vector<std::pair<int, std::string>>& objects,
                                      bool deflate,
-                                     const std::string& dict_entries) {
+                                     const std::string& dict_entries,
+                                     size_t padding) {
   std::string header;
   std::string body;
   for (size_t k = 0; k < objects.size(); ++k) {
@@ -184,8 +185,9 @@ PdfBuilder& PdfBuilder::ObjectStream(int num,
     }
     header += std::to_string(objects[k].first) + " " + std::to_string(body.size()) + " ";
     body += objects[k].second;
-    Note(objects[k].first, Entry{2, num, static_cast<int>(k)});
+    Note(objects[k].first, Record{2, num, static_cast<int>(k)});
   }
+  header.resize(header.size() + padding, ' ');
   std::string data = header + body;
   std::string dict = "/Type /ObjStm /N " + std::to_string(objects.size()) + " /First " +
                      std::to_string(header.size()) +
@@ -196,13 +198,18 @@ PdfBuilder& PdfBuilder::ObjectStream(int num,
   return Stream(num, dict, data);
 }
 
+PdfBuilder& PdfBuilder::Entry(int num, int64_t offset, int gen) {
+  Note(num, Record{1, offset, gen});
+  return *this;
+}
+
 PdfBuilder& PdfBuilder::Compressed(int num, int stream, int index) {
-  Note(num, Entry{2, stream, index});
+  Note(num, Record{2, stream, index});
   return *this;
 }
 
 PdfBuilder& PdfBuilder::Free(int num, int next_gen) {
-  Note(num, Entry{0, 0, next_gen});
+  Note(num, Record{0, 0, next_gen});
   return *this;
 }
 
@@ -218,10 +225,10 @@ PdfBuilder& PdfBuilder::StartXRef(int64_t offset) {
 
 PdfBuilder& PdfBuilder::XRefTable(const std::string& trailer_entries) {
   const int64_t offset = Here();
-  std::map<int, Entry> entries = pending_;
+  std::map<int, Record> entries = pending_;
   pending_.clear();
   if (last_xref_ < 0) {
-    entries[0] = Entry{0, 0, 65535};
+    entries[0] = Record{0, 0, 65535};
   }
   LinkFreeList(entries);
   bytes_ += "xref\n";
@@ -243,7 +250,7 @@ PdfBuilder& PdfBuilder::XRefTable(const std::string& trailer_entries) {
   return *this;
 }
 
-std::string PdfBuilder::StreamBytes(std::map<int, Entry> entries,
+std::string PdfBuilder::StreamBytes(std::map<int, Record> entries,
                                     const std::string& dict_entries,
                                     const XRefLayout& layout,
                                     bool with_size) {
@@ -256,13 +263,13 @@ std::string PdfBuilder::StreamBytes(std::map<int, Entry> entries,
       throw std::runtime_error("a section without /Index needs a type field for object 0");
     }
     for (int n = 0; n < size_; ++n) {
-      entries.emplace(n, Entry{0, 0, 0});
+      entries.emplace(n, Record{0, 0, 0});
     }
   }
   if (layout.predictor == XRefLayout::Predictor::kTiff) {
     // TIFF rows hold two records per sample (see below): free records fill the last one.
     while (entries.size() % static_cast<size_t>(2 * layout.colors) != 0) {
-      entries.emplace(size_++, Entry{0, 0, 0});
+      entries.emplace(size_++, Record{0, 0, 0});
     }
   }
   LinkFreeList(entries);
@@ -275,7 +282,7 @@ std::string PdfBuilder::StreamBytes(std::map<int, Entry> entries,
     const auto run_end = RunEnd(entries, it);
     index += std::to_string(it->first) + " " + std::to_string(std::distance(it, run_end)) + " ";
     for (; it != run_end; ++it) {
-      const Entry& e = it->second;
+      const Record& e = it->second;
       if (w[0] == 0 && e.type != 1) {
         throw std::runtime_error("a record without a type field is in use");
       }
@@ -321,11 +328,11 @@ PdfBuilder& PdfBuilder::XRefStream(int num,
                                    const std::string& dict_entries,
                                    const XRefLayout& layout) {
   const int64_t offset = Here();
-  Note(num, Entry{1, offset, 0});
-  std::map<int, Entry> entries = pending_;
+  Note(num, Record{1, offset, 0});
+  std::map<int, Record> entries = pending_;
   pending_.clear();
   if (last_xref_ < 0) {
-    entries[0] = Entry{0, 0, 65535};
+    entries[0] = Record{0, 0, 65535};
   }
   offsets_[num] = offset;
   bytes_ += std::to_string(num) + " 0 obj\n" + StreamBytes(entries, dict_entries, layout, true) +
@@ -335,7 +342,7 @@ PdfBuilder& PdfBuilder::XRefStream(int num,
 }
 
 PdfBuilder& PdfBuilder::HybridSection(int stream_num, const std::string& trailer_entries) {
-  std::map<int, Entry> compressed;
+  std::map<int, Record> compressed;
   for (auto it = pending_.begin(); it != pending_.end();) {
     if (it->second.type == 2) {
       compressed.insert(*it);
@@ -351,6 +358,6 @@ PdfBuilder& PdfBuilder::HybridSection(int stream_num, const std::string& trailer
   }
   bytes_ += std::to_string(stream_num) + " 0 obj\n" +
             StreamBytes(compressed, "", XRefLayout(), true) + "\nendobj\n";
-  pending_[stream_num] = Entry{1, stream_offset, 0};
+  pending_[stream_num] = Record{1, stream_offset, 0};
   return XRefTable(trailer_entries + " /XRefStm " + std::to_string(stream_offset));
 }

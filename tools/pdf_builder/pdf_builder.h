@@ -31,13 +31,18 @@ class PdfBuilder {
   PdfBuilder& Object(int num, const std::string& body, int gen = 0);
   // A stream object; /Length is added to dict_entries.
   PdfBuilder& Stream(int num, const std::string& dict_entries, const std::string& data);
-  // An object stream holding objects (number, body), Flate-compressed when deflate is set.
+  // An object stream holding objects (number, body), Flate-compressed when deflate is set, with
+  // `padding` blanks between its header and the objects.
   PdfBuilder& ObjectStream(int num,
                            const std::vector<std::pair<int, std::string>>& objects,
                            bool deflate = true,
-                           const std::string& dict_entries = "");
+                           const std::string& dict_entries = "",
+                           size_t padding = 0);
   // Lists num as object `index` of object stream `stream` in the next section, whatever holds.
   PdfBuilder& Compressed(int num, int stream, int index);
+  // Lists num at offset, generation gen, in the next section, wherever num stands: an entry
+  // that leads elsewhere.
+  PdfBuilder& Entry(int num, int64_t offset, int gen = 0);
   // Marks num free in the next section.
   PdfBuilder& Free(int num, int next_gen = 1);
   // A classic section for the objects added since the previous section, its trailer (with
@@ -65,13 +70,13 @@ class PdfBuilder {
   int Size() const { return size_; }
 
  private:
-  struct Entry {
+  struct Record {
     int type;
     int64_t field2;
     int field3;
   };
-  void Note(int num, Entry entry);
-  std::string StreamBytes(std::map<int, Entry> entries,
+  void Note(int num, Record entry);
+  std::string StreamBytes(std::map<int, Record> entries,
                           const std::string& dict_entries,
                           const XRefLayout& layout,
                           bool with_size);
@@ -80,7 +85,7 @@ class PdfBuilder {
   std::string bytes_;
   std::map<int, int64_t> offsets_;
   std::map<int, std::string> bodies_;
-  std::map<int, Entry> pending_;  // entries of the section being gathered
+  std::map<int, Record> pending_;  // entries of the section being gathered
   int64_t last_xref_ = -1;
   int64_t origin_ = 0;  // where the header starts: offsets count from here
   int size_ = 1;
