@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "faithful_copy.h"
+#include "param_name.h"
 #include "test_files.h"
 
 namespace {
@@ -43,18 +44,6 @@ std::pair<int, long> RunBinary(std::vector<std::string> args, const std::string&
   struct rusage usage {};
   wait4(pid, &status, 0, &usage);
   return {status, usage.ru_maxrss};
-}
-
-// The hostile files, in name order.
-std::vector<std::string> HostileFiles() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(HOSTILE_DIR)) {
-    if (entry.path().extension() == ".pdf") {
-      names.push_back(entry.path().filename().string());
-    }
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 class HostileTest : public testing::TestWithParam<std::string> {};
@@ -89,17 +78,6 @@ TEST_P(HostileTest, RefusedCleanlyOrCopiedSoundly) {
   }
 }
 
-// Each file under its name, letters and digits kept: "tree-cycle.pdf" runs as tree_cycle.
-INSTANTIATE_TEST_SUITE_P(Files,
-                         HostileTest,
-                         testing::ValuesIn(HostileFiles()),
-                         [](const testing::TestParamInfo<std::string>& p) {
-                           std::string name = p.param.substr(0, p.param.size() - 4);
-                           std::replace_if(
-                               name.begin(), name.end(),
-                               [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
-                               '_');
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Files, HostileTest, testing::ValuesIn(PdfFilesIn(HOSTILE_DIR)), FileName);
 
 }  // namespace

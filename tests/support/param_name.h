@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
+#include <filesystem>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // A case of a table named by its name field, in test names and in failure messages alike.
 template <class Case>
@@ -35,6 +38,27 @@ inline std::string ParamName(size_t index, const std::string& text) {
   while (name.back() == '_') {
     name.pop_back();
   }
+  return name;
+}
+
+// The PDF files of folder, in name order.
+inline std::vector<std::string> PdfFilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".pdf") {
+      names.push_back(entry.path().filename().string());
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+// A case run on a file, named after it, letters and digits kept: "tree-cycle.pdf" runs as
+// tree_cycle.
+inline std::string FileName(const testing::TestParamInfo<std::string>& p) {
+  std::string name = p.param.substr(0, p.param.size() - 4);
+  std::replace_if(
+      name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
+      '_');
   return name;
 }
 
