@@ -114,6 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Readers differ in which of repeated keys they take: every one gets the angle.
         PatchCase{"3 0 obj<</Rotate 90 /A [/Rotate 1] /Rotate 0 /Rot#61te 5 0 R>>endobj",
                   "3 0 obj<</Rotate 90  /A [/Rotate 1] /Rotate 90  /Rot#61te 90 >>endobj"},
+        // A stray "]" where a key belongs stands alone: it closes nothing.
+        PatchCase{"3 0 obj<</A 1 ] /Rotate 0>>endobj", "3 0 obj<</A 1 ] /Rotate 90 >>endobj"},
         // A value that spells the key is no key.
         PatchCase{"3 0 obj<</Rotate/Rotate>>endobj", "3 0 obj<</Rotate 90 >>endobj"},
         // An escaped zero ends the name: a long key can still be the one.
