@@ -4,11 +4,10 @@ for check_folder.py.
 
 usage: compare_pdf.py INPUT OUTPUT EXPECTATION
        compare_pdf.py --rotations FILE
-       compare_pdf.py --chosen FILE OPTIONS...  (the options as words, or as one argument)
 
-EXPECTATION names a file of two lines: "object:angle ..." for the page objects turned, then the
-number of pages the program finds and "page:angle ..." for the pages turned. Prints one line for
-each difference:
+EXPECTATION names a file of two lines: the object number of each page the program finds, in
+order; then "page:angle ..." for the pages turned, or "options" and the command line's options,
+which choose them as chosen() says. Prints one line for each difference:
 - through qpdf's JSON view of both files: every object of the input (but the object streams qpdf
   reads members from) under the same number and generation with the same value, raw stream data
   included, the turned pages differing only in /Rotate; the trailer holding /Size and exactly the
@@ -18,10 +17,10 @@ each difference:
 - the output's bytes: the input's objects byte for byte, laid out as raw_copy says;
 - pdfinfo showing the turned pages at their angle and the others as in the input (where it finds
   as many pages as the program).
-With --rotations, prints each page's rotation as qpdf finds the pages, separated by commas; with
---chosen, "page:angle" for each page the options choose, from the pages and rotations qpdf
-finds (pdfinfo's where qpdf finds none). Needs python3, qpdf and pdfinfo.
+With --rotations, prints each page's rotation as qpdf finds the pages, separated by commas.
+Needs python3, qpdf and pdfinfo.
 """
+import functools
 import json
 import re
 import subprocess
@@ -86,14 +85,20 @@ def rotations(path):
     return angles
 
 
+@functools.lru_cache(maxsize=4)
+def compressed(path):
+    """(member, object stream) for each object qpdf's reading of the table finds in a stream."""
+    r = subprocess.run(["qpdf", "--show-xref", path], stdout=subprocess.PIPE,
+                       stderr=subprocess.DEVNULL)
+    return [(int(m), int(s)) for m, s in
+            re.findall(rb"^(\d+)/\d+: compressed; stream = (\d+)", r.stdout, re.M)]
+
+
 def object_streams(path, objects=None):
     """Numbers of the object streams qpdf's reading of the table draws members from; given the
     view's objects, only those qpdf reads a member from (one that gives none is kept)."""
-    r = subprocess.run(["qpdf", "--show-xref", path], stdout=subprocess.PIPE,
-                       stderr=subprocess.DEVNULL)
-    members = re.finditer(rb"^(\d+)/\d+: compressed; stream = (\d+)", r.stdout, re.M)
-    return {int(m.group(2)) for m in members
-            if objects is None or objects.get("obj:%s 0 R" % m.group(1).decode(),
+    return {stream for member, stream in compressed(path)
+            if objects is None or objects.get("obj:%d 0 R" % member,
                                               {"value": None}) != {"value": None}}
 
 
@@ -349,14 +354,6 @@ def chosen(path, options):
     return pick
 
 
-def members_and_streams(path):
-    """(numbers qpdf reads from the input's object streams, those streams' numbers)."""
-    r = subprocess.run(["qpdf", "--show-xref", path], stdout=subprocess.PIPE,
-                       stderr=subprocess.DEVNULL)
-    pairs = re.findall(rb"^(\d+)/\d+: compressed; stream = (\d+)", r.stdout, re.M)
-    return {int(m) for m, _ in pairs}, {int(s) for _, s in pairs}
-
-
 def judge_bytes(input_path, output_path, patched):
     """(the output's table or None, problems): the table read line by line and the output's
     bytes against the input's (raw_copy); patched: the page objects turned."""
@@ -367,8 +364,8 @@ def judge_bytes(input_path, output_path, patched):
     table, problems = read_table(out)
     if table is None:
         return None, problems
-    return table, problems + raw_copy(data, out, table, patched,
-                                      members_and_streams(input_path)[0])
+    members = {member for member, _ in compressed(input_path)}
+    return table, problems + raw_copy(data, out, table, patched, members)
 
 
 def judge(input_path, output_path, angles, pages, turned):
@@ -403,18 +400,21 @@ def main():
     if len(sys.argv) == 3 and sys.argv[1] == "--rotations":
         print(",".join(str(angle) for angle in rotations(sys.argv[2])))
         return 0
-    if len(sys.argv) >= 3 and sys.argv[1] == "--chosen":
-        options = " ".join(sys.argv[3:]).split()
-        print(" ".join("%d:%d" % pair for pair in chosen(sys.argv[2], options).items()))
-        return 0
     if len(sys.argv) != 4:
         print(__doc__)
         return 2
     with open(sys.argv[3]) as f:
-        objects, pages = f.read().split("\n")[:2]
-    pairs = lambda text: {int(a): int(b) for a, b in (p.split(":") for p in text.split())}
-    count, _, turned = pages.partition(" ")
-    for line in judge(sys.argv[1], sys.argv[2], pairs(objects), int(count), pairs(turned)):
+        objects, turned = f.read().split("\n")[:2]
+    objects = [int(num) for num in objects.split()]
+    if turned.startswith("options"):
+        turned = chosen(sys.argv[1], turned.split()[1:])
+    else:
+        turned = {int(a): int(b) for a, b in (pair.split(":") for pair in turned.split())}
+    angles = {objects[page - 1]: angle for page, angle in turned.items()
+              if 1 <= page <= len(objects)}
+    problems = ["page %d is not among the %d pages" % (page, len(objects))
+                for page in turned if not 1 <= page <= len(objects)]
+    for line in problems + judge(sys.argv[1], sys.argv[2], angles, len(objects), turned):
         print(line)
     return 0
 

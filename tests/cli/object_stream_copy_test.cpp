@@ -38,8 +38,8 @@ PdfBuilder& Alternating(PdfBuilder& b, int end, size_t mib, const std::string& b
 
 // 200 members in two streams that do not fit the reader's cache together: copied in number
 // order, each would decode its stream again.
-void InterleavedStreams(PdfBuilder& b) {
-  Alternating(b, 210, 16, "(member)").Object(3, kPage);
+std::string InterleavedStreams() {
+  return WithStreams([](PdfBuilder& b) { Alternating(b, 210, 16, "(member)").Object(3, kPage); });
 }
 
 // Page 3 in object stream 4.
@@ -81,11 +81,11 @@ INSTANTIATE_TEST_SUITE_P(
                  b.Object(3, "<< /Type /Page /Parent 2 0 R /Resources << >> /Contents 5 0 R >>");
                  b.Stream(5, "/Type /ObjStm /N 1 /First 4", "0 0 m 9 9 l S");
                })),
-        Copied("InterleavedStreamsOfSixteenMiB", WithStreams(InterleavedStreams)),
-        Copied("PagesAlternatingBetweenLargeStreams",
-               PagesAlternatingBetweenLargeStreams(),
-               "/p2,59 /r90",
-               Pages({2, 59}, 90)),
+        CopiedLarge("InterleavedStreamsOfSixteenMiB", InterleavedStreams),
+        CopiedLarge("PagesAlternatingBetweenLargeStreams",
+                    PagesAlternatingBetweenLargeStreams,
+                    "/p2,59 /r90",
+                    Pages({2, 59}, 90)),
         Copied("MemberTheStreamLacksIsFoundByItsHeader",
                WithStreams([](PdfBuilder& b) {
                  PageIn4(b).Object(6, "(six, in the file)").Compressed(6, 4, 1);

@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                kOne),
         // A page written inside /Kids has no object to patch: it cannot be chosen.
         CopyCase{"DirectKidCannotBeChosen", Tree(kCatalog, kDirectKid), "/p2 /r90", kDamaged,
-                 std::nullopt, ""},
+                 std::nullopt, "", nullptr},
         Copied("PageBesideADirectKid", Tree(kCatalog, kDirectKid), "/p1 /r90", kOne),
         Copied("CountIndirect",
                Tree(kCatalog,

@@ -21,6 +21,8 @@ struct CopyCase {
   // pages.
   std::optional<PageAngles> rotated;
   std::string holds;  // bytes the output holds as the input has them
+  // Builds the input when the case runs, for one too large to build whenever the tests start.
+  std::string (*make)() = nullptr;
 };
 inline void PrintTo(const CopyCase& c, std::ostream* os) {
   *os << c.name;
@@ -30,15 +32,21 @@ inline std::string CopyCaseName(const testing::TestParamInfo<CopyCase>& p) {
 }
 
 inline CopyCase Refused(std::string name, std::string input, std::string message) {
-  return {std::move(name), std::move(input), "/r90", std::move(message), std::nullopt, ""};
+  return {std::move(name), std::move(input), "/r90", std::move(message), std::nullopt, "", nullptr};
 }
 inline CopyCase Copied(std::string name,
                        std::string input,
                        std::string options = "/r90",
                        std::optional<PageAngles> rotated = std::nullopt,
                        std::string holds = "") {
-  return {std::move(name),    std::move(input), std::move(options), "",
-          std::move(rotated), std::move(holds)};
+  return {std::move(name),  std::move(input), std::move(options), "", std::move(rotated),
+          std::move(holds), nullptr};
+}
+inline CopyCase CopiedLarge(std::string name,
+                            std::string (*make)(),
+                            std::string options = "/r90",
+                            std::optional<PageAngles> rotated = std::nullopt) {
+  return {std::move(name), "", std::move(options), "", std::move(rotated), "", make};
 }
 
 class CopyTest : public testing::TestWithParam<CopyCase> {};

@@ -8,9 +8,6 @@
 // Page number (from 1) -> the /Rotate the output must give that page.
 using PageAngles = std::map<int, int>;
 PageAngles Pages(const std::vector<int>& pages, int angle);
-// The pages a command line's options choose and their new angle, from the pages and rotations
-// real readers find in the input (scripts/compare_pdf.py --chosen).
-PageAngles ChosenPages(const std::string& input, const std::string& options);
 
 // Judges an output the program wrote from input with scripts/compare_pdf.py, the one check of
 // a copy (its usage says what it compares: qpdf's view of every object and of the trailer, the
@@ -20,5 +17,10 @@ PageAngles ChosenPages(const std::string& input, const std::string& options);
 void ExpectFaithfulCopy(const std::string& input,
                         const std::string& output,
                         const PageAngles& rotated);
+// The same for the pages a command line's options choose, as the check works them out from the
+// pages and rotations real readers find in the input.
+void ExpectFaithfulCopy(const std::string& input,
+                        const std::string& output,
+                        const std::string& options);
 
 #endif  // QUILLTURN_TESTS_SUPPORT_FAITHFUL_COPY_H_
