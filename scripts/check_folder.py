@@ -27,13 +27,6 @@ def run(cmd, timeout=60):
         return None, "", "timeout"
 
 
-def rotations(path):
-    rc, out, _ = run(["pdfinfo", "-l", "1000000", path])
-    if rc != 0:
-        return None
-    return [int(m.group(1)) for m in re.finditer(r"^Page\s+\d+ rot:\s+(-?\d+)", out, re.M)]
-
-
 def page_tree(data):
     """(object key, /Rotate as written or inherited) for each page in document order, walking
     /Kids as the file has them: a page listed twice is one object in two places. data:
@@ -175,7 +168,7 @@ def main():
             problems.append("qpdf --check fails")
         view_in, view_out = compare_pdf.view(src), compare_pdf.view(out)
         tree = page_tree(view_in) if view_in else None
-        before, after = rotations(src), rotations(out)
+        before, after = compare_pdf.shown_by_pdfinfo(src), compare_pdf.shown_by_pdfinfo(out)
         if before is not None:
             want = expected_rotations(before, tree, options)
             if after != want:

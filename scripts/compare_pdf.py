@@ -324,8 +324,11 @@ def raw_copy(data, out, table, patched, members):
 
 def shown_by_pdfinfo(path):
     """Each page's rotation as pdfinfo (another reader) shows it, or None when it fails."""
-    r = subprocess.run(["pdfinfo", "-l", "1000000", path], stdout=subprocess.PIPE,
-                       stderr=subprocess.DEVNULL)
+    try:
+        r = subprocess.run(["pdfinfo", "-l", "1000000", path], stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL, timeout=60)
+    except subprocess.TimeoutExpired:
+        return None
     if r.returncode != 0:
         return None
     return [int(m.group(1)) for m in re.finditer(rb"^Page\s+\d+ rot:\s+(-?\d+)", r.stdout, re.M)]
