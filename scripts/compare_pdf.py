@@ -162,7 +162,8 @@ def compare(inp, out, output_path, angles, streams, size):
 WHITE = b" \t\r\n\f\0"
 EOL = b"\r\n"
 DELIMITERS = b"()<>[]{}/%"
-HEADER = re.compile(rb"(\d+)[ \t\r\n\f\0]+\d+[ \t\r\n\f\0]+obj")
+# A match starts only where a run of digits does: long runs of digits cost one try each.
+HEADER = re.compile(rb"(?<![0-9])(\d+)[ \t\r\n\f\0]+\d+[ \t\r\n\f\0]+obj")
 
 
 def regular(c):
@@ -280,6 +281,11 @@ def read_table(out):
                 in_use.append((num, gen, offset, at))
             at += 20
         top = first + count
+    # One trailer dictionary, then nothing but white space before startxref.
+    tail = out[at:startxref]
+    if tail.count(b"trailer") != 1 or not re.search(rb">>[ \t\r\n\f\0]*\Z", tail):
+        problems.append("more than the trailer dictionary before startxref: " +
+                        printable(tail[-80:]))
     return Table(in_use, top, xref), problems
 
 
@@ -311,6 +317,10 @@ def raw_copy(data, out, table, patched, members):
             return problems + ["object %d shares its offset" % num]
         obj = out[offset:end]
         if num in patched:
+            # The patch changes /Rotate values only: nothing follows the page's "endobj".
+            if not re.search(rb"endobj(\r\n|[ \t\r\n\f\0])\Z", obj):
+                problems.append("turned page %d has more after it: %s" %
+                                (num, printable(obj[-80:])))
             continue
         if any(copied_whole(data, at, obj) for at in found.get(num, [])):
             if num <= last:
@@ -343,7 +353,9 @@ def chosen(path, options):
     angle, listed, modes = 0, set(), {o for o in options if o in ("-portrait", "-landscape")}
     for option in options:
         if option.startswith("/r"):
-            angle = int(re.match(r"[-+]?\d+", option[2:]).group(0))
+            m = re.match(r"\s*([-+]?\d+)", option[2:])
+            if m:  # no digits: no angle; beyond 32 bits: the nearest one, as the program reads it
+                angle = max(-2**31, min(2**31 - 1, int(m.group(1))))
         elif option.startswith("/p"):
             for item in option[2:].split(","):
                 first, _, last = item.partition("-")
