@@ -133,41 +133,67 @@ PdfKeep CPdfCatalog::WalkKeep(std::string_view key) {
              : PdfKeep::kNothing;
 }
 
-int64_t CPdfCatalog::KeyOf(const CPdfObject& ref) {
+int64_t CPdfCatalog::KeyOf(int32_t num, int32_t gen) {
   // Shifted unsigned: a negative number (a damaged reference) has no bits to lose.
-  return static_cast<int64_t>((uint64_t{static_cast<uint32_t>(ref.GetRefNum())} << 32) |
-                              static_cast<uint32_t>(ref.GetRefGen()));
+  return static_cast<int64_t>((uint64_t{static_cast<uint32_t>(num)} << 32) |
+                              static_cast<uint32_t>(gen));
+}
+
+int64_t CPdfCatalog::KeyOf(const CPdfObject& ref) {
+  return KeyOf(ref.GetRefNum(), ref.GetRefGen());
 }
 
 CPdfCatalog::Value CPdfCatalog::ReadValue(const CPdfDictionary& dict, const char* key) {
   const CPdfObject* raw = dict.Find(key);
-  Value value;
   if (!raw) {
-    return value;
+    return Value();
   }
-  const bool indirect = raw->IsKind(PDF_REF);
-  if (indirect) {
-    auto found = values_.find(KeyOf(*raw));
-    if (found != values_.end()) {
-      return found->second;
-    }
+  if (raw->IsKind(PDF_REF)) {
+    return ReadReferenced(raw->GetRefNum(), raw->GetRefGen());
   }
-  CPdfObject resolved;
-  if (indirect) {
-    xref_->GetObject(raw->GetRefNum(), raw->GetRefGen(), resolved, FetchMode::kWalk);
-  } else {
-    resolved.Assign(*raw);
-  }
+  return ValueOf(*raw);
+}
+
+CPdfCatalog::Value CPdfCatalog::ValueOf(const CPdfObject& resolved) {
+  Value value;
   value.kind = resolved.GetKind();
   if (resolved.IsKind(PDF_INT)) {
     value.integer = resolved.GetInt();
   } else if (resolved.IsKind(PDF_NAME)) {
     value.name = resolved.GetText();
   }
-  if (indirect) {
-    values_.emplace(KeyOf(*raw), value);
-  }
   return value;
+}
+
+CPdfCatalog::Value CPdfCatalog::ReadReferenced(int32_t num, int32_t gen) {
+  const int64_t key = KeyOf(num, gen);
+  auto found = values_.find(key);
+  if (found == values_.end()) {
+    CPdfObject resolved;
+    xref_->GetObject(num, gen, resolved, FetchMode::kWalk);
+    found = values_.emplace(key, ValueOf(resolved)).first;
+  }
+  return found->second;
+}
+
+void CPdfCatalog::ReadFacts(const PageFacts& facts, Node* node) {
+  node->is_page = node->type_is_name = true;
+  node->type = "Page";
+  node->has_rotate = facts.has_rotate;
+  node->rotate = facts.rotate;
+  node->annots_ok = facts.annots_ok;
+  switch (facts.resources) {
+    case PageFacts::Resources::kDictionary:
+      node->own_resources = true;
+      break;
+    case PageFacts::Resources::kReference:
+      node->own_resources =
+          ReadReferenced(facts.resources_num, facts.resources_gen).kind == PDF_DICT;
+      break;
+    default:
+      node->own_resources = false;
+      break;
+  }
 }
 
 void CPdfCatalog::ReadNode(const CPdfDictionary& dict, Node* node) {
@@ -218,6 +244,13 @@ const CPdfCatalog::Node& CPdfCatalog::NodeOf(const CPdfObject& raw) {
   const int64_t key = KeyOf(raw);
   auto found = nodes_.find(key);
   if (found == nodes_.end()) {
+    // A page the map's pass noted is not parsed again.
+    PageFacts facts;
+    if (xref_->PageFactsOf(raw.GetRefNum(), raw.GetRefGen(), &facts)) {
+      Node node;
+      ReadFacts(facts, &node);
+      return nodes_.emplace(key, std::move(node)).first->second;
+    }
     CPdfObject kid;
     xref_->GetObject(raw.GetRefNum(), raw.GetRefGen(), kid, FetchMode::kWalk);
     if (!kid.IsKind(PDF_DICT)) {

@@ -9,6 +9,7 @@
 
 #include "objects/cpdf_object.h"
 #include "objects/pdf_key_filter.h"
+#include "reader/page_facts.h"
 
 class CPdfDictionary;
 class CPdfFetcher;
@@ -83,7 +84,12 @@ class CPdfCatalog {
   void ReadNode(const CPdfDictionary& dict, Node* node);
   // A value of dict with one reference followed; each object is fetched once per walk.
   Value ReadValue(const CPdfDictionary& dict, const char* key);
+  Value ReadReferenced(int32_t num, int32_t gen);
+  static Value ValueOf(const CPdfObject& resolved);
+  // A page as the map's pass noted it: what ReadNode reads from its dictionary.
+  void ReadFacts(const PageFacts& facts, Node* node);
 
+  static int64_t KeyOf(int32_t num, int32_t gen);
   static int64_t KeyOf(const CPdfObject& ref);
 
   CPdfFetcher* xref_ = nullptr;

@@ -317,6 +317,7 @@ bool CPdfLexer<Source>::NextDictEntry(PdfDictEntry* entry, PdfToken* close) {
     entry->whole = true;
     entry->reference = false;
     entry->value = PdfToken{};
+    entry->levels = 0;
     const PdfToken& v = Peek(0);
     if (v.kind == PdfTokenKind::kDictClose || AtObjectEnd()) {
       entry->value_begin = entry->value_end = t.end;
@@ -332,7 +333,7 @@ bool CPdfLexer<Source>::NextDictEntry(PdfDictEntry* entry, PdfToken* close) {
       entry->gen = Peek(0);
     }
     entry->value_begin = entry->value.begin;
-    entry->value_end = StepOverValue(entry->value, &entry->whole).end;
+    entry->value_end = StepOverValue(entry->value, &entry->whole, &entry->levels).end;
     return true;
   }
 }

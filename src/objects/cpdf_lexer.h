@@ -33,6 +33,7 @@ struct PdfDictEntry {
   uint64_t value_begin = 0;  // the value's extent: a whole container, "n g R" as one value;
   uint64_t value_end = 0;    // empty (at the key's end) when ">>" or the end follows the key
   bool whole = true;         // false for a container or string the object's end leaves open
+  size_t levels = 0;         // the most containers open at once in the value
 };
 
 template <typename Source>

@@ -7,6 +7,7 @@
 #include "objects/cpdf_parser.h"
 #include "objects/cpdf_ref_ptr.h"
 #include "objects/pdf_messages.h"
+#include "reader/cpdf_member_frames.h"
 #include "reader/cpdf_objstm.h"
 #include "streams/cpdf_input_file.h"
 #include "streams/cpdf_memory_stream.h"
@@ -14,7 +15,8 @@
 #include "streams/pdf_stream_source.h"
 
 CPdfFetcher::CPdfFetcher(CPdfStream* stream, CPdfInputFile* file, const CPdfXRef& xref)
-    : stream_(stream), file_(file), xref_(xref), objstms_(file->Size()) {}
+    : stream_(stream), file_(file), xref_(xref), objstms_(file->Size()),
+      members_(xref.GetTable().Count()) {}
 
 CPdfFetcher::~CPdfFetcher() = default;
 
@@ -64,6 +66,22 @@ void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out, FetchMode
   } else {
     out.SetNull();
   }
+}
+
+bool CPdfFetcher::PageFactsOf(int32_t num, int32_t gen, PageFacts* facts) {
+  const XRefEntry* found = GetTable().Find(num);
+  if (!found || fetch_depth_ > 0 || !map_.IsBuilt()) {
+    return false;
+  }
+  if (found->type == 1) {
+    int32_t found_gen = 0;
+    const int64_t index = gen == found->generation ? Locate(num, false, &found_gen) : -1;
+    return index >= 0 && map_.PageFactsOf(static_cast<size_t>(index), facts);
+  }
+  const uint8_t* bytes = nullptr;
+  const CPdfMemberFrames::Frame* frame = nullptr;
+  bool page = false;
+  return found->type == 2 && gen == 0 && FrameMember(num, &bytes, &frame, facts, &page) && page;
 }
 
 int64_t CPdfFetcher::Locate(int32_t num, bool any_generation, int32_t* gen) const {
@@ -168,21 +186,38 @@ std::shared_ptr<CPdfObjStmData> CPdfFetcher::GetObjStm(int32_t stream_num) {
   return objstms_.Get(stream_num, [this](CPdfObjStmData& data) { data.Build(*this); });
 }
 
-bool CPdfFetcher::GetObjectStreamBytes(int32_t num,
-                                       const uint8_t** data,
-                                       size_t* length,
-                                       int* after) {
+bool CPdfFetcher::GetObjectStreamMember(int32_t num,
+                                        const uint8_t** data,
+                                        const CPdfMemberFrames::Frame** frame) {
+  return FrameMember(num, data, frame, nullptr, nullptr);
+}
+
+bool CPdfFetcher::FrameMember(int32_t num,
+                              const uint8_t** data,
+                              const CPdfMemberFrames::Frame** frame,
+                              PageFacts* facts,
+                              bool* page) {
+  *frame = nullptr;
   const XRefEntry* found = GetTable().Find(num);
   if (!found || found->type != 2) {
     return false;
   }
   const XRefEntry entry = *found;
   held_ = GetObjStm(entry.offset);
-  if (!held_->GetBytes(num, entry.generation, data, length)) {
+  size_t length = 0;
+  if (!held_->GetBytes(num, entry.generation, data, &length)) {
     return false;
   }
-  *after = held_->ByteAfter(*data, *length);
-  return true;
+  const auto k = static_cast<size_t>(GetTable().IndexOf(num));
+  *frame = facts ? nullptr : members_.Find(k);
+  if (!*frame) {
+    const bool is_page = members_.Add(k, *data, length, held_->ByteAfter(*data, length), facts);
+    if (page) {
+      *page = is_page;
+    }
+    *frame = members_.Find(k);
+  }
+  return *frame != nullptr;
 }
 
 bool CPdfFetcher::GivesMembers(int32_t stream_num, const std::vector<int32_t>& members) {

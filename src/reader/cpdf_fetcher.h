@@ -9,6 +9,7 @@
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_resolver.h"
 #include "objects/pdf_key_filter.h"
+#include "reader/cpdf_member_frames.h"
 #include "reader/cpdf_object_map.h"
 #include "reader/cpdf_objstm_cache.h"
 #include "reader/cpdf_xref.h"
@@ -40,6 +41,11 @@ class CPdfFetcher : public CPdfResolver {
   void GetObject(int32_t num, int32_t gen, CPdfObject& out) override;
   void GetObject(int32_t num, int32_t gen, CPdfObject& out, FetchMode mode);
 
+  // What the walk reads of page num, when it was noted on the way: the object a walk fetch of
+  // (num, gen) would parse is a page dictionary with these facts. False otherwise (the walk
+  // then fetches it).
+  bool PageFactsOf(int32_t num, int32_t gen, PageFacts* facts);
+
   // Walk fetches build arrays of no more than limit elements (CPdfParser::SetWalkArrayLimit).
   void SetWalkArrayLimit(size_t limit) { walk_array_limit_ = limit; }
   // What walk fetches keep of a dictionary: the walk's owner says (CPdfParser::SetWalkKeys).
@@ -54,10 +60,13 @@ class CPdfFetcher : public CPdfResolver {
   // else its last definition under the entry's generation, else (any_generation) under any.
   // With the generation it stands under; -1 when there is none.
   int64_t Locate(int32_t num, bool any_generation, int32_t* gen) const;
-  // The bytes of compressed object num inside its decoded object stream. The view stays valid
-  // until the next call or the fetcher's destruction.
-  // after: the decoded byte that follows them in the stream, -1 at its end.
-  bool GetObjectStreamBytes(int32_t num, const uint8_t** data, size_t* length, int* after);
+  // The bytes of compressed object num inside its decoded object stream, from its first byte,
+  // and its frame there, found on the first call (CPdfMemberFrames). The views stay valid until
+  // the next call or the fetcher's destruction.
+  bool GetObjectStreamMember(int32_t num,
+                             const uint8_t** data,
+                             const CPdfMemberFrames::Frame** frame);
+  const CPdfMemberFrames& GetMemberFrames() const { return members_; }
   // Whether stream_num is an object stream that gives one of the members the table places in
   // it (given sorted by number).
   bool GivesMembers(int32_t stream_num, const std::vector<int32_t>& members);
@@ -75,12 +84,20 @@ class CPdfFetcher : public CPdfResolver {
               CPdfObject& out);
   void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, bool walk);
   std::shared_ptr<CPdfObjStmData> GetObjStm(int32_t stream_num);
+  // Member num's bytes in held_ and its frame, false when its stream does not give it. With
+  // facts, it is framed again and page tells whether facts were noted.
+  bool FrameMember(int32_t num,
+                   const uint8_t** data,
+                   const CPdfMemberFrames::Frame** frame,
+                   PageFacts* facts,
+                   bool* page);
 
   CPdfStream* stream_;
   CPdfInputFile* file_;
   const CPdfXRef& xref_;
   CPdfObjectMap map_;
   CPdfObjStmCache objstms_;
+  CPdfMemberFrames members_;
   size_t walk_array_limit_ = SIZE_MAX;
   PdfKeyFilter walk_keys_ = nullptr;
   int fetch_depth_ = 0;

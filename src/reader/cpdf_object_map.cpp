@@ -143,6 +143,8 @@ void CPdfObjectMap::AdoptStrayEntries() {
             [](const Body& a, const Body& b) { return a.object < b.object; });
   std::stable_sort(spots_.begin(), spots_.end(),
                    [](const Spot& a, const Spot& b) { return a.object < b.object; });
+  std::stable_sort(facts_.begin(), facts_.end(),
+                   [](const Facts& a, const Facts& b) { return a.object < b.object; });
   MatchEntries();
 }
 
@@ -202,6 +204,8 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
       // values are noted for the copy, which then need not read a chosen page again.
       PdfDictEntry length;
       bool have_length = false;
+      PageFactsNoter page;
+      const auto view = [&source](uint64_t b, uint64_t e) { return source.View(b, e); };
       noted_.values.clear();
       noted_.open_joins = noted_.value_joins = false;
       noted_.complete = true;
@@ -212,6 +216,7 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
               have_length = true;
               length = entry;
             }
+            page.Note(entry, view);
           },
           &noted_);
       // Noted only for a dictionary closed by its ">>", where every token the patch reads lies
@@ -237,6 +242,11 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
         }
         if ((flags_[index] & kTailBits) == static_cast<uint8_t>(Tail::kEndstream)) {
           flags |= static_cast<uint8_t>(Tail::kEndstream);
+        }
+      } else {
+        PageFacts facts;
+        if (page.Finish(close, &facts)) {
+          facts_.push_back(Facts{static_cast<uint32_t>(start), facts});
         }
       }
     } else {
@@ -353,6 +363,17 @@ bool CPdfObjectMap::RotateSpotsOf(size_t index, RotateSpots* spots) const {
        it != spots_.end() && it->object == object; ++it) {
     spots->values.emplace_back(it->key_end, it->value_end);
   }
+  return true;
+}
+
+bool CPdfObjectMap::PageFactsOf(size_t index, PageFacts* facts) const {
+  const uint32_t object = objects_[index].start;
+  const auto it = std::lower_bound(facts_.begin(), facts_.end(), object,
+                                   [](const Facts& f, uint32_t o) { return f.object < o; });
+  if (it == facts_.end() || it->object != object) {
+    return false;
+  }
+  *facts = it->facts;
   return true;
 }
 

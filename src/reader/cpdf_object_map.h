@@ -9,6 +9,7 @@
 #include "reader/cpdf_entry_places.h"
 #include "reader/cpdf_stream_body_finder.h"
 #include "reader/cpdf_xref_table.h"
+#include "reader/page_facts.h"
 #include "reader/rotate_spots.h"
 #include "streams/pdf_file_source.h"
 
@@ -21,8 +22,8 @@ class CPdfInputFile;
 // /Length is absent or wrong is the first "endstream" searched for, and never past the next
 // object that an entry of the table leads to. Older definitions of a number (incremental updates)
 // are kept, each by position. Memory: 17 bytes per object, 12 more per stream and per /Rotate
-// value noted (at most one per 64 bytes of the file, or 4,096); objects take at least seven
-// bytes each.
+// value noted (at most one per 64 bytes of the file, or 4,096), 20 per page whose facts are
+// noted; objects take at least seven bytes each.
 class CPdfObjectMap {
  public:
   // What the copy writes after an object's bytes: nothing (they end with "endobj" and a line
@@ -57,6 +58,8 @@ class CPdfObjectMap {
   // Where the /Rotate values of a dictionary object stand, false when the pass did not note
   // them (the object is no dictionary closed by ">>", or a key's bytes were no longer held).
   bool RotateSpotsOf(size_t index, RotateSpots* spots) const;
+  // What the walk reads of a page object, false when the pass did not note it (PageFactsNoter).
+  bool PageFactsOf(size_t index, PageFacts* facts) const;
 
   // The object num's entry leads to: its header of num and the entry's generation where the
   // entry leads, or past white space and comments there; -1 otherwise.
@@ -116,6 +119,11 @@ class CPdfObjectMap {
   std::vector<uint8_t> flags_;
   std::vector<Body> bodies_;            // by object index
   std::vector<Spot> spots_;             // in file order of their objects
+  struct Facts {
+    uint32_t object;  // its start
+    PageFacts facts;
+  };
+  std::vector<Facts> facts_;  // in file order of their objects
   RotateSpots noted_;                   // the dictionary being scanned
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
   // Object indexes by number, generation and position; made on the first lookup by number.

@@ -3,11 +3,10 @@
 #include <string>
 
 #include "objects/cpdf_exception.h"
-#include "objects/cpdf_lexer.h"
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_fetcher.h"
+#include "reader/cpdf_member_frames.h"
 #include "streams/cpdf_input_file.h"
-#include "streams/pdf_span_source.h"
 
 namespace {
 
@@ -68,24 +67,18 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
     return out;
   }
   const uint8_t* slice = nullptr;
-  size_t length = 0;
+  const CPdfMemberFrames::Frame* frame = nullptr;
   // A member its stream cannot give may stand in the file under its own header: it is copied
   // from there, as a direct object is.
-  int after = -1;
-  if (found->type == 2 && fetcher.GetObjectStreamBytes(num, &slice, &length, &after)) {
-    // The member's value alone: whatever its last byte (a "%", an open "(", a "/"), the
-    // "endobj" written after it stays a token of its own.
-    CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(slice, length)};
-    const PdfToken first = lexer.Next();
-    if (first.kind == PdfTokenKind::kEnd) {
+  if (found->type == 2 && fetcher.GetObjectStreamMember(num, &slice, &frame)) {
+    // The member's value alone, as its frame ends it: whatever its last byte (a "%", an open
+    // "(", a "/"), the "endobj" written after it stays a token of its own.
+    if (frame->Empty()) {
       return out;
     }
-    bool whole = true;
-    const PdfToken last = info && info->want_spots && first.kind == PdfTokenKind::kDictOpen
-                              ? NoteRotateSpots(lexer, slice, &whole, &info->spots)
-                              : lexer.StepOverValue(first, &whole);
     const std::string head = std::to_string(num) + " 0 obj\r";
-    if (info && info->want_spots && first.kind == PdfTokenKind::kDictOpen) {
+    if (info && info->want_spots && frame->Dictionary() &&
+        fetcher.GetMemberFrames().SpotsOf(*frame, &info->spots)) {
       info->has_spots = true;
       // From the member's first byte to the framed object's.
       for (auto& [key_end, value_end] : info->spots.values) {
@@ -93,26 +86,12 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
         value_end += static_cast<uint32_t>(head.size());
       }
     }
-    // A string or container the member's bytes end inside: in its stream it ends where the
-    // stream does, but framed as an object of the file it would take the "endobj" written
-    // after it and the objects after that.
-    if (!whole) {
+    if (frame->Damaged()) {
       throw CPdfException(kMsgDamaged);
     }
-    // A number, name or keyword that the next member's first byte continues ("12" read as 1
-    // and 2): readers take the longer token, which the member's own bytes do not hold.
-    const bool continues =
-        last.kind == PdfTokenKind::kNumber
-            ? (after >= '0' && after <= '9') || after == '.'
-            : (last.kind == PdfTokenKind::kName || last.kind == PdfTokenKind::kKeyword) &&
-                  PdfIsRegular(after);
-    if (continues && last.end == length) {
-      throw CPdfException(kMsgDamaged);
-    }
-    const size_t end = static_cast<size_t>(last.end);
-    out.reserve(head.size() + end + 8);
+    out.reserve(head.size() + frame->end + 8);
     out.insert(out.end(), head.begin(), head.end());
-    out.insert(out.end(), slice, slice + end);
+    out.insert(out.end(), slice, slice + frame->end);
     out.insert(out.end(), kEndobjTail, kEndobjTail + std::char_traits<char>::length(kEndobjTail));
     if (info) {
       info->compressed = true;

@@ -6,9 +6,7 @@ PdfToken NoteRotateSpots(CPdfLexer<PdfSpanSource>& lexer,
                          RotateSpots* spots) {
   const PdfToken close = NoteRotateSpots(
       lexer,
-      [bytes](const PdfToken& key) {
-        return PdfNameIs(bytes + key.begin + 1, key.end - key.begin - 1, "Rotate") ? 1 : 0;
-      },
+      [bytes](const PdfToken& key) { return IsRotateKeyIn(bytes, key); },
       [](const PdfDictEntry&) {}, spots);
   *whole = close.kind == PdfTokenKind::kDictClose;
   return close;

@@ -47,6 +47,11 @@ PdfToken NoteRotateSpots(CPdfLexer<Source>& lexer,
   return close;
 }
 
+// Whether key, a name token over bytes in memory, spells /Rotate: 1 or 0.
+inline int IsRotateKeyIn(const uint8_t* bytes, const PdfToken& key) {
+  return PdfNameIs(bytes + key.begin + 1, key.end - key.begin - 1, "Rotate") ? 1 : 0;
+}
+
 // The same over bytes in memory, whole telling whether the dictionary was closed.
 PdfToken NoteRotateSpots(CPdfLexer<PdfSpanSource>& lexer,
                          const uint8_t* bytes,

@@ -1,0 +1,82 @@
+#include "reader/cpdf_member_frames.h"
+
+#include <algorithm>
+
+#include "objects/cpdf_lexer.h"
+#include "objects/pdf_char_class.h"
+#include "streams/pdf_span_source.h"
+
+bool CPdfMemberFrames::Add(size_t entry,
+                           const uint8_t* bytes,
+                           size_t length,
+                           int after,
+                           PageFacts* facts) {
+  if (entry >= entries_) {
+    return false;
+  }
+  if (frames_.empty()) {
+    frames_.resize(entries_);
+  }
+  Frame& frame = frames_[entry];
+  frame = Frame();
+  frame.flags = kFramed;
+  CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
+  const PdfToken first = lexer.Next();
+  if (first.kind == PdfTokenKind::kEnd) {
+    frame.flags |= kEmpty;
+    return false;
+  }
+  bool whole = true;
+  bool is_page = false;
+  PdfToken last;
+  if (first.kind == PdfTokenKind::kDictOpen) {
+    RotateSpots noted;
+    PageFactsNoter page;
+    const auto view = [bytes](uint64_t b, uint64_t) { return bytes + b; };
+    last = NoteRotateSpots(
+        lexer, [bytes](const PdfToken& key) { return IsRotateKeyIn(bytes, key); },
+        [&](const PdfDictEntry& e) { page.Note(e, view); }, &noted);
+    whole = last.kind == PdfTokenKind::kDictClose;
+    frame.flags |= static_cast<uint8_t>(kDictionary | (noted.open_joins ? kOpenJoins : 0) |
+                                        (noted.value_joins ? kValueJoins : 0));
+    // The few values a page has are kept, so many in all; past that the patch reads a
+    // dictionary full of /Rotate keys again.
+    if (noted.values.size() <= UINT8_MAX &&
+        spots_.size() + noted.values.size() <= std::max<size_t>(kFewSpots, 4 * entries_)) {
+      frame.flags |= kSpotsKept;
+      frame.first_spot = static_cast<uint32_t>(spots_.size());
+      frame.spot_count = static_cast<uint8_t>(noted.values.size());
+      spots_.insert(spots_.end(), noted.values.begin(), noted.values.end());
+    }
+    is_page = facts && page.Finish(last, facts);
+  } else {
+    last = lexer.StepOverValue(first, &whole);
+  }
+  // A string or container the member's bytes end inside: in its stream it ends where the
+  // stream does, but framed as an object of the file it would take the "endobj" written
+  // after it and the objects after that. A number, name or keyword that the next member's
+  // first byte continues ("12" read as 1 and 2): readers take the longer token, which the
+  // member's own bytes do not hold.
+  const bool continues =
+      last.kind == PdfTokenKind::kNumber
+          ? (after >= '0' && after <= '9') || after == '.'
+          : (last.kind == PdfTokenKind::kName || last.kind == PdfTokenKind::kKeyword) &&
+                PdfIsRegular(after);
+  if (!whole || (continues && last.end == length)) {
+    frame.flags |= kDamaged;
+  }
+  frame.end = static_cast<uint32_t>(last.end);
+  return is_page;
+}
+
+bool CPdfMemberFrames::SpotsOf(const Frame& frame, RotateSpots* spots) const {
+  if ((frame.flags & kSpotsKept) == 0) {
+    return false;
+  }
+  spots->open_joins = (frame.flags & kOpenJoins) != 0;
+  spots->value_joins = (frame.flags & kValueJoins) != 0;
+  spots->complete = true;
+  spots->values.assign(spots_.begin() + frame.first_spot,
+                       spots_.begin() + frame.first_spot + frame.spot_count);
+  return true;
+}
