@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
 #include "document/cpdf_catalog.h"
 #include "fixtures.h"
 #include "open_pdf.h"
+#include "param_name.h"
 #include "pdf_builder.h"
 
 namespace {
@@ -30,5 +36,85 @@ TEST(CatalogTest, PageRefsFollowTypedNodesWithInheritedRotation) {
   }
   EXPECT_EQ("3:-90 8:90 6:180 -1:180 ", refs);
 }
+
+
+// What the walk reads of a page, whether the scanner noted it on its way over the page or the
+// walk parsed the page itself: both must read every spelling alike. Node 2 turns its pages by
+// 180 and has no /Resources; objects 9 to 12 are what references in the page lead to.
+struct PageCase {
+  std::string name;
+  std::string page;
+  std::string read;  // "rotation" of page 3, or the message the file is refused with
+};
+PRINT_CASE_BY_NAME(PageCase)
+
+class PageReadTest : public testing::TestWithParam<std::tuple<PageCase, bool>> {};
+
+TEST_P(PageReadTest, GivesWhatTheParsedPageSays) {
+  const auto& [c, in_stream] = GetParam();
+  const std::vector<std::pair<int, std::string>> objects = {
+      {3, c.page}, {9, "270"}, {10, "<< >>"}, {11, "5"}, {12, "/Page"}};
+  PdfBuilder b;
+  b.Header("1.5").Object(1, kCatalog);
+  b.Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 /Rotate 180 >>");
+  if (in_stream) {
+    b.ObjectStream(20, objects);
+  } else {
+    for (const auto& [num, body] : objects) {
+      b.Object(num, body);
+    }
+  }
+  OpenPdf pdf(b.XRefStream(30, "/Root 1 0 R").Bytes());
+  std::string read = pdf.TryOpen();
+  if (read.empty()) {
+    for (const PageRef& r : pdf.doc.GetCatalog()->GetPageRefs()) {
+      read += std::to_string(r.rotation);
+    }
+  }
+  EXPECT_EQ(c.read, read);
+}
+
+std::string Page(const std::string& entries) {
+  return "<< /Type /Page " + entries + " >>";
+}
+const std::string kNoResources = "Resources are not found";
+
+INSTANTIATE_TEST_SUITE_P(
+    Spellings,
+    PageReadTest,
+    testing::Combine(
+        testing::Values(
+            PageCase{"PlainRotate", Page("/Resources << >> /Rotate 90"), "90"},
+            PageCase{"FirstOfTwoRotates", Page("/Rotate 90 /Resources << >> /Rotate 270"), "90"},
+            PageCase{"EscapedKey", Page("/Resources << >> /Rot#61te 90"), "90"},
+            PageCase{"RealRotate", Page("/Resources << >> /Rotate 90.0"), "180"},
+            PageCase{"RotatePast32Bits", Page("/Resources << >> /Rotate 4294967386"), "180"},
+            PageCase{"RotateLeadingZeros", Page("/Resources << >> /Rotate 000000000000090"), "90"},
+            PageCase{"RotateByReference", Page("/Resources << >> /Rotate 9 0 R"), "270"},
+            PageCase{"RotateName", Page("/Resources << >> /Rotate /R90"), "180"},
+            PageCase{"KeyWithoutValue", Page("/Resources << >> /Rotate"), "180"},
+            PageCase{"KeyBeforeStrayByte", Page("/Resources << >> /Rotate ) 90"), "180"},
+            PageCase{"EscapedType", "<< /Type /Pag#65 /Resources << >> /Rotate 90 >>", "90"},
+            PageCase{"TypeByReference", "<< /Type 12 0 R /Resources << >> /Rotate 90 >>", "90"},
+            PageCase{"FirstTypeCounts", Page("/Type /Pages /Resources << >> /Rotate 90"), "90"},
+            PageCase{"FirstTypeIsPages",
+                     "<< /Type /Pages /Type /Page /Resources << >> >>",
+                     "Kids CPdfObject is wrong type"},
+            PageCase{"Unclosed", "<< /Type /Page /Resources << >> /Rotate 90", "90"},
+            PageCase{"NoResources", Page("/Rotate 90"), kNoResources},
+            PageCase{"ResourcesByReference", Page("/Resources 10 0 R"), "180"},
+            PageCase{"ResourcesReferenceNoDictionary", Page("/Resources 11 0 R"), kNoResources},
+            PageCase{"ResourcesArray", Page("/Resources [ ]"), kNoResources},
+            PageCase{"AnnotsNull", Page("/Resources << >> /Annots null"), "180"},
+            PageCase{"AnnotsDictionary",
+                     Page("/Resources << >> /Annots << >>"),
+                     "Page annotations object (page 1) is wrong type"},
+            PageCase{"DeepValue",
+                     Page("/Resources << >> /A " + std::string(300, '[') + std::string(300, ']')),
+                     "Objects nested too deeply"}),
+        testing::Bool()),
+    [](const testing::TestParamInfo<std::tuple<PageCase, bool>>& p) {
+      return std::get<0>(p.param).name + (std::get<1>(p.param) ? "_InObjectStream" : "_InFile");
+    });
 
 }  // namespace
