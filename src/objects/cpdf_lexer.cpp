@@ -13,34 +13,6 @@
 #include "streams/pdf_span_source.h"
 #include "streams/pdf_stream_source.h"
 
-namespace {
-
-// A stack of open containers that holds the usual few in place, the rest on the heap.
-class Frames {
- public:
-  bool empty() const { return size_ == 0; }
-  size_t size() const { return size_; }
-  uint8_t& back() { return size_ <= kInPlace ? local_[size_ - 1] : deep_[size_ - 1 - kInPlace]; }
-  void push_back(uint8_t frame) {
-    if (size_ < kInPlace) {
-      local_[size_] = frame;
-    } else {
-      deep_.resize(size_ - kInPlace);
-      deep_.push_back(frame);
-    }
-    ++size_;
-  }
-  void pop_back() { --size_; }
-
- private:
-  static constexpr size_t kInPlace = 32;
-  uint8_t local_[kInPlace];  // the first kInPlace levels, written before read
-  std::vector<uint8_t> deep_;
-  size_t size_ = 0;
-};
-
-}  // namespace
-
 template <typename Source>
 void CPdfLexer<Source>::Fill(int k) {
   while (count_ <= k) {
@@ -55,8 +27,135 @@ void CPdfLexer<Source>::Fill(int k) {
   }
 }
 
+// The ring as a cursor: peeks and takes any token, never runs out.
+template <typename Source>
+class CPdfLexer<Source>::RingCursor {
+ public:
+  static constexpr bool kCanRunOut = false;
+  explicit RingCursor(CPdfLexer* lexer) : lexer_(lexer) {}
+  const PdfToken* Peek(int k) { return &lexer_->Peek(k); }
+  PdfToken Take() { return lexer_->Next(); }
+  void HandOff() {}
+
+ private:
+  CPdfLexer* lexer_;
+};
+
+// The bytes held in memory as a cursor: tokens lexed in place when first peeked, no queue.
+// Peek gives null where a token does not lie whole there after plain white space (at the end
+// of a source whose window is all its bytes, the end counts as a token). The lexer's source
+// moves only when the cursor is done (its destructor) or hands over to the ring.
+template <typename Source>
+class CPdfLexer<Source>::WindowCursor {
+ public:
+  static constexpr bool kCanRunOut = true;
+
+  explicit WindowCursor(CPdfLexer* lexer) : lexer_(lexer) {
+    lexer_->src_.Window(&p_, &e_);
+  }
+  ~WindowCursor() { HandOff(); }
+  WindowCursor(const WindowCursor&) = delete;
+  WindowCursor& operator=(const WindowCursor&) = delete;
+
+  const PdfToken* Peek(int k) { return k < n_ || LexUpTo(k) ? &tokens_[Slot(k)] : nullptr; }
+  PdfToken Take() {
+    const PdfToken t = tokens_[head_];
+    p_ = ends_[head_];
+    head_ = Slot(1);
+    --n_;
+    return t;
+  }
+  // Where the next token is taken from, and back there: the tokens taken since are left.
+  const uint8_t* Mark() const { return p_; }
+  void Rewind(const uint8_t* mark) {
+    p_ = mark;
+    n_ = 0;
+  }
+  // The source moved past the tokens taken; the cursor is not used again.
+  void HandOff() {
+    if (!done_) {
+      done_ = true;
+      lexer_->src_.Advance(p_);
+    }
+  }
+
+ private:
+  static constexpr int kRoom = 4;  // three ahead at the most, a power of two
+  static int Wrap(int k) { return k & (kRoom - 1); }
+  int Slot(int k) const { return Wrap(head_ + k); }
+
+  bool LexUpTo(int k) {
+    while (n_ <= k) {
+      const uint8_t* q = n_ > 0 ? ends_[Slot(n_ - 1)] : p_;
+      while (q < e_ && kPdfTokenStarts.start[*q] == PdfTokenStart::kWhite) {
+        ++q;
+      }
+      PdfToken& t = tokens_[Slot(n_)];
+      t = PdfToken{};
+      const uint8_t* end = q;
+      if (q == e_) {
+        if (!Source::WindowIsAll()) {
+          return false;
+        }
+      } else if (kPdfTokenStarts.start[*q] == PdfTokenStart::kComment ||
+                 (end = lexer_->LexInWindow(q, e_, &t)) == nullptr) {
+        return false;
+      }
+      t.begin = lexer_->src_.TellAt(q);
+      t.end = lexer_->src_.TellAt(end);
+      ends_[Slot(n_)] = end;
+      ++n_;
+    }
+    return true;
+  }
+
+  CPdfLexer* lexer_;
+  const uint8_t* p_;  // past the last token taken
+  const uint8_t* e_;
+  bool done_ = false;
+  PdfToken tokens_[kRoom];
+  const uint8_t* ends_[kRoom];
+  int head_ = 0;
+  int n_ = 0;
+};
+
+template <typename Source>
+const uint8_t* CPdfLexer<Source>::Mark(WindowCursor& c) {
+  return c.Mark();
+}
+
+template <typename Source>
+void CPdfLexer<Source>::Rewind(WindowCursor& c, const uint8_t* mark) {
+  c.Rewind(mark);
+}
+
 template <typename Source>
 inline PdfToken CPdfLexer<Source>::Lex(std::string* text) {
+  // The usual token: after plain white space, whole in the bytes held.
+  const uint8_t* w;
+  const uint8_t* e;
+  src_.Window(&w, &e);
+  const uint8_t* p = w;
+  while (p < e && kPdfTokenStarts.start[*p] == PdfTokenStart::kWhite) {
+    ++p;
+  }
+  PdfToken t;
+  const uint8_t* end = p < e && kPdfTokenStarts.start[*p] != PdfTokenStart::kComment
+                           ? LexInWindow(p, e, &t)
+                           : nullptr;
+  if (!end) {
+    src_.Advance(p);
+    return LexAfterSpace(text);
+  }
+  t.begin = src_.TellAt(p);
+  t.end = src_.TellAt(end);
+  src_.Advance(end);
+  Keep(text, t, p, end);
+  return t;
+}
+
+template <typename Source>
+__attribute__((noinline)) PdfToken CPdfLexer<Source>::LexAfterSpace(std::string* text) {
   SkipSpace();
   const uint8_t* p;
   const uint8_t* e;
@@ -69,14 +168,7 @@ inline PdfToken CPdfLexer<Source>::Lex(std::string* text) {
   t.begin = src_.Tell();
   src_.Advance(end);
   t.end = src_.Tell();
-  // Values are built from the text of names, strings, keywords and numbers other than
-  // integers; delimiters and integers carry all there is in the token.
-  if (text && !t.int32 &&
-      (t.kind == PdfTokenKind::kName || t.kind == PdfTokenKind::kNumber ||
-       t.kind == PdfTokenKind::kLiteralString || t.kind == PdfTokenKind::kHexString ||
-       t.kind == PdfTokenKind::kKeyword)) {
-    text->append(reinterpret_cast<const char*>(p), static_cast<size_t>(end - p));
-  }
+  Keep(text, t, p, end);
   return t;
 }
 
@@ -232,8 +324,23 @@ inline const uint8_t* CPdfLexer<Source>::LexInWindow(const uint8_t* p,
 }
 
 template <typename Source>
-inline bool CPdfLexer<Source>::AtObjectEnd() {
-  const PdfToken& t = Peek(0);
+template <typename Cursor>
+inline bool CPdfLexer<Source>::Ahead(Cursor& c) {
+  if constexpr (!Cursor::kCanRunOut) {
+    return true;
+  }
+  const PdfToken* t = c.Peek(0);
+  if (!t || !t->int32) {
+    return t != nullptr;
+  }
+  t = c.Peek(1);
+  return t && (!t->int32 || c.Peek(2));
+}
+
+template <typename Source>
+template <typename Cursor>
+inline bool CPdfLexer<Source>::EndAhead(Cursor& c) {
+  const PdfToken& t = *c.Peek(0);
   switch (t.kind) {
     case PdfTokenKind::kEnd:
       return true;
@@ -241,22 +348,52 @@ inline bool CPdfLexer<Source>::AtObjectEnd() {
       return t.keyword == PdfKeyword::kEndobj || t.keyword == PdfKeyword::kXref ||
              t.keyword == PdfKeyword::kTrailer || t.keyword == PdfKeyword::kStartxref;
     case PdfTokenKind::kNumber:
-      return t.IsCount() && Peek(1).IsCount() && Peek(2).Is(PdfKeyword::kObj);
+      return t.IsCount() && c.Peek(1)->IsCount() && c.Peek(2)->Is(PdfKeyword::kObj);
     default:
       return false;
   }
 }
 
 template <typename Source>
+bool CPdfLexer<Source>::AtObjectEnd() {
+  RingCursor ring(this);
+  return EndAhead(ring);
+}
+
+template <typename Source>
 PdfToken CPdfLexer<Source>::StepOverValue(const PdfToken& first, bool* whole, size_t* levels) {
+  if (count_ == 0) {
+    WindowCursor window(this);
+    if (!first.int32 || Ahead(window)) {
+      return StepValue(window, first, whole, levels);
+    }
+  }
+  RingCursor ring(this);
+  return StepValue(ring, first, whole, levels);
+}
+
+template <typename Source>
+template <typename Cursor>
+PdfToken CPdfLexer<Source>::StepValue(Cursor& c,
+                                      const PdfToken& first,
+                                      bool* whole,
+                                      size_t* levels) {
+  // With the tokens "n g R" needs peeked (Ahead) when first is a number.
   bool closed = !first.open;
   size_t most = 0;
   PdfToken last = first;
   if (first.kind == PdfTokenKind::kDictOpen || first.kind == PdfTokenKind::kArrayOpen) {
-    last = StepOverContents(first, &closed, &most);
-  } else if (first.int32 && Peek(0).int32 && Peek(1).Is(PdfKeyword::kR)) {
-    Next();
-    last = Next();
+    Frames frames;
+    frames.push_back(first.kind == PdfTokenKind::kArrayOpen ? Frames::kArray : Frames::kDictKey);
+    most = 1;
+    if (!StepContents(c, &frames, &last, &closed, &most)) {
+      c.HandOff();
+      RingCursor ring(this);
+      StepContents(ring, &frames, &last, &closed, &most);
+    }
+  } else if (first.int32 && c.Peek(0)->int32 && c.Peek(1)->Is(PdfKeyword::kR)) {
+    c.Take();
+    last = c.Take();
   }
   if (whole) {
     *whole = closed;
@@ -295,107 +432,138 @@ bool CPdfLexer<Source>::SkipPast(const char* pattern) {
 
 template <typename Source>
 bool CPdfLexer<Source>::NextDictEntry(PdfDictEntry* entry, PdfToken* close) {
+  if (count_ == 0) {
+    WindowCursor window(this);
+    const int got = DictEntry(window, entry, close);
+    if (got >= 0) {
+      return got > 0;
+    }
+  }
+  RingCursor ring(this);
+  return DictEntry(ring, entry, close) > 0;
+}
+
+template <typename Source>
+template <typename Cursor>
+int CPdfLexer<Source>::DictEntry(Cursor& c, PdfDictEntry* entry, PdfToken* close) {
   for (;;) {
-    if (AtObjectEnd()) {
+    if (!Ahead(c)) {
+      return -1;
+    }
+    if (EndAhead(c)) {
       if (close) {
-        const uint64_t at = Peek(0).begin;
+        const uint64_t at = c.Peek(0)->begin;
         *close = PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, false, false, 0, at, at};
       }
-      return false;
+      return 0;
     }
-    const PdfToken t = Next();
+    const auto mark = Mark(c);
+    const PdfToken t = c.Take();
     if (t.kind == PdfTokenKind::kEnd || t.kind == PdfTokenKind::kDictClose) {
       if (close) {
         *close = t;
       }
-      return false;
+      return 0;
     }
     if (t.kind != PdfTokenKind::kName) {
       continue;
+    }
+    // The value, and what tells its end: the whole entry is read again from its key when the
+    // bytes held do not tell.
+    if (!Ahead(c)) {
+      Rewind(c, mark);
+      return -1;
     }
     entry->key = t;
     entry->whole = true;
     entry->reference = false;
     entry->value = PdfToken{};
     entry->levels = 0;
-    const PdfToken& v = Peek(0);
-    if (v.kind == PdfTokenKind::kDictClose || AtObjectEnd()) {
+    const PdfToken& v = *c.Peek(0);
+    if (v.kind == PdfTokenKind::kDictClose || EndAhead(c)) {
       entry->value_begin = entry->value_end = t.end;
-      return true;
+      return 1;
     }
     if (v.kind == PdfTokenKind::kStray) {
       // The key is dropped with the stray byte, as the parser drops it.
       continue;
     }
-    entry->value = Next();
-    if (entry->value.int32 && Peek(0).int32 && Peek(1).Is(PdfKeyword::kR)) {
+    entry->value = c.Take();
+    if (entry->value.int32 && c.Peek(0)->int32 && c.Peek(1)->Is(PdfKeyword::kR)) {
       entry->reference = true;
-      entry->gen = Peek(0);
+      entry->gen = *c.Peek(0);
     }
     entry->value_begin = entry->value.begin;
-    entry->value_end = StepOverValue(entry->value, &entry->whole, &entry->levels).end;
-    return true;
+    entry->value_end = StepValue(c, entry->value, &entry->whole, &entry->levels).end;
+    return 1;
   }
 }
 
 template <typename Source>
-PdfToken CPdfLexer<Source>::StepOverContents(const PdfToken& first, bool* closed, size_t* most) {
-  enum Frame : uint8_t { kArray, kDictKey, kDictValue };
-  Frames frames;
-  frames.push_back(first.kind == PdfTokenKind::kArrayOpen ? kArray : kDictKey);
-  *most = 1;
-  PdfToken last = first;
-  while (!frames.empty()) {
-    if (AtObjectEnd()) {
+template <typename Cursor>
+bool CPdfLexer<Source>::StepContents(Cursor& c,
+                                     Frames* frames,
+                                     PdfToken* last,
+                                     bool* closed,
+                                     size_t* most) {
+  while (!frames->empty()) {
+    // The token, and what "n g R" and "n g obj" need past it, before anything is taken.
+    if (!Ahead(c)) {
+      return false;
+    }
+    if (EndAhead(c)) {
       *closed = false;
-      return last;
+      return true;
     }
-    const PdfTokenKind kind = Peek(0).kind;
-    uint8_t& top = frames.back();
-    if (top == kDictKey) {
+    const PdfTokenKind kind = c.Peek(0)->kind;
+    uint8_t& top = frames->back();
+    if (top == Frames::kDictKey) {
       if (kind == PdfTokenKind::kDictClose) {
-        frames.pop_back();
+        frames->pop_back();
       } else if (kind == PdfTokenKind::kName) {
-        top = kDictValue;
+        top = Frames::kDictValue;
       }
-      last = Next();
-      *closed = *closed && !last.open;
+      *last = c.Take();
+      *closed = *closed && !last->open;
       continue;
     }
-    if (top == kArray && kind == PdfTokenKind::kArrayClose) {
-      frames.pop_back();
-      last = Next();
+    if (top == Frames::kArray && kind == PdfTokenKind::kArrayClose) {
+      frames->pop_back();
+      *last = c.Take();
       continue;
     }
-    if (top == kDictValue) {
-      top = kDictKey;
+    if (top == Frames::kDictValue) {
+      top = Frames::kDictKey;
       // A stray byte drops its key; ">>" closes the dictionary where a key would.
       if (kind == PdfTokenKind::kStray || kind == PdfTokenKind::kDictClose) {
         continue;
       }
     }
-    last = Next();
+    *last = c.Take();
     if (kind == PdfTokenKind::kArrayOpen || kind == PdfTokenKind::kDictOpen) {
-      frames.push_back(kind == PdfTokenKind::kArrayOpen ? kArray : kDictKey);
-      *most = std::max(*most, frames.size());
+      frames->push_back(kind == PdfTokenKind::kArrayOpen ? Frames::kArray : Frames::kDictKey);
+      *most = std::max(*most, frames->size());
       continue;
     }
-    if (last.int32 && Peek(0).int32 && Peek(1).Is(PdfKeyword::kR)) {
-      Next();
-      last = Next();
+    if (last->int32 && c.Peek(0)->int32 && c.Peek(1)->Is(PdfKeyword::kR)) {
+      c.Take();
+      *last = c.Take();
     }
-    *closed = *closed && !last.open;
+    *closed = *closed && !last->open;
   }
-  return last;
+  return true;
 }
 
 // The lexer is built for each of its sources here.
 template void CPdfLexer<PdfSpanSource>::Fill(int);
 template PdfToken CPdfLexer<PdfSpanSource>::Lex(std::string*);
+template PdfToken CPdfLexer<PdfSpanSource>::LexAfterSpace(std::string*);
 template void CPdfLexer<PdfStreamSource>::Fill(int);
 template PdfToken CPdfLexer<PdfStreamSource>::Lex(std::string*);
+template PdfToken CPdfLexer<PdfStreamSource>::LexAfterSpace(std::string*);
 template void CPdfLexer<PdfFileSource>::Fill(int);
 template PdfToken CPdfLexer<PdfFileSource>::Lex(std::string*);
+template PdfToken CPdfLexer<PdfFileSource>::LexAfterSpace(std::string*);
 template bool CPdfLexer<PdfSpanSource>::AtObjectEnd();
 template PdfToken CPdfLexer<PdfSpanSource>::StepOverValue(const PdfToken&, bool*, size_t*);
 template bool CPdfLexer<PdfSpanSource>::SkipPast(const char*);

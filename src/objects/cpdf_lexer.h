@@ -119,7 +119,62 @@ class CPdfLexer {
 
   void Fill(int k);
 
-  PdfToken StepOverContents(const PdfToken& first, bool* closed, size_t* most);
+  // Open containers while stepping over a value: the usual few in place, the rest on the heap.
+  class Frames {
+   public:
+    enum Frame : uint8_t { kArray, kDictKey, kDictValue };
+    bool empty() const { return size_ == 0; }
+    size_t size() const { return size_; }
+    uint8_t& back() { return size_ <= kInPlace ? local_[size_ - 1] : deep_[size_ - 1 - kInPlace]; }
+    void push_back(uint8_t frame) {
+      if (size_ < kInPlace) {
+        local_[size_] = frame;
+      } else {
+        deep_.resize(size_ - kInPlace);
+        deep_.push_back(frame);
+      }
+      ++size_;
+    }
+    void pop_back() { --size_; }
+
+   private:
+    static constexpr size_t kInPlace = 32;
+    uint8_t local_[kInPlace];  // the first kInPlace levels, written before read
+    std::vector<uint8_t> deep_;
+    size_t size_ = 0;
+  };
+
+  // Where the stepping below takes its tokens: from the ring, which reads any bytes, or lexed
+  // in place over the bytes held in memory with no queue, which is the scanner's fast path.
+  // The one steps as the other: a step that the bytes held cannot finish is left to the ring
+  // from the last token taken (cpdf_lexer.cpp).
+  class RingCursor;
+  class WindowCursor;
+
+  // Whether the tokens EndAhead and an "n g R" after the next token read are there to be
+  // peeked (a window cursor may run out; the ring never does).
+  template <typename Cursor>
+  static bool Ahead(Cursor& c);
+  // AtObjectEnd over a cursor, with Ahead.
+  template <typename Cursor>
+  static bool EndAhead(Cursor& c);
+  // A window cursor's place, to read an entry again from its key; nothing for the ring, which
+  // never needs to.
+  static const uint8_t* Mark(WindowCursor& c);
+  static const uint8_t* Mark(RingCursor& /*c*/) { return nullptr; }
+  static void Rewind(WindowCursor& c, const uint8_t* mark);
+  static void Rewind(RingCursor& /*c*/, const uint8_t* /*mark*/) {}
+  // StepOverValue over a cursor; a window cursor hands over to the ring inside a container.
+  template <typename Cursor>
+  PdfToken StepValue(Cursor& c, const PdfToken& first, bool* whole, size_t* levels);
+  // Steps over the open containers in frames: false when the cursor ran out first (the window
+  // cursor; what was taken stays taken).
+  template <typename Cursor>
+  bool StepContents(Cursor& c, Frames* frames, PdfToken* last, bool* closed, size_t* most);
+  // NextDictEntry over a cursor: 1 for an entry, 0 at the dictionary's end, -1 when the window
+  // cursor ran out before the entry's key (nothing of the entry taken).
+  template <typename Cursor>
+  int DictEntry(Cursor& c, PdfDictEntry* entry, PdfToken* close);
 
   static void Keep(std::string* text, int c) {
     if (text) {
@@ -128,6 +183,18 @@ class CPdfLexer {
   }
 
   PdfToken Lex(std::string* text);
+  // The rest of Lex: comments, or bytes not yet held, before or in the token.
+  PdfToken LexAfterSpace(std::string* text);
+  // Values are built from the text of names, strings, keywords and numbers other than
+  // integers; delimiters and integers carry all there is in the token.
+  static void Keep(std::string* text, const PdfToken& t, const uint8_t* p, const uint8_t* end) {
+    if (text && !t.int32 &&
+        (t.kind == PdfTokenKind::kName || t.kind == PdfTokenKind::kNumber ||
+         t.kind == PdfTokenKind::kLiteralString || t.kind == PdfTokenKind::kHexString ||
+         t.kind == PdfTokenKind::kKeyword)) {
+      text->append(reinterpret_cast<const char*>(p), static_cast<size_t>(end - p));
+    }
+  }
 
   // White space and comments, over memory while the source holds bytes.
   void SkipSpace();

@@ -4,9 +4,9 @@
 
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_object.h"
-#include "objects/cpdf_parser.h"
+#include "objects/cpdf_lexer.h"
 #include "reader/cpdf_fetcher.h"
-#include "streams/cpdf_memory_stream.h"
+#include "streams/pdf_span_source.h"
 #include "streams/cpdf_stream.h"
 
 CPdfObjStmData::CPdfObjStmData(int32_t stream_num) : stream_num_(stream_num) {}
@@ -91,18 +91,21 @@ bool CPdfObjStmData::ReadHeader(int32_t count, int32_t first) {
   first_ = first;
   numbers_.reserve(static_cast<size_t>(count));
   offsets_.reserve(static_cast<size_t>(count));
-  CPdfParser parser(nullptr, new CPdfMemoryStream(data_.data(), static_cast<size_t>(first)));
+  // Integers as the parser reads them: a number token of 32 bits that starts no "n g R".
+  CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(data_.data(), static_cast<size_t>(first))};
+  const auto integer = [&lexer](int32_t* value) {
+    const PdfToken t = lexer.Next();
+    *value = t.value;
+    return t.int32 && !(lexer.Peek(0).int32 && lexer.Peek(1).Is(PdfKeyword::kR));
+  };
   for (int32_t k = 0; k < count; ++k) {
-    CPdfObject num;
-    CPdfObject offset;
-    parser.ParseObject(num);
-    parser.ParseObject(offset);
-    if (!num.IsKind(PDF_INT) || !offset.IsKind(PDF_INT) || num.GetInt() < INT32_MIN ||
-        num.GetInt() > INT32_MAX || offset.GetInt() < INT32_MIN || offset.GetInt() > INT32_MAX) {
+    int32_t num = 0;
+    int32_t offset = 0;
+    if (!integer(&num) || !integer(&offset)) {
       return false;
     }
-    numbers_.push_back(static_cast<int32_t>(num.GetInt()));
-    offsets_.push_back(static_cast<int32_t>(offset.GetInt()));
+    numbers_.push_back(num);
+    offsets_.push_back(offset);
   }
   return true;
 }

@@ -35,6 +35,11 @@ class PdfFileSource {
     *end = end_;
   }
   void Advance(const uint8_t* next) { at_ = next; }
+  static bool WindowIsAll() { return false; }
+  // The position of a byte in the window.
+  uint64_t TellAt(const uint8_t* at) const {
+    return base_ + static_cast<uint64_t>(at - buffer_.data());
+  }
   void Seek(uint64_t position) {
     if (position >= base_ && position <= base_ + buffer_.size()) {
       at_ = buffer_.data() + (position - base_);

@@ -20,6 +20,9 @@ class PdfSpanSource {
     *end = end_;
   }
   void Advance(const uint8_t* next) { p_ = next; }
+  uint64_t TellAt(const uint8_t* at) const { return static_cast<uint64_t>(at - data_); }
+  // Whether the window holds every byte left.
+  static bool WindowIsAll() { return true; }
 
  private:
   const uint8_t* data_;

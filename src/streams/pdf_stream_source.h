@@ -18,6 +18,11 @@ class PdfStreamSource {
     *end = stream_->BufferedLimit();
   }
   void Advance(const uint8_t* next) { stream_->SkipBuffered(next); }
+  static bool WindowIsAll() { return false; }
+  // The position of a byte in the window (0 without positions).
+  uint64_t TellAt(const uint8_t* at) {
+    return positions_ ? stream_->Tell() + static_cast<uint64_t>(at - stream_->BufferedNext()) : 0;
+  }
 
  private:
   CPdfStream* stream_;
