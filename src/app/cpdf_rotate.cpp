@@ -106,14 +106,19 @@ void CPdfRotate::CopyObjects() {
   for (size_t k = 0; k < records_.size(); ++k) {
     record_index_.emplace_back(records_[k].object_number, k);
   }
-  std::sort(record_index_.begin(), record_index_.end());
+  // Pages listed in number order (the usual tree) need no sort.
+  if (!std::is_sorted(record_index_.begin(), record_index_.end())) {
+    std::sort(record_index_.begin(), record_index_.end());
+  }
   members_.clear();
   for (const CPdfXRefTable::Item& item : *table_) {
     if (item.entry.type == 2) {
       members_.emplace_back(item.entry.offset, item.num);
     }
   }
-  std::sort(members_.begin(), members_.end());
+  if (!std::is_sorted(members_.begin(), members_.end())) {
+    std::sort(members_.begin(), members_.end());
+  }
   FindInterleavedStreams();
   for (const CPdfXRefTable::Item& item : *table_) {
     const int32_t n = item.num;
