@@ -186,13 +186,21 @@ const PageRecord* CPdfRotate::RecordOf(int32_t n) const {
   // A page object reached at several places in the tree is patched when any of its places
   // was chosen; every chosen record carries the same angle.
   const PageRecord* record = nullptr;
-  for (auto it = std::lower_bound(record_index_.begin(), record_index_.end(),
-                                  std::make_pair(n, size_t{0}));
-       it != record_index_.end() && it->first == n; ++it) {
+  // Objects are mostly asked for in number order: where the last search ended is tried first.
+  const size_t count = record_index_.size();
+  size_t k = next_record_;
+  if (k > count || (k < count && record_index_[k].first < n) ||
+      (k > 0 && record_index_[k - 1].first >= n)) {
+    k = static_cast<size_t>(std::lower_bound(record_index_.begin(), record_index_.end(),
+                                             std::make_pair(n, size_t{0})) -
+                            record_index_.begin());
+  }
+  for (; k < count && record_index_[k].first == n; ++k) {
     if (!record || !record->selected) {
-      record = &records_[it->second];
+      record = &records_[record_index_[k].second];
     }
   }
+  next_record_ = k;
   return record;
 }
 

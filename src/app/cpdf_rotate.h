@@ -60,6 +60,7 @@ class CPdfRotate {
   CPdfFetcher* reader_ = nullptr;         // Borrowed from the document.
   std::vector<PageRecord> records_;
   std::vector<std::pair<int32_t, size_t>> record_index_;  // (object number, record) by number
+  mutable size_t next_record_ = 0;                        // past RecordOf's last answer
   std::vector<Member> members_;                           // by stream, then number
   std::vector<int32_t> interleaved_;  // streams whose members' numbers overlap another's
 };

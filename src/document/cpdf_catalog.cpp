@@ -177,6 +177,7 @@ CPdfCatalog::Value CPdfCatalog::ReadReferenced(int32_t num, int32_t gen) {
 }
 
 void CPdfCatalog::ReadFacts(const PageFacts& facts, Node* node) {
+  node->has_kids = false;
   node->is_page = node->type_is_name = true;
   node->type = "Page";
   node->has_rotate = facts.has_rotate;
@@ -244,12 +245,12 @@ const CPdfCatalog::Node& CPdfCatalog::NodeOf(const CPdfObject& raw) {
   const int64_t key = KeyOf(raw);
   auto found = nodes_.find(key);
   if (found == nodes_.end()) {
-    // A page the map's pass noted is not parsed again.
+    // A page the scanner noted is not parsed: its node is made from the notes again whenever
+    // the tree reaches it, which costs less than keeping it. It is read before the next kid.
     PageFacts facts;
     if (xref_->PageFactsOf(raw.GetRefNum(), raw.GetRefGen(), &facts)) {
-      Node node;
-      ReadFacts(facts, &node);
-      return nodes_.emplace(key, std::move(node)).first->second;
+      ReadFacts(facts, &noted_page_);
+      return noted_page_;
     }
     CPdfObject kid;
     xref_->GetObject(raw.GetRefNum(), raw.GetRefGen(), kid, FetchMode::kWalk);
