@@ -343,3 +343,29 @@ TEST(SubsectionTest, ShiftedByOneIsReadFromZero) {
 }
 
 }  // namespace
+
+// A page whose dictionary the scanner's first piece of the file (64 KiB) ends inside, just
+// before the last at_text in it: what the scanner notes there (the page's /Rotate, its facts,
+// where it ends) must not depend on where the bytes held end.
+std::string PageAcrossPieces(const std::string& at_text) {
+  const std::string page =
+      "<< /Type /Page /Parent 2 0 R /Rotate 90 /Resources << /Font << /F1 5 0 R >> >> "
+      "/MediaBox [0 0 200 200] /Contents 4 0 R >>";
+  PdfBuilder b;
+  b.Header().Object(1, kCatalog).Object(2, kPages);
+  const int64_t page_at = b.Here() + 4 + static_cast<int64_t>(std::strlen("3 0 obj\n"));
+  const int64_t pad = 65536 - page_at - static_cast<int64_t>(page.rfind(at_text));
+  b.Raw("%" + std::string(static_cast<size_t>(pad), 'x') + "\n\n\n");
+  b.Object(3, page).Stream(4, "", kText).Object(5, kFont);
+  return b.XRefTable("/Root 1 0 R").Bytes();
+}
+
+INSTANTIATE_TEST_SUITE_P(AcrossPieces,
+                         CopyTest,
+                         testing::Values(Copied("InTheRotateKey", PageAcrossPieces("tate 90")),
+                                         Copied("BeforeTheAngle", PageAcrossPieces("90 /Res")),
+                                         Copied("InAReference", PageAcrossPieces("0 R >>")),
+                                         Copied("InANestedClose", PageAcrossPieces("> >> /Med")),
+                                         Copied("InAnArray", PageAcrossPieces("200]")),
+                                         Copied("AtTheLastClose", PageAcrossPieces(">>"))),
+                         CopyCaseName);
