@@ -191,9 +191,9 @@ const PageRecord* CPdfRotate::RecordOf(int32_t n) const {
   size_t k = next_record_;
   if (k > count || (k < count && record_index_[k].first < n) ||
       (k > 0 && record_index_[k - 1].first >= n)) {
-    k = static_cast<size_t>(std::lower_bound(record_index_.begin(), record_index_.end(),
-                                             std::make_pair(n, size_t{0})) -
-                            record_index_.begin());
+    k = static_cast<size_t>(
+        std::lower_bound(record_index_.begin(), record_index_.end(), std::make_pair(n, size_t{0})) -
+        record_index_.begin());
   }
   for (; k < count && record_index_[k].first == n; ++k) {
     if (!record || !record->selected) {

@@ -93,8 +93,8 @@ class CPdfCatalog {
   static int64_t KeyOf(const CPdfObject& ref);
 
   CPdfFetcher* xref_ = nullptr;
-  std::unordered_map<int64_t, Node> nodes_;                       // by object number and generation
-  Node noted_page_;  // the last page made from the scanner's notes
+  std::unordered_map<int64_t, Node> nodes_;  // by object number and generation
+  Node noted_page_;                          // the last page made from the scanner's notes
   std::unordered_map<const CPdfDictionary*, Node> direct_nodes_;  // kids written in /Kids
   std::unordered_map<int64_t, Value> values_;
   std::unordered_map<int64_t, CPdfObject> kids_;  // /Kids arrays written as objects of their own

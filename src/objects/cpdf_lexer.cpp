@@ -50,9 +50,7 @@ class CPdfLexer<Source>::WindowCursor {
  public:
   static constexpr bool kCanRunOut = true;
 
-  explicit WindowCursor(CPdfLexer* lexer) : lexer_(lexer) {
-    lexer_->src_.Window(&p_, &e_);
-  }
+  explicit WindowCursor(CPdfLexer* lexer) : lexer_(lexer) { lexer_->src_.Window(&p_, &e_); }
   ~WindowCursor() { HandOff(); }
   WindowCursor(const WindowCursor&) = delete;
   WindowCursor& operator=(const WindowCursor&) = delete;

@@ -15,7 +15,10 @@
 #include "streams/pdf_stream_source.h"
 
 CPdfFetcher::CPdfFetcher(CPdfStream* stream, CPdfInputFile* file, const CPdfXRef& xref)
-    : stream_(stream), file_(file), xref_(xref), objstms_(file->Size()),
+    : stream_(stream),
+      file_(file),
+      xref_(xref),
+      objstms_(file->Size()),
       members_(xref.GetTable().Count()) {}
 
 CPdfFetcher::~CPdfFetcher() = default;

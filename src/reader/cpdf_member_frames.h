@@ -36,7 +36,7 @@ class CPdfMemberFrames {
   // The frame of the member at table entry, when it was found.
   const Frame* Find(size_t entry) const {
     return entry < frames_.size() && (frames_[entry].flags & kFramed) != 0 ? &frames_[entry]
-                                                                             : nullptr;
+                                                                           : nullptr;
   }
   // Steps over the member at table entry, bytes [bytes, bytes + length) (after: the decoded
   // byte that follows them, -1 at the end of the stream's data), and keeps its frame. facts,

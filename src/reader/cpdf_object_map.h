@@ -117,13 +117,13 @@ class CPdfObjectMap {
   CPdfStreamBodyFinder body_finder_;
   std::vector<Object> objects_;  // in file order
   std::vector<uint8_t> flags_;
-  std::vector<Body> bodies_;            // by object index
-  std::vector<Spot> spots_;             // in file order of their objects
+  std::vector<Body> bodies_;  // by object index
+  std::vector<Spot> spots_;   // in file order of their objects
   struct Facts {
     uint32_t object;  // its start
     PageFacts facts;
   };
-  std::vector<Facts> facts_;  // in file order of their objects
+  std::vector<Facts> facts_;            // in file order of their objects
   RotateSpots noted_;                   // the dictionary being scanned
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
   // Object indexes by number, generation and position; made on the first lookup by number.

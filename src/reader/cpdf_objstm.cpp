@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "objects/cpdf_dictionary.h"
-#include "objects/cpdf_object.h"
 #include "objects/cpdf_lexer.h"
+#include "objects/cpdf_object.h"
 #include "reader/cpdf_fetcher.h"
-#include "streams/pdf_span_source.h"
 #include "streams/cpdf_stream.h"
+#include "streams/pdf_span_source.h"
 
 CPdfObjStmData::CPdfObjStmData(int32_t stream_num) : stream_num_(stream_num) {}
 

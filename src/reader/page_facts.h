@@ -78,8 +78,8 @@ class PageFactsNoter {
         }
         return;
       default:  // kAnnots
-        facts_.annots_ok = entry.reference || v.kind == PdfTokenKind::kArrayOpen ||
-                           v.Is(PdfKeyword::kNull);
+        facts_.annots_ok =
+            entry.reference || v.kind == PdfTokenKind::kArrayOpen || v.Is(PdfKeyword::kNull);
         return;
     }
   }

@@ -5,8 +5,7 @@ PdfToken NoteRotateSpots(CPdfLexer<PdfSpanSource>& lexer,
                          bool* whole,
                          RotateSpots* spots) {
   const PdfToken close = NoteRotateSpots(
-      lexer,
-      [bytes](const PdfToken& key) { return IsRotateKeyIn(bytes, key); },
+      lexer, [bytes](const PdfToken& key) { return IsRotateKeyIn(bytes, key); },
       [](const PdfDictEntry&) {}, spots);
   *whole = close.kind == PdfTokenKind::kDictClose;
   return close;

@@ -37,7 +37,6 @@ TEST(CatalogTest, PageRefsFollowTypedNodesWithInheritedRotation) {
   EXPECT_EQ("3:-90 8:90 6:180 -1:180 ", refs);
 }
 
-
 // What the walk reads of a page, whether the scanner noted it on its way over the page or the
 // walk parsed the page itself: both must read every spelling alike. Node 2 turns its pages by
 // 180 and has no /Resources; objects 9 to 12 are what references in the page lead to.
@@ -97,8 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
             PageCase{"EscapedType", "<< /Type /Pag#65 /Resources << >> /Rotate 90 >>", "90"},
             PageCase{"TypeByReference", "<< /Type 12 0 R /Resources << >> /Rotate 90 >>", "90"},
             PageCase{"FirstTypeCounts", Page("/Type /Pages /Resources << >> /Rotate 90"), "90"},
-            PageCase{"FirstTypeIsPages",
-                     "<< /Type /Pages /Type /Page /Resources << >> >>",
+            PageCase{"FirstTypeIsPages", "<< /Type /Pages /Type /Page /Resources << >> >>",
                      "Kids CPdfObject is wrong type"},
             PageCase{"Unclosed", "<< /Type /Page /Resources << >> /Rotate 90", "90"},
             PageCase{"NoResources", Page("/Rotate 90"), kNoResources},
@@ -106,8 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
             PageCase{"ResourcesReferenceNoDictionary", Page("/Resources 11 0 R"), kNoResources},
             PageCase{"ResourcesArray", Page("/Resources [ ]"), kNoResources},
             PageCase{"AnnotsNull", Page("/Resources << >> /Annots null"), "180"},
-            PageCase{"AnnotsDictionary",
-                     Page("/Resources << >> /Annots << >>"),
+            PageCase{"AnnotsDictionary", Page("/Resources << >> /Annots << >>"),
                      "Page annotations object (page 1) is wrong type"},
             PageCase{"DeepValue",
                      Page("/Resources << >> /A " + std::string(300, '[') + std::string(300, ']')),
