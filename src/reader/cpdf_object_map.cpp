@@ -13,6 +13,16 @@ constexpr char kEndstream[] = "endstream";
 // /Rotate values noted in any file; more in a file of more than 64 times as many bytes.
 constexpr uint64_t kFewSpots = 4096;
 
+// The first of the notes kept for the object at start (notes in file order of their objects),
+// or the end.
+template <typename Note>
+typename std::vector<Note>::const_iterator FirstNoteOf(const std::vector<Note>& notes,
+                                                       uint32_t start) {
+  const auto it = std::lower_bound(notes.begin(), notes.end(), start,
+                                   [](const Note& n, uint32_t o) { return n.object < o; });
+  return it != notes.end() && it->object == start ? it : notes.end();
+}
+
 }  // namespace
 
 void CPdfObjectMap::Build(CPdfInputFile* file,
@@ -358,19 +368,15 @@ bool CPdfObjectMap::RotateSpotsOf(size_t index, RotateSpots* spots) const {
   spots->open_joins = (flags_[index] & kOpenJoins) != 0;
   spots->value_joins = (flags_[index] & kValueJoins) != 0;
   spots->values.clear();
-  for (auto it = std::lower_bound(spots_.begin(), spots_.end(), object,
-                                  [](const Spot&s, uint32_t o) { return s.object < o; });
-       it != spots_.end() && it->object == object; ++it) {
+  for (auto it = FirstNoteOf(spots_, object); it != spots_.end() && it->object == object; ++it) {
     spots->values.emplace_back(it->key_end, it->value_end);
   }
   return true;
 }
 
 bool CPdfObjectMap::PageFactsOf(size_t index, PageFacts* facts) const {
-  const uint32_t object = objects_[index].start;
-  const auto it = std::lower_bound(facts_.begin(), facts_.end(), object,
-                                   [](const Facts& f, uint32_t o) { return f.object < o; });
-  if (it == facts_.end() || it->object != object) {
+  const auto it = FirstNoteOf(facts_, objects_[index].start);
+  if (it == facts_.end()) {
     return false;
   }
   *facts = it->facts;
@@ -381,10 +387,8 @@ bool CPdfObjectMap::BodyOf(size_t index, uint32_t* start, uint32_t* length) cons
   if ((flags_[index] & kHasBody) == 0) {
     return false;
   }
-  const uint32_t object = objects_[index].start;
-  const auto it = std::lower_bound(bodies_.begin(), bodies_.end(), object,
-                                   [](const Body& b, uint32_t o) { return b.object < o; });
-  if (it == bodies_.end() || it->object != object) {
+  const auto it = FirstNoteOf(bodies_, objects_[index].start);
+  if (it == bodies_.end()) {
     return false;
   }
   *start = it->start;
