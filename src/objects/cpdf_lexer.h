@@ -19,10 +19,12 @@
 //
 // Sources (template parameter): int Next() and int Peek() give a byte 0..255 or -1 at the end;
 // uint64_t Tell() is the position of the next byte; Window gives the bytes held in memory from
-// there (none is fine), Advance reads up to a place in them. Tokens that lie whole in the
+// there (none is fine), Advance reads up to a place in them, TellAt gives the position of a
+// byte in them, WindowIsAll whether they are all the bytes left. Tokens that lie whole in the
 // window are lexed in tight loops over memory; the others byte by byte. The sources live with
 // the streams (pdf_span_source.h, pdf_stream_source.h, pdf_file_source.h); the lexer is built
-// for each of them in cpdf_lexer.cpp (its slow path, byte by byte, in cpdf_lexer_bytes.cpp).
+// for each of them in cpdf_lexer.cpp (its slow path, byte by byte, in cpdf_lexer_bytes.cpp;
+// stepping over values and entries in cpdf_lexer_steps.cpp).
 
 // One dictionary entry as NextDictEntry finds it.
 struct PdfDictEntry {
@@ -147,7 +149,7 @@ class CPdfLexer {
   // Where the stepping below takes its tokens: from the ring, which reads any bytes, or lexed
   // in place over the bytes held in memory with no queue, which is the scanner's fast path.
   // The one steps as the other: a step that the bytes held cannot finish is left to the ring
-  // from the last token taken (cpdf_lexer.cpp).
+  // from the last token taken (cpdf_lexer_steps.cpp).
   class RingCursor;
   class WindowCursor;
 
