@@ -48,7 +48,8 @@ bool CPdfMemberFrames::Add(size_t entry,
       frame.spot_count = static_cast<uint8_t>(noted.values.size());
       spots_.insert(spots_.end(), noted.values.begin(), noted.values.end());
     }
-    is_page = facts && page.Finish(last, facts);
+    // A dictionary that "stream" follows is read as a stream, which is no page.
+    is_page = facts && page.Finish(last, facts) && !lexer.Peek(0).Is(PdfKeyword::kStream);
   } else {
     last = lexer.StepOverValue(first, &whole);
   }
