@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "objects/cpdf_lexer.h"
+#include "objects/cpdf_lexer_window.h"
 #include "objects/pdf_char_class.h"
 #include "streams/pdf_file_source.h"
 #include "streams/pdf_span_source.h"

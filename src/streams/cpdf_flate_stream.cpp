@@ -14,7 +14,7 @@ CPdfFlateStream::CPdfFlateStream(CPdfStream* source,
     // Grows with what the source delivers, so a huge /Length on a small file costs nothing.
     compressed_.reserve(length < (1u << 20) ? length : (1u << 20));
     for (uint32_t i = 0; i < length; ++i) {
-      int32_t c = source_->GetChar();
+      const int32_t c = source_->NextByte();
       if (c < 0) {
         break;
       }
