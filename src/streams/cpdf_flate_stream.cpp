@@ -13,12 +13,15 @@ CPdfFlateStream::CPdfFlateStream(CPdfStream* source,
   if (length != 0) {
     // Grows with what the source delivers, so a huge /Length on a small file costs nothing.
     compressed_.reserve(length < (1u << 20) ? length : (1u << 20));
-    for (uint32_t i = 0; i < length; ++i) {
-      const int32_t c = source_->NextByte();
-      if (c < 0) {
+    uint8_t piece[4096];
+    for (uint32_t left = length; left > 0;) {
+      const size_t want = std::min<size_t>(left, sizeof(piece));
+      const size_t got = source_->ReadBytes(piece, want);
+      compressed_.insert(compressed_.end(), piece, piece + got);
+      if (got < want) {
         break;
       }
-      compressed_.push_back(static_cast<uint8_t>(c));
+      left -= static_cast<uint32_t>(got);
     }
   }
   zstream_.next_in = compressed_.data();
