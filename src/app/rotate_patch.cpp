@@ -12,9 +12,9 @@ bool PatchRotate(const uint8_t* bytes,
                  std::vector<uint8_t>* out,
                  const RotateSpots* spots) {
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
-  // Up to the first "<<": the object number, generation and "obj".
-  uint64_t dict_open = 0;
-  for (;;) {
+  // Up to the first "<<": the object number, generation and "obj", unless the scanner noted it.
+  uint64_t dict_open = spots && spots->open_end <= length ? spots->open_end : 0;
+  while (dict_open == 0) {
     const PdfToken t = lexer.Next();
     if (t.kind == PdfTokenKind::kDictOpen) {
       dict_open = t.end;

@@ -30,6 +30,7 @@ bool CPdfMemberFrames::Add(size_t entry,
   bool is_page = false;
   PdfToken last;
   if (first.kind == PdfTokenKind::kDictOpen) {
+    frame.open_end = static_cast<uint32_t>(first.end);
     RotateSpots noted;
     PageFactsNoter page;
     const auto view = [bytes](uint64_t b, uint64_t) { return bytes + b; };
@@ -77,6 +78,7 @@ bool CPdfMemberFrames::SpotsOf(const Frame& frame, RotateSpots* spots) const {
   spots->open_joins = (frame.flags & kOpenJoins) != 0;
   spots->value_joins = (frame.flags & kValueJoins) != 0;
   spots->complete = true;
+  spots->open_end = frame.open_end;
   spots->values.assign(spots_.begin() + frame.first_spot,
                        spots_.begin() + frame.first_spot + frame.spot_count);
   return true;

@@ -256,7 +256,8 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
       } else {
         PageFacts facts;
         if (page.Finish(close, &facts)) {
-          facts_.push_back(Facts{static_cast<uint32_t>(start), facts});
+          facts_.push_back(
+              Facts{static_cast<uint32_t>(start), static_cast<uint32_t>(first.end - start), facts});
         }
       }
     } else {
@@ -371,6 +372,8 @@ bool CPdfObjectMap::RotateSpotsOf(size_t index, RotateSpots* spots) const {
   for (auto it = FirstNoteOf(spots_, object); it != spots_.end() && it->object == object; ++it) {
     spots->values.emplace_back(it->key_end, it->value_end);
   }
+  const auto page = FirstNoteOf(facts_, object);
+  spots->open_end = page != facts_.end() ? page->open_end : 0;
   return true;
 }
 

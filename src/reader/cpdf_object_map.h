@@ -22,7 +22,7 @@ class CPdfInputFile;
 // /Length is absent or wrong is the first "endstream" searched for, and never past the next
 // object that an entry of the table leads to. Older definitions of a number (incremental updates)
 // are kept, each by position. Memory: 17 bytes per object, 12 more per stream and per /Rotate
-// value noted (at most one per 64 bytes of the file, or 4,096), 20 per page whose facts are
+// value noted (at most one per 64 bytes of the file, or 4,096), 24 per page whose facts are
 // noted; objects take at least seven bytes each.
 class CPdfObjectMap {
  public:
@@ -120,7 +120,8 @@ class CPdfObjectMap {
   std::vector<Body> bodies_;  // by object index
   std::vector<Spot> spots_;   // in file order of their objects
   struct Facts {
-    uint32_t object;  // its start
+    uint32_t object;    // its start
+    uint32_t open_end;  // past its "<<", from its start
     PageFacts facts;
   };
   std::vector<Facts> facts_;            // in file order of their objects

@@ -81,6 +81,7 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
         fetcher.GetMemberFrames().SpotsOf(*frame, &info->spots)) {
       info->has_spots = true;
       // From the member's first byte to the framed object's.
+      info->spots.open_end += static_cast<uint32_t>(head.size());
       for (auto& [key_end, value_end] : info->spots.values) {
         key_end += static_cast<uint32_t>(head.size());
         value_end += static_cast<uint32_t>(head.size());

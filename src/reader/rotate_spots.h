@@ -18,6 +18,7 @@ struct RotateSpots {
   bool open_joins = false;
   bool value_joins = false;  // after one of the values (the ones after it are not listed)
   bool complete = true;      // false when a key's bytes could not be read to tell
+  uint32_t open_end = 0;     // past the dictionary's "<<", when noted (0 when not)
 };
 
 // With "<<" just read: steps over the dictionary entry by entry, the same tokens as
