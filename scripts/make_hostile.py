@@ -322,6 +322,26 @@ def compressed_kids(kids, entries=1040000):
     return p.startxref(at).bytes()
 
 
+def shared_member_page(kids, size=1 << 16):
+    """A page kept in an object stream, with `size` bytes of numbers in its dictionary, that a
+    compressed /Kids lists `kids` times; the cross-reference stream names as many members, so
+    that the walk may visit them all. The page is to be stepped over once, not at every visit."""
+    p = Pdf(b"1.5").obj(1, CATALOG)
+    pages = b"<< /Type /Pages /Kids [" + b"3 0 R " * kids + b"] /Count %d >>" % kids
+    page = b"<< /Type /Page /Resources << >> /Junk [" + b"0 " * (size // 2) + b"] >>"
+    header = b"2 0 3 %d " % (len(pages) + 1)
+    p.stream(4, b"/Type /ObjStm /N 2 /First %d /Filter /FlateDecode" % len(header),
+             zlib.compress(header + pages + b"\n" + page, 9))
+    at = p.here()
+    rows = [(0, 0, 65535), (1, p.offsets[1], 0), (2, 4, 0), (2, 4, 1), (1, p.offsets[4], 0),
+            (1, at, 0)] + [(2, 4, 1)] * kids
+    data = b"".join(bytes([t]) + f2.to_bytes(4, "big") + f3.to_bytes(2, "big")
+                    for t, f2, f3 in rows)
+    p.stream(5, b"/Type /XRef /Size %d /W [1 4 2] /Root 1 0 R /Filter /FlateDecode" % len(rows),
+             zlib.compress(data, 9))
+    return p.startxref(at).bytes()
+
+
 def doubled_tree(levels, size=8388608):
     """`levels` levels of /Pages nodes with two kids each, all reaching one page; the
     cross-reference stream declares /Size `size`."""
@@ -390,6 +410,8 @@ STRESS = [
     ("predictor-rows", "%dmib" % m, lambda m=m: predictor_wide_rows(m)) for m in (4, 8, 16)
 ] + [
     ("compressed-kids", "%d" % n, lambda n=n: compressed_kids(n)) for n in (500000, 1000000, 2000000)
+] + [
+    ("shared-member-page", "%d" % n, lambda n=n: shared_member_page(n)) for n in (1000, 3000, 9000)
 ]
 
 

@@ -212,14 +212,18 @@ bool CPdfFetcher::FrameMember(int32_t num,
     return false;
   }
   const auto k = static_cast<size_t>(GetTable().IndexOf(num));
-  *frame = facts ? nullptr : members_.Find(k);
-  if (!*frame) {
-    const bool is_page = members_.Add(k, *data, length, held_->ByteAfter(*data, length), facts);
+  *frame = members_.Find(k);
+  if (*frame && (!facts || (*frame)->FactsAsked())) {
     if (page) {
-      *page = is_page;
+      *page = facts && members_.FactsOf(**frame, facts);
     }
-    *frame = members_.Find(k);
+    return true;
   }
+  const bool is_page = members_.Add(k, *data, length, held_->ByteAfter(*data, length), facts);
+  if (page) {
+    *page = is_page;
+  }
+  *frame = members_.Find(k);
   return *frame != nullptr;
 }
 

@@ -84,8 +84,8 @@ class CPdfFetcher : public CPdfResolver {
               CPdfObject& out);
   void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, bool walk);
   std::shared_ptr<CPdfObjStmData> GetObjStm(int32_t stream_num);
-  // Member num's bytes in held_ and its frame, false when its stream does not give it. With
-  // facts, it is framed again and page tells whether facts were noted.
+  // Member num's bytes in held_ and its frame (found once), false when its stream does not give
+  // it. With facts, page tells whether the member is a page with facts noted.
   bool FrameMember(int32_t num,
                    const uint8_t** data,
                    const CPdfMemberFrames::Frame** frame,

@@ -19,7 +19,7 @@ bool CPdfMemberFrames::Add(size_t entry,
   }
   Frame& frame = frames_[entry];
   frame = Frame();
-  frame.flags = kFramed;
+  frame.flags = static_cast<uint8_t>(kFramed | (facts ? kFactsAsked : 0));
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
   const PdfToken first = lexer.Next();
   if (first.kind == PdfTokenKind::kEnd) {
@@ -51,6 +51,10 @@ bool CPdfMemberFrames::Add(size_t entry,
     }
     // A dictionary that "stream" follows is read as a stream, which is no page.
     is_page = facts && page.Finish(last, facts) && !lexer.Peek(0).Is(PdfKeyword::kStream);
+    if (is_page) {
+      frame.facts = static_cast<uint32_t>(facts_.size());
+      facts_.push_back(*facts);
+    }
   } else {
     last = lexer.StepOverValue(first, &whole);
   }
@@ -81,5 +85,13 @@ bool CPdfMemberFrames::SpotsOf(const Frame& frame, RotateSpots* spots) const {
   spots->open_end = frame.open_end;
   spots->values.assign(spots_.begin() + frame.first_spot,
                        spots_.begin() + frame.first_spot + frame.spot_count);
+  return true;
+}
+
+bool CPdfMemberFrames::FactsOf(const Frame& frame, PageFacts* facts) const {
+  if (frame.facts == kNoFacts) {
+    return false;
+  }
+  *facts = facts_[frame.facts];
   return true;
 }
