@@ -213,17 +213,15 @@ bool CPdfFetcher::FrameMember(int32_t num,
   }
   const auto k = static_cast<size_t>(GetTable().IndexOf(num));
   *frame = members_.Find(k);
-  if (*frame && (!facts || (*frame)->FactsAsked())) {
-    if (page) {
-      *page = facts && members_.FactsOf(**frame, facts);
-    }
-    return true;
+  bool is_page = false;
+  if (*frame) {
+    is_page = facts && members_.FactsOf(**frame, facts);
+  } else {
+    *frame = members_.Add(k, *data, length, held_->ByteAfter(*data, length), facts, &is_page);
   }
-  const bool is_page = members_.Add(k, *data, length, held_->ByteAfter(*data, length), facts);
   if (page) {
     *page = is_page;
   }
-  *frame = members_.Find(k);
   return *frame != nullptr;
 }
 

@@ -6,52 +6,66 @@
 #include "objects/pdf_char_class.h"
 #include "streams/pdf_span_source.h"
 
-bool CPdfMemberFrames::Add(size_t entry,
-                           const uint8_t* bytes,
-                           size_t length,
-                           int after,
-                           PageFacts* facts) {
+const CPdfMemberFrames::Frame* CPdfMemberFrames::Add(size_t entry,
+                                                     const uint8_t* bytes,
+                                                     size_t length,
+                                                     int after,
+                                                     PageFacts* facts,
+                                                     bool* page) {
+  *page = false;
+  const bool keep = facts != nullptr;
   if (entry >= entries_) {
-    return false;
+    return nullptr;
   }
-  if (frames_.empty()) {
-    frames_.resize(entries_);
+  Frame* kept = nullptr;
+  if (keep) {
+    if (index_.empty()) {
+      index_.assign(entries_, kNone);
+    }
+    if (index_[entry] == kNone) {
+      index_[entry] = static_cast<uint32_t>(kept_.size());
+      kept_.emplace_back();
+    }
+    kept = &kept_[index_[entry]];
+  } else {
+    passing_spots_.clear();
   }
-  Frame& frame = frames_[entry];
+  Frame& frame = keep ? *kept : passing_;
+  std::vector<std::pair<uint32_t, uint32_t>>& spots = keep ? spots_ : passing_spots_;
   frame = Frame();
-  frame.flags = static_cast<uint8_t>(kFramed | (facts ? kFactsAsked : 0));
+  frame.flags = keep ? 0 : kPassing;
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
   const PdfToken first = lexer.Next();
   if (first.kind == PdfTokenKind::kEnd) {
     frame.flags |= kEmpty;
-    return false;
+    return &frame;
   }
   bool whole = true;
-  bool is_page = false;
   PdfToken last;
   if (first.kind == PdfTokenKind::kDictOpen) {
     frame.open_end = static_cast<uint32_t>(first.end);
     RotateSpots noted;
-    PageFactsNoter page;
+    PageFactsNoter notes;
     const auto view = [bytes](uint64_t b, uint64_t) { return bytes + b; };
     last = NoteRotateSpots(
         lexer, [bytes](const PdfToken& key) { return IsRotateKeyIn(bytes, key); },
-        [&](const PdfDictEntry& e) { page.Note(e, view); }, &noted);
+        [&](const PdfDictEntry& e) { notes.Note(e, view); }, &noted);
     whole = last.kind == PdfTokenKind::kDictClose;
     frame.flags |= static_cast<uint8_t>(kDictionary | (noted.open_joins ? kOpenJoins : 0) |
                                         (noted.value_joins ? kValueJoins : 0));
     // The few values a page has are kept, so many in all; past that the patch reads a
     // dictionary full of /Rotate keys again.
     if (noted.values.size() <= UINT8_MAX &&
-        spots_.size() + noted.values.size() <= std::max<size_t>(kFewSpots, 4 * entries_)) {
+        (!keep ||
+         spots.size() + noted.values.size() <= std::max<size_t>(kFewSpots, 4 * entries_))) {
       frame.flags |= kSpotsKept;
-      frame.first_spot = static_cast<uint32_t>(spots_.size());
+      frame.first_spot = static_cast<uint32_t>(spots.size());
       frame.spot_count = static_cast<uint8_t>(noted.values.size());
-      spots_.insert(spots_.end(), noted.values.begin(), noted.values.end());
+      spots.insert(spots.end(), noted.values.begin(), noted.values.end());
     }
     // A dictionary that "stream" follows is read as a stream, which is no page.
-    is_page = facts && page.Finish(last, facts) && !lexer.Peek(0).Is(PdfKeyword::kStream);
-    if (is_page) {
+    *page = keep && notes.Finish(last, facts) && !lexer.Peek(0).Is(PdfKeyword::kStream);
+    if (*page) {
       frame.facts = static_cast<uint32_t>(facts_.size());
       facts_.push_back(*facts);
     }
@@ -72,7 +86,7 @@ bool CPdfMemberFrames::Add(size_t entry,
     frame.flags |= kDamaged;
   }
   frame.end = static_cast<uint32_t>(last.end);
-  return is_page;
+  return &frame;
 }
 
 bool CPdfMemberFrames::SpotsOf(const Frame& frame, RotateSpots* spots) const {
@@ -83,8 +97,9 @@ bool CPdfMemberFrames::SpotsOf(const Frame& frame, RotateSpots* spots) const {
   spots->value_joins = (frame.flags & kValueJoins) != 0;
   spots->complete = true;
   spots->open_end = frame.open_end;
-  spots->values.assign(spots_.begin() + frame.first_spot,
-                       spots_.begin() + frame.first_spot + frame.spot_count);
+  const auto& from = (frame.flags & kPassing) != 0 ? passing_spots_ : spots_;
+  spots->values.assign(from.begin() + frame.first_spot,
+                       from.begin() + frame.first_spot + frame.spot_count);
   return true;
 }
 
