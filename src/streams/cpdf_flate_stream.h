@@ -10,10 +10,12 @@
 #include "streams/cpdf_predictor.h"
 #include "streams/cpdf_stream.h"
 
-// Inflates a stream body on demand, 1024 bytes at a time, and undoes a predictor row by row.
+// Inflates a stream body on demand, into a window of its own or straight into a large request,
+// and undoes a predictor row by row. Damage ends the data where it stands: the bytes before it
+// are delivered.
 class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
  public:
-  static constexpr uint32_t kWindowSize = 1024;
+  static constexpr uint32_t kWindowSize = 4096;
 
   // Takes over the caller's reference to source. Reads the whole compressed body at once, but
   // never more than the source actually delivers.
@@ -42,6 +44,8 @@ class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
   ~CPdfFlateStream() override;
 
  private:
+  // Up to count bytes inflated into out; 0 at the end of the data or after damage.
+  size_t Inflate(uint8_t* out, size_t count);
   bool Refill();
 
   CPdfStream* source_;

@@ -1,10 +1,12 @@
 // Flate and its predictors on data compressed by zlib: each case's rows, as a producer writes
-// them, decode to the bytes they were predicted from, read byte by byte and in runs alike.
+// them, decode to the bytes they were predicted from, read byte by byte and in runs alike; and
+// damaged data gives every byte inflated before the damage, however it is read.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "param_name.h"
 #include "pdf_builder.h"
@@ -27,20 +29,25 @@ struct PredictorCase {
 
 PRINT_CASE_BY_NAME(PredictorCase)
 
-// The rows compressed into a file and read back through Flate, one byte at a time or in runs
-// of three bytes.
-std::string Decode(const PredictorCase& c, bool runs) {
+// A compressed body written to a file and read back through Flate: one byte at a time, or in
+// runs of run bytes.
+std::string Inflate(const std::string& body,
+                    int predictor,
+                    int columns,
+                    int colors,
+                    int bits,
+                    size_t run) {
   TempDir dir;
-  const std::string body = Deflate(c.rows);
   const std::unique_ptr<CPdfInputFile> file =
       CPdfInputFile::Adopt(std::fopen(dir.Write("body", body).c_str(), "rb"));
   CPdfStream* source = CPdfFileStream::Create(file.get(), 0, static_cast<uint32_t>(body.size()));
-  auto* flate = new CPdfFlateStream(source, c.predictor, c.columns, c.colors, c.bits);
+  auto* flate = new CPdfFlateStream(source, predictor, columns, colors, bits);
   std::string out;
-  if (runs) {
-    uint8_t run[3];
-    for (size_t n = flate->ReadBytes(run, 3); n > 0; n = flate->ReadBytes(run, 3)) {
-      out.append(reinterpret_cast<const char*>(run), n);
+  if (run > 0) {
+    std::vector<uint8_t> piece(run);
+    for (size_t n = flate->ReadBytes(piece.data(), run); n > 0;
+         n = flate->ReadBytes(piece.data(), run)) {
+      out.append(reinterpret_cast<const char*>(piece.data()), n);
     }
   } else {
     for (int ch = flate->GetChar(); ch >= 0; ch = flate->GetChar()) {
@@ -54,9 +61,76 @@ std::string Decode(const PredictorCase& c, bool runs) {
 class PredictorTest : public testing::TestWithParam<PredictorCase> {};
 
 TEST_P(PredictorTest, DecodesTheRows) {
-  EXPECT_EQ(GetParam().decoded, Decode(GetParam(), false));
-  EXPECT_EQ(GetParam().decoded, Decode(GetParam(), true));
+  const PredictorCase& c = GetParam();
+  const std::string body = Deflate(c.rows);
+  EXPECT_EQ(c.decoded, Inflate(body, c.predictor, c.columns, c.colors, c.bits, 0));
+  EXPECT_EQ(c.decoded, Inflate(body, c.predictor, c.columns, c.colors, c.bits, 3));
 }
+
+// A zlib stream of stored blocks, one per piece, so that damage stands at a known place.
+std::string StoredBlocks(const std::vector<std::string>& pieces) {
+  std::string z("\x78\x01", 2);
+  for (size_t k = 0; k < pieces.size(); ++k) {
+    const size_t n = pieces[k].size();
+    z += static_cast<char>(k + 1 == pieces.size() ? 1 : 0);
+    z += static_cast<char>(n & 0xFF);
+    z += static_cast<char>(n >> 8);
+    z += static_cast<char>(~n & 0xFF);
+    z += static_cast<char>((~n >> 8) & 0xFF);
+    z += pieces[k];
+  }
+  return z;
+}
+
+struct DamageCase {
+  const char* name;
+  std::string body;
+  std::string decoded;  // every byte before the damage
+};
+
+PRINT_CASE_BY_NAME(DamageCase)
+
+class FlateDamageTest : public testing::TestWithParam<DamageCase> {};
+
+TEST_P(FlateDamageTest, KeepsWhatCameBeforeTheDamage) {
+  // Byte by byte, in runs shorter than the stream's window, and in one run past it.
+  for (size_t run : {0, 7, 100000}) {
+    EXPECT_EQ(GetParam().decoded, Inflate(GetParam().body, 1, 1, 1, 8, run)) << "run " << run;
+  }
+}
+
+const std::string kText = [] {
+  std::string text;
+  for (int k = 0; text.size() < 3000; ++k) {
+    text += "line " + std::to_string(k) + " of the stream\n";
+  }
+  return text.substr(0, 3000);
+}();
+
+INSTANTIATE_TEST_SUITE_P(
+    Damage,
+    FlateDamageTest,
+    testing::Values(
+        // Readers keep data whose Adler-32 is wrong; it is not checked.
+        DamageCase{"WrongChecksumKeepsAll",
+                   [] {
+                     std::string z = Deflate(kText);
+                     z.back() = static_cast<char>(z.back() ^ 0x5A);
+                     return z;
+                   }(),
+                   kText},
+        DamageCase{"NoChecksumKeepsAll", Deflate(kText).substr(0, Deflate(kText).size() - 4),
+                   kText},
+        // A block header whose lengths disagree: the block before it is all there is.
+        DamageCase{"BadBlockAfterFirst",
+                   [] {
+                     std::string z = StoredBlocks({kText.substr(0, 1500), kText.substr(1500)});
+                     z[2 + 5 + 1500 + 3] ^= 0x01;
+                     return z;
+                   }(),
+                   kText.substr(0, 1500)},
+        DamageCase{"NotZlibGivesNothing", "not compressed at all", ""}),
+    testing::PrintToStringParamName());
 
 const std::string kTie("\x0a\x1e\x00\x05", 4);  // Paeth: left 0, up 30, upper left 10
 const std::string kBright(30, '\xFF');
