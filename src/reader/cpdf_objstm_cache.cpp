@@ -1,5 +1,8 @@
 #include "reader/cpdf_objstm_cache.h"
 
+#include <cstddef>
+#include <iterator>
+
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_objstm.h"
@@ -35,7 +38,7 @@ std::shared_ptr<CPdfObjStmData> CPdfObjStmCache::Get(int32_t stream_num, const D
     if (decoded_bytes_ > 3 * distinct_bytes_) {
       // Once for the page walk and once for the copy is the usual; beyond that streams are
       // evicting one another.
-      budget_ = kCeiling;
+      budget_ = static_cast<size_t>(kCeiling);
     }
     if (decoded_bytes_ >
         kDecodeAllowanceBase + 4 * distinct_bytes_ + kDecodeAllowancePerInputByte * file_size_) {
@@ -55,9 +58,14 @@ std::shared_ptr<CPdfObjStmData> CPdfObjStmCache::Get(int32_t stream_num, const D
 }
 
 void CPdfObjStmCache::Evict(size_t keep) {
+  // The page walk and the copy each read the streams one after another, in much the same
+  // order. Letting the oldest go would leave the copy none of the streams the walk decoded;
+  // letting the one used last go keeps those the copy needs first, and a stream the copy has
+  // read goes when it reads the next.
   while (cache_.size() > keep && bytes_ > budget_) {
-    bytes_ -= cache_.back()->GetMemoryUse();
-    index_.erase(cache_.back()->GetStreamNum());
-    cache_.pop_back();
+    const auto victim = std::next(cache_.begin(), static_cast<std::ptrdiff_t>(keep));
+    bytes_ -= (*victim)->GetMemoryUse();
+    index_.erase((*victim)->GetStreamNum());
+    cache_.erase(victim);
   }
 }
