@@ -56,6 +56,7 @@ void CPdfRotate::RunSteps() {
   // (and refused a catalog or /Pages that is no dictionary, a node without /Kids, a kid that
   // is no dictionary, a cycle); it kept the pages as the rotation sees them.
   records_.clear();
+  records_.reserve(document_.GetCatalog()->GetPageRefs().size());
   for (const PageRef& ref : document_.GetCatalog()->GetPageRefs()) {
     PageRecord record;
     record.object_number = ref.object_number;
@@ -111,6 +112,14 @@ void CPdfRotate::CopyObjects() {
     std::sort(record_index_.begin(), record_index_.end());
   }
   members_.clear();
+  size_t in_use = 0;
+  size_t in_streams = 0;
+  for (const CPdfXRefTable::Item& item : *table_) {
+    in_use += item.entry.type != 0 ? 1 : 0;
+    in_streams += item.entry.type == 2 ? 1 : 0;
+  }
+  members_.reserve(in_streams);
+  output_.ReserveEntries(in_use);
   for (const CPdfXRefTable::Item& item : *table_) {
     if (item.entry.type == 2) {
       members_.emplace_back(item.entry.offset, item.num);

@@ -43,6 +43,8 @@ class CPdfOutput {
   void WriteHeader(const std::string& version);
   // Lists object num, under generation, as starting at the output position.
   void AddEntry(int32_t num, int32_t generation);
+  // Room for count entries at once, so that a long table is not copied as it grows.
+  void ReserveEntries(size_t count) { entries_.reserve(count); }
   // One table of the entries added, up to /Size size at least; returns the /Size it ends at.
   // Numbers apart by more than kMaxFreeRun start a new subsection instead of being bridged by
   // lines for free objects, so sparse numbers keep the table small.
