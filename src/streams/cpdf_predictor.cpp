@@ -67,34 +67,37 @@ bool CPdfPredictor::FillRow(CPdfRawSource* source) {
   const uint8_t* raw_row = raw_.data() + type_bytes;
   // prev_ keeps the previous row as it stood, for "up" and "upper-left".
   prev_.swap(row_);
+  // One loop per filter, not a choice per byte. Bytes before the row's first pixel read as 0:
+  // the row's and the previous row's first bpp bytes are never written.
   const int32_t bpp = bytes_per_pixel_;
-  for (int32_t i = bpp; i < buffer_size_; ++i) {
-    const int raw = raw_row[i - bpp];
-    int up = prev_[i];
-    int left = row_[i - bpp];
-    int upper_left = prev_[i - bpp];
-    if (i - bpp < bpp) {
-      left = 0;
-      upper_left = 0;
-    }
-    int add = 0;
-    switch (algorithm) {
-      case 11:
-        add = left;
-        break;
-      case 12:
-        add = up;
-        break;
-      case 13:
-        add = (left + up) / 2;
-        break;
-      case 14:
-        add = Paeth(left, up, upper_left);
-        break;
-      default:
-        break;
-    }
-    row_[i] = static_cast<uint8_t>(raw + add);
+  const int32_t end = buffer_size_;
+  uint8_t* row = row_.data();
+  const uint8_t* up = prev_.data();
+  const auto raw = [raw_row, bpp](int32_t i) { return raw_row[i - bpp]; };
+  switch (algorithm) {
+    case 11:
+      for (int32_t i = bpp; i < end; ++i) {
+        row[i] = static_cast<uint8_t>(raw(i) + row[i - bpp]);
+      }
+      break;
+    case 12:
+      for (int32_t i = bpp; i < end; ++i) {
+        row[i] = static_cast<uint8_t>(raw(i) + up[i]);
+      }
+      break;
+    case 13:
+      for (int32_t i = bpp; i < end; ++i) {
+        row[i] = static_cast<uint8_t>(raw(i) + (row[i - bpp] + up[i]) / 2);
+      }
+      break;
+    case 14:
+      for (int32_t i = bpp; i < end; ++i) {
+        row[i] = static_cast<uint8_t>(raw(i) + Paeth(row[i - bpp], up[i], up[i - bpp]));
+      }
+      break;
+    default:
+      std::memcpy(row + bpp, raw_row, static_cast<size_t>(end - bpp));
+      break;
   }
   if (predictor_ == 2) {
     UndoTiff();
