@@ -47,6 +47,8 @@ bool CPdfObjStmData::ReadData(CPdfFetcher& fetcher, CPdfStream* body) {
   // to its end and read again into a buffer of its size: growing would hold the old and the
   // new copy at once, twice the data.
   if (ReadUpTo(body, kGrowLimit, true) < kGrowLimit) {
+    // Kept in the cache, which counts the bytes, not the room the growth left.
+    data_.shrink_to_fit();
     return true;
   }
   const size_t size = data_.size() + ReadUpTo(body, kMaxDecodedSize + 1 - data_.size(), false);
