@@ -105,6 +105,10 @@ class CPdfLexer {
   // token where a key belongs that is no name is passed over on its own, as the parser does.
   bool NextDictEntry(PdfDictEntry* entry, PdfToken* close = nullptr);
 
+  // With no token peeked: when "n g R" comes next, whole in the bytes held, takes it and gives
+  // its numbers; otherwise takes nothing and gives false (the ring then reads the tokens).
+  bool TakeReference(int32_t* num, int32_t* gen);
+
   // Whether a number written where the lexer stands would join the tokens ahead into "n g R"
   // or "n g obj".
   bool WouldJoin() {

@@ -149,6 +149,26 @@ bool CPdfLexer<Source>::AtObjectEnd() {
 }
 
 template <typename Source>
+bool CPdfLexer<Source>::TakeReference(int32_t* num, int32_t* gen) {
+  if (count_ != 0) {
+    return false;
+  }
+  WindowCursor window(this);
+  const PdfToken* n = window.Peek(0);
+  const PdfToken* g = n && n->int32 ? window.Peek(1) : nullptr;
+  const PdfToken* r = g && g->int32 ? window.Peek(2) : nullptr;
+  if (!r || !r->Is(PdfKeyword::kR)) {
+    return false;
+  }
+  *num = n->value;
+  *gen = g->value;
+  window.Take();
+  window.Take();
+  window.Take();
+  return true;
+}
+
+template <typename Source>
 PdfToken CPdfLexer<Source>::StepOverValue(const PdfToken& first, bool* whole, size_t* levels) {
   if (count_ == 0) {
     WindowCursor window(this);
@@ -318,11 +338,14 @@ bool CPdfLexer<Source>::StepContents(Cursor& c,
 
 // Stepping is built for each of the lexer's sources here.
 template bool CPdfLexer<PdfSpanSource>::AtObjectEnd();
+template bool CPdfLexer<PdfSpanSource>::TakeReference(int32_t*, int32_t*);
 template PdfToken CPdfLexer<PdfSpanSource>::StepOverValue(const PdfToken&, bool*, size_t*);
 template bool CPdfLexer<PdfSpanSource>::NextDictEntry(PdfDictEntry*, PdfToken*);
 template bool CPdfLexer<PdfStreamSource>::AtObjectEnd();
+template bool CPdfLexer<PdfStreamSource>::TakeReference(int32_t*, int32_t*);
 template PdfToken CPdfLexer<PdfStreamSource>::StepOverValue(const PdfToken&, bool*, size_t*);
 template bool CPdfLexer<PdfStreamSource>::NextDictEntry(PdfDictEntry*, PdfToken*);
 template bool CPdfLexer<PdfFileSource>::AtObjectEnd();
+template bool CPdfLexer<PdfFileSource>::TakeReference(int32_t*, int32_t*);
 template PdfToken CPdfLexer<PdfFileSource>::StepOverValue(const PdfToken&, bool*, size_t*);
 template bool CPdfLexer<PdfFileSource>::NextDictEntry(PdfDictEntry*, PdfToken*);

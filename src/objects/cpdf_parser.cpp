@@ -181,8 +181,24 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
         StepOverValue(open, depth);
         return;
       }
-      for (PdfTokenKind k = lexer_.Peek(0).kind; k != PdfTokenKind::kArrayClose;
-           k = lexer_.Peek(0).kind) {
+      for (;;) {
+        const bool past_limit =
+            build != Build::kAll &&
+            static_cast<size_t>(out.GetArray()->GetCount()) >= walk_array_limit_;
+        // A reference, the usual element (a page tree's /Kids), is taken in place when the
+        // bytes held show it whole.
+        int32_t num = 0;
+        int32_t gen = 0;
+        if (!past_limit && lexer_.TakeReference(&num, &gen)) {
+          CPdfObject element;
+          element.SetRef(num, gen);
+          out.GetArray()->Append(std::move(element));
+          continue;
+        }
+        const PdfTokenKind k = lexer_.Peek(0).kind;
+        if (k == PdfTokenKind::kArrayClose) {
+          break;
+        }
         if (AtObjectEnd()) {
           return;
         }
@@ -190,8 +206,7 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
         const Build element_build = build == Build::kAll            ? Build::kAll
                                     : k == PdfTokenKind::kArrayOpen ? Build::kKind
                                                                     : Build::kWalk;
-        if (build != Build::kAll &&
-            static_cast<size_t>(out.GetArray()->GetCount()) >= walk_array_limit_) {
+        if (past_limit) {
           // Past what the walk may visit: stepped over, the array marked as such.
           StepOverValue(open, depth);
           CPdfObject past;

@@ -120,24 +120,28 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"[1 /A (s)] ]", "[ 1 /A (s) ] | k:]"}),
     Name);
 
-INSTANTIATE_TEST_SUITE_P(Containers,
-                         ParserTest,
-                         testing::Values(
-                             // The first of repeated keys counts; a key whose value is an error, or
-                             // no name, is dropped.
-                             Case{"<< /A 1 /A 2 >>", "<< /A 1 >>"},
-                             Case{"<< /A ) /B 2 >>", "<< /B 2 >>"},
-                             Case{"<< 5 /B 2 >>", "<< /B 2 >>"},
-                             Case{"<< /A >> /B 1 >>", "<< >> | /B | 1 | k:>>"},
-                             Case{"<< /K [1 2 0 R] /D << /E true >> >>",
-                                  "<< /D << /E true >> /K [ 1 2 0 R ] >>"},
-                             // The end of input closes whatever is open.
-                             Case{"[1 [2", "[ 1 [ 2 ] ]"},
-                             Case{"<< /A [1", "<< /A [ 1 ] >>"},
-                             // Without a file behind the parser a stream body is stepped over and
-                             // gives err.
-                             Case{"<< /Length 3 >> stream\nabc\nendstream 7", "err | 7"}),
-                         Name);
+INSTANTIATE_TEST_SUITE_P(
+    Containers,
+    ParserTest,
+    testing::Values(
+        // The first of repeated keys counts; a key whose value is an error, or
+        // no name, is dropped.
+        Case{"<< /A 1 /A 2 >>", "<< /A 1 >>"},
+        Case{"<< /A ) /B 2 >>", "<< /B 2 >>"},
+        Case{"<< 5 /B 2 >>", "<< /B 2 >>"},
+        Case{"<< /A >> /B 1 >>", "<< >> | /B | 1 | k:>>"},
+        Case{"<< /K [1 2 0 R] /D << /E true >> >>", "<< /D << /E true >> /K [ 1 2 0 R ] >>"},
+        // References in an array, whole or broken by a comment, and
+        // what only looks like one.
+        Case{"[3 0 R 4 -1 R 5 0 %c\nR 6.0 0 R 7 0 R8 9 0 obj",
+             "[ 3 0 R 4 -1 R 5 0 R 6.000000000 0 null 7 0 null ] | 9 | 0 | k:obj"},
+        // The end of input closes whatever is open.
+        Case{"[1 [2", "[ 1 [ 2 ] ]"},
+        Case{"<< /A [1", "<< /A [ 1 ] >>"},
+        // Without a file behind the parser a stream body is stepped over and
+        // gives err.
+        Case{"<< /Length 3 >> stream\nabc\nendstream 7", "err | 7"}),
+    Name);
 
 // For the page-tree walk only its keys are built, yet every value ends where a
 // whole parse ends it: what follows reads the same.
