@@ -1,6 +1,9 @@
 // Program start and the input file on Linux. Files are named by their device and inode.
 
 #include <fcntl.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +16,13 @@
 #include "platform/program_start.h"
 
 std::vector<std::string> StartProgram(int argc, char** argv) {
+#ifdef __GLIBC__
+  // The heap grows, and gives memory back, 16 MiB at a time rather than as little as it can:
+  // the passes free large tables and build others, and every page the kernel hands out anew
+  // costs a fault (a quarter of the faults on a 50,000-page file). Pages never touched cost
+  // nothing.
+  mallopt(M_TOP_PAD, 16 * 1024 * 1024);
+#endif
   return std::vector<std::string>(argv, argv + argc);
 }
 
