@@ -114,18 +114,20 @@ void CPdfFetcher::FetchDirect(int32_t num,
                               CPdfObject& out,
                               bool walk) {
   out.SetNull();
-  if (gen != entry.generation) {
-    return;
-  }
-  const int64_t at = entry.offset < 0 ? -1 : int64_t{xref_.GetHeaderOffset()} + entry.offset;
   if (!map_.IsBuilt()) {
     // While the map is being made: where the entry leads, read to the end of the value.
-    ReadAt(num, gen, at, -1, nullptr, walk, out);
+    if (gen == entry.generation) {
+      const int64_t at = entry.offset < 0 ? -1 : int64_t{xref_.GetHeaderOffset()} + entry.offset;
+      ReadAt(num, gen, at, -1, nullptr, walk, out);
+    }
     return;
   }
+  // An object that stands only under another generation than its entry's is copied under that
+  // one (LocateDirectObject), so references under it read it here too: what a reference leads
+  // to in the output, it leads to in the input.
   int32_t found_gen = 0;
-  const int64_t index = Locate(num, false, &found_gen);
-  if (index < 0) {
+  const int64_t index = Locate(num, gen != entry.generation, &found_gen);
+  if (index < 0 || found_gen != gen) {
     return;
   }
   const CPdfObjectMap::Object& object = map_.At(static_cast<size_t>(index));

@@ -317,6 +317,16 @@ TEST(MisplacedObjectTest, FoundByHeaderWhereQpdfGivesUp) {
   ASSERT_EQ("", s.Run(Patch(gen.Bytes(), "xref", " 00001 n", " 00000 n"), "/r90"));
   EXPECT_EQ("", RunCommand(check).output);
   EXPECT_EQ("(six)\n", RunCommand("qpdf --show-object=6,1 '" + s.out + "'").output);
+
+  // A /Rotate that leads there is read as the copy lists the object: turned a quarter, the
+  // tall page is landscape and chosen (it was read as upright and left out).
+  PdfBuilder turned = TextPage(
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 300] /Rotate 6 1 R /Resources << /Font "
+      "<< /F1 5 0 R >> >> /Contents 4 0 R >>");
+  turned.Object(6, "90", 1).XRefTable("/Root 1 0 R");
+  ASSERT_EQ("", s.Run(Patch(turned.Bytes(), "xref", " 00001 n", " 00000 n"), "-landscape /r180"));
+  EXPECT_EQ("Page    1 rot:   180\n",
+            RunCommand("pdfinfo -l 1 '" + s.out + "' | grep rot:").output);
 }
 
 // A stream with no "endstream" at all: the copy closes its body where /Length ends it (qpdf
