@@ -19,4 +19,3 @@ void CPdfArray::Append(CPdfObject&& value) {
 void CPdfArray::Get(int32_t index, CPdfObject& out) const {
   At(index).Resolve(resolver_, out);
 }
-
