@@ -100,7 +100,11 @@ int64_t CPdfFetcher::Locate(int32_t num, bool any_generation, int32_t* gen) cons
     index = map_.Last(num, *gen);
   }
   if (index < 0 && any_generation) {
-    index = map_.Last(num, -1);
+    // Under another generation: the header where the entry leads, or else the last one.
+    index = map_.AtEntry(num);
+    if (index < 0) {
+      index = map_.Last(num, -1);
+    }
     if (index >= 0) {
       *gen = map_.At(static_cast<size_t>(index)).gen;
     }
