@@ -100,11 +100,7 @@ int64_t CPdfFetcher::Locate(int32_t num, bool any_generation, int32_t* gen) cons
     index = map_.Last(num, *gen);
   }
   if (index < 0 && any_generation) {
-    // Under another generation: the header where the entry leads, or else the last one.
-    index = map_.AtEntry(num);
-    if (index < 0) {
-      index = map_.Last(num, -1);
-    }
+    index = map_.Last(num, -1);
     if (index >= 0) {
       *gen = map_.At(static_cast<size_t>(index)).gen;
     }

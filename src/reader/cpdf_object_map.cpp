@@ -404,20 +404,6 @@ int64_t CPdfObjectMap::Honoured(int32_t num) const {
   return k < 0 ? -1 : entry_objects_[static_cast<size_t>(k)];
 }
 
-int64_t CPdfObjectMap::AtEntry(int32_t num) const {
-  const XRefEntry* entry = table_->Find(num);
-  if (!entry || entry->type != 1 || entry->offset < 0) {
-    return -1;
-  }
-  const int64_t at = int64_t{header_offset_} + entry->offset;
-  const auto it = std::lower_bound(
-      objects_.begin(), objects_.end(), at,
-      [](const Object& o, int64_t p) { return static_cast<int64_t>(o.start) < p; });
-  const auto index = static_cast<size_t>(it - objects_.begin());
-  return it != objects_.end() && Honours(index, at, num, it->gen) ? static_cast<int64_t>(index)
-                                                                  : -1;
-}
-
 bool CPdfObjectMap::Honours(size_t index, int64_t position, int32_t num, int32_t gen) const {
   const Object* it = &objects_[index];
   if (it->num != num || it->gen != gen ||

@@ -64,9 +64,6 @@ class CPdfObjectMap {
   // The object num's entry leads to: its header of num and the entry's generation where the
   // entry leads, or past white space and comments there; -1 otherwise.
   int64_t Honoured(int32_t num) const;
-  // The object whose header of num, under any generation, stands where num's entry leads (or
-  // past white space and comments there); -1 otherwise.
-  int64_t AtEntry(int32_t num) const;
   // The last object in the file with num and gen (with gen negative, of num's highest
   // generation); -1 when there is none.
   int64_t Last(int32_t num, int32_t gen) const;

@@ -327,24 +327,6 @@ TEST(MisplacedObjectTest, FoundByHeaderWhereQpdfGivesUp) {
   ASSERT_EQ("", s.Run(Patch(turned.Bytes(), "xref", " 00001 n", " 00000 n"), "-landscape /r180"));
   EXPECT_EQ("Page    1 rot:   180\n",
             RunCommand("pdfinfo -l 1 '" + s.out + "' | grep rot:").output);
-
-  // The entry leads to a header of its number under another generation, and a later header
-  // (here after the end of the file) gives the number another object: the one the entry leads
-  // to is the page, for the walk and the copy alike.
-  PdfBuilder twice;
-  twice.Header("1.4")
-      .Object(1, kCatalog)
-      .Object(2, "<< /Type /Pages /Kids [3 1 R] /Count 1 >>")
-      .Object(3, kTextPage, 1)
-      .Stream(4, "", kText)
-      .Object(5, kFont)
-      .XRefTable("/Root 1 0 R");
-  ASSERT_EQ("", s.Run(Patch(twice.Bytes(), "xref", " 00001 n", " 00000 n") +
-                          "3 1 obj\n<< /Type /Pages /Kids [] /Count 0 >>\nendobj\n",
-                      "/r90"));
-  EXPECT_EQ("Page    1 rot:   90\n", RunCommand("pdfinfo -l 1 '" + s.out + "' | grep rot:").output);
-  EXPECT_NE(std::string::npos,
-            RunCommand("qpdf --show-object=3,1 '" + s.out + "'").output.find("/Contents 4 0 R"));
 }
 
 // A stream with no "endstream" at all: the copy closes its body where /Length ends it (qpdf
