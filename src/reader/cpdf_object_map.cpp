@@ -243,6 +243,11 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
                                      (noted_.value_joins ? kValueJoins : 0));
       }
       value_end = static_cast<int64_t>(close.kind == PdfTokenKind::kEnd ? close.begin : close.end);
+      if (close.kind == PdfTokenKind::kEnd) {
+        // A dictionary that a keyword of the file's structure, the next header or the end
+        // leaves open: what follows may be its own keys, so no end cut here is sound.
+        flags |= kDamaged;
+      }
       if (close.kind == PdfTokenKind::kDictClose && lexer.Peek(0).Is(PdfKeyword::kStream)) {
         lexer.Next();
         value_end = ScanBody(lexer, have_length ? &length : nullptr, index, current ? size_ : next);
@@ -261,7 +266,11 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
         }
       }
     } else {
-      value_end = static_cast<int64_t>(lexer.StepOverValue(first).end);
+      bool whole = true;
+      value_end = static_cast<int64_t>(lexer.StepOverValue(first, &whole).end);
+      if (!whole) {
+        flags |= kDamaged;
+      }
     }
   }
   // Tokens between the value and "endobj" stay with the object, as they stand in the input;

@@ -230,19 +230,26 @@ INSTANTIATE_TEST_SUITE_P(Endobj,
                                                 LastWithoutEndobj(false))),
                          CopyCaseName);
 
-// A dictionary or array left open ends where its object does, not at a ">>" of the objects
-// after it (readers take such an object for null); what no framing keeps apart is refused.
+// A dictionary or array left open is damage, wherever its object ends: the keys after a
+// keyword of the file's structure inside it (a string's stray ")" leaves "trailer" bare) would be
+// lost, and readers read such an object as null or as more. Only the end of a string is no end.
 INSTANTIATE_TEST_SUITE_P(
     LeftOpen,
     CopyTest,
     testing::Values(
-        Copied("DictLeftOpenBeforeEndobj", ObjectLeftOpen("<< /Producer (p) /Keywords << /A 1")),
-        Copied("ArrayLeftOpenBeforeNextObject",
-               Patch(ObjectLeftOpen("[1 2 (x)"), "7 0 obj", "endobj", "      ")),
-        // A string open to the next object (which a stray ")" would close), a name
-        // that runs into it: each object is copied as readers read it from its
-        // own header, the next one's bytes twice.
-        Copied("StringLeftOpenToNextObject", ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>")),
+        Refused("DictLeftOpenBeforeEndobj", ObjectLeftOpen("<< /Producer (p) /Keywords << /A 1"),
+                kDamaged),
+        Refused("ArrayLeftOpenBeforeNextObject",
+                Patch(ObjectLeftOpen("[1 2 (x)"), "7 0 obj", "endobj", "      "), kDamaged),
+        Refused("StringLeftOpenToNextObject", ObjectLeftOpen("[1 (abc", "<< /Title (t)) >>"),
+                kDamaged),
+        Refused("KeywordsAfterAStrayParenthesis",
+                ObjectLeftOpen("<< /Producer (smile :) see trailer notes) /Author (a) >>"),
+                kDamaged),
+        Refused("EndobjAfterAStrayParenthesis",
+                ObjectLeftOpen("<< /Producer (a :) endobj b) /Author (a) >>"), kDamaged),
+        Refused("HeaderTextAfterAStrayParenthesis",
+                ObjectLeftOpen("[ (a :) 1 0 obj b) (c) ]"), kDamaged),
         Copied("NameRunsIntoNextHeader", NameRunsIntoNextHeader()),
         // ">>" closes no array; "startxref" leaves the trailer's /ID open.
         Refused("TrailerIdLeftOpen", Finish(TextPage(), "/Root 1 0 R /ID [<00> (x)"), kDamaged)),
@@ -276,7 +283,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Refused("HexStringInsideValue", MemberEndingIn("<< /A <4"), kDamaged),
                     // Poppler closes it where the stream ends; framed in the file it would
                     // run on into the objects after it.
-                    Refused("DictionaryLeftOpen", MemberEndingIn("<< /A [1] /B 2"), kDamaged)),
+                    Refused("DictionaryLeftOpen", MemberEndingIn("<< /A [1] /B 2"), kDamaged),
+                    // The same bytes as a plain object's: refused in both places alike.
+                    Refused("KeywordsAfterAStrayParenthesis",
+                            MemberEndingIn("<< /Producer (smile :) see trailer notes) /A 1 >>"),
+                            kDamaged)),
     CopyCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
