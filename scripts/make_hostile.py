@@ -322,6 +322,27 @@ def compressed_kids(kids, entries=1040000):
     return p.startxref(at).bytes()
 
 
+def same_offset_entries(entries, objstm_mib=0):
+    """A cross-reference stream of `entries` in-use records that all lead to one object's
+    offset, a few kilobytes in all; with objstm_mib, an object stream that inflates to just under
+    that many MiB as well. Reading every stray entry again, or keeping much per entry, shows."""
+    p = Pdf(b"1.5").obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    rows = [(0, 0, 65535), (1, p.offsets[1], 0), (1, p.offsets[2], 0), (1, p.offsets[3], 0)]
+    if objstm_mib:
+        rows.append((1, p.here(), 0))
+        padding = (objstm_mib << 20) - 4096
+        rows += [row for _, row in padded_objstm(p, 4, [(5, b"(member)")], padding)]
+    at = p.here()
+    num = len(rows)
+    rows.append((1, at, 0))
+    rows += [(1, p.offsets[3], 0)] * (entries - len(rows))
+    data = b"".join(bytes([t]) + f2.to_bytes(4, "big") + f3.to_bytes(2, "big")
+                    for t, f2, f3 in rows)
+    p.stream(num, b"/Type /XRef /Size %d /W [1 4 2] /Root 1 0 R /Filter /FlateDecode" % entries,
+             zlib.compress(data, 9))
+    return p.startxref(at).bytes()
+
+
 def shared_member_page(kids, size=1 << 16):
     """A page kept in an object stream, with `size` bytes of numbers in its dictionary, that a
     compressed /Kids lists `kids` times; the cross-reference stream names as many members, so
@@ -412,6 +433,12 @@ STRESS = [
     ("compressed-kids", "%d" % n, lambda n=n: compressed_kids(n)) for n in (500000, 1000000, 2000000)
 ] + [
     ("shared-member-page", "%d" % n, lambda n=n: shared_member_page(n)) for n in (1000, 3000, 9000)
+] + [
+    ("same-offset-entries", "%d" % n, lambda n=n: same_offset_entries(n))
+    for n in (1 << 18, 1 << 19, 1 << 20)
+] + [
+    ("same-offset-entries-objstm", "%d" % n, lambda n=n: same_offset_entries(n, 32))
+    for n in (1 << 18, 1 << 19, 1 << 20)
 ]
 
 
@@ -603,6 +630,8 @@ def main():
 
     # The smallest of the stress shapes (bench/hostile.sh runs them all, at every size).
     files["stress-objstm-thrash-4mib.pdf"] = objstm_thrash(4)
+    files["stress-same-offset-entries-1048576.pdf"] = same_offset_entries(1 << 20)
+    files["stress-same-offset-entries-objstm-1048576.pdf"] = same_offset_entries(1 << 20, 32)
     files["stress-lone-subsection-8388607.pdf"] = lone_high_subsection(8388607)
     files["stress-xref-declared-size-8388608.pdf"] = xref_stream_declared_size(8388608)
     files["stress-doubled-tree-23-levels.pdf"] = doubled_tree(23)

@@ -119,7 +119,9 @@ void CPdfRotate::CopyObjects() {
     in_streams += item.entry.type == 2 ? 1 : 0;
   }
   members_.reserve(in_streams);
-  output_.ReserveEntries(in_use);
+  // Entries said to be in use are no objects: each one written is a header the map found or a
+  // member, so many stray entries reserve nothing.
+  output_.ReserveEntries(std::min(in_use, reader_->GetMap().Count() + in_streams));
   for (const CPdfXRefTable::Item& item : *table_) {
     if (item.entry.type == 2) {
       members_.emplace_back(item.entry.offset, item.num);

@@ -17,11 +17,11 @@
 
 std::vector<std::string> StartProgram(int argc, char** argv) {
 #ifdef __GLIBC__
-  // The heap grows, and gives memory back, 16 MiB at a time rather than as little as it can:
+  // The heap grows, and gives memory back, 4 MiB at a time rather than as little as it can:
   // the passes free large tables and build others, and every page the kernel hands out anew
-  // costs a fault (a quarter of the faults on a 50,000-page file). Pages never touched cost
-  // nothing.
-  mallopt(M_TOP_PAD, 16 * 1024 * 1024);
+  // costs a fault. Freed pages it keeps count as memory in use, so more (16 MiB) put a file of
+  // a million stray entries over its bound, for no time measured on a 50,000-page file.
+  mallopt(M_TOP_PAD, 4 * 1024 * 1024);
 #endif
   return std::vector<std::string>(argv, argv + argc);
 }

@@ -33,16 +33,27 @@ void CPdfEntryPlaces::List(const CPdfXRefTable& table, uint32_t header_offset, u
     listed.swap(places_);
   }
   places_.swap(listed);
-  verdicts_.assign(places_.size(), 0);
-  jumps_.resize(places_.size());
-  for (size_t k = 0; k < jumps_.size(); ++k) {
-    jumps_[k] = static_cast<uint32_t>(k + 1);
-  }
+  verdicts_.clear();
+  jumps_.clear();
+}
+
+void CPdfEntryPlaces::Release() {
+  std::vector<Place>().swap(places_);
+  std::vector<uint8_t>().swap(verdicts_);
+  std::vector<uint32_t>().swap(jumps_);
 }
 
 uint64_t CPdfEntryPlaces::Next(uint64_t from, const HoldsHeader& holds_header) {
   // Whether a header stands where an entry leads is read when first asked; a run of places
-  // where none does is passed over in one step afterwards, so every place is read once.
+  // where none does is passed over in one step afterwards, so every place is read once. Most
+  // files never ask: what that takes is made on the first question.
+  if (verdicts_.size() != places_.size()) {
+    verdicts_.assign(places_.size(), 0);
+    jumps_.resize(places_.size());
+    for (size_t k = 0; k < jumps_.size(); ++k) {
+      jumps_[k] = static_cast<uint32_t>(k + 1);
+    }
+  }
   size_t k = static_cast<size_t>(
       std::upper_bound(places_.begin(), places_.end(), from,
                        [](uint64_t p, const Place& place) { return p < place.position; }) -

@@ -10,7 +10,7 @@
 
 // Where the table's entries of objects in the file lead, in file order, and which of those
 // places hold the header their entry names: the places the object map trusts. Memory: 13 bytes
-// per entry.
+// per entry, 5 more once Next is asked.
 class CPdfEntryPlaces {
  public:
   struct Place {
@@ -24,6 +24,8 @@ class CPdfEntryPlaces {
   // table order.
   void List(const CPdfXRefTable& table, uint32_t header_offset, uint64_t size);
   const std::vector<Place>& All() const { return places_; }
+  // Gives the memory back once the places are no longer asked about.
+  void Release();
   // The first place past from that holds its header, else the end of the file. Each place is
   // looked at once, however often this is asked.
   uint64_t Next(uint64_t from, const HoldsHeader& holds_header);

@@ -63,6 +63,8 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
   }
   AdoptStrayEntries();
   body_finder_.Finish();
+  // Only the pass asks where entries lead: the copy holds what the objects need.
+  places_.Release();
   built_ = true;
 }
 
@@ -99,33 +101,52 @@ void CPdfObjectMap::AdoptStrayEntries() {
   // whatever older definition stands elsewhere, and the bytes are copied twice, once in each.
   const size_t scanned = objects_.size();
   MatchEntries();
-  std::vector<std::pair<const CPdfXRefTable::Item*, bool>> strays;  // (entry, inside another)
-  for (const CPdfXRefTable::Item& item : *table_) {
-    const int64_t at = int64_t{header_offset_} + item.entry.offset;
-    if (item.entry.type != 1 || item.entry.offset < 0 || at >= static_cast<int64_t>(size_) ||
-        entry_objects_[static_cast<size_t>(&item - table_->begin())] >= 0) {
+  // Which entries the pass did not match have their header where they lead: the places in
+  // file order, each place's header read once however many entries lead there.
+  header_at_entry_.assign(table_->Count(), false);
+  const CPdfXRefTable::Item* items = table_->begin();
+  int64_t read_at = -1;
+  int32_t header[2] = {0, 0};
+  bool have_header = false;
+  size_t found = 0;
+  for (const CPdfEntryPlaces::Place& place : places_.All()) {
+    if (entry_objects_[place.entry] >= 0) {
       continue;
     }
+    if (read_at != place.position) {
+      read_at = place.position;
+      have_header = HeaderAt(read_at, &header[0], &header[1]);
+    }
+    const CPdfXRefTable::Item& item = items[place.entry];
+    if (have_header && header[0] == item.num && header[1] == item.entry.generation) {
+      header_at_entry_[place.entry] = true;
+      ++found;
+    }
+  }
+  // Reading inside other objects is bounded for the whole file: twice its bytes in all (what is
+  // left past that is refused when it is copied).
+  uint64_t inside_budget = 2 * size_;
+  for (size_t k = 0; found > 0 && k < table_->Count(); ++k) {
+    if (!header_at_entry_[k]) {
+      continue;
+    }
+    --found;
+    const CPdfXRefTable::Item& item = items[k];
+    const int64_t at = int64_t{header_offset_} + item.entry.offset;
     const auto after = std::upper_bound(
         objects_.begin(), objects_.begin() + static_cast<std::ptrdiff_t>(scanned), at,
         [](int64_t p, const Object& o) { return p < static_cast<int64_t>(o.start); });
     const bool inside = after != objects_.begin() &&
                         at < int64_t{(after - 1)->start} + int64_t{(after - 1)->length};
-    strays.emplace_back(&item, inside);
-  }
-  // Reading inside other objects is bounded for the whole file: twice its bytes in all (what is
-  // left past that is refused when it is copied).
-  uint64_t inside_budget = 2 * size_;
-  for (const auto& [item, inside] : strays) {
     if (inside && inside_budget == 0) {
       continue;
     }
-    Lexer lexer{PdfFileSource(file_, header_offset_ + static_cast<uint64_t>(item->entry.offset))};
+    Lexer lexer{PdfFileSource(file_, static_cast<uint64_t>(at))};
     uint64_t begin = 0;
-    if (!LexObjectHeader(lexer, item->num, item->entry.generation, &begin)) {
+    if (!LexObjectHeader(lexer, item.num, item.entry.generation, &begin)) {
       continue;
     }
-    ScanObject(lexer, item->num, item->entry.generation, begin);
+    ScanObject(lexer, item.num, item.entry.generation, begin);
     if (inside) {
       inside_budget -= std::min<uint64_t>(inside_budget, objects_.back().length);
     }
@@ -460,12 +481,28 @@ int64_t CPdfObjectMap::Last(int32_t num, int32_t gen) const {
 }
 
 bool CPdfObjectMap::HeaderTextAt(int64_t position, int32_t num, int32_t gen) const {
+  int32_t n = 0;
+  int32_t g = 0;
+  return HeaderAt(position, &n, &g) && n == num && g == gen;
+}
+
+bool CPdfObjectMap::HeaderAt(int64_t position, int32_t* num, int32_t* gen) const {
   uint8_t bytes[kHeaderWindow + 1];
   const size_t got = file_->ReadAt(position, bytes, sizeof(bytes));
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, got)};
-  if (!LexObjectHeader(lexer, num, gen)) {
+  const PdfToken n = lexer.Next();
+  const PdfToken g = n.int32 ? lexer.Next() : PdfToken{};
+  if (!g.int32 || !lexer.Next().Is(PdfKeyword::kObj)) {
     return false;
   }
+  *num = n.value;
+  *gen = g.value;
   // "obj" whole: not cut by the window.
   return lexer.GetSource().Tell() < got || got < sizeof(bytes);
+}
+
+bool CPdfObjectMap::HeaderAtEntry(int32_t num) const {
+  const int64_t k = table_->IndexOf(num);
+  return k >= 0 && static_cast<size_t>(k) < header_at_entry_.size() &&
+         header_at_entry_[static_cast<size_t>(k)];
 }

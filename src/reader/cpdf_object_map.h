@@ -70,6 +70,8 @@ class CPdfObjectMap {
   // Whether the bytes at position read "num gen obj" (white space and comments before it),
   // wherever that is: inside another object too.
   bool HeaderTextAt(int64_t position, int32_t num, int32_t gen) const;
+  // Whether num's header stands where its entry leads although the pass did not take it there.
+  bool HeaderAtEntry(int32_t num) const;
 
  private:
   using Lexer = CPdfLexer<PdfFileSource>;
@@ -100,6 +102,8 @@ class CPdfObjectMap {
   void MatchEntries();
   bool Honours(size_t index, int64_t position, int32_t num, int32_t gen) const;
   static void SkipTableLines(PdfFileSource& source);
+  // The "num gen obj" at position (white space and comments before it), false when none.
+  bool HeaderAt(int64_t position, int32_t* num, int32_t* gen) const;
   void ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t start);
   // With the lexer just past "stream": steps over the body, which ends before limit, and notes
   // it; the end of the value, or -1 when nothing tells where the body ends.
@@ -127,6 +131,7 @@ class CPdfObjectMap {
   std::vector<Facts> facts_;            // in file order of their objects
   RotateSpots noted_;                   // the dictionary being scanned
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
+  std::vector<bool> header_at_entry_;   // by entry index: unmatched, with its header there
   // Object indexes by number, generation and position; made on the first lookup by number.
   mutable std::vector<uint32_t> by_number_;
   CPdfEntryPlaces places_;

@@ -39,10 +39,7 @@ RawSpan LocateDirectObject(CPdfFetcher& fetcher, int32_t num) {
   if (index < 0) {
     // No object where the entry leads, nor under its number anywhere: there is nothing to copy,
     // unless its header stands there inside another object, which a copy would lose.
-    const XRefEntry* entry = fetcher.GetTable().Find(num);
-    if (entry && entry->type == 1 && entry->offset >= 0 &&
-        map.HeaderTextAt(int64_t{fetcher.GetXRef().GetHeaderOffset()} + entry->offset, num,
-                         entry->generation)) {
+    if (map.HeaderAtEntry(num)) {
       throw CPdfException(kMsgDamaged);
     }
     return span;
