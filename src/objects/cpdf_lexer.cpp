@@ -1,5 +1,5 @@
-// The one scanner, for each of its sources: tokens over memory (values and dictionary entries
-// are stepped over in cpdf_lexer_steps.cpp).
+// The one scanner's tokens, for each of its sources: one loop per kind of token over bytes in
+// memory (values and dictionary entries are stepped over in cpdf_lexer_steps.cpp).
 #include "objects/cpdf_lexer.h"
 
 #include <algorithm>
@@ -7,9 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "objects/cpdf_lexer_window.h"
 #include "objects/pdf_char_class.h"
 #include "streams/pdf_file_source.h"
 #include "streams/pdf_span_source.h"
@@ -30,22 +28,26 @@ void CPdfLexer<Source>::Fill(int k) {
 }
 
 template <typename Source>
-inline PdfToken CPdfLexer<Source>::Lex(std::string* text) {
-  // The usual token: after plain white space, whole in the bytes held.
-  const uint8_t* w;
+PdfToken CPdfLexer<Source>::Lex(std::string* text) {
+  const uint8_t* p;
   const uint8_t* e;
-  src_.Window(&w, &e);
-  const uint8_t* p = w;
-  while (p < e && kPdfTokenStarts.start[*p] == PdfTokenStart::kWhite) {
-    ++p;
+  src_.Window(&p, &e);
+  if (!SkipSpace(&p, &e)) {
+    const uint64_t at = src_.TellAt(p);
+    return PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, false, false, 0, at, at};
   }
+  // The token whole in memory: where it may run past the bytes held, the source keeps it and
+  // reads on, and it is lexed again from its first byte (the source's room doubles for a token
+  // longer than it, so a long token is read a bounded number of times).
   PdfToken t;
-  const uint8_t* end = p < e && kPdfTokenStarts.start[*p] != PdfTokenStart::kComment
-                           ? LexInWindow(p, e, &t)
-                           : nullptr;
-  if (!end) {
-    src_.Advance(p);
-    return LexAfterSpace(text);
+  const uint8_t* end = LexToken(p, e, false, &t);
+  while (!end) {
+    const bool more = src_.Extend(&p, &e);
+    t = PdfToken{};
+    end = LexToken(p, e, !more, &t);
+  }
+  if (t.open) {
+    ran_out_in_string_ = true;
   }
   t.begin = src_.TellAt(p);
   t.end = src_.TellAt(end);
@@ -55,61 +57,161 @@ inline PdfToken CPdfLexer<Source>::Lex(std::string* text) {
 }
 
 template <typename Source>
-__attribute__((noinline)) PdfToken CPdfLexer<Source>::LexAfterSpace(std::string* text) {
-  SkipSpace();
-  const uint8_t* p;
-  const uint8_t* e;
-  src_.Window(&p, &e);
-  PdfToken t;
-  const uint8_t* end = p < e ? LexInWindow(p, e, &t) : nullptr;
-  if (!end) {
-    return LexBytes(text);
+inline bool CPdfLexer<Source>::SkipSpace(const uint8_t** at, const uint8_t** end) {
+  const uint8_t* p = *at;
+  const uint8_t* e = *end;
+  bool comment = false;
+  for (;;) {
+    if (comment) {
+      // A comment runs to the next CR or LF.
+      while (p < e && *p != '\r' && *p != '\n') {
+        ++p;
+      }
+      comment = p == e;
+    }
+    while (p < e && kPdfTokenStarts.start[*p] == PdfTokenStart::kWhite) {
+      ++p;
+    }
+    if (p < e) {
+      if (kPdfTokenStarts.start[*p] != PdfTokenStart::kComment) {
+        break;
+      }
+      comment = true;
+      ++p;
+      continue;
+    }
+    // Nothing of white space is kept: the source reads on from where it ends.
+    src_.Advance(p);
+    if (!src_.Extend(&p, &e)) {
+      *at = *end = p;
+      return false;
+    }
   }
-  t.begin = src_.Tell();
-  src_.Advance(end);
-  t.end = src_.Tell();
-  Keep(text, t, p, end);
-  return t;
+  *at = p;
+  *end = e;
+  return true;
 }
 
 template <typename Source>
-inline void CPdfLexer<Source>::SkipSpace() {
-  bool comment = false;
-  for (;;) {
-    const uint8_t* p;
-    const uint8_t* e;
-    src_.Window(&p, &e);
-    if (p == e) {
-      if (src_.Peek() < 0) {
-        return;
+inline const uint8_t* CPdfLexer<Source>::LexToken(const uint8_t* p,
+                                                  const uint8_t* e,
+                                                  bool all_held,
+                                                  PdfToken* t) {
+  const uint8_t* q = p + 1;
+  switch (kPdfTokenStarts.start[*p]) {
+    case PdfTokenStart::kName:
+      t->kind = PdfTokenKind::kName;
+      while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
+        ++q;
       }
-      src_.Window(&p, &e);
-      if (p == e) {
-        // A source without a window: byte by byte, the rest of a comment first.
-        for (int c = src_.Peek(); comment && c >= 0 && c != '\r' && c != '\n'; c = src_.Peek()) {
-          src_.Next();
+      return q < e || all_held ? q : nullptr;
+    case PdfTokenStart::kNumber: {
+      t->kind = PdfTokenKind::kNumber;
+      const uint8_t c = *p;
+      const bool negative = c == '-';
+      bool point = c == '.';
+      uint64_t magnitude = c >= '0' && c <= '9' ? static_cast<uint64_t>(c - '0') : 0;
+      constexpr uint64_t kPast = uint64_t{1} << 32;
+      for (; q < e; ++q) {
+        const unsigned digit = static_cast<unsigned>(*q) - '0';
+        if (digit <= 9) {
+          if (!point) {
+            magnitude = std::min(kPast, magnitude * 10 + digit);
+          }
+        } else if (*q == '.') {
+          point = true;
+        } else {
+          break;
         }
-        return;
       }
+      if (q == e && !all_held) {
+        return nullptr;
+      }
+      NoteInteger(negative, point, magnitude, t);
+      return q;
     }
-    while (p < e) {
-      if (comment) {
-        while (p < e && *p != '\r' && *p != '\n') {
-          ++p;
+    case PdfTokenStart::kWord: {
+      t->kind = PdfTokenKind::kKeyword;
+      while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
+        ++q;
+      }
+      if (q == e && !all_held) {
+        return nullptr;
+      }
+      // The longest keyword told apart has nine bytes; longer words are kOther.
+      const size_t n = static_cast<size_t>(q - p);
+      t->keyword =
+          n < 10 ? ClassifyPdfKeyword(reinterpret_cast<const char*>(p), n) : PdfKeyword::kOther;
+      return q;
+    }
+    case PdfTokenStart::kString: {
+      if (between_) {
+        t->kind = PdfTokenKind::kStray;
+        return q;
+      }
+      t->kind = PdfTokenKind::kLiteralString;
+      uint64_t depth = 1;
+      for (; q < e; ++q) {
+        if (*q == '\\') {
+          if (++q == e) {
+            break;
+          }
+        } else if (*q == '(') {
+          ++depth;
+        } else if (*q == ')' && --depth == 0) {
+          return q + 1;
         }
-        comment = p == e;
-        continue;
       }
-      const PdfTokenStart start = kPdfTokenStarts.start[*p];
-      if (start == PdfTokenStart::kComment) {
-        comment = true;
-      } else if (start != PdfTokenStart::kWhite) {
-        src_.Advance(p);
-        return;
+      if (!all_held) {
+        return nullptr;
       }
-      ++p;
+      t->open = true;
+      return e;
     }
-    src_.Advance(p);
+    case PdfTokenStart::kAngle: {
+      if (q == e) {
+        if (!all_held) {
+          return nullptr;
+        }
+      } else if (*q == '<') {
+        t->kind = PdfTokenKind::kDictOpen;
+        return q + 1;
+      }
+      if (between_) {
+        t->kind = PdfTokenKind::kStray;
+        return q;
+      }
+      t->kind = PdfTokenKind::kHexString;
+      const void* close = std::memchr(q, '>', static_cast<size_t>(e - q));
+      if (close) {
+        return static_cast<const uint8_t*>(close) + 1;
+      }
+      if (!all_held) {
+        return nullptr;
+      }
+      t->open = true;
+      return e;
+    }
+    case PdfTokenStart::kClose:
+      if (q == e && !all_held) {
+        return nullptr;
+      }
+      if (q < e && *q == '>') {
+        t->kind = PdfTokenKind::kDictClose;
+        return q + 1;
+      }
+      t->kind = PdfTokenKind::kStray;
+      return q;
+    case PdfTokenStart::kArrayOpen:
+      t->kind = PdfTokenKind::kArrayOpen;
+      return q;
+    case PdfTokenStart::kArrayClose:
+      t->kind = PdfTokenKind::kArrayClose;
+      return q;
+    default:
+      // ")", "{" and "}"; white space and comments were skipped.
+      t->kind = PdfTokenKind::kStray;
+      return q;
   }
 }
 
@@ -141,14 +243,8 @@ bool CPdfLexer<Source>::SkipPast(const char* pattern) {
 
 // The lexer is built for each of its sources here.
 template void CPdfLexer<PdfSpanSource>::Fill(int);
-template PdfToken CPdfLexer<PdfSpanSource>::Lex(std::string*);
-template PdfToken CPdfLexer<PdfSpanSource>::LexAfterSpace(std::string*);
 template bool CPdfLexer<PdfSpanSource>::SkipPast(const char*);
 template void CPdfLexer<PdfStreamSource>::Fill(int);
-template PdfToken CPdfLexer<PdfStreamSource>::Lex(std::string*);
-template PdfToken CPdfLexer<PdfStreamSource>::LexAfterSpace(std::string*);
 template bool CPdfLexer<PdfStreamSource>::SkipPast(const char*);
 template void CPdfLexer<PdfFileSource>::Fill(int);
-template PdfToken CPdfLexer<PdfFileSource>::Lex(std::string*);
-template PdfToken CPdfLexer<PdfFileSource>::LexAfterSpace(std::string*);
 template bool CPdfLexer<PdfFileSource>::SkipPast(const char*);

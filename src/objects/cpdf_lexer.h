@@ -17,14 +17,13 @@
 // values from the tokens and their text (kept for it), the object map finds every object's
 // extent, and the /Rotate patch walks a page's top-level keys (NextDictEntry).
 //
-// Sources (template parameter): int Next() and int Peek() give a byte 0..255 or -1 at the end;
-// uint64_t Tell() is the position of the next byte; Window gives the bytes held in memory from
-// there (none is fine), Advance reads up to a place in them, TellAt gives the position of a
-// byte in them, WindowIsAll whether they are all the bytes left. Tokens that lie whole in the
-// window are lexed in tight loops over memory; the others byte by byte. The sources live with
-// the streams (pdf_span_source.h, pdf_stream_source.h, pdf_file_source.h); the lexer is built
-// for each of them in cpdf_lexer.cpp (its slow path, byte by byte, in cpdf_lexer_bytes.cpp;
-// stepping over values and entries in cpdf_lexer_steps.cpp).
+// Sources (template parameter) hold bytes in memory: Window gives those not yet read, Advance
+// reads up to a place in them, TellAt gives a byte's position, and Extend keeps the bytes from a
+// place on and adds those that follow, so that a token is always lexed whole in memory, in one
+// loop, wherever the source's buffer ends. Next and Peek give single bytes (0..255, -1 at the
+// end) for the readers of raw bytes (table lines, stream bodies). The sources live with the
+// streams (pdf_span_source.h, pdf_stream_source.h, pdf_file_source.h); the lexer is built for
+// each of them in cpdf_lexer.cpp (stepping over values and entries in cpdf_lexer_steps.cpp).
 
 // One dictionary entry as NextDictEntry finds it.
 struct PdfDictEntry {
@@ -105,8 +104,8 @@ class CPdfLexer {
   // token where a key belongs that is no name is passed over on its own, as the parser does.
   bool NextDictEntry(PdfDictEntry* entry, PdfToken* close = nullptr);
 
-  // With no token peeked: when "n g R" comes next, whole in the bytes held, takes it and gives
-  // its numbers; otherwise takes nothing and gives false (the ring then reads the tokens).
+  // When "n g R" comes next, takes it and gives its numbers; otherwise takes nothing and
+  // gives false.
   bool TakeReference(int32_t* num, int32_t* gen);
 
   // Whether a number written where the lexer stands would join the tokens ahead into "n g R"
@@ -150,47 +149,13 @@ class CPdfLexer {
     size_t size_ = 0;
   };
 
-  // Where the stepping below takes its tokens: from the ring, which reads any bytes, or lexed
-  // in place over the bytes held in memory with no queue, which is the scanner's fast path.
-  // The one steps as the other: a step that the bytes held cannot finish is left to the ring
-  // from the last token taken (cpdf_lexer_steps.cpp).
-  class RingCursor;
-  class WindowCursor;
-
-  // Whether the tokens EndAhead and an "n g R" after the next token read are there to be
-  // peeked (a window cursor may run out; the ring never does).
-  template <typename Cursor>
-  static bool Ahead(Cursor& c);
-  // AtObjectEnd over a cursor, with Ahead.
-  template <typename Cursor>
-  static bool EndAhead(Cursor& c);
-  // A window cursor's place, to read an entry again from its key; nothing for the ring, which
-  // never needs to.
-  static const uint8_t* Mark(WindowCursor& c);
-  static const uint8_t* Mark(RingCursor& /*c*/) { return nullptr; }
-  static void Rewind(WindowCursor& c, const uint8_t* mark);
-  static void Rewind(RingCursor& /*c*/, const uint8_t* /*mark*/) {}
-  // StepOverValue over a cursor; a window cursor hands over to the ring inside a container.
-  template <typename Cursor>
-  PdfToken StepValue(Cursor& c, const PdfToken& first, bool* whole, size_t* levels);
-  // Steps over the open containers in frames: false when the cursor ran out first (the window
-  // cursor; what was taken stays taken).
-  template <typename Cursor>
-  bool StepContents(Cursor& c, Frames* frames, PdfToken* last, bool* closed, size_t* most);
-  // NextDictEntry over a cursor: 1 for an entry, 0 at the dictionary's end, -1 when the window
-  // cursor ran out before the entry's key (nothing of the entry taken).
-  template <typename Cursor>
-  int DictEntry(Cursor& c, PdfDictEntry* entry, PdfToken* close);
-
-  static void Keep(std::string* text, int c) {
-    if (text) {
-      text->push_back(static_cast<char>(c));
-    }
+  // Whether "n g R" follows, the first of its numbers in first and the rest peeked.
+  bool ReferenceAhead(const PdfToken& first) {
+    return first.int32 && Peek(0).int32 && Peek(1).Is(PdfKeyword::kR);
   }
+  // Steps over the open containers in frames.
+  void StepContents(Frames* frames, PdfToken* last, bool* closed, size_t* most);
 
-  PdfToken Lex(std::string* text);
-  // The rest of Lex: comments, or bytes not yet held, before or in the token.
-  PdfToken LexAfterSpace(std::string* text);
   // Values are built from the text of names, strings, keywords and numbers other than
   // integers; delimiters and integers carry all there is in the token.
   static void Keep(std::string* text, const PdfToken& t, const uint8_t* p, const uint8_t* end) {
@@ -202,17 +167,13 @@ class CPdfLexer {
     }
   }
 
-  // White space and comments, over memory while the source holds bytes.
-  void SkipSpace();
-
-  // The end of the token at p when it lies whole before e (its kind in t), else null.
-  const uint8_t* LexInWindow(const uint8_t* p, const uint8_t* e, PdfToken* t);
-
-  PdfToken LexBytes(std::string* text);
-
-  // Digits and points after c; an integer's value is noted when it fits 32 bits (leading zeros
-  // are no limit; a lone sign is 0, as ParsePdfNumber reads it).
-  void LexNumber(int c, std::string* text, PdfToken* t);
+  // The next token after white space and comments, its bytes appended to text.
+  PdfToken Lex(std::string* text);
+  // Past white space and comments: false at the end of the bytes.
+  bool SkipSpace(const uint8_t** p, const uint8_t** e);
+  // The end of the token that starts at p, its kind in t; null when it may go on past e and
+  // more bytes may follow (all_held false). With all_held, e is the end of the bytes.
+  const uint8_t* LexToken(const uint8_t* p, const uint8_t* e, bool all_held, PdfToken* t);
 
   // A number token's value when it is an integer of 32 bits (magnitude held at 2^32 at most).
   static void NoteInteger(bool negative, bool point, uint64_t magnitude, PdfToken* t) {
@@ -222,9 +183,6 @@ class CPdfLexer {
                           : static_cast<int32_t>(magnitude);
     }
   }
-
-  // False when the bytes end before the string does.
-  bool LexLiteralString(std::string* text);
 
   Source src_;
   bool keep_text_;

@@ -2,6 +2,7 @@
 #define QUILLTURN_SRC_STREAMS_CPDF_FILE_STREAM_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "streams/cpdf_input_file.h"
 #include "streams/cpdf_stream.h"
@@ -35,21 +36,30 @@ class CPdfFileStream : public CPdfStream {
   void ShiftStart(int32_t count) override;
   uint32_t GetLength() override { return length_; }
   CPdfStream* CreateSubStream(uint32_t start, uint32_t length) override;
+  bool ExtendBuffer() override;
 
  protected:
   ~CPdfFileStream() override;
 
  private:
   bool Refill();
+  // Reads from buffer_pos_ into the buffer after its first kept bytes; what the window allows.
+  size_t ReadInto(size_t kept);
   // Seek's work, callable from the constructor without a virtual call.
   void SeekTo(int32_t position, int32_t origin);
   void EmptyBuffer() { next_ = limit_ = buffer_; }
+  uint8_t* Room() { return large_.empty() ? inline_ : large_.data(); }
+  size_t RoomSize() const { return large_.empty() ? kBufferSize : large_.size(); }
 
   CPdfInputFile* file_;
   uint32_t start_;
   uint32_t length_;
   uint32_t buffer_pos_;
-  uint8_t buffer_[kBufferSize];  // read position and end: next_ and limit_
+  // The buffer: inline, or large_ once a token needed more room. Read position and end: next_
+  // and limit_.
+  uint8_t* buffer_ = inline_;
+  uint8_t inline_[kBufferSize];
+  std::vector<uint8_t> large_;
 };
 
 #endif  // QUILLTURN_SRC_STREAMS_CPDF_FILE_STREAM_H_

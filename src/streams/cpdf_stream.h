@@ -38,6 +38,10 @@ class CPdfStream {
   const uint8_t* BufferedNext() const { return next_; }
   const uint8_t* BufferedLimit() const { return limit_; }
   void SkipBuffered(const uint8_t* next) { next_ = next; }
+  // Keeps the buffered bytes not yet read and adds those that follow them, so that the lexer
+  // holds a token whole: false when none follow, or when the stream keeps no buffer (the lexer
+  // reads only streams that do: file windows and memory).
+  virtual bool ExtendBuffer() { return false; }
 
  protected:
   virtual ~CPdfStream();

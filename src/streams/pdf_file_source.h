@@ -2,6 +2,7 @@
 #define QUILLTURN_SRC_STREAMS_PDF_FILE_SOURCE_H_
 
 #include <algorithm>
+#include <cstring>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -35,7 +36,27 @@ class PdfFileSource {
     *end = end_;
   }
   void Advance(const uint8_t* next) { at_ = next; }
-  static bool WindowIsAll() { return false; }
+  // Keeps the bytes from *from on at the start of the buffer and reads the next piece after
+  // them; a token longer than the buffer doubles it.
+  bool Extend(const uint8_t** from, const uint8_t** end) {
+    const uint64_t held_end = TellAt(*end);
+    if (held_end >= limit_) {
+      return false;
+    }
+    const size_t keep = static_cast<size_t>(*end - *from);
+    base_ = TellAt(*from);
+    if (keep > 0) {
+      std::memmove(buffer_.data(), *from, keep);
+    }
+    const size_t room = std::max(kPiece, 2 * keep);
+    buffer_.resize(room);
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(room - keep, limit_ - held_end));
+    const size_t got = file_->ReadAt(static_cast<int64_t>(held_end), buffer_.data() + keep, want);
+    buffer_.resize(keep + got);
+    at_ = *from = buffer_.data();
+    end_ = *end = at_ + buffer_.size();
+    return got > 0;
+  }
   // The position of a byte in the window.
   uint64_t TellAt(const uint8_t* at) const {
     return base_ + static_cast<uint64_t>(at - buffer_.data());

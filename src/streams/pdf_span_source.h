@@ -4,9 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// The lexer's sources give bytes one at a time (Next, Peek: 0..255, -1 at the end), the
-// position of the next (Tell), and the bytes held in memory (Window) to be read at once
-// (Advance).
+// The lexer's sources hold bytes in memory (Window) to be read at once (Advance), give a
+// byte's position (TellAt, Tell for the next), keep the bytes from a place on while adding those
+// after them (Extend: false when none follow), and give bytes one at a time (Next, Peek: 0..255,
+// -1 at the end).
 
 // Bytes in memory.
 class PdfSpanSource {
@@ -21,8 +22,8 @@ class PdfSpanSource {
   }
   void Advance(const uint8_t* next) { p_ = next; }
   uint64_t TellAt(const uint8_t* at) const { return static_cast<uint64_t>(at - data_); }
-  // Whether the window holds every byte left.
-  static bool WindowIsAll() { return true; }
+  // The window holds every byte: none follow it.
+  static bool Extend(const uint8_t** /*from*/, const uint8_t** /*end*/) { return false; }
 
  private:
   const uint8_t* data_;

@@ -18,7 +18,14 @@ class PdfStreamSource {
     *end = stream_->BufferedLimit();
   }
   void Advance(const uint8_t* next) { stream_->SkipBuffered(next); }
-  static bool WindowIsAll() { return false; }
+  // The stream's buffer from *from on, with the bytes after it.
+  bool Extend(const uint8_t** from, const uint8_t** end) {
+    stream_->SkipBuffered(*from);
+    const bool more = stream_->ExtendBuffer();
+    *from = stream_->BufferedNext();
+    *end = stream_->BufferedLimit();
+    return more;
+  }
   // The position of a byte in the window (0 without positions).
   uint64_t TellAt(const uint8_t* at) {
     return positions_ ? stream_->Tell() + static_cast<uint64_t>(at - stream_->BufferedNext()) : 0;
