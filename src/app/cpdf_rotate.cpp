@@ -46,8 +46,10 @@ void CPdfRotate::RunSteps() {
   }
   // A wrong output path (a folder, a missing or read-only folder) fails before any work.
   output_.Create(command_line_.output_path);
-  // The document reads the very file that was opened and checked above.
-  document_.Open(*input_);
+  // The document reads the very file that was opened and checked above; the pages' boxes only
+  // for a choice by shape, since reading them parses every page.
+  const SelectionOptions& options = command_line_.options;
+  document_.Open(*input_, options.wide || options.tall);
   reader_ = document_.GetFetcher();
   table_ = &reader_->GetTable();
   output_.WriteHeader(document_.GetVersion());
@@ -61,6 +63,7 @@ void CPdfRotate::RunSteps() {
     PageRecord record;
     record.object_number = ref.object_number;
     record.rotation = ref.rotation;
+    record.shape = ShownShape(ref.width, ref.height, ref.rotation);
     records_.push_back(record);
   }
 
@@ -193,7 +196,8 @@ void CPdfRotate::CopyObjects() {
 
 const PageRecord* CPdfRotate::RecordOf(int32_t n) const {
   // A page object reached at several places in the tree is patched when any of its places
-  // was chosen; every chosen record carries the same angle.
+  // was chosen, with the first chosen record's angle (with /t, places under nodes of other
+  // rotations may differ).
   const PageRecord* record = nullptr;
   // Objects are mostly asked for in number order: where the last search ended is tried first.
   const size_t count = record_index_.size();
