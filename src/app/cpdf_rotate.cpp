@@ -57,13 +57,17 @@ void CPdfRotate::RunSteps() {
   // The document's own check of the catalog and the page tree has already walked every page
   // (and refused a catalog or /Pages that is no dictionary, a node without /Kids, a kid that
   // is no dictionary, a cycle); it kept the pages as the rotation sees them.
+  const std::vector<PageRef>& refs = document_.GetCatalog()->GetPageRefs();
+  const std::vector<PageSize>& sizes = document_.GetCatalog()->GetPageSizes();
   records_.clear();
-  records_.reserve(document_.GetCatalog()->GetPageRefs().size());
-  for (const PageRef& ref : document_.GetCatalog()->GetPageRefs()) {
+  records_.reserve(refs.size());
+  for (size_t k = 0; k < refs.size(); ++k) {
     PageRecord record;
-    record.object_number = ref.object_number;
-    record.rotation = ref.rotation;
-    record.shape = ShownShape(ref.width, ref.height, ref.rotation);
+    record.object_number = refs[k].object_number;
+    record.rotation = refs[k].rotation;
+    if (k < sizes.size()) {
+      record.shape = ShownShape(sizes[k].width, sizes[k].height, refs[k].rotation);
+    }
     records_.push_back(record);
   }
 

@@ -63,6 +63,7 @@ void CPdfCatalog::Load(CPdfFetcher* xref, bool with_boxes) {
   xref_ = xref;
   with_boxes_ = with_boxes;
   page_refs_.clear();
+  page_sizes_.clear();
   nodes_.clear();
   direct_nodes_.clear();
   values_.clear();
@@ -112,6 +113,7 @@ void CPdfCatalog::Load(CPdfFetcher* xref, bool with_boxes) {
   if (count.IsKind(PDF_INT) && count.GetInt() > 0) {
     page_refs_.reserve(std::min({static_cast<size_t>(count.GetInt()), xref->GetTable().CountInUse(),
                                  static_cast<size_t>(max_visits_)}));
+    page_sizes_.reserve(with_boxes ? page_refs_.capacity() : 0);
   }
   Node root;
   ReadNode(*pages.GetDict(), &root);
@@ -287,17 +289,14 @@ const CPdfCatalog::Node& CPdfCatalog::NodeOf(const CPdfObject& raw) {
   return found->second;
 }
 
-void CPdfCatalog::NoteShownSize(const Node& page, const Inherited& inherited, PageRef* ref) {
+PageSize CPdfCatalog::ShownSize(const Node& page, const Inherited& inherited) {
   const std::optional<CPdfPageBox>& media = page.media ? page.media : inherited.media;
   const std::optional<CPdfPageBox>& crop = page.crop ? page.crop : inherited.crop;
   std::optional<CPdfPageBox> shown = media;
   if (crop) {
     shown = media ? crop->Within(*media) : crop;
   }
-  if (shown) {
-    ref->width = shown->Width();
-    ref->height = shown->Height();
-  }
+  return shown ? PageSize{shown->Width(), shown->Height()} : PageSize{};
 }
 
 void CPdfCatalog::NoteKid(const CPdfObject& raw,
@@ -310,9 +309,10 @@ void CPdfCatalog::NoteKid(const CPdfObject& raw,
   }
   const int32_t rotation = kid.has_rotate ? kid.rotate : inherited.rotation;
   if (kid.is_page) {
-    PageRef ref{raw.IsKind(PDF_REF) ? raw.GetRefNum() : -1, rotation};
-    NoteShownSize(kid, inherited, &ref);
-    page_refs_.push_back(ref);
+    page_refs_.push_back(PageRef{raw.IsKind(PDF_REF) ? raw.GetRefNum() : -1, rotation});
+    if (with_boxes_) {
+      page_sizes_.push_back(ShownSize(kid, inherited));
+    }
   } else if ((kid.type_is_name && kid.type == "Pages") || (!kid.type_is_name && kid.has_kids)) {
     *below = Inherited{true, rotation, kid.media ? kid.media : inherited.media,
                        kid.crop ? kid.crop : inherited.crop};

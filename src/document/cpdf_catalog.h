@@ -18,12 +18,15 @@ class CPdfFetcher;
 
 // A page as the rotation sees the tree: reached through nodes typed /Pages (or untyped nodes
 // with /Kids), with the rotation it shows (its own integer /Rotate, else its nearest
-// ancestor's, else 0, not normalised) and, when the walk was asked for them, the size of the
-// box it shows before that rotation.
+// ancestor's, else 0, not normalised).
 struct PageRef {
   int32_t object_number;  // -1 for a page written directly inside its parent's /Kids
   int32_t rotation;
-  double width = 0;  // both 0 without a usable box
+};
+
+// The size of the box a page shows, before its rotation; 0 by 0 without a usable box.
+struct PageSize {
+  double width = 0;
   double height = 0;
 };
 
@@ -53,6 +56,8 @@ class CPdfCatalog {
   void Load(CPdfFetcher* fetcher, bool with_boxes = false);
   // Gathered in the same walk, so that no page dictionary has to be read twice.
   const std::vector<PageRef>& GetPageRefs() const { return page_refs_; }
+  // One for each page ref when boxes were read, else none: a walk without them stays as small.
+  const std::vector<PageSize>& GetPageSizes() const { return page_sizes_; }
   // The root node's /Count as parsed (a real truncated, kept within 32 bits): the number of
   // pages the file promises, which a page list is checked against.
   int32_t GetPageCount() const { return page_count_; }
@@ -95,7 +100,7 @@ class CPdfCatalog {
                const Inherited& inherited,
                Inherited* below);
   void ReadBoxes(const CPdfDictionary& dict, Node* node);
-  static void NoteShownSize(const Node& page, const Inherited& inherited, PageRef* ref);
+  static PageSize ShownSize(const Node& page, const Inherited& inherited);
   // The kid raw (a reference or a direct dictionary) as the walk reads it; refused when it is
   // no dictionary.
   const Node& NodeOf(const CPdfObject& raw);
@@ -119,6 +124,7 @@ class CPdfCatalog {
   std::unordered_map<int64_t, CPdfObject> kids_;  // /Kids arrays written as objects of their own
   int32_t pages_checked_ = 0;
   std::vector<PageRef> page_refs_;
+  std::vector<PageSize> page_sizes_;
   int32_t page_count_ = 0;
   std::vector<int32_t> path_;  // object numbers of the nodes being walked
   int64_t visits_ = 0;

@@ -151,7 +151,7 @@ TEST_P(PageBoxTest, ShowsTheCropBoxWithinTheMediaBox) {
   }
   OpenPdf pdf(b.XRefStream(30, "/Root 1 0 R").Bytes());
   ASSERT_EQ("", pdf.TryOpen(true));
-  const PageRef& page = pdf.doc.GetCatalog()->GetPageRefs().at(0);
+  const PageSize& page = pdf.doc.GetCatalog()->GetPageSizes().at(0);
   std::ostringstream size;
   size << page.width << "x" << page.height;
   EXPECT_EQ(c.size, size.str());
