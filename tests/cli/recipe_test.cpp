@@ -121,6 +121,8 @@ TEST_P(RecipeTest, TurnsThePagesItPromises) {
     return;
   }
   ExpectFaithfulCopy(s.in, s.out, recipe.turned);
+  // The check's own reading of the options, from what the readers show of the input, agrees.
+  ExpectFaithfulCopy(s.in, s.out, recipe.options);
   // Each page keeps its size; only its rotation may change.
   std::vector<std::string> before = ShownByPdfinfo(s.in);
   std::vector<std::string> after = ShownByPdfinfo(s.out);
