@@ -1,5 +1,7 @@
 // The page-list parser against a reference written another way: comma groups, then dash
-// parts. Both must select the same pages or give the same message.
+// parts, each end read from its suffix backwards. Both must select the same pages or give the
+// same message.
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,53 +38,103 @@ std::vector<std::string> Split(const std::string& text, char sep) {
   return parts;
 }
 
+// One end as the reference reads it: the page, or for an r<n> before the first page its n
+// (beyond), and the suffix's parity (0 none, 1 odd, 2 even); false when it is malformed.
+struct End {
+  int32_t page = 0;
+  int32_t beyond = 0;
+  int parity = 0;
+};
+
+bool IsNumber(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+bool ReadEnd(std::string text, int32_t count, End* end) {
+  const size_t colon = text.rfind(':');
+  if (colon != std::string::npos) {
+    const std::string suffix = text.substr(colon + 1);
+    if (suffix != "odd" && suffix != "even") {
+      return false;
+    }
+    end->parity = suffix == "odd" ? 1 : 2;
+    text.resize(colon);
+  }
+  if (IsNumber(text)) {
+    end->page = Number(text);
+  } else if (text == "z") {
+    end->page = std::max(count, 0);
+  } else if (text.size() > 1 && text[0] == 'r' && IsNumber(text.substr(1))) {
+    const int32_t n = Number(text.substr(1));
+    end->beyond = n > count ? n : 0;
+    end->page = n == 0 || n > count ? 0 : count + 1 - n;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::string Greater(bool range, int32_t page, int32_t count) {
+  return (range ? "Wrong page ranges, " : "Page number ") + S(page) + " greater than " + S(count) +
+         " pages in file";
+}
+
+void Insert(std::set<int32_t>& pages, int32_t first, int32_t last, int parity) {
+  for (int32_t p = first; p <= last; ++p) {
+    if (parity == 0 || p % 2 == 2 - parity) {
+      pages.insert(p);
+    }
+  }
+}
+
 // The selected pages, or the message.
 std::string Reference(const std::string& list, int32_t count, int32_t records) {
-  if (list.find_first_not_of("0123456789-,") != std::string::npos) {
+  if (list.find_first_not_of("0123456789-,zr:odevn") != std::string::npos) {
     return "Invalid parameter";
   }
   std::set<int32_t> pages;
   for (const std::string& group : Split(list, ',')) {
     const std::vector<std::string> parts = Split(group, '-');
-    if (parts[0].empty()) {
+    End first;
+    if (!ReadEnd(parts[0], count, &first) || (parts.size() > 1 && first.parity != 0)) {
       return "Invalid parameter";
     }
-    const int32_t first = Number(parts[0]);
-    if (first == 0) {
+    if (first.page == 0 && first.beyond == 0) {
       return "Invalid page number 0";
     }
     if (parts.size() == 1) {
-      if (first > count) {
-        return "Page number " + S(first) + " greater than " + S(count) + " pages in file";
+      if (first.beyond != 0 || first.page > count) {
+        return Greater(false, first.beyond != 0 ? first.beyond : first.page, count);
       }
-      if (first > records) {
-        return "Page number " + S(first) + " greater than " + S(records) + " pages in file";
+      if (first.page > records) {
+        return Greater(false, first.page, records);
       }
-      pages.insert(first);
+      Insert(pages, first.page, first.page, first.parity);
       continue;
     }
-    if (parts[1].empty()) {
+    if (first.beyond != 0) {
+      return Greater(true, first.beyond, count);
+    }
+    End last;
+    if (!ReadEnd(parts[1], count, &last) || (parts.size() > 2 && last.parity != 0)) {
       return "Invalid parameter";
     }
-    const int32_t last = Number(parts[1]);
-    if (last == 0) {
+    if (last.page == 0 && last.beyond == 0) {
       return "Invalid page number 0";
     }
     if (parts.size() > 2) {
       return "Invalid parameter";
     }
-    if (last > count) {
-      return "Wrong page ranges, " + S(last) + " greater than " + S(count) + " pages in file";
+    if (last.beyond != 0 || last.page > count) {
+      return Greater(true, last.beyond != 0 ? last.beyond : last.page, count);
     }
-    if (first > last) {
-      return "Wrong page ranges, start page " + S(first) + " > end page " + S(last);
+    if (first.page > last.page) {
+      return "Wrong page ranges, start page " + S(first.page) + " > end page " + S(last.page);
     }
-    if (last > records) {
-      return "Wrong page ranges, " + S(last) + " greater than " + S(records) + " pages in file";
+    if (last.page > records) {
+      return Greater(true, last.page, records);
     }
-    for (int32_t p = first; p <= last; ++p) {
-      pages.insert(p);
-    }
+    Insert(pages, first.page, last.page, last.parity);
   }
   std::string out;
   for (int32_t p : pages) {
@@ -100,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<PageRecord> pages(static_cast<size_t>(records));
   std::string got;
   try {
-    ParsePageList(list, count, 7, pages);
+    ParsePageList(list, count, pages);
     for (size_t i = 0; i < pages.size(); ++i) {
       if (pages[i].selected) {
         got += std::to_string(i + 1) + ",";

@@ -66,52 +66,57 @@ def page_tree(data):
     return pages
 
 
-def chosen_pages(tree, options):
-    """The angle the options ask for and, for each page of tree, whether they choose it.
+def chosen_pages(tree, options, path):
+    """For each page of tree, the angle the options give it, or None when they do not choose it.
     Filters judge the /Rotate as written (0 or 180 portrait, 90 or 270 landscape; -90 or 360
-    neither); a page object shown in several places turns in all of them when any is chosen."""
-    angle = 0
-    pages = None
+    neither), shapes as pdfinfo shows path's pages; /t turns from that /Rotate. A page object
+    shown in several places turns in all of them, by its first chosen place, when any is
+    chosen."""
+    angle, turn, text = 0, False, ""
     landscape = "-landscape" in options
     portrait = "-portrait" in options
+    shapes = {o for o in options if o in ("-wide", "-tall")}
     for o in options:
         if o.startswith("/p"):
-            pages = o[2:]
-        m = re.match(r"/r\s*([-+]?\d+)", o)
-        if m and not o.startswith("/p"):
-            angle = int(m.group(1))
-    chosen_objects = set()
+            text = o[2:]
+            continue
+        m = re.match(r"/([rt])\s*([-+]?\d+)", o)
+        if m:
+            angle, turn = int(m.group(2)), m.group(1) == "t"
+    listed = compare_pdf.listed_pages(text, len(tree)) if text and not (landscape or portrait) \
+        else None
+    shape_of = compare_pdf.shapes_by_pdfinfo(path) if shapes else []
+    by_object = {}
     chosen = []
     for i, (obj, raw) in enumerate(tree):
         if landscape or portrait:
             pick = (landscape and raw in (90, 270)) or (portrait and raw in (0, 180))
-        elif pages:
-            pick = False
-            for item in pages.split(","):
-                a, _, b = item.partition("-")
-                if int(a) <= i + 1 <= int(b or a):
-                    pick = True
         else:
-            pick = True
-        chosen.append(pick)
-        if pick and obj:
-            chosen_objects.add(obj)
-    return angle, [c or (obj is not None and obj in chosen_objects)
-                   for c, (obj, _) in zip(chosen, tree)]
+            pick = listed is None or i + 1 in listed
+        if shapes and not (i < len(shape_of) and
+                           {"W": "-wide", "T": "-tall"}.get(shape_of[i]) in shapes):
+            pick = False
+        new = ((raw + angle) % 360 if turn else angle) if pick else None
+        chosen.append(new)
+        if pick and obj and obj not in by_object:
+            by_object[obj] = new
+    return [c if c is not None or obj is None else by_object.get(obj)
+            for c, (obj, _) in zip(chosen, tree)]
 
 
-def expected_rotations(before, tree, options):
+def expected_rotations(before, tree, options, path):
     """What pdfinfo should show after the run."""
     if tree is None or len(tree) != len(before):
         tree = [(None, r) for r in before]
-    angle, chosen = chosen_pages(tree, options)
-    return [angle % 360 if turned else r for turned, r in zip(chosen, before)]
+    chosen = chosen_pages(tree, options, path)
+    return [r if new is None else new % 360 for new, r in zip(chosen, before)]
 
 
-def turned_objects(tree, options):
+def turned_objects(tree, options, path):
     """Object number -> the /Rotate the output must hold, for the page objects chosen."""
-    angle, chosen = chosen_pages(tree, options)
-    return {int(obj.split()[0]): angle for turned, (obj, _) in zip(chosen, tree) if turned and obj}
+    chosen = chosen_pages(tree, options, path)
+    return {int(obj.split()[0]): new for new, (obj, _) in zip(chosen, tree)
+            if new is not None and obj}
 
 
 def need_not_copy(value):
@@ -170,12 +175,12 @@ def main():
         tree = page_tree(view_in) if view_in else None
         before, after = compare_pdf.shown_by_pdfinfo(src), compare_pdf.shown_by_pdfinfo(out)
         if before is not None:
-            want = expected_rotations(before, tree, options)
+            want = expected_rotations(before, tree, options, src)
             if after != want:
                 problems.append(f"rotations {after} expected {want}")
         if view_in is not None and view_in.status in (0, 3):
             # The output's /Size follows the objects the program found, unknown here.
-            turned = turned_objects(tree or [], options)
+            turned = turned_objects(tree or [], options, src)
             _, found = compare_pdf.compare(view_in, view_out, out, turned,
                                            compare_pdf.object_streams(src), None)
             changed = [key for kind, key, _ in found if kind in ("differs", "added")]

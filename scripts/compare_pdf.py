@@ -344,28 +344,63 @@ def shown_by_pdfinfo(path):
     return [int(m.group(1)) for m in re.finditer(rb"^Page\s+\d+ rot:\s+(-?\d+)", r.stdout, re.M)]
 
 
+def shapes_by_pdfinfo(path):
+    """"W", "T" or "N" (neither) for each page as pdfinfo shows its size at its rotation."""
+    r = subprocess.run(["pdfinfo", "-f", "1", "-l", "1000000", path], stdout=subprocess.PIPE,
+                       stderr=subprocess.DEVNULL)
+    sizes = re.findall(rb"^Page\s+\d+ size:\s+([\d.]+) x ([\d.]+)", r.stdout, re.M)
+    rots = re.findall(rb"^Page\s+\d+ rot:\s+(-?\d+)", r.stdout, re.M)
+    shapes = []
+    for (w, h), rot in zip(sizes, rots):
+        w, h = float(w), float(h)
+        if int(rot) % 180 == 90:
+            w, h = h, w
+        shapes.append("N" if w == 0 or h == 0 or w == h else "W" if w > h else "T")
+    return shapes
+
+
+def listed_pages(text, count):
+    """The pages a page list names among count: numbers, z (the last page), r<n> (the n-th from
+    the end), ranges of them, each item perhaps ending in :odd or :even."""
+    def page(end):
+        return count if end == "z" else count + 1 - int(end[1:]) if end[0] == "r" else int(end)
+    listed = set()
+    for item in text.split(","):
+        item, _, parity = item.partition(":")
+        first, _, last = item.partition("-")
+        for p in range(page(first), page(last or first) + 1):
+            if not parity or p % 2 == (parity == "odd"):
+                listed.add(p)
+    return listed
+
+
 def chosen(path, options):
-    """Page number (from 1) -> angle, for the pages a command line's options choose (a page list
-    of numbers and ranges, /r, -portrait, -landscape), from the pages and rotations real readers
+    """Page number (from 1) -> angle, for the pages a command line's options choose (a page list,
+    /r or /t, -portrait, -landscape, -wide, -tall), from the pages and rotations real readers
     find: qpdf, which keeps a rotation as written, or where it finds no page, pdfinfo, which
-    walks a tree whose nodes qpdf misreads."""
+    walks a tree whose nodes qpdf misreads; shapes as pdfinfo shows the pages."""
     shown = rotations(path) or shown_by_pdfinfo(path) or []
-    angle, listed, modes = 0, set(), {o for o in options if o in ("-portrait", "-landscape")}
+    angle, turn, text = 0, False, ""
+    modes = {o for o in options if o in ("-portrait", "-landscape")}
+    shapes = {o for o in options if o in ("-wide", "-tall")}
     for option in options:
-        if option.startswith("/r"):
-            m = re.match(r"\s*([-+]?\d+)", option[2:])
-            if m:  # no digits: no angle; beyond 32 bits: the nearest one, as the program reads it
-                angle = max(-2**31, min(2**31 - 1, int(m.group(1))))
-        elif option.startswith("/p"):
-            for item in option[2:].split(","):
-                first, _, last = item.partition("-")
-                listed.update(range(int(first), int(last or first) + 1))
+        m = re.match(r"/([rt])\s*([-+]?\d+)", option)
+        if option.startswith("/p"):
+            text = option[2:]
+        elif m:  # beyond 32 bits: the nearest one, as the program reads it
+            angle, turn = max(-2**31, min(2**31 - 1, int(m.group(2)))), m.group(1) == "t"
+    # With a filter the list is not read.
+    listed = listed_pages(text, len(shown)) if text and not modes else None
+    shape_of = shapes_by_pdfinfo(path) if shapes else []
     pick = {}
     for page, rotation in enumerate(shown, 1):
         upright, sideways = rotation in (0, 180), rotation in (90, 270)
         if (("-portrait" in modes and upright) or ("-landscape" in modes and sideways)) \
-                if modes else (not listed or page in listed):
-            pick[page] = angle
+                if modes else (listed is None or page in listed):
+            if shapes and not (page <= len(shape_of) and
+                               {"W": "-wide", "T": "-tall"}.get(shape_of[page - 1]) in shapes):
+                continue
+            pick[page] = (rotation + angle) % 360 if turn else angle
     return pick
 
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "app/cpdf_rotate.h"
 #include "objects/cpdf_exception.h"
@@ -11,10 +12,10 @@
 
 namespace {
 
-// Reads "/r" and an integer the way a %d conversion does: white space, a sign, digits.
-// Numbers beyond 32 bits saturate instead of being undefined.
-bool ParseAngle(const char* arg, int32_t* angle) {
-  if (arg[0] != '/' || arg[1] != 'r') {
+// Reads "/" and letter ("/r", "/t") and an integer the way a %d conversion does: white space,
+// a sign, digits. Numbers beyond 32 bits saturate instead of being undefined.
+bool ParseAngle(const char* arg, char letter, int32_t* angle) {
+  if (arg[0] != '/' || arg[1] != letter) {
     return false;
   }
   const char* p = arg + 2;
@@ -44,13 +45,30 @@ bool ParseAngle(const char* arg, int32_t* angle) {
   return true;
 }
 
+// --help, -h and /? ask for the help; --version for the version.
+CommandLine::Request RequestOf(const char* arg) {
+  if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ||
+      std::strcmp(arg, "/?") == 0) {
+    return CommandLine::Request::kHelp;
+  }
+  return std::strcmp(arg, "--version") == 0 ? CommandLine::Request::kVersion
+                                            : CommandLine::Request::kRun;
+}
+
+constexpr char kVersionLine[] = "Quillturn version 1.1\n";
+
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, char** argv) {
+  CommandLine line;
+  // Alone, or among the options: never in place of a file name, which keeps its meaning.
+  if (argc == 2 && RequestOf(argv[1]) != CommandLine::Request::kRun) {
+    line.request = RequestOf(argv[1]);
+    return line;
+  }
   if (argc < 3) {
     throw CPdfException(kMsgErrorParameter);
   }
-  CommandLine line;
   line.input_path = argv[1];
   line.output_path = argv[2];
   SelectionOptions& options = line.options;
@@ -58,19 +76,28 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     const char* arg = argv[i];
     if (arg[0] == '/' && arg[1] == 'p') {
       options.page_list = arg + 2;
-    } else if (ParseAngle(arg, &options.angle)) {
+    } else if (ParseAngle(arg, 'r', &options.angle)) {
+      options.turn = false;
     } else if (std::strcmp(arg, "-landscape") == 0) {
       options.landscape = true;
     } else if (std::strcmp(arg, "-portrait") == 0) {
       options.portrait = true;
+    } else if (ParseAngle(arg, 't', &options.angle)) {
+      options.turn = true;
+    } else if (std::strcmp(arg, "-wide") == 0) {
+      options.wide = true;
+    } else if (std::strcmp(arg, "-tall") == 0) {
+      options.tall = true;
+    } else if (line.request == CommandLine::Request::kRun) {
+      line.request = RequestOf(arg);
     }
   }
   return line;
 }
 
 void PrintUsage() {
+  std::fputs(kVersionLine, stdout);
   std::fputs(
-      "Quillturn version 1.1\n"
       "web site: https://quillturn.example\n"
       "email: support@quillturn.example\n"
       "\n"
@@ -87,14 +114,34 @@ void PrintUsage() {
       stdout);
 }
 
+void PrintHelp() {
+  PrintUsage();
+  std::fputs(
+      "/t<degree> - turn by degree from the current rotation (ex. /t90)\n"
+      "-wide - rotate pages that show wider than tall only\n"
+      "-tall - rotate pages that show taller than wide only\n"
+      "/p list: z - the last page, r<n> - the n-th page from the end (ex. /p5-z,r2)\n"
+      "/p list: :odd or :even after an item - its odd or even pages (ex. /p1-z:even)\n"
+      "--help, -h, /? - print this help\n"
+      "--version - print the version\n",
+      stdout);
+}
+
 int RunQuillturn(int argc, char** argv) {
   if (argc == 1) {
     PrintUsage();
     return 0;
   }
   try {
-    CPdfRotate job(ParseCommandLine(argc, argv));
-    job.Run();
+    CommandLine line = ParseCommandLine(argc, argv);
+    if (line.request == CommandLine::Request::kHelp) {
+      PrintHelp();
+    } else if (line.request == CommandLine::Request::kVersion) {
+      std::fputs(kVersionLine, stdout);
+    } else {
+      CPdfRotate job(std::move(line));
+      job.Run();
+    }
   } catch (const CPdfException& e) {
     std::fputs(e.GetMessage(), stdout);
   } catch (...) {

@@ -46,8 +46,10 @@ void CPdfRotate::RunSteps() {
   }
   // A wrong output path (a folder, a missing or read-only folder) fails before any work.
   output_.Create(command_line_.output_path);
-  // The document reads the very file that was opened and checked above.
-  document_.Open(*input_);
+  // The document reads the very file that was opened and checked above; the pages' boxes only
+  // for a choice by shape, since reading them parses every page.
+  const SelectionOptions& options = command_line_.options;
+  document_.Open(*input_, options.wide || options.tall);
   reader_ = document_.GetFetcher();
   table_ = &reader_->GetTable();
   output_.WriteHeader(document_.GetVersion());
@@ -55,12 +57,17 @@ void CPdfRotate::RunSteps() {
   // The document's own check of the catalog and the page tree has already walked every page
   // (and refused a catalog or /Pages that is no dictionary, a node without /Kids, a kid that
   // is no dictionary, a cycle); it kept the pages as the rotation sees them.
+  const std::vector<PageRef>& refs = document_.GetCatalog()->GetPageRefs();
+  const std::vector<PageSize>& sizes = document_.GetCatalog()->GetPageSizes();
   records_.clear();
-  records_.reserve(document_.GetCatalog()->GetPageRefs().size());
-  for (const PageRef& ref : document_.GetCatalog()->GetPageRefs()) {
+  records_.reserve(refs.size());
+  for (size_t k = 0; k < refs.size(); ++k) {
     PageRecord record;
-    record.object_number = ref.object_number;
-    record.rotation = ref.rotation;
+    record.object_number = refs[k].object_number;
+    record.rotation = refs[k].rotation;
+    if (k < sizes.size()) {
+      record.shape = ShownShape(sizes[k].width, sizes[k].height, refs[k].rotation);
+    }
     records_.push_back(record);
   }
 
@@ -195,7 +202,8 @@ void CPdfRotate::CopyObjects() {
 
 const PageRecord* CPdfRotate::RecordOf(int32_t n) const {
   // A page object reached at several places in the tree is patched when any of its places
-  // was chosen; every chosen record carries the same angle.
+  // was chosen, with the first chosen record's angle (with /t, places under nodes of other
+  // rotations may differ).
   const PageRecord* record = nullptr;
   // Objects are mostly asked for in number order: where the last search ended is tried first.
   const size_t count = record_index_.size();

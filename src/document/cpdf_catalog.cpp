@@ -59,9 +59,11 @@ void CheckNotAncestor(const std::vector<int32_t>& path, int32_t num) {
 
 CPdfCatalog::~CPdfCatalog() = default;
 
-void CPdfCatalog::Load(CPdfFetcher* xref) {
+void CPdfCatalog::Load(CPdfFetcher* xref, bool with_boxes) {
   xref_ = xref;
+  with_boxes_ = with_boxes;
   page_refs_.clear();
+  page_sizes_.clear();
   nodes_.clear();
   direct_nodes_.clear();
   values_.clear();
@@ -76,7 +78,7 @@ void CPdfCatalog::Load(CPdfFetcher* xref) {
   max_visits_ = std::min<int64_t>(2 * static_cast<int64_t>(xref->GetTable().CountInUse()) + 16,
                                   kVisitsPerFileByte * xref->GetFile().Size() + 16);
   xref->SetWalkArrayLimit(static_cast<size_t>(max_visits_) + 1);
-  xref->SetWalkKeys(&WalkKeep);
+  xref->SetWalkKeys(with_boxes ? &WalkKeepWithBoxes : &WalkKeep);
   CPdfObject catalog;
   xref->GetObject(xref->GetXRef().GetRootNum(), xref->GetXRef().GetRootGen(), catalog);
   if (!catalog.IsKind(PDF_DICT)) {
@@ -111,10 +113,12 @@ void CPdfCatalog::Load(CPdfFetcher* xref) {
   if (count.IsKind(PDF_INT) && count.GetInt() > 0) {
     page_refs_.reserve(std::min({static_cast<size_t>(count.GetInt()), xref->GetTable().CountInUse(),
                                  static_cast<size_t>(max_visits_)}));
+    page_sizes_.reserve(with_boxes ? page_refs_.capacity() : 0);
   }
   Node root;
   ReadNode(*pages.GetDict(), &root);
-  CollectPages(root, 0, Inherited{true, root.has_rotate ? root.rotate : 0}, false);
+  CollectPages(root, 0, Inherited{true, root.has_rotate ? root.rotate : 0, root.media, root.crop},
+               false);
   // What the walk read is not needed after it.
   nodes_.clear();
   direct_nodes_.clear();
@@ -131,6 +135,10 @@ PdfKeep CPdfCatalog::WalkKeep(std::string_view key) {
                  key == "Length"
              ? PdfKeep::kValue
              : PdfKeep::kNothing;
+}
+
+PdfKeep CPdfCatalog::WalkKeepWithBoxes(std::string_view key) {
+  return key == "MediaBox" || key == "CropBox" ? PdfKeep::kValue : WalkKeep(key);
 }
 
 int64_t CPdfCatalog::KeyOf(int32_t num, int32_t gen) {
@@ -210,6 +218,7 @@ void CPdfCatalog::ReadNode(const CPdfDictionary& dict, Node* node) {
   node->type = type.name;
   node->is_page = node->type_is_name && node->type == "Page";
   node->own_resources = ReadValue(dict, "Resources").kind == PDF_DICT;
+  ReadBoxes(dict, node);
   if (node->is_page) {
     const CPdfObject* annots = dict.Find("Annots");
     node->annots_ok =
@@ -231,6 +240,21 @@ void CPdfCatalog::ReadNode(const CPdfDictionary& dict, Node* node) {
   node->kids.Assign(found->second);
 }
 
+void CPdfCatalog::ReadBoxes(const CPdfDictionary& dict, Node* node) {
+  node->media.reset();
+  node->crop.reset();
+  if (!with_boxes_) {
+    return;
+  }
+  // A box that is no box counts as absent, so the inherited one shows, as readers take it.
+  if (const CPdfObject* media = dict.Find("MediaBox")) {
+    node->media = CPdfPageBox::Read(*media, *xref_);
+  }
+  if (const CPdfObject* crop = dict.Find("CropBox")) {
+    node->crop = CPdfPageBox::Read(*crop, *xref_);
+  }
+}
+
 const CPdfCatalog::Node& CPdfCatalog::NodeOf(const CPdfObject& raw) {
   if (raw.IsKind(PDF_DICT)) {
     auto inserted = direct_nodes_.try_emplace(raw.GetDict());
@@ -247,8 +271,9 @@ const CPdfCatalog::Node& CPdfCatalog::NodeOf(const CPdfObject& raw) {
   if (found == nodes_.end()) {
     // A page the scanner noted is not parsed: its node is made from the notes again whenever
     // the tree reaches it, which costs less than keeping it. It is read before the next kid.
+    // The notes hold no boxes.
     PageFacts facts;
-    if (xref_->PageFactsOf(raw.GetRefNum(), raw.GetRefGen(), &facts)) {
+    if (!with_boxes_ && xref_->PageFactsOf(raw.GetRefNum(), raw.GetRefGen(), &facts)) {
       ReadFacts(facts, &noted_page_);
       return noted_page_;
     }
@@ -264,23 +289,40 @@ const CPdfCatalog::Node& CPdfCatalog::NodeOf(const CPdfObject& raw) {
   return found->second;
 }
 
+PageSize CPdfCatalog::ShownSize(const Node& page, const Inherited& inherited) {
+  const std::optional<CPdfPageBox>& media = page.media ? page.media : inherited.media;
+  const std::optional<CPdfPageBox>& crop = page.crop ? page.crop : inherited.crop;
+  std::optional<CPdfPageBox> shown = media;
+  if (crop) {
+    shown = media ? crop->Within(*media) : crop;
+  }
+  return shown ? PageSize{shown->Width(), shown->Height()} : PageSize{};
+}
+
 void CPdfCatalog::NoteKid(const CPdfObject& raw,
                           const Node& kid,
-                          Inherited inherited,
+                          const Inherited& inherited,
                           Inherited* below) {
-  *below = Inherited{false, 0};
+  *below = Inherited{false, 0, std::nullopt, std::nullopt};
   if (!inherited.counted) {
     return;
   }
   const int32_t rotation = kid.has_rotate ? kid.rotate : inherited.rotation;
   if (kid.is_page) {
     page_refs_.push_back(PageRef{raw.IsKind(PDF_REF) ? raw.GetRefNum() : -1, rotation});
+    if (with_boxes_) {
+      page_sizes_.push_back(ShownSize(kid, inherited));
+    }
   } else if ((kid.type_is_name && kid.type == "Pages") || (!kid.type_is_name && kid.has_kids)) {
-    *below = Inherited{true, rotation};
+    *below = Inherited{true, rotation, kid.media ? kid.media : inherited.media,
+                       kid.crop ? kid.crop : inherited.crop};
   }
 }
 
-void CPdfCatalog::CollectPages(const Node& node, int depth, Inherited inherited, bool resources) {
+void CPdfCatalog::CollectPages(const Node& node,
+                               int depth,
+                               const Inherited& inherited,
+                               bool resources) {
   // /Resources is inheritable: a node's own dictionary serves every page below it that has
   // none of its own.
   const bool below_resources = node.own_resources || resources;
@@ -291,7 +333,7 @@ void CPdfCatalog::CollectPages(const Node& node, int depth, Inherited inherited,
     CheckVisitCount(++visits_, max_visits_);
     const CPdfObject& raw = array->At(i);
     const Node& kid = NodeOf(raw);
-    Inherited below{false, 0};
+    Inherited below{false, 0, std::nullopt, std::nullopt};
     NoteKid(raw, kid, inherited, &below);
     if (kid.is_page) {
       ++pages_checked_;

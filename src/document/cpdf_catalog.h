@@ -2,11 +2,13 @@
 #define QUILLTURN_SRC_DOCUMENT_CPDF_CATALOG_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "document/cpdf_page_box.h"
 #include "objects/cpdf_object.h"
 #include "objects/pdf_key_filter.h"
 #include "reader/page_facts.h"
@@ -20,6 +22,12 @@ class CPdfFetcher;
 struct PageRef {
   int32_t object_number;  // -1 for a page written directly inside its parent's /Kids
   int32_t rotation;
+};
+
+// The size of the box a page shows, before its rotation; 0 by 0 without a usable box.
+struct PageSize {
+  double width = 0;
+  double height = 0;
 };
 
 // Loads and checks the catalog and every page when a document opens.
@@ -39,11 +47,17 @@ class CPdfCatalog {
   // What the walk keeps of a page or tree node's key: /Type, /Kids, /Count, /Rotate, /Parent and
   // /Length, and /Resources and /Annots as empty containers of their kind.
   static PdfKeep WalkKeep(std::string_view key);
+  // The same and /MediaBox and /CropBox, for a walk that reads the pages' boxes.
+  static PdfKeep WalkKeepWithBoxes(std::string_view key);
 
-  // Borrowed: the loaded reader.
-  void Load(CPdfFetcher* fetcher);
+  // Borrowed: the loaded reader. With boxes, every page's shown box is read too (its /CropBox
+  // within its /MediaBox, else its /MediaBox, each its own or inherited), which parses every
+  // page instead of taking what the scanner noted.
+  void Load(CPdfFetcher* fetcher, bool with_boxes = false);
   // Gathered in the same walk, so that no page dictionary has to be read twice.
   const std::vector<PageRef>& GetPageRefs() const { return page_refs_; }
+  // One for each page ref when boxes were read, else none: a walk without them stays as small.
+  const std::vector<PageSize>& GetPageSizes() const { return page_sizes_; }
   // The root node's /Count as parsed (a real truncated, kept within 32 bits): the number of
   // pages the file promises, which a page list is checked against.
   int32_t GetPageCount() const { return page_count_; }
@@ -58,9 +72,11 @@ class CPdfCatalog {
     int32_t rotate = 0;
     bool type_is_name = false;  // its resolved /Type
     std::string type;
-    bool own_resources = false;  // its resolved /Resources is a dictionary
-    bool annots_ok = true;       // its /Annots is a reference, an array or absent
-    CPdfObject kids;             // its resolved /Kids, for nodes that are not pages
+    bool own_resources = false;        // its resolved /Resources is a dictionary
+    bool annots_ok = true;             // its /Annots is a reference, an array or absent
+    CPdfObject kids;                   // its resolved /Kids, for nodes that are not pages
+    std::optional<CPdfPageBox> media;  // usable boxes of its own, when boxes are read
+    std::optional<CPdfPageBox> crop;
   };
   // What the walk needs of a value a reference leads to.
   struct Value {
@@ -74,10 +90,17 @@ class CPdfCatalog {
   struct Inherited {
     bool counted;
     int32_t rotation;
+    std::optional<CPdfPageBox> media;
+    std::optional<CPdfPageBox> crop;
   };
   // resources: whether an ancestor has a /Resources dictionary.
-  void CollectPages(const Node& node, int depth, Inherited inherited, bool resources);
-  void NoteKid(const CPdfObject& raw, const Node& kid, Inherited inherited, Inherited* below);
+  void CollectPages(const Node& node, int depth, const Inherited& inherited, bool resources);
+  void NoteKid(const CPdfObject& raw,
+               const Node& kid,
+               const Inherited& inherited,
+               Inherited* below);
+  void ReadBoxes(const CPdfDictionary& dict, Node* node);
+  static PageSize ShownSize(const Node& page, const Inherited& inherited);
   // The kid raw (a reference or a direct dictionary) as the walk reads it; refused when it is
   // no dictionary.
   const Node& NodeOf(const CPdfObject& raw);
@@ -93,6 +116,7 @@ class CPdfCatalog {
   static int64_t KeyOf(const CPdfObject& ref);
 
   CPdfFetcher* xref_ = nullptr;
+  bool with_boxes_ = false;
   std::unordered_map<int64_t, Node> nodes_;  // by object number and generation
   Node noted_page_;                          // the last page made from the scanner's notes
   std::unordered_map<const CPdfDictionary*, Node> direct_nodes_;  // kids written in /Kids
@@ -100,6 +124,7 @@ class CPdfCatalog {
   std::unordered_map<int64_t, CPdfObject> kids_;  // /Kids arrays written as objects of their own
   int32_t pages_checked_ = 0;
   std::vector<PageRef> page_refs_;
+  std::vector<PageSize> page_sizes_;
   int32_t page_count_ = 0;
   std::vector<int32_t> path_;  // object numbers of the nodes being walked
   int64_t visits_ = 0;

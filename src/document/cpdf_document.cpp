@@ -51,9 +51,10 @@ CPdfDocument::~CPdfDocument() {
   Close();
 }
 
-void CPdfDocument::Open(CPdfInputFile& file) {
+void CPdfDocument::Open(CPdfInputFile& file, bool with_boxes) {
   Close();
   file_ = &file;
+  with_boxes_ = with_boxes;
   Load();
 }
 
@@ -70,7 +71,7 @@ void CPdfDocument::Load() {
     fetcher_ = std::make_unique<CPdfFetcher>(stream_, file_, *xref_);
     fetcher_->BuildMap();
     catalog_ = std::make_unique<CPdfCatalog>();
-    catalog_->Load(fetcher_.get());
+    catalog_->Load(fetcher_.get(), with_boxes_);
     RefuseDirectEncrypt(*xref_);
   } catch (...) {
     Close();

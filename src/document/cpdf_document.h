@@ -23,8 +23,9 @@ class CPdfDocument {
   CPdfDocument& operator=(const CPdfDocument&) = delete;
   ~CPdfDocument();
 
-  // Reads file, which stays its caller's and must stay open until Close.
-  void Open(CPdfInputFile& file);
+  // Reads file, which stays its caller's and must stay open until Close. With boxes, the
+  // catalog's walk reads the pages' boxes too (CPdfCatalog::Load).
+  void Open(CPdfInputFile& file, bool with_boxes = false);
   void Close();
   // Valid while open.
   CPdfFetcher* GetFetcher() const { return fetcher_.get(); }
@@ -39,6 +40,7 @@ class CPdfDocument {
   void ReadHeader();
 
   CPdfInputFile* file_ = nullptr;  // Borrowed.
+  bool with_boxes_ = false;
   CPdfFileStream* stream_ = nullptr;
   std::unique_ptr<CPdfXRef> xref_;
   std::unique_ptr<CPdfFetcher> fetcher_;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "objects/cpdf_exception.h"
 #include "param_name.h"
 
@@ -10,36 +13,41 @@ namespace {
 struct ListCase {
   const char* list;
   const char* expected;  // the selected pages as "1,3,", or the message
+  int32_t count = 10;    // the page count the list is checked against (ten records)
 };
+[[maybe_unused]] void PrintTo(const ListCase& c, std::ostream* os) {
+  *os << c.list << " of " << c.count;
+}
 
-// The chosen records as "1,3,", each checked for the angle.
-std::string Selected(const std::vector<PageRecord>& pages, int32_t angle) {
+// The chosen records as "1,3,".
+std::string Selected(const std::vector<PageRecord>& pages) {
   std::string out;
   for (size_t i = 0; i < pages.size(); ++i) {
     if (pages[i].selected) {
-      EXPECT_EQ(angle, pages[i].rotation);
       out += std::to_string(i + 1) + ",";
     }
   }
   return out;
 }
 
-// Runs a list against ten records (rotation 0) and a page count of ten.
-std::string Select(const std::string& list) {
+// Runs a list against ten records.
+std::string Select(const std::string& list, int32_t count) {
   std::vector<PageRecord> pages(10);
   try {
-    ParsePageList(list, 10, 90, pages);
+    ParsePageList(list, count, pages);
   } catch (const CPdfException& e) {
     return e.GetMessage();
   }
-  return Selected(pages, 90);
+  return Selected(pages);
 }
 
 class PageListTest : public testing::TestWithParam<ListCase> {};
 
 TEST_P(PageListTest, Selects) {
-  EXPECT_EQ(GetParam().expected, Select(GetParam().list)) << GetParam().list;
+  EXPECT_EQ(GetParam().expected, Select(GetParam().list, GetParam().count)) << GetParam().list;
 }
+
+const char kInvalid[] = "Invalid parameter";
 
 INSTANTIATE_TEST_SUITE_P(
     Grammar,
@@ -48,30 +56,160 @@ INSTANTIATE_TEST_SUITE_P(
                     ListCase{"12", "Page number 12 greater than 10 pages in file"},
                     ListCase{"8-12", "Wrong page ranges, 12 greater than 10 pages in file"},
                     ListCase{"12-8", "Wrong page ranges, start page 12 > end page 8"},
-                    ListCase{"1-3-5", "Invalid parameter"},
-                    ListCase{"/r90", "Invalid parameter"},
+                    ListCase{"1-3-5", kInvalid},
+                    ListCase{"/r90", kInvalid},
                     ListCase{"0", "Invalid page number 0"},
                     ListCase{"99999999999999999999999999999999999999",
                              "Page number 2147483647 greater than 10 pages in file"},
                     ListCase{"1-99999999999999999999",
-                             "Wrong page ranges, 2147483647 greater than 10 pages in file"}),
+                             "Wrong page ranges, 2147483647 greater than 10 pages in file"},
+                    // The last page, and pages counted from the end, alone and as range ends.
+                    ListCase{"z", "10,"},
+                    ListCase{"5-z", "5,6,7,8,9,10,"},
+                    ListCase{"r1,r010", "1,10,"},
+                    ListCase{"2-r2", "2,3,4,5,6,7,8,9,"},
+                    ListCase{"r3-z", "8,9,10,"},
+                    ListCase{"z-1", "Wrong page ranges, start page 10 > end page 1"},
+                    ListCase{"r11", "Page number 11 greater than 10 pages in file"},
+                    ListCase{"1-r11", "Wrong page ranges, 11 greater than 10 pages in file"},
+                    ListCase{"r11-3", "Wrong page ranges, 11 greater than 10 pages in file"},
+                    ListCase{"r0", "Invalid page number 0"},
+                    ListCase{"r99999999999",
+                             "Page number 2147483647 greater than 10 pages in file"},
+                    // The count is what the file promises; records past the walk's are not reached.
+                    ListCase{"z", "Page number 12 greater than 10 pages in file", 12},
+                    ListCase{"r1", "Page number 1 greater than 0 pages in file", 0},
+                    ListCase{"1-z", "Invalid page number 0", 0},
+                    ListCase{"z", "Invalid page number 0", -3},
+                    ListCase{"r1", "Page number 1 greater than -3 pages in file", -3},
+                    ListCase{"z", "8,", 8},
+                    // Odd and even page numbers of an item, not positions within it.
+                    ListCase{"2-6:odd", "3,5,"},
+                    ListCase{"1-z:even", "2,4,6,8,10,"},
+                    ListCase{"3:odd,4:odd,r1:even", "3,10,"},
+                    ListCase{"z-1:odd", "Wrong page ranges, start page 10 > end page 1"},
+                    ListCase{"12:even", "Page number 12 greater than 10 pages in file"},
+                    ListCase{"0:odd", "Invalid page number 0"},
+                    // Malformed tokens and suffixes.
+                    ListCase{"1:odd:even", kInvalid},
+                    ListCase{"1:od", kInvalid},
+                    ListCase{"1:", kInvalid},
+                    ListCase{":odd", kInvalid},
+                    ListCase{"1,:even", kInvalid},
+                    ListCase{"2:odd-6", kInvalid},
+                    ListCase{"1-3:odd-5", kInvalid},
+                    ListCase{"1-:odd", kInvalid},
+                    ListCase{"1:ODD", kInvalid},
+                    ListCase{"zz", kInvalid},
+                    ListCase{"z1", kInvalid},
+                    ListCase{"r", kInvalid},
+                    ListCase{"rz", kInvalid},
+                    ListCase{"1r", kInvalid},
+                    ListCase{"odd", kInvalid},
+                    ListCase{"1, 2", kInvalid},
+                    // Checked item by item, as before: a bad item after a page above the count.
+                    ListCase{"12,1:od", "Page number 12 greater than 10 pages in file"}),
     [](const testing::TestParamInfo<ListCase>& p) { return ParamName(p.index, p.param.list); });
 
-TEST(PageSelectionTest, ModesAndOrientationFilters) {
-  // A filter takes the pages it names and ignores the list.
-  const std::pair<SelectionOptions, const char*> cases[] = {{{180, false, true, "x"}, "1,3,"},
-                                                            {{0, true, false, ""}, "2,4,"},
-                                                            {{0, true, true, ""}, "1,2,3,4,"},
-                                                            {{-90, false, false, "2,8"}, "2,8,"},
-                                                            {{}, "1,2,3,4,5,6,7,8,"}};
-  for (const auto& [options, expected] : cases) {
-    std::vector<PageRecord> pages;
-    for (int32_t rotation : {0, 90, 180, 270, -90, 360, 45, 450}) {
-      pages.emplace_back();
-      pages.back().rotation = rotation;
+// Eight pages: their rotation and shape.
+struct Page {
+  int32_t rotation;
+  PageShape shape;
+};
+const Page kPages[] = {{0, PageShape::kTall},   {90, PageShape::kWide},  {180, PageShape::kWide},
+                       {270, PageShape::kTall}, {-90, PageShape::kNone}, {360, PageShape::kTall},
+                       {45, PageShape::kWide},  {450, PageShape::kTall}};
+
+struct ModeCase {
+  const char* name;
+  SelectionOptions options;
+  const char* expected;  // "page:rotation " for each chosen page
+};
+PRINT_CASE_BY_NAME(ModeCase)
+
+class SelectionModeTest : public testing::TestWithParam<ModeCase> {};
+
+TEST_P(SelectionModeTest, ChoosesAndTurns) {
+  std::vector<PageRecord> records;
+  for (const Page& page : kPages) {
+    records.emplace_back();
+    records.back().rotation = page.rotation;
+    records.back().shape = page.shape;
+  }
+  SelectPages(GetParam().options, 8, records);
+  std::string chosen;
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (records[i].selected) {
+      chosen += std::to_string(i + 1) + ":" + std::to_string(records[i].rotation) + " ";
     }
-    SelectPages(options, 8, pages);
-    EXPECT_EQ(expected, Selected(pages, options.angle));
+  }
+  EXPECT_EQ(GetParam().expected, chosen);
+}
+
+SelectionOptions Options(int32_t angle, bool turn, const char* list = "") {
+  SelectionOptions options;
+  options.angle = angle;
+  options.turn = turn;
+  options.page_list = list;
+  return options;
+}
+SelectionOptions Filtered(SelectionOptions options, bool landscape, bool portrait) {
+  options.landscape = landscape;
+  options.portrait = portrait;
+  return options;
+}
+SelectionOptions Shaped(SelectionOptions options, bool wide, bool tall) {
+  options.wide = wide;
+  options.tall = tall;
+  return options;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes,
+    SelectionModeTest,
+    testing::Values(
+        // A filter takes the pages it names and ignores the list.
+        ModeCase{"PortraitIgnoresTheList", Filtered(Options(180, false, "x"), false, true),
+                 "1:180 3:180 "},
+        ModeCase{"Landscape", Filtered(Options(0, false), true, false), "2:0 4:0 "},
+        ModeCase{"BothFilters", Filtered(Options(0, false), true, true), "1:0 2:0 3:0 4:0 "},
+        ModeCase{"List", Options(-90, false, "2,8"), "2:-90 8:-90 "},
+        ModeCase{"EveryPage", Options(0, false), "1:0 2:0 3:0 4:0 5:0 6:0 7:0 8:0 "},
+        ModeCase{"TurnEveryPage", Options(90, true), "1:90 2:180 3:270 4:0 5:0 6:90 7:135 8:180 "},
+        ModeCase{"TurnBack", Options(-90, true, "1,4,5"), "1:270 4:180 5:180 "},
+        ModeCase{"TurnByManyTurns", Options(-2147483647 - 1, true, "4"), "4:142 "},
+        ModeCase{"PageListedTwiceTurnsOnce", Options(90, true, "2,2,1-2"), "1:90 2:180 "},
+        ModeCase{"Wide", Shaped(Options(90, false), true, false), "2:90 3:90 7:90 "},
+        ModeCase{"Tall", Shaped(Options(90, true), false, true), "1:90 4:0 6:90 8:180 "},
+        ModeCase{"WideAndTallTakeEveryShape", Shaped(Options(0, false), true, true),
+                 "1:0 2:0 3:0 4:0 6:0 7:0 8:0 "},
+        ModeCase{"WideWithinTheList", Shaped(Options(0, false, "1-3,8"), true, false), "2:0 3:0 "},
+        ModeCase{"LandscapeAndWide", Shaped(Filtered(Options(0, false), true, false), true, false),
+                 "2:0 "}),
+    CaseName<ModeCase>);
+
+struct ShapeCase {
+  double width;
+  double height;
+  int32_t rotation;
+  PageShape shape;
+};
+
+TEST(ShownShapeTest, SidesSwapAtAQuarterTurnOfAnySign) {
+  const ShapeCase cases[] = {{200, 300, 0, PageShape::kTall},
+                             {200, 300, 90, PageShape::kWide},
+                             {200, 300, 270, PageShape::kWide},
+                             {200, 300, -90, PageShape::kWide},
+                             {200, 300, 450, PageShape::kWide},
+                             {200, 300, -180, PageShape::kTall},
+                             {200, 300, 45, PageShape::kTall},
+                             {300, 200, 180, PageShape::kWide},
+                             {300, 300, 90, PageShape::kNone},
+                             {0, 0, 0, PageShape::kNone},
+                             {200, 300, -2147483647 - 1, PageShape::kTall}};
+  for (const ShapeCase& c : cases) {
+    EXPECT_EQ(c.shape, ShownShape(c.width, c.height, c.rotation))
+        << c.width << "x" << c.height << " at " << c.rotation;
   }
 }
 

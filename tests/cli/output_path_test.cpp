@@ -30,6 +30,8 @@ struct PathCase {
   const char* probed;
   const char* pdf;           // a file that must be a sound PDF afterwards, or ""
   const char* as_root = "";  // shell commands run as root first (cases of another owner's file)
+  // The options the check of pdf reads, where args holds names that look like options.
+  const char* options = nullptr;
 };
 // Cases are named in test names and in messages by their name alone.
 PRINT_CASE_BY_NAME(PathCase)
@@ -100,6 +102,29 @@ const PathCase kPathCases[] = {
      "copy\nin.pdf\nlink.pdf\n", ""},
     {"FifoAsInputIsRefusedAtOnce", kAnyone, "mkfifo in2", "in2 out.pdf", "Input file open error",
      "ls -A", "in.pdf\nin2\n", ""},
+    // A relative link in another folder is resolved from the link's folder, not the current one.
+    {"RelativeLinkInAnotherFolder", kAnyone,
+     "mkdir sub work && printf old > sub/target.pdf && ln -s target.pdf sub/link.pdf && cd work",
+     "../in.pdf ../sub/link.pdf /r90", "", "stat -c '%F' sub/link.pdf; ls -A sub work",
+     "symbolic link\nsub:\nlink.pdf\ntarget.pdf\n\nwork:\n", "sub/target.pdf", "", "/r90"},
+    {"RelativeDanglingLinkInAnotherFolder", kAnyone,
+     "mkdir sub work && ln -s target.pdf sub/link.pdf && cd work", "../in.pdf ../sub/link.pdf", "",
+     "stat -c '%F' sub/link.pdf; ls -A sub work",
+     "symbolic link\nsub:\nlink.pdf\ntarget.pdf\n\nwork:\n", "sub/target.pdf", "", ""},
+    // Output names that look like options are names: read as options they would change the
+    // pages chosen, refuse the list or print the help instead.
+    {"OutputNamedLikeAFilter", kAnyone, "", "in.pdf -landscape /r90", "", "ls -A",
+     "-landscape\nin.pdf\n", "-landscape", "", "/r90"},
+    {"OutputNamedLikeAShape", kAnyone, "", "in.pdf -tall /r90", "", "ls -A", "-tall\nin.pdf\n",
+     "-tall", "", "/r90"},
+    {"OutputNamedLikeTheHelp", kAnyone, "", "in.pdf --help /r90", "", "ls -A", "--help\nin.pdf\n",
+     "--help", "", "/r90"},
+    {"AbsoluteOutputLikeAPageList", kAnyone, "", "in.pdf /proc/self/cwd/p1.pdf /r90", "", "ls -A",
+     "in.pdf\np1.pdf\n", "p1.pdf", "", "/r90"},
+    {"StandardOutputByDescriptor", kAnyone, "", "in.pdf /proc/self/fd/1 /r90 | cat > got.pdf", "",
+     "ls -A", "got.pdf\nin.pdf\n", "got.pdf", "", "/r90"},
+    {"InputNamedLikeTheVersion", kAnyone, "cp in.pdf ./--version", "--version out.pdf /r90", "",
+     "ls -A", "--version\nin.pdf\nout.pdf\n", "out.pdf", "", "/r90"},
 };
 
 class OutputPathTest : public testing::TestWithParam<PathCase> {};
@@ -137,7 +162,7 @@ TEST_P(OutputPathTest, EndsAsTheUserExpects) {
                 .output);
   EXPECT_EQ(c.probed, RunCommand(cd + c.probe).output);
   if (*c.pdf) {
-    ExpectFaithfulCopy(dir.Path("in.pdf"), dir.Path(c.pdf), c.args);
+    ExpectFaithfulCopy(dir.Path("in.pdf"), dir.Path(c.pdf), c.options ? c.options : c.args);
   }
 }
 

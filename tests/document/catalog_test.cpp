@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -113,6 +114,80 @@ INSTANTIATE_TEST_SUITE_P(
                      "Objects nested too deeply"}),
         testing::Bool()),
     [](const testing::TestParamInfo<std::tuple<PageCase, bool>>& p) {
+      return std::get<0>(p.param).name + (std::get<1>(p.param) ? "_InObjectStream" : "_InFile");
+    });
+
+// The box a page shows, read with its rotation's walk: node 2 over node 3 over page 4, the
+// entries of each given; objects 9 to 12 are what references lead to.
+struct BoxCase {
+  std::string name;
+  std::string root;
+  std::string node;
+  std::string page;
+  std::string size;  // "width x height", "0x0" without a usable box
+};
+PRINT_CASE_BY_NAME(BoxCase)
+
+class PageBoxTest : public testing::TestWithParam<std::tuple<BoxCase, bool>> {};
+
+TEST_P(PageBoxTest, ShowsTheCropBoxWithinTheMediaBox) {
+  const auto& [c, in_stream] = GetParam();
+  const std::vector<std::pair<int, std::string>> objects = {
+      {2, "<< /Type /Pages /Kids [3 0 R] /Count 1 " + c.root + " >>"},
+      {3, "<< /Type /Pages /Kids [4 0 R] /Count 1 " + c.node + " >>"},
+      {4, "<< /Type /Page /Resources << >> " + c.page + " >>"},
+      {9, "[0 0 300 400]"},
+      {10, "300"},
+      {11, "<< >>"},
+      {12, "[0 0 10 0 R 400]"}};
+  PdfBuilder b;
+  b.Header("1.5").Object(1, kCatalog);
+  if (in_stream) {
+    b.ObjectStream(20, objects);
+  } else {
+    for (const auto& [num, body] : objects) {
+      b.Object(num, body);
+    }
+  }
+  OpenPdf pdf(b.XRefStream(30, "/Root 1 0 R").Bytes());
+  ASSERT_EQ("", pdf.TryOpen(true));
+  const PageSize& page = pdf.doc.GetCatalog()->GetPageSizes().at(0);
+  std::ostringstream size;
+  size << page.width << "x" << page.height;
+  EXPECT_EQ(c.size, size.str());
+}
+
+const std::string kLetter = "/MediaBox [0 0 612 792]";
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes,
+    PageBoxTest,
+    testing::Combine(
+        testing::Values(
+            BoxCase{"OwnMediaBox", "", "", kLetter, "612x792"},
+            BoxCase{"InheritedTwoLevels", kLetter + " /CropBox [0 0 612 300]", "", "", "612x300"},
+            BoxCase{"NearestAncestorWins", kLetter, "/MediaBox [0 0 100 200]", "", "100x200"},
+            BoxCase{"OwnCropOverInherited", "/CropBox [0 0 10 10]", "",
+                    kLetter + " /CropBox [0 0 612 300]", "612x300"},
+            BoxCase{"CropTrimmedToMedia", "", "",
+                    "/MediaBox [0 0 600 800] /CropBox [-9 -9 2000 400]", "600x400"},
+            BoxCase{"CropOutsideMedia", "", "", "/MediaBox [0 0 100 100] /CropBox [200 0 300 50]",
+                    "0x0"},
+            BoxCase{"CropWithoutMedia", "", "", "/CropBox [0 0 50 80]", "50x80"},
+            BoxCase{"Reals", "", "", "/MediaBox [0.5 0 612.25 792.75]", "611.75x792.75"},
+            BoxCase{"CornersReversed", "", "", "/MediaBox [612 792 0 0]", "612x792"},
+            BoxCase{"CornersCrossed", "", "", "/MediaBox [0 792 612 0]", "612x792"},
+            BoxCase{"BoxByReference", "", "/MediaBox 9 0 R", "", "300x400"},
+            BoxCase{"NumberByReference", "", "", "/MediaBox 12 0 R", "300x400"},
+            BoxCase{"UnusableOwnBoxLeavesTheInherited", kLetter, "", "/MediaBox [0 0 100]",
+                    "612x792"},
+            BoxCase{"NoBox", "", "", "", "0x0"},
+            BoxCase{"NameInBox", "", "", "/MediaBox [0 0 /W 100]", "0x0"},
+            BoxCase{"FiveNumbers", "", "", "/MediaBox [0 0 100 100 100]", "0x0"},
+            BoxCase{"NoWidth", "", "", "/MediaBox [5 0 5 300]", "0x0"},
+            BoxCase{"DictionaryByReference", "", "", "/MediaBox 11 0 R", "0x0"}),
+        testing::Bool()),
+    [](const testing::TestParamInfo<std::tuple<BoxCase, bool>>& p) {
       return std::get<0>(p.param).name + (std::get<1>(p.param) ? "_InObjectStream" : "_InFile");
     });
 

@@ -34,11 +34,11 @@ struct InputPdf {
 // A document opened, as above, from bytes written to a scratch file.
 struct OpenPdf {
   explicit OpenPdf(const std::string& bytes) : path(dir.Write("in.pdf", bytes)) {}
-  // The message of a failed open, or "" when it opened.
-  std::string TryOpen() {
+  // The message of a failed open, or "" when it opened; with_boxes as CPdfDocument::Open.
+  std::string TryOpen(bool with_boxes = false) {
     try {
       input = OpenInput(path);
-      doc.Open(*input);
+      doc.Open(*input, with_boxes);
       return "";
     } catch (const CPdfException& e) {
       return e.GetMessage();

@@ -1,0 +1,163 @@
+// The jobs the added options are for, on one mixed stack of pages in two forms (classic and
+// object stream): each must give exactly the pages and angles it promises, as pdfinfo shows
+// them, and leave every other byte as it was.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "faithful_copy.h"
+#include "param_name.h"
+#include "pdf_builder.h"
+#include "test_files.h"
+
+namespace {
+
+std::string Page(const std::string& parent, const std::string& entries = "") {
+  return "<< /Type /Page /Parent " + parent + " 0 R /Resources << >> " + entries + " >>";
+}
+
+// Nine pages under two nodes of root 2, which gives /Rotate 90 and both boxes (a crop box
+// wider than its tall media box) to pages 1 to 3 through node 3. Node 20 sets the rotation 0,
+// a media box by reference whose width is a reference too, and a crop box larger than any
+// page. As shown: page 1 tall (90), 2 wide, 3 wide (-90), 4 tall (reals), 5 wide (corners
+// reversed), 6 tall, 7 square (90), 8 tall (270, a wide crop box in a tall media box), 9 tall
+// (180, its own box unusable).
+std::vector<std::pair<int, std::string>> MixedStack() {
+  return {{1, "<< /Type /Catalog /Pages 2 0 R >>"},
+          {2,
+           "<< /Type /Pages /Kids [3 0 R 20 0 R] /Count 9 /Rotate 90 /MediaBox [0 0 612 792] "
+           "/CropBox [0 0 612 500] >>"},
+          {3, "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R 5 0 R 6 0 R] /Count 3 >>"},
+          {4, Page("3")},
+          {5, Page("3", "/Rotate 0")},
+          {6, Page("3", "/Rotate -90 /CropBox [0 0 300 792]")},
+          {7, Page("20", "/MediaBox [0.5 0 612.25 792.75]")},
+          {8, Page("20", "/MediaBox [842 595 0 0]")},
+          {9, Page("20")},
+          {10, Page("20", "/Rotate 90 /MediaBox [0 0 500 500]")},
+          {11, Page("20", "/Rotate 270 /MediaBox [0 0 612 792] /CropBox [0 0 612 300]")},
+          {12, Page("20", "/Rotate 180 /MediaBox [0 0 100]")},
+          {20,
+           "<< /Type /Pages /Parent 2 0 R /Kids [7 0 R 8 0 R 9 0 R 10 0 R 11 0 R 12 0 R] "
+           "/Count 6 /Rotate 0 /MediaBox 31 0 R /CropBox [0 0 2000 2000] >>"},
+          {31, "[0 0 32 0 R 792]"},
+          {32, "612"}};
+}
+
+std::string MixedStackFile(bool in_stream) {
+  PdfBuilder b;
+  if (in_stream) {
+    b.Header("1.5").ObjectStream(40, MixedStack());
+    return b.XRefStream(41, "/Root 1 0 R").Bytes();
+  }
+  b.Header("1.4");
+  for (const auto& [num, body] : MixedStack()) {
+    b.Object(num, body);
+  }
+  return b.XRefTable("/Root 1 0 R").Bytes();
+}
+
+// pdfinfo's "size" and "rot" lines of every page.
+std::vector<std::string> ShownByPdfinfo(const std::string& path) {
+  const std::string shown = RunCommand("pdfinfo -f 1 -l 1000 '" + path + "'").output;
+  const std::regex line(R"(Page +\d+ (size|rot): +([^\n]*))");
+  std::vector<std::string> lines;
+  for (auto it = std::sregex_iterator(shown.begin(), shown.end(), line);
+       it != std::sregex_iterator(); ++it) {
+    lines.push_back((*it)[1].str() + " " + (*it)[2].str());
+  }
+  return lines;
+}
+
+// W, T or N (neither) for each page, from what pdfinfo shows of its size and rotation.
+std::string ShapesByPdfinfo(const std::string& path) {
+  const std::vector<std::string> lines = ShownByPdfinfo(path);
+  std::string shapes;
+  for (size_t i = 0; i + 1 < lines.size(); i += 2) {
+    double width = 0;
+    double height = 0;
+    int rotation = 0;
+    std::sscanf(lines[i].c_str(), "size %lf x %lf", &width, &height);
+    std::sscanf(lines[i + 1].c_str(), "rot %d", &rotation);
+    if (rotation % 180 == 90) {
+      std::swap(width, height);
+    }
+    shapes += width > height ? 'W' : height > width ? 'T' : 'N';
+  }
+  return shapes;
+}
+
+class MixedStackTest : public testing::TestWithParam<bool> {};
+
+TEST_P(MixedStackTest, ShowsTheShapesTheRecipesCountOn) {
+  TempDir dir;
+  EXPECT_EQ("TWWTWTNTT", ShapesByPdfinfo(dir.Write("in.pdf", MixedStackFile(GetParam()))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, MixedStackTest, testing::Bool(), [](const auto& p) {
+  return std::string(p.param ? "InObjectStream" : "InFile");
+});
+
+struct Recipe {
+  std::string name;
+  std::string options;
+  PageAngles turned;         // page -> the angle it shows after the run
+  std::string message = "";  // of a refused run
+};
+PRINT_CASE_BY_NAME(Recipe)
+
+class RecipeTest : public testing::TestWithParam<std::tuple<Recipe, bool>> {};
+
+TEST_P(RecipeTest, TurnsThePagesItPromises) {
+  const auto& [recipe, in_stream] = GetParam();
+  Scratch s;
+  ASSERT_EQ(recipe.message, s.Run(MixedStackFile(in_stream), recipe.options));
+  if (!recipe.message.empty()) {
+    EXPECT_FALSE(FileExists(s.out));
+    return;
+  }
+  ExpectFaithfulCopy(s.in, s.out, recipe.turned);
+  // The check's own reading of the options, from what the readers show of the input, agrees.
+  ExpectFaithfulCopy(s.in, s.out, recipe.options);
+  // Each page keeps its size; only its rotation may change.
+  std::vector<std::string> before = ShownByPdfinfo(s.in);
+  std::vector<std::string> after = ShownByPdfinfo(s.out);
+  ASSERT_EQ(18u, before.size());
+  ASSERT_EQ(before.size(), after.size());
+  for (size_t i = 0; i < before.size(); i += 2) {
+    EXPECT_EQ(before[i], after[i]) << "page " << i / 2 + 1;
+  }
+}
+
+// Rotations before: 90 0 -90 0 0 0 90 270 180; shapes: T W W T W T N T T.
+INSTANTIATE_TEST_SUITE_P(
+    Recipes,
+    RecipeTest,
+    testing::Combine(
+        testing::Values(
+            Recipe{"DuplexBackPages", "/p1-z:even /t180", {{2, 180}, {4, 180}, {6, 180}, {8, 90}}},
+            Recipe{"SidewaysPagesOfAStack", "-wide /t90", {{2, 90}, {3, 0}, {5, 90}}},
+            Recipe{"LastPage", "/pz /r90", {{9, 90}}},
+            Recipe{"LastTwoPages", "/pr2-z /t90", {{8, 0}, {9, 270}}},
+            Recipe{"OddOfTheFirstFiveAndTheLast",
+                   "/p1-r5:odd,z /t-90",
+                   {{1, 0}, {3, 180}, {5, 270}, {9, 90}}},
+            Recipe{"TallPagesUpright", "-tall /r0", {{1, 0}, {4, 0}, {6, 0}, {8, 0}, {9, 0}}},
+            Recipe{"WideAmongTheListed", "/p1-5 -wide /r180", {{2, 180}, {3, 180}, {5, 180}}},
+            Recipe{"LandscapeRotatedAndTall", "-landscape -tall /t90", {{1, 180}, {8, 0}}},
+            Recipe{"EveryShape",
+                   "-wide -tall /t90",
+                   {{1, 180}, {2, 90}, {3, 0}, {4, 90}, {5, 90}, {6, 90}, {8, 0}, {9, 270}}},
+            Recipe{"PastTheFirstPage", "/pr10", {}, "Page number 10 greater than 9 pages in file"},
+            Recipe{"LastToFirst", "/pz-1", {}, "Wrong page ranges, start page 9 > end page 1"},
+            Recipe{"SuffixOnARangeStart", "/p1:odd-5", {}, "Invalid parameter"}),
+        testing::Bool()),
+    [](const testing::TestParamInfo<std::tuple<Recipe, bool>>& p) {
+      return std::get<0>(p.param).name + (std::get<1>(p.param) ? "_InObjectStream" : "_InFile");
+    });
+
+}  // namespace
