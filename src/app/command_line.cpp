@@ -63,6 +63,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
       options.landscape = true;
     } else if (std::strcmp(arg, "-portrait") == 0) {
       options.portrait = true;
+    } else if (std::strcmp(arg, "-incremental") == 0) {
+      line.incremental = true;
     }
   }
   return line;
@@ -79,6 +81,7 @@ void PrintUsage() {
       "possible params:\n"
       "-portrait - rotate portrait pages only\n"
       "-landscape - rotate landscape pages only\n"
+      "-incremental - keep the input as it is, append the turned pages\n"
       "/p<list> - pages list for rotation (ex. /p1,4,5,10-20)\n"
       "/r<degree> - rotation degree (ex. /r90\n"
       "Notes:\n"

@@ -76,6 +76,10 @@ void CPdfOutput::WriteBytes(const void* bytes, size_t count) {
   if (count == 0) {
     return;
   }
+  if (measuring_) {
+    position_ += static_cast<int64_t>(count);
+    return;
+  }
   if (std::fwrite(bytes, 1, count, output_file_) != count) {
     throw CPdfException(kMsgOutputWrite);
   }
@@ -112,6 +116,9 @@ void CPdfOutput::FlushInputRange() {
     return;
   }
   pending_length_ = 0;
+  if (measuring_) {
+    return;
+  }
   if (length >= kCopyUnread) {
     if (!output_.AppendRange(pending_input_->GetFile(), pending_offset_, length)) {
       throw CPdfException(kMsgOutputWrite);
@@ -123,6 +130,16 @@ void CPdfOutput::FlushInputRange() {
   if (pending_input_->ReadAt(pending_offset_, bytes.data(), bytes.size()) != bytes.size() ||
       std::fwrite(bytes.data(), 1, bytes.size(), output_file_) != bytes.size()) {
     throw CPdfException(kMsgOutputWrite);
+  }
+}
+
+void CPdfOutput::SetMeasuring(bool measuring) {
+  FlushInputRange();
+  measuring_ = measuring;
+  if (!measuring) {
+    entries_.clear();
+    position_ = 0;
+    flush_started_ = 0;
   }
 }
 

@@ -39,6 +39,9 @@ class CPdfOutput {
   // Unpatched ranges at least this long are copied by the kernel where it can.
   static constexpr int64_t kCopyUnread = int64_t{16} * 1024;
   int32_t OutputPosition() const;
+  // While measuring, writes only move the position: a job runs every check of the copy without
+  // writing it. Turning it off forgets what was measured.
+  void SetMeasuring(bool measuring);
 
   void WriteHeader(const std::string& version);
   // Lists object num, under generation, as starting at the output position.
@@ -79,6 +82,7 @@ class CPdfOutput {
   CPdfInputFile* pending_input_ = nullptr;  // the input range not yet written
   int64_t pending_offset_ = 0;
   int64_t pending_length_ = 0;
+  bool measuring_ = false;
 };
 
 #endif  // QUILLTURN_SRC_WRITER_CPDF_OUTPUT_H_

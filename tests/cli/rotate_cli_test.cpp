@@ -10,6 +10,7 @@ const char* kBanner =
     "email: support@quillturn.example\n\nUsage:\nQuillturn in.pdf out.pdf [params]\n"
     "possible params:\n-portrait - rotate portrait pages only\n"
     "-landscape - rotate landscape pages only\n"
+    "-incremental - keep the input as it is, append the turned pages\n"
     "/p<list> - pages list for rotation (ex. /p1,4,5,10-20)\n"
     "/r<degree> - rotation degree (ex. /r90\nNotes:\n"
     "If the name of file contains space character itself,\nit must be enclosed in quotes.\n";
