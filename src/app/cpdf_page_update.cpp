@@ -75,8 +75,6 @@ void CPdfPageUpdate::ReadTrailer(const CPdfFetcher& reader, CPdfStream* file) {
 void CPdfPageUpdate::Write(CPdfInputFile& input, const CPdfFetcher& reader, CPdfOutput& output) {
   const CPdfXRef& xref = reader.GetXRef();
   const int64_t size = input.Size();
-  // The kernel copies the input (a reflink, where the file system shares blocks).
-  output.AppendInputRange(input, 0, size);
   if (pages_.empty()) {
     return;
   }

@@ -34,7 +34,7 @@ class CPdfPageUpdate {
   // The newest trailer's entries as written, all kept; refuses, as the copy does, a section
   // whose bytes name no /Root and a value left open.
   void ReadTrailer(const CPdfFetcher& reader, CPdfStream* file);
-  // Writes the input whole, then (when any page changes) the pages and the section; with
+  // Writes after the input's bytes (when any page changes) the pages and the section; with
   // no change the output is the input's bytes exactly.
   void Write(CPdfInputFile& input, const CPdfFetcher& reader, CPdfOutput& output);
 

@@ -48,6 +48,11 @@ void CPdfRotate::RunSteps() {
   }
   // A wrong output path (a folder, a missing or read-only folder) fails before any work.
   output_.Create(command_line_.output_path);
+  if (command_line_.incremental && input_->Size() <= CPdfDocument::kMaxInputSize) {
+    // The update starts with every byte of the input: the disk writes them while the input is
+    // read.
+    output_.AppendFileNow(*input_, input_->Size());
+  }
   // The document reads the very file that was opened and checked above.
   document_.Open(*input_);
   reader_ = document_.GetFetcher();

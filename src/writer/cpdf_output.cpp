@@ -133,14 +133,28 @@ void CPdfOutput::FlushInputRange() {
   }
 }
 
+void CPdfOutput::AppendFileNow(CPdfInputFile& input, int64_t length) {
+  FlushInputRange();
+  for (int64_t done = 0; done < length;) {
+    const int64_t piece = std::min(length - done, kFlushEvery);
+    if (!output_.AppendRange(input.GetFile(), done, piece)) {
+      throw CPdfException(kMsgOutputWrite);
+    }
+    done += piece;
+    position_ += piece;
+    StartFlushNow();
+  }
+}
+
 void CPdfOutput::SetMeasuring(bool measuring) {
   FlushInputRange();
-  measuring_ = measuring;
-  if (!measuring) {
+  if (measuring && !measuring_) {
+    measured_from_ = position_;
+  } else if (!measuring && measuring_) {
     entries_.clear();
-    position_ = 0;
-    flush_started_ = 0;
+    position_ = measured_from_;
   }
+  measuring_ = measuring;
 }
 
 int32_t CPdfOutput::OutputPosition() const {
