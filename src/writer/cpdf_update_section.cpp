@@ -129,7 +129,8 @@ std::string CPdfUpdateSection::Stream(std::vector<Entry> entries,
     out.append(text);
   }
   out.append("]\n").append(KeptEntries(trailer, true));
-  std::snprintf(text, sizeof(text), "/Length %zu\n>>\nstream\r\n", data.size());
+  std::snprintf(text, sizeof(text), "/Length %llu\n>>\nstream\r\n",
+                static_cast<unsigned long long>(data.size()));
   out.append(text).append(data);
   std::snprintf(text, sizeof(text), "\r\nendstream\nendobj\nstartxref\n%" PRId64 "\n%%%%EOF\n", at);
   return out.append(text);

@@ -15,7 +15,7 @@ namespace {
 void Judge(const std::string& input,
            const std::string& output,
            const std::string& turned,
-           const char* mode = "") {
+           const char* script = COMPARE_PDF_SCRIPT) {
   InputPdf opened;
   try {
     opened.Open(input);
@@ -28,8 +28,8 @@ void Judge(const std::string& input,
   }
   TempDir dir;
   const std::string expectation = dir.Write("expectation", objects + "\n" + turned);
-  const CommandResult r = RunCommand("python3 '" COMPARE_PDF_SCRIPT "' " + std::string(mode) + "'" +
-                                     input + "' '" + output + "' '" + expectation + "'");
+  const CommandResult r = RunCommand("python3 '" + std::string(script) + "' '" + input + "' '" +
+                                     output + "' '" + expectation + "'");
   EXPECT_EQ(0, r.exit_code);
   EXPECT_EQ("", r.output) << "what the output's check found";
 }
@@ -63,5 +63,5 @@ void ExpectFaithfulCopy(const std::string& input,
 void ExpectFaithfulUpdate(const std::string& input,
                           const std::string& output,
                           const std::string& options) {
-  Judge(input, output, "options " + options, "--update ");
+  Judge(input, output, "options " + options, COMPARE_UPDATE_SCRIPT);
 }

@@ -371,8 +371,9 @@ PdfBuilder& PdfBuilder::SignedRanges() {
     throw std::runtime_error("no /ByteRange hole and /Contents string");
   }
   char ranges[96];
-  std::snprintf(ranges, sizeof(ranges), "/ByteRange [%010zu %010zu %010zu %010zu]", size_t{0}, open,
-                close + 1, bytes_.size() - close - 1);
+  using Big = unsigned long long;
+  std::snprintf(ranges, sizeof(ranges), "/ByteRange [%010llu %010llu %010llu %010llu]", Big{0},
+                Big{open}, Big{close + 1}, Big{bytes_.size() - close - 1});
   bytes_.replace(hole, std::string(kByteRangeHole).size(), ranges);
   return *this;
 }
