@@ -17,6 +17,7 @@ which choose them as chosen() says. Prints one line for each difference:
 - the output's bytes: the input's objects byte for byte, laid out as raw_copy says;
 - pdfinfo showing the turned pages at their angle and the others as in the input (where it finds
   as many pages as the program).
+An incremental update (-incremental) is judged by compare_update.py instead.
 With --rotations, prints each page's rotation as qpdf finds the pages, separated by commas.
 Needs python3, qpdf and pdfinfo.
 """
@@ -446,6 +447,18 @@ def judge(input_path, output_path, angles, pages, turned):
     return found
 
 
+def expectation(input_path, path):
+    """(the page objects, page number -> angle) an EXPECTATION file names."""
+    with open(path) as f:
+        objects, turned = f.read().split("\n")[:2]
+    objects = [int(num) for num in objects.split()]
+    if turned.startswith("options"):
+        turned = chosen(input_path, turned.split()[1:])
+    else:
+        turned = {int(a): int(b) for a, b in (pair.split(":") for pair in turned.split())}
+    return objects, turned
+
+
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "--rotations":
         print(",".join(str(angle) for angle in rotations(sys.argv[2])))
@@ -453,13 +466,7 @@ def main():
     if len(sys.argv) != 4:
         print(__doc__)
         return 2
-    with open(sys.argv[3]) as f:
-        objects, turned = f.read().split("\n")[:2]
-    objects = [int(num) for num in objects.split()]
-    if turned.startswith("options"):
-        turned = chosen(sys.argv[1], turned.split()[1:])
-    else:
-        turned = {int(a): int(b) for a, b in (pair.split(":") for pair in turned.split())}
+    objects, turned = expectation(sys.argv[1], sys.argv[3])
     angles = {objects[page - 1]: angle for page, angle in turned.items()
               if 1 <= page <= len(objects)}
     problems = ["page %d is not among the %d pages" % (page, len(objects))

@@ -88,6 +88,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
       options.wide = true;
     } else if (std::strcmp(arg, "-tall") == 0) {
       options.tall = true;
+    } else if (std::strcmp(arg, "-incremental") == 0) {
+      line.incremental = true;
     } else if (line.request == CommandLine::Request::kRun) {
       line.request = RequestOf(arg);
     }
@@ -120,6 +122,7 @@ void PrintHelp() {
       "/t<degree> - turn by degree from the current rotation (ex. /t90)\n"
       "-wide - rotate pages that show wider than tall only\n"
       "-tall - rotate pages that show taller than wide only\n"
+      "-incremental - keep the input as it is, append the turned pages\n"
       "/p list: z - the last page, r<n> - the n-th page from the end (ex. /p5-z,r2)\n"
       "/p list: :odd or :even after an item - its odd or even pages (ex. /p1-z:even)\n"
       "--help, -h, /? - print this help\n"

@@ -13,6 +13,8 @@ struct CommandLine {
   std::string input_path;
   std::string output_path;
   SelectionOptions options;
+  // -incremental: the input's bytes, then an update of the pages whose rotation changes.
+  bool incremental = false;
 };
 
 // Throws "Error parameter" without both paths, unless the one argument asks for the help or

@@ -7,10 +7,12 @@
 
 #include "app/rotate_patch.h"
 #include "document/cpdf_catalog.h"
+#include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
 #include "platform/input_file.h"
 #include "reader/cpdf_raw_trailer.h"
+#include "reader/cpdf_read_around.h"
 #include "reader/raw_object.h"
 #include "streams/cpdf_input_file.h"
 
@@ -46,14 +48,34 @@ void CPdfRotate::RunSteps() {
   }
   // A wrong output path (a folder, a missing or read-only folder) fails before any work.
   output_.Create(command_line_.output_path);
+  if (command_line_.incremental && input_->Size() <= CPdfDocument::kMaxInputSize) {
+    // The update starts with every byte of the input: the disk writes them while the input is
+    // read.
+    output_.AppendFileNow(*input_, input_->Size());
+  }
   // The document reads the very file that was opened and checked above; the pages' boxes only
   // for a choice by shape, since reading them parses every page.
   const SelectionOptions& options = command_line_.options;
   document_.Open(*input_, options.wide || options.tall);
   reader_ = document_.GetFetcher();
   table_ = &reader_->GetTable();
-  output_.WriteHeader(document_.GetVersion());
+  if (command_line_.incremental) {
+    WriteUpdate();
+  } else {
+    WriteCopy();
+  }
+  // The trailer's writes have put out every range copied from the input. Another program that
+  // wrote to the input while it was read may have left a mixed copy.
+  if (GetFileStamp(input_->GetFile()) != input_stamp_) {
+    throw CPdfException(kMsgInputOpen);
+  }
+  // Past this point every byte of the output is on its way; only then does it replace the path.
+  output_.Finish();
+  document_.Close();
+  input_.reset();
+}
 
+void CPdfRotate::ListPages() {
   // The document's own check of the catalog and the page tree has already walked every page
   // (and refused a catalog or /Pages that is no dictionary, a node without /Kids, a kid that
   // is no dictionary, a cycle); it kept the pages as the rotation sees them.
@@ -70,7 +92,11 @@ void CPdfRotate::RunSteps() {
     }
     records_.push_back(record);
   }
+}
 
+void CPdfRotate::WriteCopy() {
+  output_.WriteHeader(document_.GetVersion());
+  ListPages();
   SelectPages();
   CopyObjects();
   const int32_t xref_offset = output_.OutputPosition();
@@ -85,15 +111,31 @@ void CPdfRotate::RunSteps() {
     throw CPdfException(kMsgDamaged);
   }
   output_.WriteTrailer(size, xref_offset, trailer);
-  // The trailer's writes have put out every range copied from the input. Another program that
-  // wrote to the input while it was read may have left a mixed copy.
-  if (GetFileStamp(input_->GetFile()) != input_stamp_) {
-    throw CPdfException(kMsgInputOpen);
+}
+
+void CPdfRotate::WriteUpdate() {
+  ListPages();
+  std::vector<int32_t> before;
+  before.reserve(records_.size());
+  for (const PageRecord& record : records_) {
+    before.push_back(record.rotation);
   }
-  // Past this point every byte of the output is on its way; only then does it replace the path.
-  output_.Finish();
-  document_.Close();
-  input_.reset();
+  SelectPages();
+  const CPdfObject* encrypt = reader_->GetXRef().GetTrailer().GetDict()->Find("Encrypt");
+  update_.FindChanges(records_, before, encrypt && !encrypt->IsKind(PDF_NULL));
+  // Whatever the copy refuses is refused here too, with its message: it runs without writing,
+  // and keeps the changed pages as it patches them.
+  members_from_headers_ = false;
+  output_.SetMeasuring(true);
+  CopyObjects();
+  output_.SetMeasuring(false);
+  update_.ReadTrailer(*reader_, document_.GetStream());
+  // The copy writes a fresh table over whatever the reader had to read around; an update
+  // leaves the old sections to every other reader, who would have to guess as well.
+  if (members_from_headers_ || CPdfReadAround::Found(*reader_)) {
+    throw CPdfException(kMsgUpdateDamaged);
+  }
+  update_.Write(*input_, *reader_, output_);
 }
 
 void CPdfRotate::SelectPages() {
@@ -196,7 +238,7 @@ void CPdfRotate::CopyObjects() {
       continue;
     }
     NoteObject(n, XRefEntry{item.entry.offset, info.generation, item.entry.type});
-    WriteObject(bytes, record, info);
+    WriteObject(n, bytes, record, info);
   }
 }
 
@@ -273,7 +315,8 @@ void CPdfRotate::CopyMembers(const Member* begin, const Member* end) {
     }
     // From the stream under generation 0, or from its own header under that header's.
     NoteObject(n, info.compressed ? XRefEntry{it->first, 0, 2} : XRefEntry{0, info.generation, 1});
-    WriteObject(bytes, record, info);
+    members_from_headers_ = members_from_headers_ || !info.compressed;
+    WriteObject(n, bytes, record, info);
   }
 }
 
@@ -287,7 +330,8 @@ void CPdfRotate::NoteObject(int32_t n, const XRefEntry& entry) {
   output_.AddEntry(n, entry.type == 1 ? entry.generation : 0);
 }
 
-void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes,
+void CPdfRotate::WriteObject(int32_t n,
+                             const std::vector<uint8_t>& bytes,
                              const PageRecord* record,
                              const RawObjectInfo& info) {
   if (!record || !record->selected) {
@@ -301,4 +345,7 @@ void CPdfRotate::WriteObject(const std::vector<uint8_t>& bytes,
     throw CPdfException(kMsgDamaged);
   }
   output_.WriteBytes(patched.data(), patched.size());
+  if (command_line_.incremental && update_.Changes(n)) {
+    update_.Keep(n, info.generation, info.compressed, std::move(patched));
+  }
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/cpdf_page_update.h"
 #include "app/page_selection.h"
 #include "document/cpdf_document.h"
 #include "platform/input_file.h"
@@ -36,6 +37,11 @@ class CPdfRotate {
 
  private:
   void RunSteps();
+  // The full copy: every object, then a fresh table and trailer.
+  void WriteCopy();
+  // -incremental: the copy's checks without its writes, then the input and the update.
+  void WriteUpdate();
+  void ListPages();
   // Throws "Input file open error" when the input is not a regular file that can be read.
   void OpenInput();
   void SelectPages();
@@ -47,7 +53,8 @@ class CPdfRotate {
   void FindInterleavedStreams();
   void CopyMembers(const Member* begin, const Member* end);
   void NoteObject(int32_t n, const XRefEntry& entry);
-  void WriteObject(const std::vector<uint8_t>& bytes,
+  void WriteObject(int32_t n,
+                   const std::vector<uint8_t>& bytes,
                    const PageRecord* record,
                    const RawObjectInfo& info);
 
@@ -62,7 +69,9 @@ class CPdfRotate {
   std::vector<std::pair<int32_t, size_t>> record_index_;  // (object number, record) by number
   mutable size_t next_record_ = 0;                        // past RecordOf's last answer
   std::vector<Member> members_;                           // by stream, then number
-  std::vector<int32_t> interleaved_;  // streams whose members' numbers overlap another's
+  std::vector<int32_t> interleaved_;   // streams whose members' numbers overlap another's
+  CPdfPageUpdate update_;              // with -incremental
+  bool members_from_headers_ = false;  // a member its stream did not give was copied
 };
 
 #endif  // QUILLTURN_SRC_APP_CPDF_ROTATE_H_

@@ -19,6 +19,9 @@ inline constexpr char kMsgEncryptedObjStm[] = "Encrypted file with object stream
 inline constexpr char kMsgEncryptedDirect[] =
     "Encrypted file with a direct /Encrypt dictionary is not supported";
 inline constexpr char kMsgDamaged[] = "PDF file was damaged";
+// An update over damage the reader read around would leave every other reader to guess.
+inline constexpr char kMsgUpdateDamaged[] =
+    "PDF file was damaged; it can be copied without -incremental";
 
 // Document reading.
 inline constexpr char kMsgInputTooLarge[] = "Input file is too large";

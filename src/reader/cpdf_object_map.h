@@ -64,6 +64,8 @@ class CPdfObjectMap {
   // The object num's entry leads to: its header of num and the entry's generation where the
   // entry leads, or past white space and comments there; -1 otherwise.
   int64_t Honoured(int32_t num) const;
+  // The same by the entry's index in the table.
+  int64_t HonouredEntry(size_t entry) const { return entry_objects_[entry]; }
   // The last object in the file with num and gen (with gen negative, of num's highest
   // generation); -1 when there is none.
   int64_t Last(int32_t num, int32_t gen) const;

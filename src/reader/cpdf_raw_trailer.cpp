@@ -1,6 +1,7 @@
 #include "reader/cpdf_raw_trailer.h"
 
 #include <algorithm>
+#include <set>
 
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_lexer.h"
@@ -13,33 +14,55 @@
 std::map<std::string, std::string> CPdfRawTrailer::Read(CPdfStream* file,
                                                         int64_t position,
                                                         const std::vector<std::string>& keys) {
-  std::map<std::string, std::string> values;
-  // From a classic table's "trailer" on, else the section: a cross-reference stream's first
-  // "<<" opens its dictionary.
-  if (position < 0 || position > UINT32_MAX) {
-    return values;
-  }
-  const CPdfRefPtr<CPdfStream> window =
-      CPdfRefPtr<CPdfStream>::Adopt(file->CreateSubStream(static_cast<uint32_t>(position), 0));
-  if (!window) {
-    return values;
-  }
-  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window.Get(), true)};
-  for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kDictOpen; t = lexer.Next()) {
-    if (t.kind == PdfTokenKind::kEnd) {
-      return values;
-    }
-  }
-  // Where each entry stands, read back once the dictionary is passed: keys of a few bytes
-  // only, since the longest wanted key takes three bytes a letter when written all in escapes.
+  // Keys of a few bytes only, since the longest wanted key takes three bytes a letter when
+  // written all in escapes.
   size_t longest = 0;
   for (const std::string& k : keys) {
     longest = std::max(longest, 3 * k.size());
   }
+  const auto wanted = [&keys](const std::string& name) {
+    return std::find(keys.begin(), keys.end(), name) != keys.end();
+  };
+  std::map<std::string, std::string> values;
+  for (Entry& e : Entries(file, position, longest + 1, wanted)) {
+    if (wanted(e.name)) {
+      values[e.name] = std::move(e.value);
+    }
+  }
+  return values;
+}
+
+std::vector<CPdfRawTrailer::Entry> CPdfRawTrailer::ReadAll(CPdfStream* file, int64_t position) {
+  return Entries(file, position, SIZE_MAX, [](const std::string&) { return true; });
+}
+
+std::vector<CPdfRawTrailer::Entry> CPdfRawTrailer::Entries(
+    CPdfStream* file,
+    int64_t position,
+    size_t longest,
+    const std::function<bool(const std::string&)>& wanted) {
+  std::vector<Entry> found;
+  // From a classic table's "trailer" on, else the section: a cross-reference stream's first
+  // "<<" opens its dictionary.
+  if (position < 0 || position > UINT32_MAX) {
+    return found;
+  }
+  const CPdfRefPtr<CPdfStream> window =
+      CPdfRefPtr<CPdfStream>::Adopt(file->CreateSubStream(static_cast<uint32_t>(position), 0));
+  if (!window) {
+    return found;
+  }
+  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window.Get(), true)};
+  for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kDictOpen; t = lexer.Next()) {
+    if (t.kind == PdfTokenKind::kEnd) {
+      return found;
+    }
+  }
+  // Where each entry stands, read back once the dictionary is passed.
   std::vector<PdfDictEntry> entries;
   PdfDictEntry entry;
   while (lexer.NextDictEntry(&entry)) {
-    if (entry.key.end - entry.key.begin <= longest + 1 && entry.value_end > entry.value_begin) {
+    if (entry.key.end - entry.key.begin <= longest && entry.value_end > entry.value_begin) {
       entries.push_back(entry);
     }
   }
@@ -49,18 +72,19 @@ std::map<std::string, std::string> CPdfRawTrailer::Read(CPdfStream* file,
     bytes.resize(window->ReadBytes(reinterpret_cast<uint8_t*>(&bytes[0]), bytes.size()));
     return bytes;
   };
+  std::set<std::string> seen;
   for (const PdfDictEntry& e : entries) {
     const std::string name = read(e.key.begin + 1, e.key.end);
-    const std::string key =
-        DecodePdfName(reinterpret_cast<const uint8_t*>(name.data()), name.size());
-    if (std::find(keys.begin(), keys.end(), key) != keys.end() && values.count(key) == 0) {
-      // A value left open (an /ID array that "startxref" cuts off) cannot be written as it
-      // stands: it would swallow what the copy writes after it.
-      if (!e.whole) {
-        throw CPdfException(kMsgDamaged);
-      }
-      values[key] = read(e.value_begin, e.value_end);
+    std::string key = DecodePdfName(reinterpret_cast<const uint8_t*>(name.data()), name.size());
+    if (!wanted(key) || !seen.insert(key).second) {
+      continue;
     }
+    // A value left open (an /ID array that "startxref" cuts off) cannot be written as it
+    // stands: it would swallow what the copy writes after it.
+    if (!e.whole) {
+      throw CPdfException(kMsgDamaged);
+    }
+    found.push_back(Entry{std::move(key), "/" + name, read(e.value_begin, e.value_end)});
   }
-  return values;
+  return found;
 }

@@ -100,8 +100,10 @@ bool CPdfXRef::ReadPrevOf(const CPdfDictionary& dict, int64_t* prev) {
   if (value.IsKind(PDF_INT)) {
     *prev = value.GetInt();
   } else if (value.IsKind(PDF_REF)) {
+    read_around_ = true;
     *prev = value.GetRefNum();
   } else {
+    read_around_ = read_around_ || !value.IsKind(PDF_NULL);
     return false;
   }
   return *prev != 0;
@@ -124,7 +126,11 @@ void CPdfXRef::Load(CPdfStream* stream) {
   trailer_section_ = offset;
   int64_t prev = 0;
   // A section already read ends the chain, so /Prev loops cannot repeat it.
-  while (ReadSection(offset, &prev) && visited_sections_.count(prev) == 0) {
+  while (ReadSection(offset, &prev)) {
+    if (visited_sections_.count(prev) != 0) {
+      read_around_ = true;
+      break;
+    }
     offset = prev;
   }
   table_.Finish();
@@ -288,6 +294,7 @@ bool CPdfXRef::ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev) 
                     in_use ? 1 : 0});
     }
     if (StartsOneLow(static_cast<int32_t>(first), lines)) {
+      read_around_ = true;
       --first;
     }
     for (size_t k = 0; k < lines.size(); ++k) {
@@ -324,6 +331,7 @@ void CPdfXRef::ReadHybridStream(const CPdfDictionary& trailer) {
   CPdfObject xref_stm;
   trailer.LookupRaw("XRefStm", xref_stm);
   if (!xref_stm.IsKind(PDF_INT) || visited_sections_.count(xref_stm.GetInt()) != 0) {
+    read_around_ = read_around_ || !xref_stm.IsKind(PDF_NULL);
     return;
   }
   std::vector<std::pair<int32_t, XRefEntry>> table_free;

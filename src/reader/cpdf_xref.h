@@ -45,9 +45,16 @@ class CPdfXRef {
   int64_t GetTrailerPosition() const;
   const CPdfXRefTable& GetTable() const { return table_; }
   uint32_t GetHeaderOffset() const { return header_offset_; }
+  // The offset the file's last startxref gives: where its newest section stands.
+  int64_t GetStartXRef() const { return trailer_section_; }
+  // Whether the newest section is a cross-reference stream (else a classic table).
+  bool NewestIsStream() const { return trailer_dict_at_ < 0; }
+  // Whether the sections were read around damage: a subsection shifted back by one, a /Prev
+  // chain that comes back to a section, a /Prev or /XRefStm of no usable kind.
+  bool ReadAround() const { return read_around_; }
 
  private:
-  static bool ReadPrevOf(const CPdfDictionary& dict, int64_t* prev);
+  bool ReadPrevOf(const CPdfDictionary& dict, int64_t* prev);
   bool ReadSection(int64_t offset, int64_t* prev);
   // With the parser just past "xref" in window.
   bool ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev);
@@ -80,6 +87,7 @@ class CPdfXRef {
   CPdfObject trailer_;
   std::set<int64_t> visited_sections_;
   int sections_read_ = 0;
+  bool read_around_ = false;
   // Entries the current classic section marks free: a hybrid file's stream may fill them.
   std::vector<std::pair<int32_t, XRefEntry>> section_free_;
 };

@@ -76,6 +76,10 @@ void CPdfOutput::WriteBytes(const void* bytes, size_t count) {
   if (count == 0) {
     return;
   }
+  if (measuring_) {
+    position_ += static_cast<int64_t>(count);
+    return;
+  }
   if (std::fwrite(bytes, 1, count, output_file_) != count) {
     throw CPdfException(kMsgOutputWrite);
   }
@@ -112,6 +116,9 @@ void CPdfOutput::FlushInputRange() {
     return;
   }
   pending_length_ = 0;
+  if (measuring_) {
+    return;
+  }
   if (length >= kCopyUnread) {
     if (!output_.AppendRange(pending_input_->GetFile(), pending_offset_, length)) {
       throw CPdfException(kMsgOutputWrite);
@@ -124,6 +131,30 @@ void CPdfOutput::FlushInputRange() {
       std::fwrite(bytes.data(), 1, bytes.size(), output_file_) != bytes.size()) {
     throw CPdfException(kMsgOutputWrite);
   }
+}
+
+void CPdfOutput::AppendFileNow(CPdfInputFile& input, int64_t length) {
+  FlushInputRange();
+  for (int64_t done = 0; done < length;) {
+    const int64_t piece = std::min(length - done, kFlushEvery);
+    if (!output_.AppendRange(input.GetFile(), done, piece)) {
+      throw CPdfException(kMsgOutputWrite);
+    }
+    done += piece;
+    position_ += piece;
+    StartFlushNow();
+  }
+}
+
+void CPdfOutput::SetMeasuring(bool measuring) {
+  FlushInputRange();
+  if (measuring && !measuring_) {
+    measured_from_ = position_;
+  } else if (!measuring && measuring_) {
+    entries_.clear();
+    position_ = measured_from_;
+  }
+  measuring_ = measuring;
 }
 
 int32_t CPdfOutput::OutputPosition() const {

@@ -39,6 +39,13 @@ class CPdfOutput {
   // Unpatched ranges at least this long are copied by the kernel where it can.
   static constexpr int64_t kCopyUnread = int64_t{16} * 1024;
   int32_t OutputPosition() const;
+  // Appends the first length bytes of input at once, a few megabytes at a time, setting the
+  // disk to work on each piece while the next is copied: what comes after can be worked out
+  // while the disk writes.
+  void AppendFileNow(CPdfInputFile& input, int64_t length);
+  // While measuring, writes only move the position: a job runs every check of the copy without
+  // writing it. Turning it off forgets what was measured: the position is back where it was.
+  void SetMeasuring(bool measuring);
 
   void WriteHeader(const std::string& version);
   // Lists object num, under generation, as starting at the output position.
@@ -79,6 +86,8 @@ class CPdfOutput {
   CPdfInputFile* pending_input_ = nullptr;  // the input range not yet written
   int64_t pending_offset_ = 0;
   int64_t pending_length_ = 0;
+  bool measuring_ = false;
+  int64_t measured_from_ = 0;  // the position when measuring began
 };
 
 #endif  // QUILLTURN_SRC_WRITER_CPDF_OUTPUT_H_

@@ -12,7 +12,10 @@ namespace {
 
 // Runs the check with the page objects this program's reader finds, in order, and the pages
 // turned (turned: the expectation's second line).
-void Judge(const std::string& input, const std::string& output, const std::string& turned) {
+void Judge(const std::string& input,
+           const std::string& output,
+           const std::string& turned,
+           const char* script = COMPARE_PDF_SCRIPT) {
   InputPdf opened;
   try {
     opened.Open(input);
@@ -25,8 +28,8 @@ void Judge(const std::string& input, const std::string& output, const std::strin
   }
   TempDir dir;
   const std::string expectation = dir.Write("expectation", objects + "\n" + turned);
-  const CommandResult r = RunCommand("python3 '" COMPARE_PDF_SCRIPT "' '" + input + "' '" + output +
-                                     "' '" + expectation + "'");
+  const CommandResult r = RunCommand("python3 '" + std::string(script) + "' '" + input + "' '" +
+                                     output + "' '" + expectation + "'");
   EXPECT_EQ(0, r.exit_code);
   EXPECT_EQ("", r.output) << "what the output's check found";
 }
@@ -55,4 +58,10 @@ void ExpectFaithfulCopy(const std::string& input,
                         const std::string& output,
                         const std::string& options) {
   Judge(input, output, "options " + options);
+}
+
+void ExpectFaithfulUpdate(const std::string& input,
+                          const std::string& output,
+                          const std::string& options) {
+  Judge(input, output, "options " + options, COMPARE_UPDATE_SCRIPT);
 }

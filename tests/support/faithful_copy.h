@@ -23,4 +23,10 @@ void ExpectFaithfulCopy(const std::string& input,
                         const std::string& output,
                         const std::string& options);
 
+// Judges an incremental update (-incremental) the same way: the input first, then only the
+// pages whose shown rotation changes and one section, read by qpdf and pdfinfo.
+void ExpectFaithfulUpdate(const std::string& input,
+                          const std::string& output,
+                          const std::string& options);
+
 #endif  // QUILLTURN_TESTS_SUPPORT_FAITHFUL_COPY_H_

@@ -361,3 +361,19 @@ PdfBuilder& PdfBuilder::HybridSection(int stream_num, const std::string& trailer
   pending_[stream_num] = Record{1, stream_offset, 0};
   return XRefTable(trailer_entries + " /XRefStm " + std::to_string(stream_offset));
 }
+
+PdfBuilder& PdfBuilder::SignedRanges() {
+  const size_t hole = bytes_.find(kByteRangeHole);
+  const size_t contents = bytes_.find("/Contents <", hole);
+  const size_t open = bytes_.find('<', contents);
+  const size_t close = bytes_.find('>', open);
+  if (hole == std::string::npos || contents == std::string::npos || close == std::string::npos) {
+    throw std::runtime_error("no /ByteRange hole and /Contents string");
+  }
+  char ranges[96];
+  using Big = unsigned long long;
+  std::snprintf(ranges, sizeof(ranges), "/ByteRange [%010llu %010llu %010llu %010llu]", Big{0},
+                Big{open}, Big{close + 1}, Big{bytes_.size() - close - 1});
+  bytes_.replace(hole, std::string(kByteRangeHole).size(), ranges);
+  return *this;
+}

@@ -55,6 +55,13 @@ class PdfBuilder {
   // objects, then a classic table for the rest whose trailer names it in /XRefStm.
   PdfBuilder& HybridSection(int stream_num, const std::string& trailer_entries);
 
+  // A signature value's /ByteRange before SignedRanges fills it: four numbers of ten digits.
+  static constexpr const char* kByteRangeHole =
+      "/ByteRange [0000000000 0000000000 0000000000 0000000000]";
+  // Fills the kByteRangeHole written in an object with the ranges around the /Contents
+  // string after it, over the whole file as built so far (offsets from its first byte).
+  PdfBuilder& SignedRanges();
+
   // "startxref", the offset and the end marker.
   PdfBuilder& StartXRef(int64_t offset);
   // The current position as the cross-reference data counts it (from the header).
