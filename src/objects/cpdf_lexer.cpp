@@ -14,86 +14,7 @@
 #include "streams/pdf_stream_source.h"
 
 template <typename Source>
-void CPdfLexer<Source>::Fill(int k) {
-  while (count_ <= k) {
-    Queued& slot = ring_[(head_ + count_) & (kRing - 1)];
-    if (keep_text_) {
-      slot.text.clear();
-      slot.token = Lex(&slot.text);
-    } else {
-      slot.token = Lex(nullptr);
-    }
-    ++count_;
-  }
-}
-
-template <typename Source>
-PdfToken CPdfLexer<Source>::Lex(std::string* text) {
-  const uint8_t* p;
-  const uint8_t* e;
-  src_.Window(&p, &e);
-  if (!SkipSpace(&p, &e)) {
-    const uint64_t at = src_.TellAt(p);
-    return PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, false, false, 0, at, at};
-  }
-  // The token whole in memory: where it may run past the bytes held, the source keeps it and
-  // reads on, and it is lexed again from its first byte (the source's room doubles for a token
-  // longer than it, so a long token is read a bounded number of times).
-  PdfToken t;
-  const uint8_t* end = LexToken(p, e, false, &t);
-  while (!end) {
-    const bool more = src_.Extend(&p, &e);
-    t = PdfToken{};
-    end = LexToken(p, e, !more, &t);
-  }
-  if (t.open) {
-    ran_out_in_string_ = true;
-  }
-  t.begin = src_.TellAt(p);
-  t.end = src_.TellAt(end);
-  src_.Advance(end);
-  Keep(text, t, p, end);
-  return t;
-}
-
-template <typename Source>
-inline bool CPdfLexer<Source>::SkipSpace(const uint8_t** at, const uint8_t** end) {
-  const uint8_t* p = *at;
-  const uint8_t* e = *end;
-  bool comment = false;
-  for (;;) {
-    if (comment) {
-      // A comment runs to the next CR or LF.
-      while (p < e && *p != '\r' && *p != '\n') {
-        ++p;
-      }
-      comment = p == e;
-    }
-    while (p < e && kPdfTokenStarts.start[*p] == PdfTokenStart::kWhite) {
-      ++p;
-    }
-    if (p < e) {
-      if (kPdfTokenStarts.start[*p] != PdfTokenStart::kComment) {
-        break;
-      }
-      comment = true;
-      ++p;
-      continue;
-    }
-    // Nothing of white space is kept: the source reads on from where it ends.
-    src_.Advance(p);
-    if (!src_.Extend(&p, &e)) {
-      *at = *end = p;
-      return false;
-    }
-  }
-  *at = p;
-  *end = e;
-  return true;
-}
-
-template <typename Source>
-inline const uint8_t* CPdfLexer<Source>::LexToken(const uint8_t* p,
+__attribute__((always_inline)) inline const uint8_t* CPdfLexer<Source>::LexToken(const uint8_t* p,
                                                   const uint8_t* e,
                                                   bool all_held,
                                                   PdfToken* t) {
@@ -216,6 +137,108 @@ inline const uint8_t* CPdfLexer<Source>::LexToken(const uint8_t* p,
 }
 
 template <typename Source>
+__attribute__((always_inline)) inline void CPdfLexer<Source>::Lex(PdfToken* t,
+                                                                std::string* text) {
+  const uint8_t* p;
+  const uint8_t* e;
+  src_.Window(&p, &e);
+  while (p < e && kPdfTokenStarts.start[*p] == PdfTokenStart::kWhite) {
+    ++p;
+  }
+  const uint8_t* end = p < e && kPdfTokenStarts.start[*p] != PdfTokenStart::kComment
+                           ? LexToken(p, e, false, t)
+                           : nullptr;
+  if (!end) {
+    LexOnward(p, e, t, text);
+    return;
+  }
+  t->begin = src_.TellAt(p);
+  t->end = src_.TellAt(end);
+  src_.Advance(end);
+  Keep(text, *t, p, end);
+}
+
+template <typename Source>
+void CPdfLexer<Source>::Fill(int k) {
+  while (count_ <= k) {
+    Queued& slot = ring_[(head_ + count_) & (kRing - 1)];
+    slot.token = PdfToken{};
+    if (keep_text_) {
+      slot.text.clear();
+      Lex(&slot.token, &slot.text);
+    } else {
+      Lex(&slot.token, nullptr);
+    }
+    ++count_;
+  }
+}
+
+template <typename Source>
+__attribute__((noinline)) void CPdfLexer<Source>::LexOnward(const uint8_t* p,
+                                                             const uint8_t* e,
+                                                             PdfToken* t,
+                                                             std::string* text) {
+  if (!SkipSpace(&p, &e)) {
+    const uint64_t at = src_.TellAt(p);
+    *t = PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, false, false, 0, at, at};
+    return;
+  }
+  // The token whole in memory: where it may run past the bytes held, the source keeps it and
+  // reads on, and it is lexed again from its first byte (the source's room doubles for a token
+  // longer than it, so a long token is read a bounded number of times).
+  *t = PdfToken{};
+  const uint8_t* end = LexToken(p, e, false, t);
+  while (!end) {
+    const bool more = src_.Extend(&p, &e);
+    *t = PdfToken{};
+    end = LexToken(p, e, !more, t);
+  }
+  if (t->open) {
+    ran_out_in_string_ = true;
+  }
+  t->begin = src_.TellAt(p);
+  t->end = src_.TellAt(end);
+  src_.Advance(end);
+  Keep(text, *t, p, end);
+}
+
+template <typename Source>
+bool CPdfLexer<Source>::SkipSpace(const uint8_t** at, const uint8_t** end) {
+  const uint8_t* p = *at;
+  const uint8_t* e = *end;
+  bool comment = false;
+  for (;;) {
+    if (comment) {
+      // A comment runs to the next CR or LF.
+      while (p < e && *p != '\r' && *p != '\n') {
+        ++p;
+      }
+      comment = p == e;
+    }
+    while (p < e && kPdfTokenStarts.start[*p] == PdfTokenStart::kWhite) {
+      ++p;
+    }
+    if (p < e) {
+      if (kPdfTokenStarts.start[*p] != PdfTokenStart::kComment) {
+        break;
+      }
+      comment = true;
+      ++p;
+      continue;
+    }
+    // Nothing of white space is kept: the source reads on from where it ends.
+    src_.Advance(p);
+    if (!src_.Extend(&p, &e)) {
+      *at = *end = p;
+      return false;
+    }
+  }
+  *at = p;
+  *end = e;
+  return true;
+}
+
+template <typename Source>
 bool CPdfLexer<Source>::SkipPast(const char* pattern) {
   // Knuth-Morris-Pratt, so that every byte is read once.
   const size_t n = std::strlen(pattern);
@@ -243,8 +266,11 @@ bool CPdfLexer<Source>::SkipPast(const char* pattern) {
 
 // The lexer is built for each of its sources here.
 template void CPdfLexer<PdfSpanSource>::Fill(int);
+template void CPdfLexer<PdfSpanSource>::Lex(PdfToken*, std::string*);
 template bool CPdfLexer<PdfSpanSource>::SkipPast(const char*);
 template void CPdfLexer<PdfStreamSource>::Fill(int);
+template void CPdfLexer<PdfStreamSource>::Lex(PdfToken*, std::string*);
 template bool CPdfLexer<PdfStreamSource>::SkipPast(const char*);
 template void CPdfLexer<PdfFileSource>::Fill(int);
+template void CPdfLexer<PdfFileSource>::Lex(PdfToken*, std::string*);
 template bool CPdfLexer<PdfFileSource>::SkipPast(const char*);

@@ -55,7 +55,9 @@ class CPdfLexer {
       --count_;
       return t;
     }
-    return Lex(text);
+    PdfToken t;
+    Lex(&t, text);
+    return t;
   }
 
   // The token k places ahead (0 to 2), lexed once and kept for Next.
@@ -84,7 +86,20 @@ class CPdfLexer {
   // Whether the tokens ahead end an object's bytes: its "endobj", a keyword of the file's own
   // structure, the next object's "n g obj", or the end. No value holds them, so an object whose
   // "endobj" is damaged or missing still ends there, for the parser and the map alike.
-  bool AtObjectEnd();
+  bool AtObjectEnd() {
+    const PdfToken& t = Peek(0);
+    switch (t.kind) {
+      case PdfTokenKind::kEnd:
+        return true;
+      case PdfTokenKind::kKeyword:
+        return t.keyword == PdfKeyword::kEndobj || t.keyword == PdfKeyword::kXref ||
+               t.keyword == PdfKeyword::kTrailer || t.keyword == PdfKeyword::kStartxref;
+      case PdfTokenKind::kNumber:
+        return t.IsCount() && Peek(1).IsCount() && Peek(2).Is(PdfKeyword::kObj);
+      default:
+        return false;
+    }
+  }
 
   // Steps over the rest of the value that starts with first, as the parser reads it: a
   // container to its matching close, "n g R" as one value. In a dictionary a token where a key
@@ -167,8 +182,11 @@ class CPdfLexer {
     }
   }
 
-  // The next token after white space and comments, its bytes appended to text.
-  PdfToken Lex(std::string* text);
+  // The next token after white space and comments into t (default-made), its bytes appended to
+  // text: the usual token, after plain white space and whole in the bytes held, in one pass.
+  void Lex(PdfToken* t, std::string* text);
+  // The rest of Lex: a comment, the end of the bytes held, before or in the token.
+  void LexOnward(const uint8_t* p, const uint8_t* e, PdfToken* t, std::string* text);
   // Past white space and comments: false at the end of the bytes.
   bool SkipSpace(const uint8_t** p, const uint8_t** e);
   // The end of the token that starts at p, its kind in t; null when it may go on past e and

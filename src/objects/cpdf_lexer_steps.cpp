@@ -11,22 +11,6 @@
 #include "streams/pdf_stream_source.h"
 
 template <typename Source>
-bool CPdfLexer<Source>::AtObjectEnd() {
-  const PdfToken& t = Peek(0);
-  switch (t.kind) {
-    case PdfTokenKind::kEnd:
-      return true;
-    case PdfTokenKind::kKeyword:
-      return t.keyword == PdfKeyword::kEndobj || t.keyword == PdfKeyword::kXref ||
-             t.keyword == PdfKeyword::kTrailer || t.keyword == PdfKeyword::kStartxref;
-    case PdfTokenKind::kNumber:
-      return t.IsCount() && Peek(1).IsCount() && Peek(2).Is(PdfKeyword::kObj);
-    default:
-      return false;
-  }
-}
-
-template <typename Source>
 bool CPdfLexer<Source>::TakeReference(int32_t* num, int32_t* gen) {
   const PdfToken& n = Peek(0);
   if (!n.int32 || !Peek(1).int32 || !Peek(2).Is(PdfKeyword::kR)) {
@@ -154,15 +138,12 @@ void CPdfLexer<Source>::StepContents(Frames* frames, PdfToken* last, bool* close
 }
 
 // Stepping is built for each of the lexer's sources here.
-template bool CPdfLexer<PdfSpanSource>::AtObjectEnd();
 template bool CPdfLexer<PdfSpanSource>::TakeReference(int32_t*, int32_t*);
 template PdfToken CPdfLexer<PdfSpanSource>::StepOverValue(const PdfToken&, bool*, size_t*);
 template bool CPdfLexer<PdfSpanSource>::NextDictEntry(PdfDictEntry*, PdfToken*);
-template bool CPdfLexer<PdfStreamSource>::AtObjectEnd();
 template bool CPdfLexer<PdfStreamSource>::TakeReference(int32_t*, int32_t*);
 template PdfToken CPdfLexer<PdfStreamSource>::StepOverValue(const PdfToken&, bool*, size_t*);
 template bool CPdfLexer<PdfStreamSource>::NextDictEntry(PdfDictEntry*, PdfToken*);
-template bool CPdfLexer<PdfFileSource>::AtObjectEnd();
 template bool CPdfLexer<PdfFileSource>::TakeReference(int32_t*, int32_t*);
 template PdfToken CPdfLexer<PdfFileSource>::StepOverValue(const PdfToken&, bool*, size_t*);
 template bool CPdfLexer<PdfFileSource>::NextDictEntry(PdfDictEntry*, PdfToken*);
