@@ -23,17 +23,9 @@ enum class From { kSpan, kStream, kFile };
 std::string Escaped(const std::string& bytes) {
   std::string out;
   for (unsigned char c : bytes) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\f') {
-      out += "\\f";
-    } else if (c < 0x20) {
-      out += "\\x" + std::to_string(c / 16) + "0123456789abcdef"[c % 16];
-    } else {
-      out += static_cast<char>(c);
-    }
+    const char* named[] = {"\\x00", "\\n", "\\f", "\\r"};
+    const int k = c == 0 ? 0 : c == '\n' ? 1 : c == '\f' ? 2 : c == '\r' ? 3 : -1;
+    out += k >= 0 ? std::string(named[k]) : std::string(1, static_cast<char>(c));
   }
   return out;
 }
@@ -326,24 +318,6 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"CommentsBetween", "<<%a\r/A%b\n1%c\r\n>>",
              "<<:<<@0 /A=1; close >>:>>@15 then end@17"}),
     CaseName<Case>);
-
-// Tokens peeked are given by Next in order, with their bytes.
-TEST(LexerQueueTest, PeekedTokensComeBackInOrderWithTheirText) {
-  const std::string bytes = "/A (b) 1.5 x";
-  CPdfLexer<PdfSpanSource> lexer{
-      PdfSpanSource(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), true};
-  EXPECT_EQ(PdfTokenKind::kNumber, lexer.Peek(2).kind);
-  EXPECT_EQ("/A", lexer.Text(0));
-  EXPECT_EQ("(b)", lexer.Text(1));
-  EXPECT_EQ("1.5", lexer.Text(2));
-  EXPECT_EQ(PdfTokenKind::kName, lexer.Next().kind);
-  EXPECT_EQ(PdfTokenKind::kLiteralString, lexer.Next().kind);
-  EXPECT_EQ(7u, lexer.Next().begin);
-  std::string text;
-  EXPECT_EQ(11u, lexer.Next(&text).begin);
-  EXPECT_EQ("x", text);
-  EXPECT_TRUE(lexer.QueueEmpty());
-}
 
 TEST(LexerStepTest, TakeReferenceAndSkipPast) {
   const auto over = [](const std::string& bytes) {
