@@ -273,12 +273,12 @@ def read_table(out):
                 if num == 0 and gen != 65535:
                     problems.append("entry 0")
             else:
-                header = b"%d %d obj" % (num, gen)
-                stop = offset + len(header)
-                if not (stop < len(out) and out.startswith(header, offset) and
-                        not regular(out[stop])):
-                    problems.append('entry %d (offset %d) does not lead to "%s"' %
-                                    (num, offset, header.decode()))
+                # The header as the input writes it: any white space between its tokens.
+                header = re.compile(rb"%d[\0\t\n\f\r ]+%d[\0\t\n\f\r ]+obj" % (num, gen))
+                found = header.match(out, offset)
+                if not (found and found.end() < len(out) and not regular(out[found.end()])):
+                    problems.append('entry %d (offset %d) does not lead to "%d %d obj"' %
+                                    (num, offset, num, gen))
                 in_use.append((num, gen, offset, at))
             at += 20
         top = first + count

@@ -66,6 +66,29 @@ std::string PagesAlternatingBetweenLargeStreams() {
   return b.XRefStream(9, "/Root 1 0 R").Bytes();
 }
 
+// A hybrid file whose classic table lists page 3 as free, although the stream its /XRefStm
+// names places it in object stream 4: the stream's entry counts.
+std::string HybridListingTheMemberFree() {
+  PdfBuilder b;
+  b.Header("1.5").Object(1, kCatalog).Object(2, kPages).ObjectStream(4, {{3, kPage}});
+  std::string bytes = b.HybridSection(9, "/Root 1 0 R").Bytes();
+  const size_t table = bytes.rfind("\nxref\n");
+  // Its own subsection, inserted into the table: nothing after it depends on its length.
+  return bytes.insert(bytes.find("\n4 ", table) + 1, "3 1\n0000000000 00000 f \n");
+}
+
+// Page 3 in an unfiltered object stream whose "stream" a CR LF ends: its data starts after the
+// LF. Its member stands right after the header "3 0", and the data ends in white space, so that
+// a start one byte early or late shows only in the member.
+std::string ObjectStreamAfterCrLf() {
+  const std::string data = "3 0" + kPage + "\n";
+  PdfBuilder b;
+  b.Header("1.5").Object(1, kCatalog).Object(2, kPages);
+  b.Object(4, "<< /Type /ObjStm /N 1 /First 3 /Length " + std::to_string(data.size()) +
+                  " >>\nstream\r\n" + data + "\nendstream");
+  return b.Compressed(3, 4, 0).XRefStream(9, "/Root 1 0 R").Bytes();
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Members,
     CopyTest,
@@ -117,6 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
                   b.Compressed(5, 6, 0).Compressed(6, 6, 1);
                 }),
                 kDamaged),
+        Copied("HybridTableListingTheMemberFree", HybridListingTheMemberFree()),
+        Copied("StreamLineEndedByCrLf", ObjectStreamAfterCrLf()),
         Refused("StreamNumberOutsideTheTable",
                 WithStreams([](PdfBuilder& b) { PageIn4(b).Compressed(6, 40, 0); }),
                 kDamaged),

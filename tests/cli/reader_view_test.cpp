@@ -65,8 +65,16 @@ std::string CarriageReturns(std::string bytes) {
   return bytes;
 }
 
+// bytes with the first from replaced by to, of the same length (every offset stays right).
+std::string Replaced(std::string bytes, const std::string& from, const std::string& to) {
+  return bytes.replace(bytes.find(from), from.size(), to);
+}
+
 const std::string kRepeated = "/Resources << >> /Rotate 90 /Rotate 0";
 const PageAngles kOne = {{1, 90}};
+// The rest of a tall page that its /Rotate 90 shows as landscape, turned to 180.
+const std::string kTall = " /Parent 2 0 R /MediaBox [0 0 200 300] /Resources << >> >>";
+const PageAngles kHalf = {{1, 180}};
 const PageAngles kBoth = {{1, 90}, {2, 90}};  // page 3, listed twice
 
 INSTANTIATE_TEST_SUITE_P(
@@ -158,6 +166,18 @@ INSTANTIATE_TEST_SUITE_P(
         Refused("NoHeader", "%XDF" + Finish(OnePage()).substr(4), kDamaged),
         // Every line, the header's too, ended by a CR alone: the version ends there.
         Copied("CarriageReturnLineEnds", CarriageReturns(Finish(OnePage())), "/r90", kOne),
+        // There a comment inside the page ends at a CR too: the /Rotate after it counts.
+        Copied("CommentEndedByCarriageReturn",
+               CarriageReturns(Finish(OnePage("<< /Type /Page % note\n/Rotate 90" + kTall))),
+               "-landscape /r180",
+               kHalf),
+        // A form feed is white space, between a dictionary's tokens and in an object's header.
+        Copied("FormFeedsBetweenTokens",
+               Replaced(Finish(OnePage("<< /Type\f/Page\f/Rotate\f90" + kTall)),
+                        "3 0 obj",
+                        "3\f0\fobj"),
+               "-landscape /r180",
+               kHalf),
         // Five digits is all a table line holds: a larger generation cannot be listed.
         Copied("GenerationFiveDigits", WithGeneration(99999), "/r90", kOne),
         Refused("GenerationSixDigits", WithGeneration(100000), kDamaged),

@@ -38,6 +38,48 @@ TEST(CatalogTest, PageRefsFollowTypedNodesWithInheritedRotation) {
   EXPECT_EQ("3:-90 8:90 6:180 -1:180 ", refs);
 }
 
+// Catalogs and page trees the walk refuses, each with its one line: catalog 1 over node 2,
+// pages 3 and 4, and page 5 whose /Annots is a dictionary.
+struct RefusedCase {
+  std::string name;
+  std::string catalog;
+  std::string pages;
+  std::string message;
+  std::string page = kPage;
+};
+PRINT_CASE_BY_NAME(RefusedCase)
+
+class CatalogRefusedTest : public testing::TestWithParam<RefusedCase> {};
+
+TEST_P(CatalogRefusedTest, RefusedWithItsMessage) {
+  const RefusedCase& c = GetParam();
+  PdfBuilder b;
+  b.Header().Object(1, c.catalog).Object(2, c.pages).Object(3, c.page).Object(4, kPage);
+  b.Object(5, "<< /Type /Page /Resources << >> /Annots << >> >>");
+  OpenPdf pdf(Finish(b));
+  EXPECT_EQ(c.message, pdf.TryOpen());
+  EXPECT_EQ(nullptr, pdf.doc.GetCatalog());
+}
+
+const char* kKids = "Kids CPdfObject is wrong type";
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages,
+    CatalogRefusedTest,
+    testing::Values(
+        RefusedCase{"Catalog", "[1]", kPages, "Catalog CPdfObject is wrong type"},
+        RefusedCase{"Pages", "<< /Pages [2 0 R] >>", kPages,
+                    "Top-level pages CPdfObject is wrong type"},
+        RefusedCase{"Count", kCatalog, "<< /Type /Pages /Kids [3 0 R] /Count /N >>",
+                    "Page count in top-level pages CPdfObject is wrong type"},
+        RefusedCase{"Kids", kCatalog, "<< /Type /Pages /Count 1 >>", kKids},
+        RefusedCase{"Kid", kCatalog, "<< /Type /Pages /Kids [0 0 R] /Count 1 >>",
+                    "Kid CPdfObject is wrong type"},
+        RefusedCase{"Annots", kCatalog, "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 >>",
+                    "Page annotations object (page 3) is wrong type"},
+        RefusedCase{"TreeCycle", kCatalog, kPages, kKids, "<< /Type /Pages /Kids [2 0 R] >>"}),
+    CaseName<RefusedCase>);
+
 // What the walk reads of a page, whether the scanner noted it on its way over the page or the
 // walk parsed the page itself: both must read every spelling alike. Node 2 turns its pages by
 // 180 and has no /Resources; objects 9 to 12 are what references in the page lead to.

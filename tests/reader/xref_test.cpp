@@ -38,23 +38,12 @@ std::string WithXRefStream(const std::string& dict, const std::string& data = ""
   return b.Bytes();
 }
 
-std::string WithCatalog(const std::string& catalog,
-                        const std::string& pages,
-                        const std::string& page = kPage) {
-  PdfBuilder b;
-  b.Header().Object(1, catalog).Object(2, pages).Object(3, page).Object(4, kPage);
-  b.Object(5, "<< /Type /Page /Resources << >> /Annots << >> >>");
-  b.XRefTable("/Root 1 0 R");
-  return b.Bytes();
-}
-
 const char* kTable = "Couldn't parse an xref table";
 const char* kSize = "Size of xref Stream is wrong type";
 const char* kW = "W item of xref Stream is wrong type";
 const char* kIndex = "Index item of xref Stream is wrong type";
 const char* kEof = "Unexpected EOF while reading xref stream section";
 const char* kCatalogType = "Catalog CPdfObject is wrong type";
-const char* kKids = "Kids CPdfObject is wrong type";
 
 std::vector<MessageCase> MessageCases() {
   return {
@@ -88,17 +77,6 @@ std::vector<MessageCase> MessageCases() {
        kEof},
       {"EntryType", WithXRefStream("/Size 1 /W [1 1 1]", std::string("\x03\x00\x00", 3)),
        "Wrong type of xref XRefEntry while reading xref stream section"},
-      {"Catalog", WithCatalog("[1]", kPages), kCatalogType},
-      {"Pages", WithCatalog("<< /Pages [2 0 R] >>", kPages),
-       "Top-level pages CPdfObject is wrong type"},
-      {"Count", WithCatalog(kCatalog, "<< /Type /Pages /Kids [3 0 R] /Count /N >>"),
-       "Page count in top-level pages CPdfObject is wrong type"},
-      {"Kids", WithCatalog(kCatalog, "<< /Type /Pages /Count 1 >>"), kKids},
-      {"Kid", WithCatalog(kCatalog, "<< /Type /Pages /Kids [0 0 R] /Count 1 >>"),
-       "Kid CPdfObject is wrong type"},
-      {"Annots", WithCatalog(kCatalog, "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 >>"),
-       "Page annotations object (page 3) is wrong type"},
-      {"TreeCycle", WithCatalog(kCatalog, kPages, "<< /Type /Pages /Kids [2 0 R] >>"), kKids},
   };
 }
 

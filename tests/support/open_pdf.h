@@ -1,6 +1,7 @@
 #ifndef QUILLTURN_TESTS_SUPPORT_OPEN_PDF_H_
 #define QUILLTURN_TESTS_SUPPORT_OPEN_PDF_H_
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,15 @@
 inline std::unique_ptr<CPdfInputFile> OpenInput(const std::string& path) {
   FILE* file = OpenInputFile(path);
   if (!file) {
+    throw CPdfException(kMsgInputOpen);
+  }
+  return CPdfInputFile::Adopt(file);
+}
+
+// bytes as an input file (an unnamed scratch file, removed when closed).
+inline std::unique_ptr<CPdfInputFile> InputOf(const std::string& bytes) {
+  FILE* file = std::tmpfile();
+  if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
     throw CPdfException(kMsgInputOpen);
   }
   return CPdfInputFile::Adopt(file);
