@@ -11,6 +11,7 @@
 #include "objects/cpdf_exception.h"
 #include "objects/pdf_messages.h"
 #include "platform/input_file.h"
+#include "reader/cpdf_copy_plan.h"
 #include "reader/cpdf_raw_trailer.h"
 #include "reader/cpdf_read_around.h"
 #include "reader/raw_object.h"
@@ -149,8 +150,7 @@ void CPdfRotate::SelectPages() {
 }
 
 void CPdfRotate::CopyObjects() {
-  // The page records by object number, and the members of every object stream the table names
-  // by stream, so that the copy needs no scan per object.
+  // The page records by object number, so that the copy needs no scan per object.
   record_index_.clear();
   record_index_.reserve(records_.size());
   for (size_t k = 0; k < records_.size(); ++k) {
@@ -160,86 +160,63 @@ void CPdfRotate::CopyObjects() {
   if (!std::is_sorted(record_index_.begin(), record_index_.end())) {
     std::sort(record_index_.begin(), record_index_.end());
   }
-  members_.clear();
-  size_t in_use = 0;
-  size_t in_streams = 0;
-  for (const CPdfXRefTable::Item& item : *table_) {
-    in_use += item.entry.type != 0 ? 1 : 0;
-    in_streams += item.entry.type == 2 ? 1 : 0;
-  }
-  members_.reserve(in_streams);
-  // Entries said to be in use are no objects: each one written is a header the map found or a
-  // member, so many stray entries reserve nothing.
-  output_.ReserveEntries(std::min(in_use, reader_->GetMap().Count() + in_streams));
-  for (const CPdfXRefTable::Item& item : *table_) {
-    if (item.entry.type == 2) {
-      members_.emplace_back(item.entry.offset, item.num);
+  CPdfCopyPlan plan(reader_);
+  output_.ReserveEntries(plan.MostObjects());
+  for (CPdfCopyPlan::Step step; plan.Next(&step);) {
+    if (step.member) {
+      CopyMember(step.num);
+    } else {
+      CopyDirect(step.num);
     }
   }
-  if (!std::is_sorted(members_.begin(), members_.end())) {
-    std::sort(members_.begin(), members_.end());
+}
+
+void CPdfRotate::CopyDirect(int32_t n) {
+  const PageRecord* record = RecordOf(n);
+  if (!record || !record->selected) {
+    // Objects in the file are copied as ranges of it: neighbours in one piece, large ones
+    // (images, fonts) from file to file unread.
+    RawSpan span = LocateDirectObject(*reader_, n);
+    if (span.length == 0) {
+      return;
+    }
+    // Under the generation its header gives it (the entry's, unless only another exists).
+    NoteObject(n, span.generation);
+    output_.AppendInputRange(*input_, span.start, span.length);
+    // Only a written tail ends the run of neighbouring ranges.
+    if (*span.tail != '\0') {
+      output_.WriteBytes(span.tail, std::char_traits<char>::length(span.tail));
+    }
+    return;
   }
-  FindInterleavedStreams();
-  for (const CPdfXRefTable::Item& item : *table_) {
-    const int32_t n = item.num;
-    if (n == 0 || item.entry.type == 0) {
-      continue;  // the output's object 0 heads its free list whatever the input had there
-    }
-    if (item.entry.type == 2) {
-      const int32_t stream = item.entry.offset;
-      if (!std::binary_search(interleaved_.begin(), interleaved_.end(), stream)) {
-        // No other stream's member comes between this stream's first and last: in number
-        // order the stream stays decoded from its first member to its last.
-        const std::pair<int32_t, int32_t> member(stream, n);
-        CopyMembers(&member, &member + 1);
-        continue;
-      }
-      // Streams whose numbers interleave would evict one another in number order: each one's
-      // members go out together when its first comes up, so it is decoded once.
-      const auto [begin, end] = MembersOf(stream);
-      if (begin->second == n) {
-        CopyMembers(&*begin, &*begin + (end - begin));
-      }
-      continue;
-    }
-    // A stream that gives objects the table places in it is dropped: they are copied on
-    // their own. Any other object is copied, whatever entries name it as their stream.
-    const auto [begin, end] = MembersOf(n);
-    if (begin != end) {
-      std::vector<int32_t> numbers;
-      for (auto it = begin; it != end; ++it) {
-        numbers.push_back(it->second);
-      }
-      if (reader_->GivesMembers(n, numbers)) {
-        continue;
-      }
-    }
-    const PageRecord* record = RecordOf(n);
-    if (!record || !record->selected) {
-      // Objects in the file are copied as ranges of it: neighbours in one piece, large ones
-      // (images, fonts) from file to file unread.
-      RawSpan span = LocateDirectObject(*reader_, n);
-      if (span.length == 0) {
-        continue;
-      }
-      // Under the generation its header gives it (the entry's, unless only another exists).
-      NoteObject(n, XRefEntry{item.entry.offset, span.generation, item.entry.type});
-      output_.AppendInputRange(*input_, span.start, span.length);
-      // Only a written tail ends the run of neighbouring ranges.
-      if (*span.tail != '\0') {
-        output_.WriteBytes(span.tail, std::char_traits<char>::length(span.tail));
-      }
-      continue;
-    }
-    RawObjectInfo info;
-    info.want_spots = true;
-    std::vector<uint8_t> bytes = ExtractObject(*reader_, n, &info);
-    if (bytes.empty()) {
-      continue;
-    }
-    NoteObject(n, XRefEntry{item.entry.offset, info.generation, item.entry.type});
-    WriteObject(n, bytes, record, info);
+  RawObjectInfo info;
+  info.want_spots = true;
+  std::vector<uint8_t> bytes = ExtractObject(*reader_, n, &info);
+  if (bytes.empty()) {
+    return;
   }
+  NoteObject(n, info.generation);
+  WriteObject(n, bytes, record, info);
+}
+
+void CPdfRotate::CopyMember(int32_t n) {
+  const PageRecord* record = RecordOf(n);
+  RawObjectInfo info;
+  info.want_spots = record && record->selected;
+  std::vector<uint8_t> bytes = ExtractObject(*reader_, n, &info);
+  // The table puts the object in this stream, the stream does not yield it and no header in
+  // the file does: copying the rest would lose it without a word.
+  if (bytes.empty()) {
+    throw CPdfException(kMsgDamaged);
+  }
+  // From the stream under generation 0, or from its own header under that header's.
+  if (info.compressed) {
+    output_.AddEntry(n, 0);
+  } else {
+    NoteObject(n, info.generation);
+  }
+  members_from_headers_ = members_from_headers_ || !info.compressed;
+  WriteObject(n, bytes, record, info);
 }
 
 const PageRecord* CPdfRotate::RecordOf(int32_t n) const {
@@ -265,69 +242,14 @@ const PageRecord* CPdfRotate::RecordOf(int32_t n) const {
   return record;
 }
 
-std::pair<CPdfRotate::MemberIt, CPdfRotate::MemberIt> CPdfRotate::MembersOf(int32_t stream) const {
-  return std::equal_range(members_.begin(), members_.end(), std::make_pair(stream, 0),
-                          [](const auto& a, const auto& b) { return a.first < b.first; });
-}
-
-void CPdfRotate::FindInterleavedStreams() {
-  // Each stream's members span [first, last] (members_ is sorted by stream, then number);
-  // spans that overlap, after sorting by first, form clusters of more than one.
-  struct Span {
-    int32_t first;
-    int32_t last;
-    int32_t stream;
-  };
-  std::vector<Span> spans;
-  for (auto it = members_.cbegin(); it != members_.cend();) {
-    const auto [begin, end] = MembersOf(it->first);
-    spans.push_back(Span{begin->second, (end - 1)->second, it->first});
-    it = end;
-  }
-  std::sort(spans.begin(), spans.end(),
-            [](const Span& a, const Span& b) { return a.first < b.first; });
-  interleaved_.clear();
-  for (size_t i = 0; i < spans.size();) {
-    size_t j = i + 1;
-    int32_t last = spans[i].last;
-    for (; j < spans.size() && spans[j].first <= last; ++j) {
-      last = std::max(last, spans[j].last);
-    }
-    for (size_t k = i; j - i > 1 && k < j; ++k) {
-      interleaved_.push_back(spans[k].stream);
-    }
-    i = j;
-  }
-  std::sort(interleaved_.begin(), interleaved_.end());
-}
-
-void CPdfRotate::CopyMembers(const Member* begin, const Member* end) {
-  for (const Member* it = begin; it != end; ++it) {
-    const int32_t n = it->second;
-    const PageRecord* record = RecordOf(n);
-    RawObjectInfo info;
-    info.want_spots = record && record->selected;
-    std::vector<uint8_t> bytes = ExtractObject(*reader_, n, &info);
-    // The table puts the object in this stream, the stream does not yield it and no header in
-    // the file does: copying the rest would lose it without a word.
-    if (bytes.empty()) {
-      throw CPdfException(kMsgDamaged);
-    }
-    // From the stream under generation 0, or from its own header under that header's.
-    NoteObject(n, info.compressed ? XRefEntry{it->first, 0, 2} : XRefEntry{0, info.generation, 1});
-    members_from_headers_ = members_from_headers_ || !info.compressed;
-    WriteObject(n, bytes, record, info);
-  }
-}
-
-void CPdfRotate::NoteObject(int32_t n, const XRefEntry& entry) {
+void CPdfRotate::NoteObject(int32_t n, int32_t generation) {
   // The table's lines hold five digits of generation. A larger one (the format's own limit is
   // 65535) cannot be listed, and a copy under another generation would break every reference
   // to the object.
-  if (entry.type == 1 && (entry.generation < 0 || entry.generation > kMaxGeneration)) {
+  if (generation < 0 || generation > kMaxGeneration) {
     throw CPdfException(kMsgDamaged);
   }
-  output_.AddEntry(n, entry.type == 1 ? entry.generation : 0);
+  output_.AddEntry(n, generation);
 }
 
 void CPdfRotate::WriteObject(int32_t n,

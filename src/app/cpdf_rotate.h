@@ -45,14 +45,13 @@ class CPdfRotate {
   // Throws "Input file open error" when the input is not a regular file that can be read.
   void OpenInput();
   void SelectPages();
-  using Member = std::pair<int32_t, int32_t>;  // (object stream, member)
-  using MemberIt = std::vector<Member>::const_iterator;
+  // Every object, in the order the reader's copy plan gives them.
   void CopyObjects();
+  void CopyDirect(int32_t n);
+  void CopyMember(int32_t n);
   const PageRecord* RecordOf(int32_t n) const;
-  std::pair<MemberIt, MemberIt> MembersOf(int32_t stream) const;
-  void FindInterleavedStreams();
-  void CopyMembers(const Member* begin, const Member* end);
-  void NoteObject(int32_t n, const XRefEntry& entry);
+  // A line of the output's table for an object written with its own header.
+  void NoteObject(int32_t n, int32_t generation);
   void WriteObject(int32_t n,
                    const std::vector<uint8_t>& bytes,
                    const PageRecord* record,
@@ -68,8 +67,6 @@ class CPdfRotate {
   std::vector<PageRecord> records_;
   std::vector<std::pair<int32_t, size_t>> record_index_;  // (object number, record) by number
   mutable size_t next_record_ = 0;                        // past RecordOf's last answer
-  std::vector<Member> members_;                           // by stream, then number
-  std::vector<int32_t> interleaved_;   // streams whose members' numbers overlap another's
   CPdfPageUpdate update_;              // with -incremental
   bool members_from_headers_ = false;  // a member its stream did not give was copied
 };

@@ -28,7 +28,7 @@ void RefuseEncryptedObjectStreams(const CPdfXRef& xref) {
     return;
   }
   for (const CPdfXRefTable::Item& item : xref.GetTable()) {
-    if (item.entry.type == 2) {
+    if (item.entry.type == XRefEntry::kInStream) {
       throw CPdfException(kMsgEncryptedObjStm);
     }
   }

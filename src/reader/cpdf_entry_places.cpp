@@ -9,7 +9,7 @@ void CPdfEntryPlaces::List(const CPdfXRefTable& table, uint32_t header_offset, u
   for (size_t k = 0; k < table.Count(); ++k) {
     const XRefEntry& e = items[k].entry;
     const int64_t at = int64_t{header_offset} + e.offset;
-    if (e.type == 1 && e.offset >= 0 && at < static_cast<int64_t>(size)) {
+    if (e.type == XRefEntry::kInFile && e.offset >= 0 && at < static_cast<int64_t>(size)) {
       listed.push_back(Place{static_cast<uint32_t>(at), static_cast<uint32_t>(k)});
     }
   }

@@ -62,9 +62,9 @@ void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out, FetchMode
     }
   } guard(this, num);
   const bool walk = mode == FetchMode::kWalk;
-  if (entry.type == 1) {
+  if (entry.type == XRefEntry::kInFile) {
     FetchDirect(num, gen, entry, out, walk);
-  } else if (entry.type == 2 && gen == 0) {
+  } else if (entry.type == XRefEntry::kInStream && gen == 0) {
     FetchCompressed(num, entry, out, walk);
   } else {
     out.SetNull();
@@ -76,7 +76,7 @@ bool CPdfFetcher::PageFactsOf(int32_t num, int32_t gen, PageFacts* facts) {
   if (!found || fetch_depth_ > 0 || !map_.IsBuilt()) {
     return false;
   }
-  if (found->type == 1) {
+  if (found->type == XRefEntry::kInFile) {
     int32_t found_gen = 0;
     const int64_t index = gen == found->generation ? Locate(num, false, &found_gen) : -1;
     return index >= 0 && map_.PageFactsOf(static_cast<size_t>(index), facts);
@@ -84,16 +84,16 @@ bool CPdfFetcher::PageFactsOf(int32_t num, int32_t gen, PageFacts* facts) {
   const uint8_t* bytes = nullptr;
   const CPdfMemberFrames::Frame* frame = nullptr;
   bool page = false;
-  return found->type == 2 && gen == 0 && FrameMember(num, &bytes, &frame, facts, &page) && page;
+  return found->type == XRefEntry::kInStream && gen == 0 && FrameMember(num, &bytes, &frame, facts, &page) && page;
 }
 
 int64_t CPdfFetcher::Locate(int32_t num, bool any_generation, int32_t* gen) const {
   const XRefEntry* found = GetTable().Find(num);
-  if (!found || found->type == 0) {
+  if (!found || found->type == XRefEntry::kFree) {
     return -1;
   }
   // An object stream's member is looked for by its header alone, under generation 0.
-  const bool direct = found->type == 1;
+  const bool direct = found->type == XRefEntry::kInFile;
   *gen = direct ? found->generation : 0;
   int64_t index = direct ? map_.Honoured(num) : -1;
   if (index < 0) {
@@ -177,7 +177,7 @@ void CPdfFetcher::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObjec
   size_t length = 0;
   if (!data->GetBytes(num, entry.generation, &bytes, &length)) {
     // A member its stream cannot give may stand in the file under its own header.
-    FetchDirect(num, 0, XRefEntry{-1, 0, 1}, out, walk);
+    FetchDirect(num, 0, XRefEntry{-1, 0, XRefEntry::kInFile}, out, walk);
     return;
   }
   // Parsed afresh on every request: the decoded bytes are what is kept.
@@ -204,7 +204,7 @@ bool CPdfFetcher::FrameMember(int32_t num,
                               bool* page) {
   *frame = nullptr;
   const XRefEntry* found = GetTable().Find(num);
-  if (!found || found->type != 2) {
+  if (!found || found->type != XRefEntry::kInStream) {
     return false;
   }
   const XRefEntry entry = *found;
@@ -236,7 +236,7 @@ bool CPdfFetcher::GivesMembers(int32_t stream_num, const std::vector<int32_t>& m
   size_t length = 0;
   for (const int32_t num : members) {
     const XRefEntry* found = GetTable().Find(num);
-    if (found && found->type == 2 && found->offset == stream_num &&
+    if (found && found->type == XRefEntry::kInStream && found->offset == stream_num &&
         data->GetBytes(num, found->generation, &bytes, &length)) {
       return true;
     }

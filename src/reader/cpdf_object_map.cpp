@@ -198,7 +198,7 @@ void CPdfObjectMap::MatchEntries() {
 
 bool CPdfObjectMap::IsCurrent(int32_t num, int32_t gen, uint64_t start) const {
   const XRefEntry* entry = table_->Find(num);
-  if (!entry || entry->type != 1 || entry->generation != gen || entry->offset < 0) {
+  if (!entry || entry->type != XRefEntry::kInFile || entry->generation != gen || entry->offset < 0) {
     return false;
   }
   const uint64_t at = header_offset_ + static_cast<uint64_t>(entry->offset);

@@ -11,7 +11,7 @@ bool CPdfReadAround::Found(const CPdfFetcher& fetcher) {
   const CPdfObjectMap& map = fetcher.GetMap();
   const CPdfXRefTable& table = fetcher.GetTable();
   for (size_t k = 0; k < table.Count(); ++k) {
-    if (table.begin()[k].entry.type != 1) {
+    if (table.begin()[k].entry.type != XRefEntry::kInFile) {
       continue;
     }
     const int64_t index = map.HonouredEntry(k);

@@ -164,7 +164,7 @@ bool CPdfXRef::HeaderAt(int64_t offset, int32_t num, int32_t gen) {
 }
 
 bool CPdfXRef::StartsOneLow(int32_t first, const std::vector<XRefEntry>& lines) {
-  if (first != 1 || lines.empty() || lines[0].type != 0 || lines[0].offset != 0 ||
+  if (first != 1 || lines.empty() || lines[0].type != XRefEntry::kFree || lines[0].offset != 0 ||
       lines[0].generation != 65535) {
     return false;
   }
@@ -172,7 +172,7 @@ bool CPdfXRef::StartsOneLow(int32_t first, const std::vector<XRefEntry>& lines) 
   // the number the subsection gives it.
   int looked = 0;
   for (size_t k = 1; k < lines.size() && looked < 3; ++k) {
-    if (lines[k].type != 1) {
+    if (lines[k].type != XRefEntry::kInFile) {
       continue;
     }
     ++looked;
@@ -291,7 +291,7 @@ bool CPdfXRef::ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev) 
       lines.push_back(
           XRefEntry{static_cast<int32_t>(std::clamp<int64_t>(offset, INT32_MIN, INT32_MAX)),
                     static_cast<int32_t>(std::clamp<int64_t>(generation, INT32_MIN, INT32_MAX)),
-                    in_use ? 1 : 0});
+                    in_use ? XRefEntry::kInFile : XRefEntry::kFree});
     }
     if (StartsOneLow(static_cast<int32_t>(first), lines)) {
       read_around_ = true;
@@ -299,7 +299,7 @@ bool CPdfXRef::ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev) 
     }
     for (size_t k = 0; k < lines.size(); ++k) {
       const int32_t n = static_cast<int32_t>(first) + static_cast<int32_t>(k);
-      if (lines[k].type == 1) {
+      if (lines[k].type == XRefEntry::kInFile) {
         table_.Add(n, lines[k]);
       } else {
         section_free_.emplace_back(n, lines[k]);

@@ -14,7 +14,7 @@ void CPdfXRefTable::Finish() {
   Compact();
   items_.shrink_to_fit();
   in_use_ = static_cast<size_t>(std::count_if(
-      items_.begin(), items_.end(), [](const Item& item) { return item.entry.type != 0; }));
+      items_.begin(), items_.end(), [](const Item& item) { return item.entry.type != XRefEntry::kFree; }));
 }
 
 void CPdfXRefTable::Compact() {

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-// What the reader knows of one object number. Type 0: free; type 1: in the file at offset
-// (from the header); type 2: in object stream `offset` at index `generation`.
+// What the reader knows of one object number: its type says where the object is.
 struct XRefEntry {
+  static constexpr int32_t kFree = 0;
+  static constexpr int32_t kInFile = 1;    // at offset (from the header), generation
+  static constexpr int32_t kInStream = 2;  // in object stream `offset` at index `generation`
   int32_t offset;
   int32_t generation;
   int32_t type;

@@ -60,14 +60,14 @@ RawSpan LocateDirectObject(CPdfFetcher& fetcher, int32_t num) {
 std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectInfo* info) {
   std::vector<uint8_t> out;
   const XRefEntry* found = fetcher.GetTable().Find(num);
-  if (!found || found->type == 0) {
+  if (!found || found->type == XRefEntry::kFree) {
     return out;
   }
   const uint8_t* slice = nullptr;
   const CPdfMemberFrames::Frame* frame = nullptr;
   // A member its stream cannot give may stand in the file under its own header: it is copied
   // from there, as a direct object is.
-  if (found->type == 2 && fetcher.GetObjectStreamMember(num, &slice, &frame)) {
+  if (found->type == XRefEntry::kInStream && fetcher.GetObjectStreamMember(num, &slice, &frame)) {
     // The member's value alone, as its frame ends it: whatever its last byte (a "%", an open
     // "(", a "/"), the "endobj" written after it stays a token of its own.
     if (frame->Empty()) {
