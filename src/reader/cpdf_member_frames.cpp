@@ -33,7 +33,6 @@ const CPdfMemberFrames::Frame* CPdfMemberFrames::Add(size_t entry,
   Frame& frame = keep ? *kept : passing_;
   std::vector<std::pair<uint32_t, uint32_t>>& spots = keep ? spots_ : passing_spots_;
   frame = Frame();
-  frame.flags = keep ? 0 : kPassing;
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
   const PdfToken first = lexer.Next();
   if (first.kind == PdfTokenKind::kEnd) {
@@ -44,15 +43,11 @@ const CPdfMemberFrames::Frame* CPdfMemberFrames::Add(size_t entry,
   PdfToken last;
   if (first.kind == PdfTokenKind::kDictOpen) {
     frame.open_end = static_cast<uint32_t>(first.end);
-    RotateSpots noted;
-    PageFactsNoter notes;
     const auto view = [bytes](uint64_t b, uint64_t) { return bytes + b; };
-    last = NoteRotateSpots(
-        lexer, [bytes](const PdfToken& key) { return IsRotateKeyIn(bytes, key); },
-        [&](const PdfDictEntry& e) { notes.Note(e, view); }, &noted);
+    last = notes_.Take(lexer, first.end, view, [](const PdfToken&) { return false; });
     whole = last.kind == PdfTokenKind::kDictClose;
-    frame.flags |= static_cast<uint8_t>(kDictionary | (noted.open_joins ? kOpenJoins : 0) |
-                                        (noted.value_joins ? kValueJoins : 0));
+    const RotateSpots& noted = notes_.Spots();
+    frame.flags = static_cast<uint8_t>(frame.flags | kDictionary | notes_.Flags());
     // The few values a page has are kept, so many in all; past that the patch reads a
     // dictionary full of /Rotate keys again.
     if (noted.values.size() <= UINT8_MAX &&
@@ -64,7 +59,7 @@ const CPdfMemberFrames::Frame* CPdfMemberFrames::Add(size_t entry,
       spots.insert(spots.end(), noted.values.begin(), noted.values.end());
     }
     // A dictionary that "stream" follows is read as a stream, which is no page.
-    *page = keep && notes.Finish(last, facts) && !lexer.Peek(0).Is(PdfKeyword::kStream);
+    *page = keep && notes_.Facts(facts) && !lexer.Peek(0).Is(PdfKeyword::kStream);
     if (*page) {
       frame.facts = static_cast<uint32_t>(facts_.size());
       facts_.push_back(*facts);
@@ -93,11 +88,11 @@ bool CPdfMemberFrames::SpotsOf(const Frame& frame, RotateSpots* spots) const {
   if ((frame.flags & kSpotsKept) == 0) {
     return false;
   }
-  spots->open_joins = (frame.flags & kOpenJoins) != 0;
-  spots->value_joins = (frame.flags & kValueJoins) != 0;
+  spots->open_joins = (frame.flags & CPdfDictionaryNotes::kOpenJoins) != 0;
+  spots->value_joins = (frame.flags & CPdfDictionaryNotes::kValueJoins) != 0;
   spots->complete = true;
   spots->open_end = frame.open_end;
-  const auto& from = (frame.flags & kPassing) != 0 ? passing_spots_ : spots_;
+  const auto& from = &frame == &passing_ ? passing_spots_ : spots_;
   spots->values.assign(from.begin() + frame.first_spot,
                        from.begin() + frame.first_spot + frame.spot_count);
   return true;

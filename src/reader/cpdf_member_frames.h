@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "reader/cpdf_dictionary_notes.h"
 #include "reader/page_facts.h"
 #include "reader/rotate_spots.h"
 
@@ -59,13 +60,11 @@ class CPdfMemberFrames {
   bool SpotsOf(const Frame& frame, RotateSpots* spots) const;
 
  private:
-  static constexpr uint8_t kEmpty = 2;
-  static constexpr uint8_t kDamaged = 4;
-  static constexpr uint8_t kDictionary = 8;
-  static constexpr uint8_t kOpenJoins = 16;
-  static constexpr uint8_t kValueJoins = 32;
-  static constexpr uint8_t kSpotsKept = 64;
-  static constexpr uint8_t kPassing = 128;  // not kept: its values are in passing_spots_
+  // The low bits are the dictionary's notes (CPdfDictionaryNotes::Flag).
+  static constexpr uint8_t kEmpty = 16;
+  static constexpr uint8_t kDamaged = 32;
+  static constexpr uint8_t kDictionary = 64;
+  static constexpr uint8_t kSpotsKept = 128;
   static constexpr uint32_t kNoFacts = UINT32_MAX;
   static constexpr uint32_t kNone = UINT32_MAX;
   static constexpr size_t kFewSpots = 4096;
@@ -76,6 +75,7 @@ class CPdfMemberFrames {
   std::vector<std::pair<uint32_t, uint32_t>> spots_;  // of the frames kept
   std::vector<PageFacts> facts_;
   Frame passing_;  // the last frame not kept, its /Rotate values in passing_spots_
+  CPdfDictionaryNotes notes_;
   std::vector<std::pair<uint32_t, uint32_t>> passing_spots_;
 };
 

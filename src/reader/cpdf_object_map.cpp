@@ -208,92 +208,93 @@ bool CPdfObjectMap::IsCurrent(int32_t num, int32_t gen, uint64_t start) const {
 void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t start) {
   lexer.SetBetweenObjects(false);
   lexer.ClearRanOutInString();
-  const size_t index = objects_.size();
+  Scan scan;
+  scan.start = start;
+  scan.index = objects_.size();
   objects_.push_back(Object{static_cast<uint32_t>(start), 0, num, gen});
   flags_.push_back(0);
-  PdfFileSource& source = lexer.GetSource();
   // The next object an entry leads to. An object that its own entry leads to is read whole,
   // whatever entry leads inside it; any other (an older definition, one no entry names) ends
   // there at the latest: it cannot take the objects the table names.
-  const bool current = IsCurrent(num, gen, start);
-  uint64_t next = UINT64_MAX;  // found when first needed
-  const auto next_trusted = [&] {
-    if (next == UINT64_MAX) {
-      next = NextTrusted(start);
-    }
-    return next;
-  };
-  if (!current) {
-    source.SetLimit(next_trusted());
+  scan.current = IsCurrent(num, gen, start);
+  if (!scan.current) {
+    lexer.GetSource().SetLimit(NextTrustedOf(&scan));
   }
   uint8_t flags = 0;
-  int64_t value_end = static_cast<int64_t>(source.Tell());
+  int64_t value_end = static_cast<int64_t>(lexer.GetSource().Tell());
   if (!lexer.AtObjectEnd()) {
     const PdfToken first = lexer.Next();
     if (first.kind == PdfTokenKind::kDictOpen) {
-      // A dictionary may be a stream's: its first /Length is noted on the way. Its /Rotate
-      // values are noted for the copy, which then need not read a chosen page again.
-      PdfDictEntry length;
-      bool have_length = false;
-      PageFactsNoter page;
-      const auto view = [&source](uint64_t b, uint64_t e) { return source.View(b, e); };
-      noted_.values.clear();
-      noted_.open_joins = noted_.value_joins = false;
-      noted_.complete = true;
-      const PdfToken close = NoteRotateSpots(
-          lexer, [&lexer](const PdfToken& key) { return IsRotateKey(lexer, key); },
-          [&](const PdfDictEntry& entry) {
-            if (!have_length && body_finder_.IsLengthKey(lexer, entry.key)) {
-              have_length = true;
-              length = entry;
-            }
-            page.Note(entry, view);
-          },
-          &noted_);
-      // Noted only for a dictionary closed by its ">>", where every token the patch reads lies
-      // whole inside the bytes the copy takes; and only so many in a file: past that,
-      // dictionaries full of /Rotate keys are read again.
-      if (noted_.complete && close.kind == PdfTokenKind::kDictClose &&
-          spots_.size() + noted_.values.size() <= std::max<uint64_t>(kFewSpots, size_ / 64)) {
-        for (const auto& [key_end, rotate_end] : noted_.values) {
-          spots_.push_back(Spot{static_cast<uint32_t>(start),
-                                static_cast<uint32_t>(key_end - start),
-                                static_cast<uint32_t>(rotate_end - start)});
-        }
-        flags = static_cast<uint8_t>(flags | kSpotsKnown | (noted_.open_joins ? kOpenJoins : 0) |
-                                     (noted_.value_joins ? kValueJoins : 0));
-      }
-      value_end = static_cast<int64_t>(close.kind == PdfTokenKind::kEnd ? close.begin : close.end);
-      if (close.kind == PdfTokenKind::kEnd) {
-        // A dictionary that a keyword of the file's structure, the next header or the end
-        // leaves open: what follows may be its own keys, so no end cut here is sound.
-        flags |= kDamaged;
-      }
-      if (close.kind == PdfTokenKind::kDictClose && lexer.Peek(0).Is(PdfKeyword::kStream)) {
-        lexer.Next();
-        value_end = ScanBody(lexer, have_length ? &length : nullptr, index, current ? size_ : next);
-        if (value_end < 0) {
-          flags |= kDamaged;
-          value_end = static_cast<int64_t>(source.Tell());
-        }
-        if ((flags_[index] & kTailBits) == static_cast<uint8_t>(Tail::kEndstream)) {
-          flags |= static_cast<uint8_t>(Tail::kEndstream);
-        }
-      } else {
-        PageFacts facts;
-        if (page.Finish(close, &facts)) {
-          facts_.push_back(
-              Facts{static_cast<uint32_t>(start), static_cast<uint32_t>(first.end - start), facts});
-        }
-      }
+      value_end = ScanDictionary(lexer, first, &scan, &flags);
     } else {
       bool whole = true;
       value_end = static_cast<int64_t>(lexer.StepOverValue(first, &whole).end);
+      // A container left open is damage, never an end (ScanDictionary).
       if (!whole) {
         flags |= kDamaged;
       }
     }
   }
+  ScanTail(lexer, value_end, flags, &scan);
+  lexer.SetBetweenObjects(true);
+}
+
+int64_t CPdfObjectMap::ScanDictionary(Lexer& lexer,
+                                      const PdfToken& open,
+                                      Scan* scan,
+                                      uint8_t* flags) {
+  // A dictionary may be a stream's: its first /Length is noted on the way. Its /Rotate values
+  // are noted for the copy, which then need not read a chosen page again.
+  PdfFileSource& source = lexer.GetSource();
+  const PdfToken close = notes_.Take(
+      lexer, open.end, [&source](uint64_t b, uint64_t e) { return source.View(b, e); },
+      [this, &lexer](const PdfToken& key) { return body_finder_.IsLengthKey(lexer, key); });
+  const uint32_t start = static_cast<uint32_t>(scan->start);
+  const RotateSpots& noted = notes_.Spots();
+  // Noted only for a dictionary closed by its ">>", where every token the patch reads lies
+  // whole inside the bytes the copy takes; and only so many in a file: past that, dictionaries
+  // full of /Rotate keys are read again.
+  const uint8_t both = CPdfDictionaryNotes::kClosed | CPdfDictionaryNotes::kSpotsRead;
+  if ((notes_.Flags() & both) == both &&
+      spots_.size() + noted.values.size() <= std::max<uint64_t>(kFewSpots, size_ / 64)) {
+    for (const auto& [key_end, rotate_end] : noted.values) {
+      spots_.push_back(Spot{start, static_cast<uint32_t>(key_end - start),
+                            static_cast<uint32_t>(rotate_end - start)});
+    }
+    *flags = static_cast<uint8_t>(
+        *flags | kSpotsKnown |
+        ((notes_.Flags() & CPdfDictionaryNotes::kOpenJoins) != 0 ? kOpenJoins : 0) |
+        ((notes_.Flags() & CPdfDictionaryNotes::kValueJoins) != 0 ? kValueJoins : 0));
+  }
+  if (close.kind == PdfTokenKind::kEnd) {
+    // A dictionary that a keyword of the file's structure, the next header or the end leaves
+    // open: what follows may be its own keys (a string's stray ")" leaves "trailer" bare), so
+    // no end cut here is sound.
+    *flags |= kDamaged;
+    return static_cast<int64_t>(close.begin);
+  }
+  if (!lexer.Peek(0).Is(PdfKeyword::kStream)) {
+    PageFacts facts;
+    if (notes_.Facts(&facts)) {
+      facts_.push_back(Facts{start, static_cast<uint32_t>(open.end - start), facts});
+    }
+    return static_cast<int64_t>(close.end);
+  }
+  lexer.Next();
+  const int64_t end = ScanBody(lexer, notes_.Length(), scan->index,
+                               scan->current ? size_ : NextTrustedOf(scan));
+  if ((flags_[scan->index] & kTailBits) == static_cast<uint8_t>(Tail::kEndstream)) {
+    *flags |= static_cast<uint8_t>(Tail::kEndstream);
+  }
+  if (end < 0) {
+    *flags |= kDamaged;
+    return static_cast<int64_t>(source.Tell());
+  }
+  return end;
+}
+
+void CPdfObjectMap::ScanTail(Lexer& lexer, int64_t value_end, uint8_t flags, Scan* scan) {
+  PdfFileSource& source = lexer.GetSource();
   // Tokens between the value and "endobj" stay with the object, as they stand in the input;
   // one that runs over the next object an entry leads to ("endobj" and a header run together)
   // ends the object there.
@@ -301,7 +302,8 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
   while (!lexer.AtObjectEnd()) {
     const PdfToken t = lexer.Next();
     if (t.end - t.begin > 1 && t.kind != PdfTokenKind::kLiteralString &&
-        t.kind != PdfTokenKind::kHexString && t.begin < next_trusted() && next < t.end) {
+        t.kind != PdfTokenKind::kHexString && t.begin < NextTrustedOf(scan) &&
+        scan->next < t.end) {
       cut = true;
       break;
     }
@@ -313,7 +315,7 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
   uint64_t resume = 0;  // where the pass goes on, when not where the lexer stands
   if (cut) {
     flags |= static_cast<uint8_t>(Tail::kEndobj);
-    resume = next_trusted();
+    resume = NextTrustedOf(scan);
   } else if ((flags & kTailBits) == 0) {
     if (lexer.Peek(0).Is(PdfKeyword::kEndobj)) {
       // "endobj" and the line end after it, which the next object follows.
@@ -333,18 +335,24 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
       resume = lexer.Peek(0).begin;
     }
   }
-  if (!current) {
+  if (!scan->current) {
     source.SetLimit(UINT64_MAX);
   }
   // Tokens lexed ahead within the limit (an end that is only the limit) are read again.
-  if (cut || (!current && !lexer.QueueEmpty())) {
+  if (cut || (!scan->current && !lexer.QueueEmpty())) {
     lexer.DropQueue();
     source.Seek(resume > 0 ? resume : source.Tell());
   }
-  objects_[index].length = static_cast<uint32_t>(end - start);
-  flags_[index] = static_cast<uint8_t>((flags_[index] & (kHasBody | kSearched)) | flags);
+  objects_[scan->index].length = static_cast<uint32_t>(end - scan->start);
+  flags_[scan->index] =
+      static_cast<uint8_t>((flags_[scan->index] & (kHasBody | kSearched)) | flags);
+}
 
-  lexer.SetBetweenObjects(true);
+uint64_t CPdfObjectMap::NextTrustedOf(Scan* scan) {
+  if (scan->next == UINT64_MAX) {
+    scan->next = NextTrusted(scan->start);
+  }
+  return scan->next;
 }
 
 int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
@@ -376,19 +384,6 @@ uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
     const CPdfXRefTable::Item& item = table_->begin()[place.entry];
     return HeaderTextAt(place.position, item.num, item.entry.generation);
   });
-}
-
-int CPdfObjectMap::IsRotateKey(Lexer& lexer, const PdfToken& key) {
-  // A name's decoded bytes are never more than its own: a shorter one cannot spell "Rotate".
-  const uint64_t length = key.end - key.begin - 1;
-  if (length < 6) {
-    return 0;
-  }
-  const uint8_t* bytes = lexer.GetSource().View(key.begin + 1, key.end);
-  if (!bytes) {
-    return -1;
-  }
-  return PdfNameIs(bytes, length, "Rotate") ? 1 : 0;
 }
 
 bool CPdfObjectMap::RotateSpotsOf(size_t index, RotateSpots* spots) const {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "objects/cpdf_lexer.h"
+#include "reader/cpdf_dictionary_notes.h"
 #include "reader/cpdf_entry_places.h"
 #include "reader/cpdf_stream_body_finder.h"
 #include "reader/cpdf_xref_table.h"
@@ -97,8 +98,6 @@ class CPdfObjectMap {
     uint32_t value_end;
   };
 
-  // 1 when the key spells /Rotate, 0 when not, -1 when its bytes are no longer held.
-  static int IsRotateKey(Lexer& lexer, const PdfToken& key);
   void AdoptStrayEntries();
   // Which object each entry leads to (entry_objects_).
   void MatchEntries();
@@ -106,7 +105,20 @@ class CPdfObjectMap {
   static void SkipTableLines(PdfFileSource& source);
   // The "num gen obj" at position (white space and comments before it), false when none.
   bool HeaderAt(int64_t position, int32_t* num, int32_t* gen) const;
+  // One object's scan: where it starts, its index, whether its entry leads to it, and the next
+  // object an entry leads to (found when first needed).
+  struct Scan {
+    uint64_t start = 0;
+    size_t index = 0;
+    bool current = false;
+    uint64_t next = UINT64_MAX;
+  };
   void ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t start);
+  // With "<<" just read: the dictionary and a stream's body after it; the end of the value.
+  int64_t ScanDictionary(Lexer& lexer, const PdfToken& open, Scan* scan, uint8_t* flags);
+  // The tokens from the value's end through "endobj": the object's extent and tail.
+  void ScanTail(Lexer& lexer, int64_t value_end, uint8_t flags, Scan* scan);
+  uint64_t NextTrustedOf(Scan* scan);
   // With the lexer just past "stream": steps over the body, which ends before limit, and notes
   // it; the end of the value, or -1 when nothing tells where the body ends.
   int64_t ScanBody(Lexer& lexer, const PdfDictEntry* length, size_t object, uint64_t limit);
@@ -131,7 +143,7 @@ class CPdfObjectMap {
     PageFacts facts;
   };
   std::vector<Facts> facts_;            // in file order of their objects
-  RotateSpots noted_;                   // the dictionary being scanned
+  CPdfDictionaryNotes notes_;           // of the dictionary being scanned
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
   std::vector<bool> header_at_entry_;   // by entry index: unmatched, with its header there
   // Object indexes by number, generation and position; made on the first lookup by number.
