@@ -7,21 +7,9 @@
 
 namespace {
 
-// An entry may lead to white space or comments before its header, this far at most.
-constexpr size_t kHeaderWindow = 64;
 constexpr char kEndstream[] = "endstream";
 // /Rotate values noted in any file; more in a file of more than 64 times as many bytes.
 constexpr uint64_t kFewSpots = 4096;
-
-// The first of the notes kept for the object at start (notes in file order of their objects),
-// or the end.
-template <typename Note>
-typename std::vector<Note>::const_iterator FirstNoteOf(const std::vector<Note>& notes,
-                                                       uint32_t start) {
-  const auto it = std::lower_bound(notes.begin(), notes.end(), start,
-                                   [](const Note& n, uint32_t o) { return n.object < o; });
-  return it != notes.end() && it->object == start ? it : notes.end();
-}
 
 }  // namespace
 
@@ -33,6 +21,7 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
   table_ = &table;
   header_offset_ = header_offset;
   size_ = static_cast<uint64_t>(file->Size());
+  probe_ = CPdfHeaderProbe(file);
   body_finder_.Start(file, length_of);
   places_.List(table, header_offset, size_);
   Lexer lexer{PdfFileSource(file, header_offset)};
@@ -46,8 +35,11 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
       continue;
     }
     if (t.Is(PdfKeyword::kXref) && lexer.QueueEmpty()) {
-      // A classic table's lines hold no header: stepped over byte by byte, not lexed.
-      SkipTableLines(lexer.GetSource());
+      // A classic table's lines hold no header: stepped over byte by byte, not lexed. Digits,
+      // white space and the letters n and f: no "obj" can hide in them.
+      lexer.GetSource().SkipWhile([](uint8_t c) {
+        return (c >= '0' && c <= '9') || c == 'n' || c == 'f' || kPdfChars.cls[c] == kPdfWhite;
+      });
       before[0] = before[1] = PdfToken{};
       continue;
     }
@@ -68,31 +60,6 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
   built_ = true;
 }
 
-void CPdfObjectMap::SkipTableLines(PdfFileSource& source) {
-  // Digits, white space and the letters n and f: no "obj" can hide in them.
-  const auto in_table = [](uint8_t c) {
-    return (c >= '0' && c <= '9') || c == 'n' || c == 'f' || kPdfChars.cls[c] == kPdfWhite;
-  };
-  for (;;) {
-    const uint8_t* p;
-    const uint8_t* e;
-    source.Window(&p, &e);
-    if (p == e) {
-      if (source.Peek() < 0) {
-        return;
-      }
-      source.Window(&p, &e);
-    }
-    while (p < e && in_table(*p)) {
-      ++p;
-    }
-    source.Advance(p);
-    if (p < e) {
-      return;
-    }
-  }
-}
-
 void CPdfObjectMap::AdoptStrayEntries() {
   // Between objects, where an entry leads counts more than how the bytes before it lexed: a
   // header that follows "%%EOF" on its line (an update appended without a line end) starts an
@@ -101,28 +68,8 @@ void CPdfObjectMap::AdoptStrayEntries() {
   // whatever older definition stands elsewhere, and the bytes are copied twice, once in each.
   const size_t scanned = objects_.size();
   MatchEntries();
-  // Which entries the pass did not match have their header where they lead: the places in
-  // file order, each place's header read once however many entries lead there.
-  header_at_entry_.assign(table_->Count(), false);
+  size_t found = FindStrayHeaders();
   const CPdfXRefTable::Item* items = table_->begin();
-  int64_t read_at = -1;
-  int32_t header[2] = {0, 0};
-  bool have_header = false;
-  size_t found = 0;
-  for (const CPdfEntryPlaces::Place& place : places_.All()) {
-    if (entry_objects_[place.entry] >= 0) {
-      continue;
-    }
-    if (read_at != place.position) {
-      read_at = place.position;
-      have_header = HeaderAt(read_at, &header[0], &header[1]);
-    }
-    const CPdfXRefTable::Item& item = items[place.entry];
-    if (have_header && header[0] == item.num && header[1] == item.entry.generation) {
-      header_at_entry_[place.entry] = true;
-      ++found;
-    }
-  }
   // Reading inside other objects is bounded for the whole file: twice its bytes in all (what is
   // left past that is refused when it is copied).
   uint64_t inside_budget = 2 * size_;
@@ -154,7 +101,12 @@ void CPdfObjectMap::AdoptStrayEntries() {
   if (objects_.size() == scanned) {
     return;
   }
-  // Back in file order, the flags with them.
+  SortIntoFileOrder();
+  MatchEntries();
+}
+
+void CPdfObjectMap::SortIntoFileOrder() {
+  // The flags with their objects, the notes by their objects' starts.
   std::vector<uint32_t> order(objects_.size());
   for (size_t k = 0; k < order.size(); ++k) {
     order[k] = static_cast<uint32_t>(k);
@@ -170,13 +122,32 @@ void CPdfObjectMap::AdoptStrayEntries() {
   }
   objects_.swap(objects);
   flags_.swap(flags);
-  std::sort(bodies_.begin(), bodies_.end(),
-            [](const Body& a, const Body& b) { return a.object < b.object; });
-  std::stable_sort(spots_.begin(), spots_.end(),
-                   [](const Spot& a, const Spot& b) { return a.object < b.object; });
-  std::stable_sort(facts_.begin(), facts_.end(),
-                   [](const Facts& a, const Facts& b) { return a.object < b.object; });
-  MatchEntries();
+  kept_.Sort();
+}
+
+size_t CPdfObjectMap::FindStrayHeaders() {
+  // The places in file order, each place's header read once however many entries lead there.
+  header_at_entry_.assign(table_->Count(), false);
+  const CPdfXRefTable::Item* items = table_->begin();
+  int64_t read_at = -1;
+  int32_t header[2] = {0, 0};
+  bool have_header = false;
+  size_t found = 0;
+  for (const CPdfEntryPlaces::Place& place : places_.All()) {
+    if (entry_objects_[place.entry] >= 0) {
+      continue;
+    }
+    if (read_at != place.position) {
+      read_at = place.position;
+      have_header = probe_.At(read_at, &header[0], &header[1]);
+    }
+    const CPdfXRefTable::Item& item = items[place.entry];
+    if (have_header && header[0] == item.num && header[1] == item.entry.generation) {
+      header_at_entry_[place.entry] = true;
+      ++found;
+    }
+  }
+  return found;
 }
 
 void CPdfObjectMap::MatchEntries() {
@@ -202,7 +173,7 @@ bool CPdfObjectMap::IsCurrent(int32_t num, int32_t gen, uint64_t start) const {
     return false;
   }
   const uint64_t at = header_offset_ + static_cast<uint64_t>(entry->offset);
-  return at <= start && start - at <= kHeaderWindow;
+  return at <= start && start - at <= CPdfHeaderProbe::kWindow;
 }
 
 void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t start) {
@@ -256,11 +227,8 @@ int64_t CPdfObjectMap::ScanDictionary(Lexer& lexer,
   // full of /Rotate keys are read again.
   const uint8_t both = CPdfDictionaryNotes::kClosed | CPdfDictionaryNotes::kSpotsRead;
   if ((notes_.Flags() & both) == both &&
-      spots_.size() + noted.values.size() <= std::max<uint64_t>(kFewSpots, size_ / 64)) {
-    for (const auto& [key_end, rotate_end] : noted.values) {
-      spots_.push_back(Spot{start, static_cast<uint32_t>(key_end - start),
-                            static_cast<uint32_t>(rotate_end - start)});
-    }
+      kept_.SpotCount() + noted.values.size() <= std::max<uint64_t>(kFewSpots, size_ / 64)) {
+    kept_.AddSpots(start, noted);
     *flags = static_cast<uint8_t>(
         *flags | kSpotsKnown |
         ((notes_.Flags() & CPdfDictionaryNotes::kOpenJoins) != 0 ? kOpenJoins : 0) |
@@ -276,7 +244,7 @@ int64_t CPdfObjectMap::ScanDictionary(Lexer& lexer,
   if (!lexer.Peek(0).Is(PdfKeyword::kStream)) {
     PageFacts facts;
     if (notes_.Facts(&facts)) {
-      facts_.push_back(Facts{start, static_cast<uint32_t>(open.end - start), facts});
+      kept_.AddFacts(start, static_cast<uint32_t>(open.end - start), facts);
     }
     return static_cast<int64_t>(close.end);
   }
@@ -370,8 +338,8 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
   if (end < 0) {
     return -1;
   }
-  bodies_.push_back(Body{objects_[object].start, static_cast<uint32_t>(body.start),
-                         static_cast<uint32_t>(body.length)});
+  kept_.AddBody(objects_[object].start, static_cast<uint32_t>(body.start),
+                static_cast<uint32_t>(body.length));
   flags_[object] |= kHasBody;
   if (body.bare) {
     flags_[object] |= static_cast<uint8_t>(Tail::kEndstream);
@@ -382,7 +350,7 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
 uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
   return places_.Next(from, [this](const CPdfEntryPlaces::Place& place) {
     const CPdfXRefTable::Item& item = table_->begin()[place.entry];
-    return HeaderTextAt(place.position, item.num, item.entry.generation);
+    return probe_.Is(place.position, item.num, item.entry.generation);
   });
 }
 
@@ -390,38 +358,18 @@ bool CPdfObjectMap::RotateSpotsOf(size_t index, RotateSpots* spots) const {
   if ((flags_[index] & kSpotsKnown) == 0) {
     return false;
   }
-  const uint32_t object = objects_[index].start;
   spots->open_joins = (flags_[index] & kOpenJoins) != 0;
   spots->value_joins = (flags_[index] & kValueJoins) != 0;
-  spots->values.clear();
-  for (auto it = FirstNoteOf(spots_, object); it != spots_.end() && it->object == object; ++it) {
-    spots->values.emplace_back(it->key_end, it->value_end);
-  }
-  const auto page = FirstNoteOf(facts_, object);
-  spots->open_end = page != facts_.end() ? page->open_end : 0;
+  kept_.SpotsOf(objects_[index].start, spots);
   return true;
 }
 
 bool CPdfObjectMap::PageFactsOf(size_t index, PageFacts* facts) const {
-  const auto it = FirstNoteOf(facts_, objects_[index].start);
-  if (it == facts_.end()) {
-    return false;
-  }
-  *facts = it->facts;
-  return true;
+  return kept_.FactsOf(objects_[index].start, facts);
 }
 
 bool CPdfObjectMap::BodyOf(size_t index, uint32_t* start, uint32_t* length) const {
-  if ((flags_[index] & kHasBody) == 0) {
-    return false;
-  }
-  const auto it = FirstNoteOf(bodies_, objects_[index].start);
-  if (it == bodies_.end()) {
-    return false;
-  }
-  *start = it->start;
-  *length = it->length;
-  return true;
+  return (flags_[index] & kHasBody) != 0 && kept_.BodyOf(objects_[index].start, start, length);
 }
 
 int64_t CPdfObjectMap::Honoured(int32_t num) const {
@@ -430,22 +378,9 @@ int64_t CPdfObjectMap::Honoured(int32_t num) const {
 }
 
 bool CPdfObjectMap::Honours(size_t index, int64_t position, int32_t num, int32_t gen) const {
-  const Object* it = &objects_[index];
-  if (it->num != num || it->gen != gen ||
-      it->start - position > static_cast<int64_t>(kHeaderWindow)) {
-    return false;
-  }
-  if (it->start == position) {
-    return true;
-  }
-  // Only white space and comments between.
-  uint8_t gap[kHeaderWindow];
-  const size_t length = static_cast<size_t>(it->start - position);
-  if (file_->ReadAt(position, gap, length) != length) {
-    return false;
-  }
-  CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(gap, length)};
-  return lexer.Next().kind == PdfTokenKind::kEnd && !lexer.RanOutInString();
+  const Object& it = objects_[index];
+  return it.num == num && it.gen == gen &&
+         (it.start == position || probe_.OnlySpaceBetween(position, it.start));
 }
 
 int64_t CPdfObjectMap::Last(int32_t num, int32_t gen) const {
@@ -473,27 +408,6 @@ int64_t CPdfObjectMap::Last(int32_t num, int32_t gen) const {
     return -1;
   }
   return *(after - 1);
-}
-
-bool CPdfObjectMap::HeaderTextAt(int64_t position, int32_t num, int32_t gen) const {
-  int32_t n = 0;
-  int32_t g = 0;
-  return HeaderAt(position, &n, &g) && n == num && g == gen;
-}
-
-bool CPdfObjectMap::HeaderAt(int64_t position, int32_t* num, int32_t* gen) const {
-  uint8_t bytes[kHeaderWindow + 1];
-  const size_t got = file_->ReadAt(position, bytes, sizeof(bytes));
-  CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, got)};
-  const PdfToken n = lexer.Next();
-  const PdfToken g = n.int32 ? lexer.Next() : PdfToken{};
-  if (!g.int32 || !lexer.Next().Is(PdfKeyword::kObj)) {
-    return false;
-  }
-  *num = n.value;
-  *gen = g.value;
-  // "obj" whole: not cut by the window.
-  return lexer.GetSource().Tell() < got || got < sizeof(bytes);
 }
 
 bool CPdfObjectMap::HeaderAtEntry(int32_t num) const {

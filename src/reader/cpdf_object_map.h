@@ -8,6 +8,8 @@
 #include "objects/cpdf_lexer.h"
 #include "reader/cpdf_dictionary_notes.h"
 #include "reader/cpdf_entry_places.h"
+#include "reader/cpdf_header_probe.h"
+#include "reader/cpdf_object_notes.h"
 #include "reader/cpdf_stream_body_finder.h"
 #include "reader/cpdf_xref_table.h"
 #include "reader/page_facts.h"
@@ -70,9 +72,6 @@ class CPdfObjectMap {
   // The last object in the file with num and gen (with gen negative, of num's highest
   // generation); -1 when there is none.
   int64_t Last(int32_t num, int32_t gen) const;
-  // Whether the bytes at position read "num gen obj" (white space and comments before it),
-  // wherever that is: inside another object too.
-  bool HeaderTextAt(int64_t position, int32_t num, int32_t gen) const;
   // Whether num's header stands where its entry leads although the pass did not take it there.
   bool HeaderAtEntry(int32_t num) const;
 
@@ -85,26 +84,15 @@ class CPdfObjectMap {
   static constexpr uint8_t kSpotsKnown = 32;
   static constexpr uint8_t kOpenJoins = 64;
   static constexpr uint8_t kValueJoins = 128;
-  struct Body {
-    uint32_t object;  // its start
-    uint32_t start;
-    uint32_t length;
-  };
-
-  // A top-level /Rotate value: its key's and its value's ends, from the object's start.
-  struct Spot {
-    uint32_t object;  // its start
-    uint32_t key_end;
-    uint32_t value_end;
-  };
-
   void AdoptStrayEntries();
+  // Marks the entries the pass did not match whose header stands where they lead; how many.
+  size_t FindStrayHeaders();
+  // The objects back in file order after those read from stray entries.
+  void SortIntoFileOrder();
   // Which object each entry leads to (entry_objects_).
   void MatchEntries();
   bool Honours(size_t index, int64_t position, int32_t num, int32_t gen) const;
-  static void SkipTableLines(PdfFileSource& source);
-  // The "num gen obj" at position (white space and comments before it), false when none.
-  bool HeaderAt(int64_t position, int32_t* num, int32_t* gen) const;
+
   // One object's scan: where it starts, its index, whether its entry leads to it, and the next
   // object an entry leads to (found when first needed).
   struct Scan {
@@ -135,14 +123,8 @@ class CPdfObjectMap {
   CPdfStreamBodyFinder body_finder_;
   std::vector<Object> objects_;  // in file order
   std::vector<uint8_t> flags_;
-  std::vector<Body> bodies_;  // by object index
-  std::vector<Spot> spots_;   // in file order of their objects
-  struct Facts {
-    uint32_t object;    // its start
-    uint32_t open_end;  // past its "<<", from its start
-    PageFacts facts;
-  };
-  std::vector<Facts> facts_;            // in file order of their objects
+  CPdfHeaderProbe probe_;
+  CPdfObjectNotes kept_;  // bodies, /Rotate values and page facts, by object
   CPdfDictionaryNotes notes_;           // of the dictionary being scanned
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
   std::vector<bool> header_at_entry_;   // by entry index: unmatched, with its header there

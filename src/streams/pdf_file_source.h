@@ -70,6 +70,23 @@ class PdfFileSource {
       at_ = end_ = buffer_.data();
     }
   }
+  // Reads on past the bytes accept(c) takes, a window at a time.
+  template <typename Accept>
+  void SkipWhile(const Accept& accept) {
+    for (;;) {
+      if (at_ == end_ && Peek() < 0) {
+        return;
+      }
+      const uint8_t* p = at_;
+      while (p < end_ && accept(*p)) {
+        ++p;
+      }
+      at_ = p;
+      if (p < end_) {
+        return;
+      }
+    }
+  }
   // The bytes [begin, end) when they are still held, else null.
   const uint8_t* View(uint64_t begin, uint64_t end) const {
     return begin >= base_ && end <= base_ + buffer_.size() && begin <= end
