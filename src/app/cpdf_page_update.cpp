@@ -21,15 +21,13 @@ bool CPdfPageUpdate::ShowsAlike(int32_t from, int32_t to) {
   return from % 90 == 0 && to % 90 == 0 && turn(from) == turn(to);
 }
 
-void CPdfPageUpdate::FindChanges(const std::vector<PageRecord>& records,
-                                 const std::vector<int32_t>& before,
-                                 bool encrypted) {
+void CPdfPageUpdate::FindChanges(const std::vector<PageRecord>& records, bool encrypted) {
   encrypted_ = encrypted;
   changed_.clear();
   pages_.clear();
   for (size_t k = 0; k < records.size(); ++k) {
     // A page object reached at several places changes when any chosen place shows another angle.
-    if (records[k].selected && !ShowsAlike(before[k], records[k].rotation)) {
+    if (records[k].selected && !ShowsAlike(records[k].rotation, records[k].angle)) {
       changed_.push_back(records[k].object_number);
     }
   }

@@ -21,11 +21,9 @@ class CPdfPageUpdate {
   // 90 a whole turn apart (readers take a /Rotate modulo 360).
   static bool ShowsAlike(int32_t from, int32_t to);
 
-  // before: each record's rotation before the selection set the chosen ones'. In an encrypted
+  // The chosen records whose angle does not show as their rotation already. In an encrypted
   // file a changed page must not come from an object stream: its strings would need encrypting.
-  void FindChanges(const std::vector<PageRecord>& records,
-                   const std::vector<int32_t>& before,
-                   bool encrypted);
+  void FindChanges(const std::vector<PageRecord>& records, bool encrypted);
   bool Changes(int32_t num) const;
   // A changed page's new bytes, "num gen obj" through its line end after "endobj"; compressed
   // when it came out of an object stream (written as a plain object, generation 0).

@@ -116,14 +116,9 @@ void CPdfRotate::WriteCopy() {
 
 void CPdfRotate::WriteUpdate() {
   ListPages();
-  std::vector<int32_t> before;
-  before.reserve(records_.size());
-  for (const PageRecord& record : records_) {
-    before.push_back(record.rotation);
-  }
   SelectPages();
   const CPdfObject* encrypt = reader_->GetXRef().GetTrailer().GetDict()->Find("Encrypt");
-  update_.FindChanges(records_, before, encrypt && !encrypt->IsKind(PDF_NULL));
+  update_.FindChanges(records_, encrypt && !encrypt->IsKind(PDF_NULL));
   // Whatever the copy refuses is refused here too, with its message: it runs without writing,
   // and keeps the changed pages as it patches them.
   members_from_headers_ = false;
@@ -262,7 +257,7 @@ void CPdfRotate::WriteObject(int32_t n,
   }
   // Where its /Rotate values were noted on the way, the page is not read again for them.
   std::vector<uint8_t> patched;
-  if (!PatchRotate(bytes.data(), bytes.size(), record->rotation, &patched,
+  if (!PatchRotate(bytes.data(), bytes.size(), record->angle, &patched,
                    info.has_spots ? &info.spots : nullptr)) {
     throw CPdfException(kMsgDamaged);
   }

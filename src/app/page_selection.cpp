@@ -182,8 +182,7 @@ void SelectPages(const SelectionOptions& options,
       record.selected = false;
     }
     if (record.selected) {
-      record.rotation =
-          options.turn ? TurnedRotation(record.rotation, options.angle) : options.angle;
+      record.angle = options.turn ? TurnedRotation(record.rotation, options.angle) : options.angle;
     }
   }
 }

@@ -12,7 +12,8 @@ enum class PageShape : uint8_t { kNone, kWide, kTall };
 // One page met by the page-tree walk, in document order.
 struct PageRecord {
   int32_t object_number = -1;  // -1 for a page written directly inside its parent's /Kids
-  int32_t rotation = 0;
+  int32_t rotation = 0;  // the page's own or inherited /Rotate, as the walk found it
+  int32_t angle = 0;     // for a chosen page, the /Rotate it is written with
   bool selected = false;
   PageShape shape = PageShape::kNone;
 };
@@ -29,7 +30,8 @@ struct SelectionOptions {
 
 // Marks the chosen records: by orientation when a flag is set, else by the page list (against
 // page_count pages), else every page; -wide and -tall then keep only the pages of their shape.
-// Each chosen record gets its new rotation: the angle, or its rotation turned by the angle.
+// Each chosen record gets the angle it is written with: the option's, or its rotation turned by
+// the option's.
 void SelectPages(const SelectionOptions& options,
                  int32_t page_count,
                  std::vector<PageRecord>& records);

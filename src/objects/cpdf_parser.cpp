@@ -15,7 +15,7 @@
 #include "streams/cpdf_stream.h"
 
 CPdfParser::CPdfParser(CPdfResolver* resolver, CPdfStream* stream)
-    : resolver_(resolver), stream_(stream), lexer_(PdfStreamSource(stream, false), true) {}
+    : resolver_(resolver), stream_(stream), lexer_(PdfStreamSource(stream, PdfStreamSource::Positions::kZero), true) {}
 
 CPdfParser::~CPdfParser() {
   stream_->Release();

@@ -19,7 +19,7 @@ CPdfCopyPlan::CPdfCopyPlan(CPdfFetcher* fetcher) : fetcher_(fetcher) {
   members_.reserve(in_streams);
   for (const CPdfXRefTable::Item& item : table) {
     if (item.entry.type == XRefEntry::kInStream) {
-      members_.emplace_back(item.entry.offset, item.num);
+      members_.push_back(Member{item.entry.offset, item.num});
     }
   }
   if (!std::is_sorted(members_.begin(), members_.end())) {
@@ -31,7 +31,7 @@ CPdfCopyPlan::CPdfCopyPlan(CPdfFetcher* fetcher) : fetcher_(fetcher) {
 
 bool CPdfCopyPlan::Next(Step* step) {
   if (group_ != group_end_) {
-    *step = Step{group_->second, true, group_->first};
+    *step = Step{group_->num, true, group_->stream};
     ++group_;
     return true;
   }
@@ -53,7 +53,7 @@ bool CPdfCopyPlan::Next(Step* step) {
       // Streams whose numbers interleave would evict one another in number order: each one's
       // members go out together when its first comes up, so it is decoded once.
       const auto [begin, end] = MembersOf(stream);
-      if (begin->second != n) {
+      if (begin->num != n) {
         continue;
       }
       *step = Step{n, true, stream};
@@ -79,15 +79,15 @@ bool CPdfCopyPlan::GivesItsMembers(int32_t num) {
   std::vector<int32_t> numbers;
   numbers.reserve(static_cast<size_t>(end - begin));
   for (auto it = begin; it != end; ++it) {
-    numbers.push_back(it->second);
+    numbers.push_back(it->num);
   }
   return fetcher_->GivesMembers(num, numbers);
 }
 
 std::pair<CPdfCopyPlan::MemberIt, CPdfCopyPlan::MemberIt> CPdfCopyPlan::MembersOf(
     int32_t stream) const {
-  return std::equal_range(members_.begin(), members_.end(), std::make_pair(stream, 0),
-                          [](const auto& a, const auto& b) { return a.first < b.first; });
+  return std::equal_range(members_.begin(), members_.end(), Member{stream, 0},
+                          [](const Member& a, const Member& b) { return a.stream < b.stream; });
 }
 
 void CPdfCopyPlan::FindInterleavedStreams() {
@@ -100,8 +100,8 @@ void CPdfCopyPlan::FindInterleavedStreams() {
   };
   std::vector<Span> spans;
   for (auto it = members_.cbegin(); it != members_.cend();) {
-    const auto [begin, end] = MembersOf(it->first);
-    spans.push_back(Span{begin->second, (end - 1)->second, it->first});
+    const auto [begin, end] = MembersOf(it->stream);
+    spans.push_back(Span{begin->num, (end - 1)->num, it->stream});
     it = end;
   }
   std::sort(spans.begin(), spans.end(),

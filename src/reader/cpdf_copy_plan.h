@@ -29,7 +29,14 @@ class CPdfCopyPlan {
   bool Next(Step* step);
 
  private:
-  using Member = std::pair<int32_t, int32_t>;  // (object stream, member)
+  // A member the table places in an object stream.
+  struct Member {
+    int32_t stream;
+    int32_t num;
+    bool operator<(const Member& other) const {
+      return stream != other.stream ? stream < other.stream : num < other.num;
+    }
+  };
   using MemberIt = std::vector<Member>::const_iterator;
   std::pair<MemberIt, MemberIt> MembersOf(int32_t stream) const;
   void FindInterleavedStreams();

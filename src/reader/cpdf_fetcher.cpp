@@ -157,7 +157,7 @@ void CPdfFetcher::ReadAt(int32_t num,
     return;
   }
   CPdfParser parser(this, window);
-  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, false)};
+  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, PdfStreamSource::Positions::kZero)};
   if (!LexObjectHeader(lexer, num, gen)) {
     return;
   }

@@ -159,7 +159,7 @@ bool CPdfXRef::HeaderAt(int64_t offset, int32_t num, int32_t gen) {
   if (!window) {
     return false;
   }
-  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window.Get(), false)};
+  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window.Get(), PdfStreamSource::Positions::kZero)};
   return LexObjectHeader(lexer, num, gen);
 }
 
@@ -236,7 +236,7 @@ bool CPdfXRef::ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev) 
   section_free_.clear();
   // The table holds only numbers and the keywords n and f: read token by token, no values
   // built. The parser, which has read "xref" and nothing after it, takes over at "trailer".
-  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, true)};
+  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, PdfStreamSource::Positions::kTold)};
   std::string text;
   const auto next = [&]() {
     text.clear();

@@ -9,7 +9,10 @@
 // they are asked of the stream only when wanted; else every token's extent reads 0.
 class PdfStreamSource {
  public:
-  PdfStreamSource(CPdfStream* stream, bool positions) : stream_(stream), positions_(positions) {}
+  // Whether tokens carry their positions in the stream, or 0 (the parser needs none).
+  enum class Positions : uint8_t { kZero, kTold };
+  PdfStreamSource(CPdfStream* stream, Positions positions)
+      : stream_(stream), positions_(positions == Positions::kTold) {}
   int Next() { return stream_->NextByte(); }
   int Peek() { return stream_->PeekByte(); }
   uint64_t Tell() { return positions_ ? stream_->Tell() : 0; }

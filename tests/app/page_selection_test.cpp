@@ -123,7 +123,7 @@ const Page kPages[] = {{0, PageShape::kTall},   {90, PageShape::kWide},  {180, P
 struct ModeCase {
   const char* name;
   SelectionOptions options;
-  const char* expected;  // "page:rotation " for each chosen page
+  const char* expected;  // "page:angle " for each chosen page
 };
 PRINT_CASE_BY_NAME(ModeCase)
 
@@ -140,7 +140,7 @@ TEST_P(SelectionModeTest, ChoosesAndTurns) {
   std::string chosen;
   for (size_t i = 0; i < records.size(); ++i) {
     if (records[i].selected) {
-      chosen += std::to_string(i + 1) + ":" + std::to_string(records[i].rotation) + " ";
+      chosen += std::to_string(i + 1) + ":" + std::to_string(records[i].angle) + " ";
     }
   }
   EXPECT_EQ(GetParam().expected, chosen);

@@ -77,7 +77,7 @@ std::string Over(From from, const std::string& input, size_t pad, const Scan& sc
     stream->AddRef();
     std::string out;
     {
-      CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(stream, true)};
+      CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(stream, PdfStreamSource::Positions::kTold)};
       out = scan(lexer, all, pad);
     }
     stream->Release();
