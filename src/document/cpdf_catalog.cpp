@@ -59,15 +59,12 @@ void CheckNotAncestor(const std::vector<int32_t>& path, int32_t num) {
 
 CPdfCatalog::~CPdfCatalog() = default;
 
-void CPdfCatalog::Load(CPdfFetcher* xref, bool with_boxes) {
+void CPdfCatalog::StartWalk(CPdfFetcher* xref, bool with_boxes) {
   xref_ = xref;
   with_boxes_ = with_boxes;
   page_refs_.clear();
   page_sizes_.clear();
-  nodes_.clear();
-  direct_nodes_.clear();
-  values_.clear();
-  kids_.clear();
+  DropWalkState();
   pages_checked_ = 0;
   path_.clear();
   visits_ = 0;
@@ -79,6 +76,17 @@ void CPdfCatalog::Load(CPdfFetcher* xref, bool with_boxes) {
                                   kVisitsPerFileByte * xref->GetFile().Size() + 16);
   xref->SetWalkArrayLimit(static_cast<size_t>(max_visits_) + 1);
   xref->SetWalkKeys(with_boxes ? &WalkKeepWithBoxes : &WalkKeep);
+}
+
+void CPdfCatalog::DropWalkState() {
+  nodes_.clear();
+  direct_nodes_.clear();
+  values_.clear();
+  kids_.clear();
+}
+
+void CPdfCatalog::Load(CPdfFetcher* xref, bool with_boxes) {
+  StartWalk(xref, with_boxes);
   CPdfObject catalog;
   xref->GetObject(xref->GetXRef().GetRootNum(), xref->GetXRef().GetRootGen(), catalog);
   if (!catalog.IsKind(PDF_DICT)) {
@@ -120,10 +128,7 @@ void CPdfCatalog::Load(CPdfFetcher* xref, bool with_boxes) {
   CollectPages(root, 0, Inherited{true, root.has_rotate ? root.rotate : 0, root.media, root.crop},
                false);
   // What the walk read is not needed after it.
-  nodes_.clear();
-  direct_nodes_.clear();
-  values_.clear();
-  kids_.clear();
+  DropWalkState();
 }
 
 PdfKeep CPdfCatalog::WalkKeep(std::string_view key) {

@@ -93,6 +93,10 @@ class CPdfCatalog {
     std::optional<CPdfPageBox> media;
     std::optional<CPdfPageBox> crop;
   };
+  // Forgets the last walk and sets the fetcher up for a new one, with its limits.
+  void StartWalk(CPdfFetcher* xref, bool with_boxes);
+  // Forgets what the walk read (the nodes and values it parsed).
+  void DropWalkState();
   // resources: whether an ancestor has a /Resources dictionary.
   void CollectPages(const Node& node, int depth, const Inherited& inherited, bool resources);
   void NoteKid(const CPdfObject& raw,

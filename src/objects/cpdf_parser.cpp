@@ -79,68 +79,56 @@ void CPdfParser::DecodeLiteralString(const std::string& text) {
   }
 }
 
-void CPdfParser::MakeValue(const PdfToken& token, const std::string& text, CPdfObject& out) {
-  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(text.data());
-  switch (token.kind) {
-    case PdfTokenKind::kEnd:
-      out.SetEof();
-      return;
-    case PdfTokenKind::kNumber: {
-      if (token.int32) {
-        out.SetInt(token.value);
-        return;
-      }
-      const PdfNumber n = ParsePdfNumber(bytes, text.size());
-      if (n.integer) {
-        out.SetInt(n.value);
-      } else {
-        out.SetReal(n.real);
-      }
-      return;
-    }
-    case PdfTokenKind::kName:
-      if (text.find('#') != std::string::npos || text.find('\0') != std::string::npos) {
-        const std::string name = DecodePdfName(bytes + 1, text.size() - 1);
-        out.SetName(name.data(), name.size());
-      } else {
-        out.SetName(text.data() + 1, text.size() - 1);
-      }
-      return;
-    case PdfTokenKind::kLiteralString: {
-      DecodeLiteralString(text);
-      out.SetString(CPdfString(reinterpret_cast<const uint8_t*>(text_.data()), text_.size()));
-      return;
-    }
-    case PdfTokenKind::kHexString: {
-      const size_t inner = text.size() - 1 - (text.size() > 1 && text.back() == '>' ? 1 : 0);
-      CPdfString str(bytes + 1, inner);
-      str.SetLiteral(false);
-      out.SetString(str);
-      return;
-    }
-    case PdfTokenKind::kStray:
-      out.SetError();
-      return;
-    case PdfTokenKind::kKeyword:
-      switch (token.keyword) {
-        case PdfKeyword::kTrue:
-          out.SetBool(true);
-          return;
-        case PdfKeyword::kFalse:
-          out.SetBool(false);
-          return;
-        case PdfKeyword::kNull:
-          out.SetNull();
-          return;
-        default:
-          break;
-      }
-      break;
-    default:
-      break;
+namespace {
+
+void MakeNumber(const PdfToken& token, const std::string& text, CPdfObject& out) {
+  if (token.int32) {
+    out.SetInt(token.value);
+    return;
   }
-  // Other keywords and the delimiters "<<", ">>", "[" and "]" met where no value starts (the
-  // lexer keeps no text for a delimiter).
+  const PdfNumber n = ParsePdfNumber(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  if (n.integer) {
+    out.SetInt(n.value);
+  } else {
+    out.SetReal(n.real);
+  }
+}
+
+void MakeName(const std::string& text, CPdfObject& out) {
+  if (text.find('#') != std::string::npos || text.find('\0') != std::string::npos) {
+    const std::string name =
+        DecodePdfName(reinterpret_cast<const uint8_t*>(text.data()) + 1, text.size() - 1);
+    out.SetName(name.data(), name.size());
+  } else {
+    out.SetName(text.data() + 1, text.size() - 1);
+  }
+}
+
+void MakeHexString(const std::string& text, CPdfObject& out) {
+  const size_t inner = text.size() - 1 - (text.size() > 1 && text.back() == '>' ? 1 : 0);
+  CPdfString str(reinterpret_cast<const uint8_t*>(text.data()) + 1, inner);
+  str.SetLiteral(false);
+  out.SetString(str);
+}
+
+// true, false and null; other keywords and the delimiters "<<", ">>", "[" and "]" met where no
+// value starts stand as keywords (the lexer keeps no text for a delimiter).
+void MakeKeyword(const PdfToken& token, const std::string& text, CPdfObject& out) {
+  if (token.kind == PdfTokenKind::kKeyword) {
+    switch (token.keyword) {
+      case PdfKeyword::kTrue:
+        out.SetBool(true);
+        return;
+      case PdfKeyword::kFalse:
+        out.SetBool(false);
+        return;
+      case PdfKeyword::kNull:
+        out.SetNull();
+        return;
+      default:
+        break;
+    }
+  }
   switch (token.kind) {
     case PdfTokenKind::kDictOpen:
       out.SetKeyword("<<", 2);
@@ -160,6 +148,35 @@ void CPdfParser::MakeValue(const PdfToken& token, const std::string& text, CPdfO
   }
 }
 
+}  // namespace
+
+void CPdfParser::MakeValue(const PdfToken& token, const std::string& text, CPdfObject& out) {
+  switch (token.kind) {
+    case PdfTokenKind::kEnd:
+      out.SetEof();
+      return;
+    case PdfTokenKind::kNumber:
+      MakeNumber(token, text, out);
+      return;
+    case PdfTokenKind::kName:
+      MakeName(text, out);
+      return;
+    case PdfTokenKind::kLiteralString:
+      DecodeLiteralString(text);
+      out.SetString(CPdfString(reinterpret_cast<const uint8_t*>(text_.data()), text_.size()));
+      return;
+    case PdfTokenKind::kHexString:
+      MakeHexString(text, out);
+      return;
+    case PdfTokenKind::kStray:
+      out.SetError();
+      return;
+    default:
+      MakeKeyword(token, text, out);
+      return;
+  }
+}
+
 void CPdfParser::ParseObject(CPdfObject& out) {
   ParseObjectAt(out, 0, walk_keys_ ? Build::kWalk : Build::kAll);
 }
@@ -174,53 +191,9 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
     case PdfTokenKind::kEnd:
       out.SetEof();
       return;
-    case PdfTokenKind::kArrayOpen: {
-      const PdfToken open = lexer_.Next();
-      out.NewArray(resolver_);
-      if (build == Build::kKind) {
-        StepOverValue(open, depth);
-        return;
-      }
-      for (;;) {
-        const bool past_limit =
-            build != Build::kAll &&
-            static_cast<size_t>(out.GetArray()->GetCount()) >= walk_array_limit_;
-        // A reference, the usual element (a page tree's /Kids), is taken in place when the
-        // bytes held show it whole.
-        int32_t num = 0;
-        int32_t gen = 0;
-        if (!past_limit && lexer_.TakeReference(&num, &gen)) {
-          CPdfObject element;
-          element.SetRef(num, gen);
-          out.GetArray()->Append(std::move(element));
-          continue;
-        }
-        const PdfTokenKind k = lexer_.Peek(0).kind;
-        if (k == PdfTokenKind::kArrayClose) {
-          break;
-        }
-        if (AtObjectEnd()) {
-          return;
-        }
-        // The walk reads the dictionaries of an array (kids written in /Kids), never its arrays.
-        const Build element_build = build == Build::kAll            ? Build::kAll
-                                    : k == PdfTokenKind::kArrayOpen ? Build::kKind
-                                                                    : Build::kWalk;
-        if (past_limit) {
-          // Past what the walk may visit: stepped over, the array marked as such.
-          StepOverValue(open, depth);
-          CPdfObject past;
-          past.SetError();
-          out.GetArray()->Append(std::move(past));
-          return;
-        }
-        CPdfObject element;
-        ParseObjectAt(element, depth + 1, element_build);
-        out.GetArray()->Append(std::move(element));
-      }
-      Drop();
+    case PdfTokenKind::kArrayOpen:
+      ParseArray(out, depth, build);
       return;
-    }
     case PdfTokenKind::kDictOpen:
       ParseDictionary(out, depth, build);
       return;
@@ -240,6 +213,52 @@ void CPdfParser::ParseObjectAt(CPdfObject& out, int depth, Build build) {
       break;
   }
   MakeValue(lexer_.Peek(0), lexer_.Text(0), out);
+  Drop();
+}
+
+void CPdfParser::ParseArray(CPdfObject& out, int depth, Build build) {
+  const PdfToken open = lexer_.Next();
+  out.NewArray(resolver_);
+  if (build == Build::kKind) {
+    StepOverValue(open, depth);
+    return;
+  }
+  for (;;) {
+    const bool past_limit = build != Build::kAll &&
+                            static_cast<size_t>(out.GetArray()->GetCount()) >= walk_array_limit_;
+    // A reference, the usual element (a page tree's /Kids), is taken in place when the
+    // bytes held show it whole.
+    int32_t num = 0;
+    int32_t gen = 0;
+    if (!past_limit && lexer_.TakeReference(&num, &gen)) {
+      CPdfObject element;
+      element.SetRef(num, gen);
+      out.GetArray()->Append(std::move(element));
+      continue;
+    }
+    const PdfTokenKind k = lexer_.Peek(0).kind;
+    if (k == PdfTokenKind::kArrayClose) {
+      break;
+    }
+    if (AtObjectEnd()) {
+      return;
+    }
+    // The walk reads the dictionaries of an array (kids written in /Kids), never its arrays.
+    const Build element_build = build == Build::kAll            ? Build::kAll
+                                : k == PdfTokenKind::kArrayOpen ? Build::kKind
+                                                                : Build::kWalk;
+    if (past_limit) {
+      // Past what the walk may visit: stepped over, the array marked as such.
+      StepOverValue(open, depth);
+      CPdfObject past;
+      past.SetError();
+      out.GetArray()->Append(std::move(past));
+      return;
+    }
+    CPdfObject element;
+    ParseObjectAt(element, depth + 1, element_build);
+    out.GetArray()->Append(std::move(element));
+  }
   Drop();
 }
 
@@ -301,6 +320,10 @@ void CPdfParser::ParseDictionary(CPdfObject& out, int depth, Build build) {
     return;
   }
   Drop();
+  MakeStream(out);
+}
+
+void CPdfParser::MakeStream(CPdfObject& out) {
   CPdfObject dict;
   dict.Assign(out);
   out.Clear();

@@ -58,6 +58,7 @@ class CPdfParser {
   enum class Build { kAll, kWalk, kKind };
 
   void ParseObjectAt(CPdfObject& out, int depth, Build build);
+  void ParseArray(CPdfObject& out, int depth, Build build);
   void ParseDictionary(CPdfObject& out, int depth, Build build);
   // Steps over the value that starts with first (already read), building nothing; refused
   // when it nests deeper than kMaxNesting counted from depth.
@@ -69,6 +70,9 @@ class CPdfParser {
   // The body's stream, or null when it cannot be read. *has_dict tells whether the stream
   // offers dict: not when its body was read from no window on the file.
   CPdfStream* ReadStreamBody(const CPdfObject& dict, bool* has_dict);
+  // out, a dictionary just past "stream", becomes the stream of that dictionary and its body
+  // (PDF_ERROR when the body cannot be read).
+  void MakeStream(CPdfObject& out);
   void SkipToLineEnd();
   int GetByte() { return stream_->NextByte(); }
   int PeekByte() { return stream_->PeekByte(); }

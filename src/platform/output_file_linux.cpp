@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -19,48 +18,13 @@
 #include <vector>
 
 #include "platform/output_file.h"
+#include "platform/temp_file_guard_linux.h"
 #include "platform/temp_name.h"
 
 namespace {
 
 // As many links as the kernel follows in one path.
 constexpr int kMaxLinks = 40;
-
-// The named temporary file for the signal handler: its folder and its name in that folder.
-volatile sig_atomic_t g_temp_folder = -1;
-volatile sig_atomic_t g_temp_named = 0;
-char g_temp_name[kTempNameLength + 1];
-
-extern "C" void RemoveTemporaryAndStop(int sig) {
-  if (g_temp_named) {
-    unlinkat(g_temp_folder, g_temp_name, 0);
-  }
-  signal(sig, SIG_DFL);
-  raise(sig);  // delivered with the default action once the handler returns
-}
-
-// Ctrl-C, a stopped batch job or a closed terminal remove the named temporary file first; a
-// signal the caller chose to ignore stays ignored. A file size limit makes the write fail
-// instead of ending the process without a word.
-void InstallSignalHandlers() {
-  static bool installed = false;
-  if (installed) {
-    return;
-  }
-  installed = true;
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
-    struct sigaction old {};
-    if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) {
-      continue;
-    }
-    struct sigaction action {};
-    action.sa_handler = RemoveTemporaryAndStop;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigaction(sig, &action, nullptr);
-  }
-  signal(SIGXFSZ, SIG_IGN);
-}
 
 // The folder part of path with its slash ("" for a bare name) and the last part.
 void SplitPath(const std::string& path, std::string* folder, std::string* name) {
@@ -172,7 +136,7 @@ struct OutputFile::State {
   int folder = -1;       // the folder the output's name is in
   std::string name;      // the output's name in that folder
   bool unnamed = false;  // the temporary has no name until it is complete
-  bool named = false;    // a named temporary file exists (g_temp_name)
+  bool named = false;    // a named temporary file exists (TempFileGuard::Name())
   bool existed = false;
   struct stat old {};  // the file that is replaced, when existed
   mode_t new_mode = 0666;
@@ -218,12 +182,10 @@ bool OutputFile::State::CreateTemporary() {
     }
   }
   for (int tries = 0; fd < 0 && tries < kTempNameTries; ++tries) {
-    MakeTempName(g_temp_name);
-    g_temp_folder = folder;
-    g_temp_named = 1;
-    fd = openat(folder, g_temp_name, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOCTTY, 0600);
+    const char* temp = TempFileGuard::Claim(folder);
+    fd = openat(folder, temp, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOCTTY, 0600);
     if (fd < 0) {
-      g_temp_named = 0;
+      TempFileGuard::Release();
       if (errno != EEXIST) {
         return false;
       }
@@ -240,14 +202,12 @@ bool OutputFile::State::CreateTemporary() {
 bool OutputFile::State::LinkTemporary() {
   const std::string proc = "/proc/self/fd/" + std::to_string(fileno(file));
   for (int tries = 0; tries < kTempNameTries; ++tries) {
-    MakeTempName(g_temp_name);
-    g_temp_folder = folder;
-    g_temp_named = 1;
-    if (linkat(AT_FDCWD, proc.c_str(), folder, g_temp_name, AT_SYMLINK_FOLLOW) == 0) {
+    const char* temp = TempFileGuard::Claim(folder);
+    if (linkat(AT_FDCWD, proc.c_str(), folder, temp, AT_SYMLINK_FOLLOW) == 0) {
       named = true;
       return true;
     }
-    g_temp_named = 0;
+    TempFileGuard::Release();
     if (errno != EEXIST) {
       return false;
     }
@@ -270,8 +230,8 @@ void OutputFile::State::Close() {
     file = nullptr;
   }
   if (named) {
-    unlinkat(folder, g_temp_name, 0);
-    g_temp_named = 0;
+    unlinkat(folder, TempFileGuard::Name(), 0);
+    TempFileGuard::Release();
     named = false;
   }
   if (folder >= 0) {
@@ -284,7 +244,7 @@ bool OutputFile::Create(const std::string& path) {
   Discard();
   state_.reset(new State());
   State& s = *state_;
-  InstallSignalHandlers();
+  TempFileGuard::InstallSignalHandlers();
   struct stat st {};
   const bool exists = stat(path.c_str(), &st) == 0;
   if (!exists && errno != ENOENT) {
@@ -415,13 +375,13 @@ bool OutputFile::Commit() {
   }
   ok = ok && SyncFile(fd);
   ok = ok && (s.named || s.LinkTemporary());
-  ok = ok && renameat(s.folder, g_temp_name, s.folder, s.name.c_str()) == 0;
+  ok = ok && renameat(s.folder, TempFileGuard::Name(), s.folder, s.name.c_str()) == 0;
   if (!ok) {
     Discard();
     return false;
   }
   s.named = false;
-  g_temp_named = 0;
+  TempFileGuard::Release();
   // The new name is on the disk only once its folder is.
   ok = SyncFile(s.folder);
   ok = std::fclose(s.file) == 0 && ok;

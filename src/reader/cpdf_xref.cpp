@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
@@ -52,6 +54,66 @@ bool ReadUsualLine(PdfStreamSource& source, int64_t* offset, int64_t* generation
   *in_use = p[17] == 'n';
   source.Advance(p + 18);
   return true;
+}
+
+// The lexer of a classic table's lines.
+using TableLexer = CPdfLexer<PdfStreamSource>;
+
+// The next token, its text (when it keeps one) in *text.
+PdfToken NextToken(TableLexer& lexer, std::string* text) {
+  text->clear();
+  return lexer.Next(text);
+}
+
+// Whether t, whose text is text, is an integer; its value in *value.
+bool TokenInteger(const PdfToken& t, const std::string& text, int64_t* value) {
+  if (t.kind != PdfTokenKind::kNumber) {
+    return false;
+  }
+  if (t.int32) {
+    *value = t.value;
+    return true;
+  }
+  const PdfNumber n = ParsePdfNumber(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  *value = n.value;
+  return n.integer;
+}
+
+bool NextInteger(TableLexer& lexer, std::string* text, int64_t* value) {
+  const PdfToken t = NextToken(lexer, text);
+  return TokenInteger(t, *text, value);
+}
+
+// One line of a subsection, in its usual shape or token by token; refused when it is neither.
+XRefEntry ReadTableLine(TableLexer& lexer, std::string* text) {
+  int64_t offset = 0;
+  int64_t generation = 0;
+  bool in_use = false;
+  if (!ReadUsualLine(lexer.GetSource(), &offset, &generation, &in_use)) {
+    if (!NextInteger(lexer, text, &offset) || !NextInteger(lexer, text, &generation)) {
+      throw CPdfException(kMsgXRefTable);
+    }
+    const PdfToken t = NextToken(lexer, text);
+    in_use = t.Is(PdfKeyword::kN);
+    if (!in_use && !t.Is(PdfKeyword::kF)) {
+      throw CPdfException(kMsgXRefTable);
+    }
+  }
+  // Held at the 32-bit ends rather than wrapped: such an offset leads to no header, and the
+  // object is then looked for by its header.
+  return XRefEntry{static_cast<int32_t>(std::clamp<int64_t>(offset, INT32_MIN, INT32_MAX)),
+                   static_cast<int32_t>(std::clamp<int64_t>(generation, INT32_MIN, INT32_MAX)),
+                   in_use ? XRefEntry::kInFile : XRefEntry::kFree};
+}
+
+// The count lines of a subsection.
+std::vector<XRefEntry> ReadSubsectionLines(TableLexer& lexer, std::string* text, int64_t count) {
+  std::vector<XRefEntry> lines;
+  lines.reserve(static_cast<size_t>(std::min<int64_t>(count, 4096)));
+  for (int64_t i = 0; i < count; ++i) {
+    lines.push_back(ReadTableLine(lexer, text));
+  }
+  return lines;
 }
 
 // The offset after the last "startxref" in the file's last 1023 bytes, or 0.
@@ -236,76 +298,42 @@ bool CPdfXRef::ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev) 
   section_free_.clear();
   // The table holds only numbers and the keywords n and f: read token by token, no values
   // built. The parser, which has read "xref" and nothing after it, takes over at "trailer".
-  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window, PdfStreamSource::Positions::kTold)};
+  TableLexer lexer{PdfStreamSource(window, PdfStreamSource::Positions::kTold)};
   std::string text;
-  const auto next = [&]() {
-    text.clear();
-    return lexer.Next(&text);
-  };
-  const auto integer = [&](const PdfToken& t, int64_t* value) {
-    if (t.kind != PdfTokenKind::kNumber) {
-      return false;
-    }
-    if (t.int32) {
-      *value = t.value;
-      return true;
-    }
-    const PdfNumber n = ParsePdfNumber(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    *value = n.value;
-    return n.integer;
-  };
-  uint64_t dict_at = 0;
   for (;;) {
-    PdfToken t = next();
+    const PdfToken t = NextToken(lexer, &text);
     if (t.Is(PdfKeyword::kTrailer)) {
-      dict_at = t.end;
-      break;
+      return ReadTableTrailer(parser, t.end, prev);
     }
     int64_t first = 0;
     int64_t count = 0;
-    if (!integer(t, &first) || !integer(next(), &count)) {
+    if (!TokenInteger(t, text, &first) || !NextInteger(lexer, &text, &count)) {
       throw CPdfException(kMsgXRefTable);
     }
     // Negative numbers and tables past the format's limit are refused before anything grows.
     if (first < 0 || count < 0 || first > kMaxObjects || first + count > kMaxObjects) {
       throw CPdfException(kMsgXRefTable);
     }
-    std::vector<XRefEntry> lines;
-    lines.reserve(static_cast<size_t>(std::min<int64_t>(count, 4096)));
-    for (int64_t i = 0; i < count; ++i) {
-      int64_t offset = 0;
-      int64_t generation = 0;
-      bool in_use = false;
-      if (!ReadUsualLine(lexer.GetSource(), &offset, &generation, &in_use)) {
-        if (!integer(next(), &offset) || !integer(next(), &generation)) {
-          throw CPdfException(kMsgXRefTable);
-        }
-        t = next();
-        in_use = t.Is(PdfKeyword::kN);
-        if (!in_use && !t.Is(PdfKeyword::kF)) {
-          throw CPdfException(kMsgXRefTable);
-        }
-      }
-      // Held at the 32-bit ends rather than wrapped: such an offset leads to no header, and
-      // the object is then looked for by its header.
-      lines.push_back(
-          XRefEntry{static_cast<int32_t>(std::clamp<int64_t>(offset, INT32_MIN, INT32_MAX)),
-                    static_cast<int32_t>(std::clamp<int64_t>(generation, INT32_MIN, INT32_MAX)),
-                    in_use ? XRefEntry::kInFile : XRefEntry::kFree});
-    }
-    if (StartsOneLow(static_cast<int32_t>(first), lines)) {
-      read_around_ = true;
-      --first;
-    }
-    for (size_t k = 0; k < lines.size(); ++k) {
-      const int32_t n = static_cast<int32_t>(first) + static_cast<int32_t>(k);
-      if (lines[k].type == XRefEntry::kInFile) {
-        table_.Add(n, lines[k]);
-      } else {
-        section_free_.emplace_back(n, lines[k]);
-      }
+    AddSubsection(static_cast<int32_t>(first), ReadSubsectionLines(lexer, &text, count));
+  }
+}
+
+void CPdfXRef::AddSubsection(int32_t first, const std::vector<XRefEntry>& lines) {
+  if (StartsOneLow(first, lines)) {
+    read_around_ = true;
+    --first;
+  }
+  for (size_t k = 0; k < lines.size(); ++k) {
+    const int32_t n = first + static_cast<int32_t>(k);
+    if (lines[k].type == XRefEntry::kInFile) {
+      table_.Add(n, lines[k]);
+    } else {
+      section_free_.emplace_back(n, lines[k]);
     }
   }
+}
+
+bool CPdfXRef::ReadTableTrailer(CPdfParser& parser, uint64_t dict_at, int64_t* prev) {
   CPdfObject trailer;
   parser.ParseObject(trailer);
   if (!trailer.IsKind(PDF_DICT)) {

@@ -58,6 +58,11 @@ class CPdfXRef {
   bool ReadSection(int64_t offset, int64_t* prev);
   // With the parser just past "xref" in window.
   bool ReadTable(CPdfStream* window, CPdfParser& parser, int64_t* prev);
+  // A subsection's lines, the first numbered first: those in use go into the table, the free
+  // ones wait in section_free_.
+  void AddSubsection(int32_t first, const std::vector<XRefEntry>& lines);
+  // With the parser just past "trailer", whose dictionary stands at dict_at (a file position).
+  bool ReadTableTrailer(CPdfParser& parser, uint64_t dict_at, int64_t* prev);
   // A subsection of count lines that says it starts at 1 but whose first line is the free
   // head of the list ("0000000000 65535 f"): a producer slip when the lines' offsets lead to
   // the headers of the numbers one lower.

@@ -16,16 +16,11 @@
 
 namespace {
 
-const char* kTextPage =
-    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /Font << /F1 5 0 R >> "
-    ">> /Contents 4 0 R >>";
-const char* kFont = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
-
 // Catalog 1 (with extra entries), pages 2, page 3, content 4, font 5.
 PdfBuilder TextPage(const std::string& catalog_entries = "") {
   PdfBuilder b;
   b.Header("1.4").Object(1, "<< /Type /Catalog /Pages 2 0 R " + catalog_entries + " >>");
-  b.Object(2, kPages).Object(3, kTextPage).Stream(4, "", "BT /F1 12 Tf 10 10 Td (Hi) Tj ET");
+  b.Object(2, kPages).Object(3, kTextPage).Stream(4, "", kText);
   return b.Object(5, kFont);
 }
 
@@ -117,7 +112,6 @@ const UpdateCase kUpdates[] = {
     {"an_update_of_an_update", UpdatedBefore, "/r270"},
     {"an_update_of_an_update_in_streams", UpdatedBeforeStreams, "/r0"},
     {"nothing_changes", Sideways, "/r90"},
-    {"nothing_changes_a_whole_turn_on", Sideways, "/r450"},
     {"nothing_changes_inherited", InheritedSideways, "/r90"},
     {"nothing_chosen", Sideways, "-portrait /r0"},
     {"inherited_angle_changes", InheritedSideways, "/r0"},

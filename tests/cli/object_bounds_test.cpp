@@ -13,12 +13,6 @@
 
 namespace {
 
-const char* kTextPage =
-    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /Font << /F1 5 0 R >> "
-    ">> /Contents 4 0 R >>";
-const char* kFont = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
-const char* kText = "BT /F1 12 Tf 10 10 Td (Hi) Tj ET";
-
 // One page: catalog 1, pages 2, page 3, content 4, font 5.
 PdfBuilder TextPage(const std::string& page = kTextPage, const std::string& font = kFont) {
   PdfBuilder b = OnePage(page);

@@ -115,14 +115,6 @@ const PathCase kPathCases[] = {
     // pages chosen, refuse the list or print the help instead.
     {"OutputNamedLikeAFilter", kAnyone, "", "in.pdf -landscape /r90", "", "ls -A",
      "-landscape\nin.pdf\n", "-landscape", "", "/r90"},
-    {"OutputNamedLikeAShape", kAnyone, "", "in.pdf -tall /r90", "", "ls -A", "-tall\nin.pdf\n",
-     "-tall", "", "/r90"},
-    {"OutputNamedLikeTheHelp", kAnyone, "", "in.pdf --help /r90", "", "ls -A", "--help\nin.pdf\n",
-     "--help", "", "/r90"},
-    {"AbsoluteOutputLikeAPageList", kAnyone, "", "in.pdf /proc/self/cwd/p1.pdf /r90", "", "ls -A",
-     "in.pdf\np1.pdf\n", "p1.pdf", "", "/r90"},
-    {"StandardOutputByDescriptor", kAnyone, "", "in.pdf /proc/self/fd/1 /r90 | cat > got.pdf", "",
-     "ls -A", "got.pdf\nin.pdf\n", "got.pdf", "", "/r90"},
     {"InputNamedLikeTheVersion", kAnyone, "cp in.pdf ./--version", "--version out.pdf /r90", "",
      "ls -A", "--version\nin.pdf\nout.pdf\n", "out.pdf", "", "/r90"},
 };

@@ -80,6 +80,29 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"TreeCycle", kCatalog, kPages, kKids, "<< /Type /Pages /Kids [2 0 R] >>"}),
     CaseName<RefusedCase>);
 
+using Objects = std::vector<std::pair<int, std::string>>;
+
+// Catalog 1, then objects written in the file or in object stream 20, listed by a
+// cross-reference stream.
+std::string FileOf(const Objects& objects, bool in_stream) {
+  PdfBuilder b;
+  b.Header("1.5").Object(1, kCatalog);
+  if (in_stream) {
+    b.ObjectStream(20, objects);
+  } else {
+    for (const auto& [num, body] : objects) {
+      b.Object(num, body);
+    }
+  }
+  return b.XRefStream(30, "/Root 1 0 R").Bytes();
+}
+
+// A case's name and where its objects stand.
+template <class Case>
+std::string NameAndForm(const testing::TestParamInfo<std::tuple<Case, bool>>& p) {
+  return std::get<0>(p.param).name + (std::get<1>(p.param) ? "_InObjectStream" : "_InFile");
+}
+
 // What the walk reads of a page, whether the scanner noted it on its way over the page or the
 // walk parsed the page itself: both must read every spelling alike. Node 2 turns its pages by
 // 180 and has no /Resources; objects 9 to 12 are what references in the page lead to.
@@ -94,19 +117,13 @@ class PageReadTest : public testing::TestWithParam<std::tuple<PageCase, bool>> {
 
 TEST_P(PageReadTest, GivesWhatTheParsedPageSays) {
   const auto& [c, in_stream] = GetParam();
-  const std::vector<std::pair<int, std::string>> objects = {
-      {3, c.page}, {9, "270"}, {10, "<< >>"}, {11, "5"}, {12, "/Page"}};
-  PdfBuilder b;
-  b.Header("1.5").Object(1, kCatalog);
-  b.Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 /Rotate 180 >>");
-  if (in_stream) {
-    b.ObjectStream(20, objects);
-  } else {
-    for (const auto& [num, body] : objects) {
-      b.Object(num, body);
-    }
-  }
-  OpenPdf pdf(b.XRefStream(30, "/Root 1 0 R").Bytes());
+  OpenPdf pdf(FileOf({{2, "<< /Type /Pages /Kids [3 0 R] /Count 1 /Rotate 180 >>"},
+                      {3, c.page},
+                      {9, "270"},
+                      {10, "<< >>"},
+                      {11, "5"},
+                      {12, "/Page"}},
+                     in_stream));
   std::string read = pdf.TryOpen();
   if (read.empty()) {
     for (const PageRef& r : pdf.doc.GetCatalog()->GetPageRefs()) {
@@ -155,9 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
                      Page("/Resources << >> /A " + std::string(300, '[') + std::string(300, ']')),
                      "Objects nested too deeply"}),
         testing::Bool()),
-    [](const testing::TestParamInfo<std::tuple<PageCase, bool>>& p) {
-      return std::get<0>(p.param).name + (std::get<1>(p.param) ? "_InObjectStream" : "_InFile");
-    });
+    NameAndForm<PageCase>);
 
 // The box a page shows, read with its rotation's walk: node 2 over node 3 over page 4, the
 // entries of each given; objects 9 to 12 are what references lead to.
@@ -174,24 +189,14 @@ class PageBoxTest : public testing::TestWithParam<std::tuple<BoxCase, bool>> {};
 
 TEST_P(PageBoxTest, ShowsTheCropBoxWithinTheMediaBox) {
   const auto& [c, in_stream] = GetParam();
-  const std::vector<std::pair<int, std::string>> objects = {
-      {2, "<< /Type /Pages /Kids [3 0 R] /Count 1 " + c.root + " >>"},
-      {3, "<< /Type /Pages /Kids [4 0 R] /Count 1 " + c.node + " >>"},
-      {4, "<< /Type /Page /Resources << >> " + c.page + " >>"},
-      {9, "[0 0 300 400]"},
-      {10, "300"},
-      {11, "<< >>"},
-      {12, "[0 0 10 0 R 400]"}};
-  PdfBuilder b;
-  b.Header("1.5").Object(1, kCatalog);
-  if (in_stream) {
-    b.ObjectStream(20, objects);
-  } else {
-    for (const auto& [num, body] : objects) {
-      b.Object(num, body);
-    }
-  }
-  OpenPdf pdf(b.XRefStream(30, "/Root 1 0 R").Bytes());
+  OpenPdf pdf(FileOf({{2, "<< /Type /Pages /Kids [3 0 R] /Count 1 " + c.root + " >>"},
+                      {3, "<< /Type /Pages /Kids [4 0 R] /Count 1 " + c.node + " >>"},
+                      {4, "<< /Type /Page /Resources << >> " + c.page + " >>"},
+                      {9, "[0 0 300 400]"},
+                      {10, "300"},
+                      {11, "<< >>"},
+                      {12, "[0 0 10 0 R 400]"}},
+                     in_stream));
   ASSERT_EQ("", pdf.TryOpen(true));
   const PageSize& page = pdf.doc.GetCatalog()->GetPageSizes().at(0);
   std::ostringstream size;
@@ -229,8 +234,6 @@ INSTANTIATE_TEST_SUITE_P(
             BoxCase{"NoWidth", "", "", "/MediaBox [5 0 5 300]", "0x0"},
             BoxCase{"DictionaryByReference", "", "", "/MediaBox 11 0 R", "0x0"}),
         testing::Bool()),
-    [](const testing::TestParamInfo<std::tuple<BoxCase, bool>>& p) {
-      return std::get<0>(p.param).name + (std::get<1>(p.param) ? "_InObjectStream" : "_InFile");
-    });
+    NameAndForm<BoxCase>);
 
 }  // namespace

@@ -16,6 +16,13 @@ inline std::string PageWith(const std::string& entries) {
 }
 inline const std::string kPage = PageWith("/Resources << >>");
 
+// A page that shows text: its content is object 4, its font object 5.
+inline const char* const kTextPage =
+    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /Font << /F1 5 0 R >> "
+    ">> /Contents 4 0 R >>";
+inline const char* const kFont = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
+inline const char* const kText = "BT /F1 12 Tf 10 10 Td (Hi) Tj ET";
+
 // Catalog 1, the page tree 2 and page 3, after the header.
 inline PdfBuilder OnePage(const std::string& page = kPage,
                           const std::string& pages = kPages,
