@@ -241,15 +241,12 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     StreamBodies,
     CopyTest,
-    testing::Values(
-        Copied("LengthByReference",
-               StreamBody("<< /Length 5 0 R >>\nstream\nx endstream endobj y\nendstream")),
-        Copied("LengthWithLeadingZeros",
-               StreamBody("<< /Length " + std::string(60, '0') +
-                          "20 >>\nstream\nx endstream endobj y\nendstream")),
-        Copied("ReferenceWithLongSpaces",
-               StreamBody("<< /Length 5" + std::string(64, ' ') +
-                          "0   R >>\nstream\nx endstream endobj y\nendstream"))),
+    testing::Values(Copied("LengthWithLeadingZeros",
+                           StreamBody("<< /Length " + std::string(60, '0') +
+                                      "20 >>\nstream\nx endstream endobj y\nendstream")),
+                    Copied("ReferenceWithLongSpaces",
+                           StreamBody("<< /Length 5" + std::string(64, ' ') +
+                                      "0   R >>\nstream\nx endstream endobj y\nendstream"))),
     CopyCaseName);
 
 INSTANTIATE_TEST_SUITE_P(

@@ -148,8 +148,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "-wide -tall /t90",
                    {{1, 180}, {2, 90}, {3, 0}, {4, 90}, {5, 90}, {6, 90}, {8, 0}, {9, 270}}}),
         testing::Bool()),
-    [](const testing::TestParamInfo<std::tuple<Recipe, bool>>& p) {
-      return std::get<0>(p.param).name + (std::get<1>(p.param) ? "_InObjectStream" : "_InFile");
-    });
+    NameAndForm<Recipe>);
 
 }  // namespace

@@ -97,12 +97,6 @@ std::string FileOf(const Objects& objects, bool in_stream) {
   return b.XRefStream(30, "/Root 1 0 R").Bytes();
 }
 
-// A case's name and where its objects stand.
-template <class Case>
-std::string NameAndForm(const testing::TestParamInfo<std::tuple<Case, bool>>& p) {
-  return std::get<0>(p.param).name + (std::get<1>(p.param) ? "_InObjectStream" : "_InFile");
-}
-
 // What the walk reads of a page, whether the scanner noted it on its way over the page or the
 // walk parsed the page itself: both must read every spelling alike. Node 2 turns its pages by
 // 180 and has no /Resources; objects 9 to 12 are what references in the page lead to.

@@ -9,12 +9,18 @@
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // A case of a table named by its name field, in test names and in failure messages alike.
 template <class Case>
 std::string CaseName(const testing::TestParamInfo<Case>& p) {
   return p.param.name;
+}
+// A named case run on objects in the file (false) or in an object stream (true).
+template <class Case>
+std::string NameAndForm(const testing::TestParamInfo<std::tuple<Case, bool>>& p) {
+  return std::get<0>(p.param).name + (std::get<1>(p.param) ? "_InObjectStream" : "_InFile");
 }
 #define PRINT_CASE_BY_NAME(Case)                                   \
   [[maybe_unused]] void PrintTo(const Case& c, std::ostream* os) { \
