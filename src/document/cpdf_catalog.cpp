@@ -59,8 +59,8 @@ void CheckNotAncestor(const std::vector<int32_t>& path, int32_t num) {
 
 CPdfCatalog::~CPdfCatalog() = default;
 
-void CPdfCatalog::StartWalk(CPdfFetcher* xref, bool with_boxes) {
-  xref_ = xref;
+void CPdfCatalog::StartWalk(CPdfFetcher* fetcher, bool with_boxes) {
+  fetcher_ = fetcher;
   with_boxes_ = with_boxes;
   page_refs_.clear();
   page_sizes_.clear();
@@ -72,10 +72,10 @@ void CPdfCatalog::StartWalk(CPdfFetcher* xref, bool with_boxes) {
   // tree whose kids repeat without end is refused instead of walked for ever. Every kid takes
   // some of the file's bytes too, however well an object stream compresses them: a few bytes
   // of the file may not stand for millions of visits (nor arrays of millions of kids).
-  max_visits_ = std::min<int64_t>(2 * static_cast<int64_t>(xref->GetTable().CountInUse()) + 16,
-                                  kVisitsPerFileByte * xref->GetFile().Size() + 16);
-  xref->SetWalkArrayLimit(static_cast<size_t>(max_visits_) + 1);
-  xref->SetWalkKeys(with_boxes ? &WalkKeepWithBoxes : &WalkKeep);
+  max_visits_ = std::min<int64_t>(2 * static_cast<int64_t>(fetcher->GetTable().CountInUse()) + 16,
+                                  kVisitsPerFileByte * fetcher->GetFile().Size() + 16);
+  walk_.array_limit = static_cast<size_t>(max_visits_) + 1;
+  walk_.keys = with_boxes ? &WalkKeepWithBoxes : &WalkKeep;
 }
 
 void CPdfCatalog::DropWalkState() {
@@ -85,10 +85,10 @@ void CPdfCatalog::DropWalkState() {
   kids_.clear();
 }
 
-void CPdfCatalog::Load(CPdfFetcher* xref, bool with_boxes) {
-  StartWalk(xref, with_boxes);
+void CPdfCatalog::Load(CPdfFetcher* fetcher, bool with_boxes) {
+  StartWalk(fetcher, with_boxes);
   CPdfObject catalog;
-  xref->GetObject(xref->GetXRef().GetRootNum(), xref->GetXRef().GetRootGen(), catalog);
+  fetcher->GetObject(fetcher->GetXRef().GetRootNum(), fetcher->GetXRef().GetRootGen(), catalog);
   if (!catalog.IsKind(PDF_DICT)) {
     throw CPdfException(kMsgCatalogType);
   }
@@ -97,7 +97,7 @@ void CPdfCatalog::Load(CPdfFetcher* xref, bool with_boxes) {
   CPdfObject pages;
   const CPdfObject* pages_raw = catalog.GetDict()->Find("Pages");
   if (pages_raw && pages_raw->IsKind(PDF_REF)) {
-    xref->GetObject(pages_raw->GetRefNum(), pages_raw->GetRefGen(), pages, FetchMode::kWalk);
+    fetcher->GetObject(pages_raw->GetRefNum(), pages_raw->GetRefGen(), pages, &walk_);
   } else {
     catalog.GetDict()->Lookup("Pages", pages);
   }
@@ -119,7 +119,7 @@ void CPdfCatalog::Load(CPdfFetcher* xref, bool with_boxes) {
   // Room for the promised pages up front (a page needs an object, so no more than the table
   // has), sparing the copies a growing array makes.
   if (count.IsKind(PDF_INT) && count.GetInt() > 0) {
-    page_refs_.reserve(std::min({static_cast<size_t>(count.GetInt()), xref->GetTable().CountInUse(),
+    page_refs_.reserve(std::min({static_cast<size_t>(count.GetInt()), fetcher->GetTable().CountInUse(),
                                  static_cast<size_t>(max_visits_)}));
     page_sizes_.reserve(with_boxes ? page_refs_.capacity() : 0);
   }
@@ -183,7 +183,7 @@ CPdfCatalog::Value CPdfCatalog::ReadReferenced(int32_t num, int32_t gen) {
   auto found = values_.find(key);
   if (found == values_.end()) {
     CPdfObject resolved;
-    xref_->GetObject(num, gen, resolved, FetchMode::kWalk);
+    fetcher_->GetObject(num, gen, resolved, &walk_);
     found = values_.emplace(key, ValueOf(resolved)).first;
   }
   return found->second;
@@ -239,7 +239,7 @@ void CPdfCatalog::ReadNode(const CPdfDictionary& dict, Node* node) {
   auto found = kids_.find(KeyOf(*kids));
   if (found == kids_.end()) {
     found = kids_.emplace(KeyOf(*kids), CPdfObject()).first;
-    xref_->GetObject(kids->GetRefNum(), kids->GetRefGen(), found->second, FetchMode::kWalk);
+    fetcher_->GetObject(kids->GetRefNum(), kids->GetRefGen(), found->second, &walk_);
   }
   node->kids.Clear();
   node->kids.Assign(found->second);
@@ -253,10 +253,10 @@ void CPdfCatalog::ReadBoxes(const CPdfDictionary& dict, Node* node) {
   }
   // A box that is no box counts as absent, so the inherited one shows, as readers take it.
   if (const CPdfObject* media = dict.Find("MediaBox")) {
-    node->media = CPdfPageBox::Read(*media, *xref_);
+    node->media = CPdfPageBox::Read(*media, *fetcher_, walk_);
   }
   if (const CPdfObject* crop = dict.Find("CropBox")) {
-    node->crop = CPdfPageBox::Read(*crop, *xref_);
+    node->crop = CPdfPageBox::Read(*crop, *fetcher_, walk_);
   }
 }
 
@@ -278,12 +278,12 @@ const CPdfCatalog::Node& CPdfCatalog::NodeOf(const CPdfObject& raw) {
     // the tree reaches it, which costs less than keeping it. It is read before the next kid.
     // The notes hold no boxes.
     PageFacts facts;
-    if (!with_boxes_ && xref_->PageFactsOf(raw.GetRefNum(), raw.GetRefGen(), &facts)) {
+    if (!with_boxes_ && fetcher_->PageFactsOf(raw.GetRefNum(), raw.GetRefGen(), &facts)) {
       ReadFacts(facts, &noted_page_);
       return noted_page_;
     }
     CPdfObject kid;
-    xref_->GetObject(raw.GetRefNum(), raw.GetRefGen(), kid, FetchMode::kWalk);
+    fetcher_->GetObject(raw.GetRefNum(), raw.GetRefGen(), kid, &walk_);
     if (!kid.IsKind(PDF_DICT)) {
       throw CPdfException(kMsgKidType);
     }

@@ -11,10 +11,10 @@
 #include "document/cpdf_page_box.h"
 #include "objects/cpdf_object.h"
 #include "objects/pdf_key_filter.h"
+#include "reader/cpdf_fetcher.h"
 #include "reader/page_facts.h"
 
 class CPdfDictionary;
-class CPdfFetcher;
 
 // A page as the rotation sees the tree: reached through nodes typed /Pages (or untyped nodes
 // with /Kids), with the rotation it shows (its own integer /Rotate, else its nearest
@@ -94,7 +94,7 @@ class CPdfCatalog {
     std::optional<CPdfPageBox> crop;
   };
   // Forgets the last walk and sets the fetcher up for a new one, with its limits.
-  void StartWalk(CPdfFetcher* xref, bool with_boxes);
+  void StartWalk(CPdfFetcher* fetcher, bool with_boxes);
   // Forgets what the walk read (the nodes and values it parsed).
   void DropWalkState();
   // resources: whether an ancestor has a /Resources dictionary.
@@ -119,7 +119,8 @@ class CPdfCatalog {
   static int64_t KeyOf(int32_t num, int32_t gen);
   static int64_t KeyOf(const CPdfObject& ref);
 
-  CPdfFetcher* xref_ = nullptr;
+  CPdfFetcher* fetcher_ = nullptr;
+  WalkRequest walk_;  // what the walk's fetches build, given with each
   bool with_boxes_ = false;
   std::unordered_map<int64_t, Node> nodes_;  // by object number and generation
   Node noted_page_;                          // the last page made from the scanner's notes

@@ -10,17 +10,23 @@
 namespace {
 
 // A value with one reference followed, fetched as the walk fetches: no stream is decoded.
-void Resolved(const CPdfObject& value, CPdfFetcher& fetcher, CPdfObject& out) {
+void Resolved(const CPdfObject& value,
+              CPdfFetcher& fetcher,
+              const WalkRequest& walk,
+              CPdfObject& out) {
   if (value.IsKind(PDF_REF)) {
-    fetcher.GetObject(value.GetRefNum(), value.GetRefGen(), out, FetchMode::kWalk);
+    fetcher.GetObject(value.GetRefNum(), value.GetRefGen(), out, &walk);
   } else {
     out.Assign(value);
   }
 }
 
-bool NumberOf(const CPdfObject& value, CPdfFetcher& fetcher, double* number) {
+bool NumberOf(const CPdfObject& value,
+              CPdfFetcher& fetcher,
+              const WalkRequest& walk,
+              double* number) {
   CPdfObject resolved;
-  Resolved(value, fetcher, resolved);
+  Resolved(value, fetcher, walk, resolved);
   if (resolved.IsKind(PDF_INT)) {
     *number = static_cast<double>(resolved.GetInt());
   } else if (resolved.IsKind(PDF_REAL)) {
@@ -39,15 +45,17 @@ CPdfPageBox::CPdfPageBox(double x1, double y1, double x2, double y2)
       right_(std::max(x1, x2)),
       top_(std::max(y1, y2)) {}
 
-std::optional<CPdfPageBox> CPdfPageBox::Read(const CPdfObject& value, CPdfFetcher& fetcher) {
+std::optional<CPdfPageBox> CPdfPageBox::Read(const CPdfObject& value,
+                                             CPdfFetcher& fetcher,
+                                             const WalkRequest& walk) {
   CPdfObject array;
-  Resolved(value, fetcher, array);
+  Resolved(value, fetcher, walk, array);
   if (!array.IsKind(PDF_ARRAY) || array.GetArray()->GetCount() != 4) {
     return std::nullopt;
   }
   double corner[4];
   for (int32_t i = 0; i < 4; ++i) {
-    if (!NumberOf(array.GetArray()->At(i), fetcher, &corner[i])) {
+    if (!NumberOf(array.GetArray()->At(i), fetcher, walk, &corner[i])) {
       return std::nullopt;
     }
   }

@@ -4,6 +4,7 @@
 #include <optional>
 
 class CPdfFetcher;
+struct WalkRequest;
 class CPdfObject;
 
 // A page's rectangle (its /MediaBox or /CropBox), corners put in order, as readers take it.
@@ -13,7 +14,9 @@ class CPdfPageBox {
 
   // value as a dictionary holds it: an array of four numbers (integers or reals), the array or
   // any number through a reference. Anything else, or a box without area, is no box.
-  static std::optional<CPdfPageBox> Read(const CPdfObject& value, CPdfFetcher& fetcher);
+  static std::optional<CPdfPageBox> Read(const CPdfObject& value,
+                                         CPdfFetcher& fetcher,
+                                         const WalkRequest& walk);
 
   // The part of this box inside other, as viewers trim a crop box to the media box; none when
   // they do not overlap.

@@ -32,10 +32,13 @@ void CPdfFetcher::BuildMap() {
 }
 
 void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
-  GetObject(num, gen, out, FetchMode::kWhole);
+  GetObject(num, gen, out, nullptr);
 }
 
-void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out, FetchMode mode) {
+void CPdfFetcher::GetObject(int32_t num,
+                            int32_t gen,
+                            CPdfObject& out,
+                            const WalkRequest* walk) {
   const XRefEntry* found = GetTable().Find(num);
   // A number no section defines, below /Size or past it, is a missing object: null.
   if (!found) {
@@ -61,7 +64,6 @@ void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out, FetchMode
       fetcher->in_progress_.pop_back();
     }
   } guard(this, num);
-  const bool walk = mode == FetchMode::kWalk;
   if (entry.type == XRefEntry::kInFile) {
     FetchDirect(num, gen, entry, out, walk);
   } else if (entry.type == XRefEntry::kInStream && gen == 0) {
@@ -112,7 +114,7 @@ void CPdfFetcher::FetchDirect(int32_t num,
                               int32_t gen,
                               const XRefEntry& entry,
                               CPdfObject& out,
-                              bool walk) {
+                              const WalkRequest* walk) {
   out.SetNull();
   if (!map_.IsBuilt()) {
     // While the map is being made: where the entry leads, read to the end of the value.
@@ -145,7 +147,7 @@ void CPdfFetcher::ReadAt(int32_t num,
                          int64_t start,
                          int64_t end,
                          const uint32_t* body,
-                         bool walk,
+                         const WalkRequest* walk,
                          CPdfObject& out) {
   if (start < 0 || start > UINT32_MAX) {
     return;
@@ -161,8 +163,10 @@ void CPdfFetcher::ReadAt(int32_t num,
   if (!LexObjectHeader(lexer, num, gen)) {
     return;
   }
-  parser.SetWalkKeys(walk ? walk_keys_ : nullptr);
-  parser.SetWalkArrayLimit(walk_array_limit_);
+  if (walk) {
+    parser.SetWalkKeys(walk->keys);
+    parser.SetWalkArrayLimit(walk->array_limit);
+  }
   parser.SetDecodeStreams(!walk);
   if (body) {
     parser.SetStreamBody(body[0], body[1]);
@@ -171,7 +175,10 @@ void CPdfFetcher::ReadAt(int32_t num,
   parser.ParseObject(out);
 }
 
-void CPdfFetcher::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, bool walk) {
+void CPdfFetcher::FetchCompressed(int32_t num,
+                                  const XRefEntry& entry,
+                                  CPdfObject& out,
+                                  const WalkRequest* walk) {
   std::shared_ptr<CPdfObjStmData> data = GetObjStm(entry.offset);
   const uint8_t* bytes = nullptr;
   size_t length = 0;
@@ -182,8 +189,10 @@ void CPdfFetcher::FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObjec
   }
   // Parsed afresh on every request: the decoded bytes are what is kept.
   CPdfParser parser(this, new CPdfMemoryStream(bytes, length));
-  parser.SetWalkKeys(walk ? walk_keys_ : nullptr);
-  parser.SetWalkArrayLimit(walk_array_limit_);
+  if (walk) {
+    parser.SetWalkKeys(walk->keys);
+    parser.SetWalkArrayLimit(walk->array_limit);
+  }
   parser.ParseObject(out);
 }
 

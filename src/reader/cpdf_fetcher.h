@@ -18,9 +18,14 @@ class CPdfInputFile;
 class CPdfObjStmData;
 class CPdfStream;
 
-// How much of an object a fetch builds: all of it, or what the page-tree walk reads
-// (CPdfParser::SetWalkKeys; the fetches it makes itself, a /Length, are whole).
-enum class FetchMode { kWhole, kWalk };
+// What a fetch for the page-tree walk builds: of a dictionary the keys the walk reads
+// (CPdfParser::SetWalkKeys), of an array no more elements than it may visit
+// (CPdfParser::SetWalkArrayLimit). The walk gives it with each fetch, and the fetcher keeps
+// nothing of it; the fetches the parser makes itself (a /Length) are whole.
+struct WalkRequest {
+  PdfKeyFilter keys = nullptr;
+  size_t array_limit = SIZE_MAX;
+};
 
 // Fetches objects by number: from where the object map finds them, or from object streams.
 class CPdfFetcher : public CPdfResolver {
@@ -39,17 +44,14 @@ class CPdfFetcher : public CPdfResolver {
   void BuildMap();
 
   void GetObject(int32_t num, int32_t gen, CPdfObject& out) override;
-  void GetObject(int32_t num, int32_t gen, CPdfObject& out, FetchMode mode);
+  // With walk, only what it asks for; without, the whole object.
+  void GetObject(int32_t num, int32_t gen, CPdfObject& out, const WalkRequest* walk);
 
   // What the walk reads of page num, when it was noted on the way: the object a walk fetch of
   // (num, gen) would parse is a page dictionary with these facts. False otherwise (the walk
   // then fetches it).
   bool PageFactsOf(int32_t num, int32_t gen, PageFacts* facts);
 
-  // Walk fetches build arrays of no more than limit elements (CPdfParser::SetWalkArrayLimit).
-  void SetWalkArrayLimit(size_t limit) { walk_array_limit_ = limit; }
-  // What walk fetches keep of a dictionary: the walk's owner says (CPdfParser::SetWalkKeys).
-  void SetWalkKeys(PdfKeyFilter keys) { walk_keys_ = keys; }
 
   const CPdfXRef& GetXRef() const { return xref_; }
   const CPdfXRefTable& GetTable() const { return xref_.GetTable(); }
@@ -72,7 +74,7 @@ class CPdfFetcher : public CPdfResolver {
   bool GivesMembers(int32_t stream_num, const std::vector<int32_t>& members);
 
  private:
-  void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out, bool walk);
+  void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out, const WalkRequest* walk);
   // Reads "num gen obj" and its value from start, up to end (the end of the file when end is
   // not past start); with body, the stream's data lies there.
   void ReadAt(int32_t num,
@@ -80,9 +82,9 @@ class CPdfFetcher : public CPdfResolver {
               int64_t start,
               int64_t end,
               const uint32_t* body,
-              bool walk,
+              const WalkRequest* walk,
               CPdfObject& out);
-  void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, bool walk);
+  void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, const WalkRequest* walk);
   std::shared_ptr<CPdfObjStmData> GetObjStm(int32_t stream_num);
   // Member num's bytes in held_ and its frame (found once), false when its stream does not give
   // it. With facts, page tells whether the member is a page with facts noted.
@@ -98,8 +100,6 @@ class CPdfFetcher : public CPdfResolver {
   CPdfObjectMap map_;
   CPdfObjStmCache objstms_;
   CPdfMemberFrames members_;
-  size_t walk_array_limit_ = SIZE_MAX;
-  PdfKeyFilter walk_keys_ = nullptr;
   int fetch_depth_ = 0;
   std::vector<int32_t> in_progress_;      // objects and object streams being fetched
   std::shared_ptr<CPdfObjStmData> held_;  // the stream the last bytes were viewed in
