@@ -25,19 +25,25 @@
 #include "reader/raw_object.h"
 #include "streams/cpdf_input_file.h"
 #include "streams/cpdf_memory_stream.h"
+#include "objects/cpdf_exception.h"
 #include "value_text.h"
 
 namespace {
 
-// The value an object's own bytes ("N G obj value endobj") hold, read from those bytes alone.
+// The value an object's own bytes ("N G obj value endobj") hold, read from those bytes alone;
+// an error object where the parser refuses them (a key given twice with two values).
 CPdfObject ValueOfBytes(const std::vector<uint8_t>& bytes) {
   CPdfParser parser(nullptr, new CPdfMemoryStream(bytes.data(), bytes.size()));
-  CPdfObject skipped[3];
-  for (CPdfObject& header : skipped) {
-    parser.ParseObject(header);
-  }
   CPdfObject value;
-  parser.ParseObject(value);
+  try {
+    CPdfObject skipped[3];
+    for (CPdfObject& header : skipped) {
+      parser.ParseObject(header);
+    }
+    parser.ParseObject(value);
+  } catch (const CPdfException&) {
+    value.SetError();
+  }
   return value;
 }
 

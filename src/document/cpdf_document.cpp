@@ -91,7 +91,8 @@ void CPdfDocument::ReadHeader() {
     }
     stream_->ShiftStart(pos);
     const char* token = buffer + pos + 1;
-    size_t length = std::strcspn(token, " \t\n\r");
+    // The version ends at white space: a form feed too, or the next line would join it.
+    size_t length = std::strcspn(token, " \t\n\r\f");
     version_.assign(token, length);
     return;
   }

@@ -16,15 +16,16 @@ void CPdfDictionary::Release() {
   }
 }
 
-void CPdfDictionary::Add(const char* key, const CPdfObject& value) {
+bool CPdfDictionary::Add(const char* key, const CPdfObject& value) {
   const std::string_view k(key);
   auto it = entries_.lower_bound(k);
   if (it != entries_.end() && it->first == k) {
-    return;
+    return false;
   }
   it = entries_.emplace_hint(it, std::piecewise_construct, std::forward_as_tuple(key),
                              std::forward_as_tuple());
   it->second.Assign(value);
+  return true;
 }
 
 const CPdfObject* CPdfDictionary::Find(const char* key) const {

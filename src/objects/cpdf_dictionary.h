@@ -23,8 +23,8 @@ class CPdfDictionary {
   void AddRef() { ++ref_count_; }
   void Release();
 
-  // The first value given for a key wins.
-  void Add(const char* key, const CPdfObject& value);
+  // The first value given for a key is kept: false when the key was there already.
+  bool Add(const char* key, const CPdfObject& value);
   // References are resolved through the resolver; a missing key gives PDF_NULL.
   void Lookup(const char* key, CPdfObject& out) const;
   void LookupRaw(const char* key, CPdfObject& out) const;

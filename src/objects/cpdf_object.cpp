@@ -194,3 +194,30 @@ void CPdfObject::SetStream(CPdfStream* stream, CPdfDictionary* dict) {
   payload_.stream_object = new CPdfStreamObject(stream, dict);
   kind_ = PDF_STREAM;
 }
+
+bool CPdfObject::IsSameSimpleValue(const CPdfObject& other) const {
+  if (kind_ != other.kind_) {
+    return false;
+  }
+  switch (kind_) {
+    case PDF_BOOL:
+      return GetBool() == other.GetBool();
+    case PDF_INT:
+      return GetInt() == other.GetInt();
+    case PDF_REAL:
+      return GetReal() == other.GetReal();
+    case PDF_NAME:
+    case PDF_KEYWORD:
+      return std::strcmp(GetText(), other.GetText()) == 0;
+    case PDF_STRING:
+      return GetString()->GetLength() == other.GetString()->GetLength() &&
+             std::memcmp(GetString()->GetData(), other.GetString()->GetData(),
+                         GetString()->GetLength()) == 0;
+    case PDF_REF:
+      return GetRefNum() == other.GetRefNum() && GetRefGen() == other.GetRefGen();
+    case PDF_NULL:
+      return true;
+    default:
+      return false;
+  }
+}

@@ -52,6 +52,9 @@ class CPdfObject {
   // One level: a reference is fetched through xref when there is one, else copied.
   void Resolve(CPdfResolver* xref, CPdfObject& out) const;
   bool IsKeyword(const char* text) const;
+  // Whether other is the same simple value (a number, name, string, reference, boolean or
+  // null); containers are never the same.
+  bool IsSameSimpleValue(const CPdfObject& other) const;
 
   PdfKind GetKind() const { return kind_; }
   bool IsKind(PdfKind kind) const { return kind_ == kind; }

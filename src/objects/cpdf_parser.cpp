@@ -309,7 +309,12 @@ void CPdfParser::ParseDictionary(CPdfObject& out, int depth, Build build) {
     }
     CPdfObject value;
     ParseObjectAt(value, depth + 1, value_build);
-    out.GetDict()->Add(name.c_str(), value);
+    // A key given twice with two values: readers take the last, the first counts here, and a
+    // copy would then mean another document to one of the two.
+    if (!out.GetDict()->Add(name.c_str(), value) &&
+        !out.GetDict()->Find(name.c_str())->IsSameSimpleValue(value)) {
+      throw CPdfException(kMsgDamaged);
+    }
   }
   if (lexer_.Peek(0).kind != PdfTokenKind::kDictClose) {
     return;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "objects/cpdf_lexer.h"
 #include "objects/pdf_token.h"
@@ -39,15 +40,34 @@ class CPdfDictionaryNotes {
   bool Facts(PageFacts* facts) const { return facts_known_ && (*facts = facts_, true); }
   // The first /Length entry, or null.
   const PdfDictEntry* Length() const { return have_length_ ? &length_ : nullptr; }
+  // Whether /Length was given again with other bytes (or bytes no longer held): readers take
+  // the last, the body finder the first, and a body cut by either may lose the rest.
+  bool LengthsDiffer() const { return lengths_differ_; }
 
  private:
+  // Whether two entries' values are the same bytes (false when either is no longer held).
+  template <typename View>
+  static bool SameBytes(const View& view, const PdfDictEntry& a, const PdfDictEntry& b);
+
   RotateSpots spots_;
   PageFacts facts_;
   PdfDictEntry length_;
   bool have_length_ = false;
+  bool lengths_differ_ = false;
   bool facts_known_ = false;
   uint8_t flags_ = 0;
 };
+
+template <typename View>
+bool CPdfDictionaryNotes::SameBytes(const View& view, const PdfDictEntry& a, const PdfDictEntry& b) {
+  const uint64_t length = a.value_end - a.value_begin;
+  if (length != b.value_end - b.value_begin) {
+    return false;
+  }
+  const uint8_t* x = view(a.value_begin, a.value_end);
+  const uint8_t* y = x ? view(b.value_begin, b.value_end) : nullptr;
+  return y && std::memcmp(x, y, static_cast<size_t>(length)) == 0;
+}
 
 template <typename Source, typename View, typename LengthKey>
 PdfToken CPdfDictionaryNotes::Take(CPdfLexer<Source>& lexer,
@@ -60,6 +80,7 @@ PdfToken CPdfDictionaryNotes::Take(CPdfLexer<Source>& lexer,
   spots_.complete = true;
   spots_.open_end = static_cast<uint32_t>(open_end);
   have_length_ = false;
+  lengths_differ_ = false;
   PageFactsNoter page;
   const auto rotate_key = [&view](const PdfToken& key) {
     // A name's decoded bytes are never more than its own: a shorter one cannot spell "Rotate".
@@ -73,9 +94,13 @@ PdfToken CPdfDictionaryNotes::Take(CPdfLexer<Source>& lexer,
   const PdfToken close = NoteRotateSpots(
       lexer, rotate_key,
       [&](const PdfDictEntry& entry) {
-        if (!have_length_ && length_key(entry.key)) {
-          have_length_ = true;
-          length_ = entry;
+        if (length_key(entry.key)) {
+          if (!have_length_) {
+            have_length_ = true;
+            length_ = entry;
+          } else if (!lengths_differ_) {
+            lengths_differ_ = !SameBytes(view, length_, entry);
+          }
         }
         page.Note(entry, view);
       },

@@ -249,6 +249,9 @@ int64_t CPdfObjectMap::ScanDictionary(Lexer& lexer,
     return static_cast<int64_t>(close.end);
   }
   lexer.Next();
+  if (notes_.LengthsDiffer()) {
+    *flags |= kDamaged;
+  }
   const int64_t end = ScanBody(lexer, notes_.Length(), scan->index,
                                scan->current ? size_ : NextTrustedOf(scan));
   if ((flags_[scan->index] & kTailBits) == static_cast<uint8_t>(Tail::kEndstream)) {

@@ -24,8 +24,8 @@ struct PageFacts {
 // Notes PageFacts entry by entry, as NextDictEntry gives them. Known only for a dictionary
 // whose /Type is written /Page, whose keys the walk reads are spelled plainly, whose values
 // of them the walk would not have to fetch (except /Resources) and which nests no deeper than
-// the parser allows; the walk parses any other as before. For a duplicated key the first
-// counts, as it does for the parser.
+// the parser allows; the walk parses any other as before, a dictionary that gives one of these
+// keys twice too (the parser then tells whether the two values differ).
 class PageFactsNoter {
  public:
   // Deeper values are left to the parser, which refuses them past its own limit.
@@ -47,7 +47,11 @@ class PageFactsNoter {
       return;  // no value: the parser adds no key
     }
     const int which = KeyIndex(key, length);
-    if (which < 0 || (seen_ & (1u << which)) != 0) {
+    if (which < 0) {
+      return;
+    }
+    if ((seen_ & (1u << which)) != 0) {
+      known_ = false;
       return;
     }
     seen_ |= 1u << which;

@@ -231,9 +231,30 @@ INSTANTIATE_TEST_SUITE_P(
         Refused("HeaderTextAfterAStrayParenthesis",
                 ObjectLeftOpen("[ (a :) 1 0 obj b) (c) ]"),
                 kDamaged),
-        Copied("NameRunsIntoNextHeader", NameRunsIntoNextHeader()),
+        // The next page's keys then stand in the /Pages node: its /Type twice, with two values.
+        Refused("NameRunsIntoNextHeader", NameRunsIntoNextHeader(), kDamaged),
         // ">>" closes no array; "startxref" leaves the trailer's /ID open.
         Refused("TrailerIdLeftOpen", Finish(TextPage(), "/Root 1 0 R /ID [<00> (x)"), kDamaged)),
+    CopyCaseName);
+
+// A stream whose /Length is given twice: the first (5) ends the body at an "endstream" in its
+// data, the last (which readers take) past it.
+std::string StreamLengthTwice() {
+  const std::string data = "BT ET\nendstream\nendobj\n% more\nBT ET";
+  return StreamBody("<< /Length 5 /Length " + std::to_string(data.size()) + " >>\nstream\n" +
+                    data + "\nendstream");
+}
+
+// A key given twice with two values: readers take the last, the first counted here; a copy
+// would mean another document to one of them.
+INSTANTIATE_TEST_SUITE_P(
+    RepeatedKeys,
+    CopyTest,
+    testing::Values(Refused("StreamLengthTwice", StreamLengthTwice(), kDamaged),
+                    Refused("TrailerRootTwice", Finish(TextPage(), "/Root 1 0 R /Root 2 0 R"),
+                            kDamaged),
+                    Copied("TrailerRootTwiceWithOneValue",
+                           Finish(TextPage(), "/Root 1 0 R /Root 1 0 R"))),
     CopyCaseName);
 
 // A stream's body ends where its /Length says, however it is spelt, and it steps over

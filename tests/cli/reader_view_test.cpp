@@ -131,10 +131,11 @@ INSTANTIATE_TEST_SUITE_P(
     Rotate,
     CopyTest,
     testing::Values(
-        // Every /Rotate key of a chosen page gets the angle, whichever one a reader takes, and
-        // the first one is the page's rotation, as for every other key.
-        Copied("RepeatedKeyFirstCountsLandscape",
-               PageFile(kRepeated),
+        // Two /Rotate values: readers take the last, so neither can be the page's rotation for
+        // sure; the same value twice is no doubt.
+        Refused("RepeatedKeyWithTwoValues", PageFile(kRepeated), "PDF file was damaged"),
+        Copied("RepeatedKeyWithOneValue",
+               PageFile("/Resources << >> /Rotate 90 /Rotate 90"),
                "-landscape /r180",
                PageAngles{{1, 180}}),
         Copied("PlusSignIsLandscape",
@@ -155,6 +156,11 @@ INSTANTIATE_TEST_SUITE_P(
                CarriageReturns(Finish(OnePage("<< /Type /Page % note\n/Rotate 90" + kTall))),
                "-landscape /r180",
                kHalf),
+        // A form feed ends the header line as a line end would: the version is "1.4".
+        Copied("FormFeedEndsTheHeaderLine",
+               Replaced(Finish(OnePage()), "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n",
+                        "%PDF-1.4\f%\xE2\xE3\xCF\xD3\f"),
+               "/r90", kOne),
         // A form feed is white space, between a dictionary's tokens and in an object's header.
         Copied("FormFeedsBetweenTokens",
                Replaced(Finish(OnePage("<< /Type\f/Page\f/Rotate\f90" + kTall)),

@@ -124,9 +124,10 @@ INSTANTIATE_TEST_SUITE_P(
     Containers,
     ParserTest,
     testing::Values(
-        // The first of repeated keys counts; a key whose value is an error, or
-        // no name, is dropped.
-        Case{"<< /A 1 /A 2 >>", "<< /A 1 >>"},
+        // A key given twice with two values is damage (readers take the last), with one value
+        // no doubt; a key whose value is an error, or no name, is dropped.
+        Case{"<< /A 1 /A 2 >>", "throw:PDF file was damaged"},
+        Case{"<< /A /N /A /N >>", "<< /A /N >>"},
         Case{"<< /A ) /B 2 >>", "<< /B 2 >>"},
         Case{"<< 5 /B 2 >>", "<< /B 2 >>"},
         Case{"<< /A >> /B 1 >>", "<< >> | /B | 1 | k:>>"},
