@@ -16,6 +16,7 @@
 #include "document/cpdf_catalog.h"
 #include "document/cpdf_document.h"
 #include "fuzz_support.h"
+#include "objects/cpdf_exception.h"
 #include "objects/cpdf_parser.h"
 #include "objects/pdf_messages.h"
 #include "platform/input_file.h"
@@ -25,7 +26,6 @@
 #include "reader/raw_object.h"
 #include "streams/cpdf_input_file.h"
 #include "streams/cpdf_memory_stream.h"
-#include "objects/cpdf_exception.h"
 #include "value_text.h"
 
 namespace {

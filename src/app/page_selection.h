@@ -12,8 +12,8 @@ enum class PageShape : uint8_t { kNone, kWide, kTall };
 // One page met by the page-tree walk, in document order.
 struct PageRecord {
   int32_t object_number = -1;  // -1 for a page written directly inside its parent's /Kids
-  int32_t rotation = 0;  // the page's own or inherited /Rotate, as the walk found it
-  int32_t angle = 0;     // for a chosen page, the /Rotate it is written with
+  int32_t rotation = 0;        // the page's own or inherited /Rotate, as the walk found it
+  int32_t angle = 0;           // for a chosen page, the /Rotate it is written with
   bool selected = false;
   PageShape shape = PageShape::kNone;
 };

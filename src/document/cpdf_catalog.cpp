@@ -119,8 +119,9 @@ void CPdfCatalog::Load(CPdfFetcher* fetcher, bool with_boxes) {
   // Room for the promised pages up front (a page needs an object, so no more than the table
   // has), sparing the copies a growing array makes.
   if (count.IsKind(PDF_INT) && count.GetInt() > 0) {
-    page_refs_.reserve(std::min({static_cast<size_t>(count.GetInt()), fetcher->GetTable().CountInUse(),
-                                 static_cast<size_t>(max_visits_)}));
+    page_refs_.reserve(
+        std::min({static_cast<size_t>(count.GetInt()), fetcher->GetTable().CountInUse(),
+                  static_cast<size_t>(max_visits_)}));
     page_sizes_.reserve(with_boxes ? page_refs_.capacity() : 0);
   }
   Node root;

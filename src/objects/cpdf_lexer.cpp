@@ -15,9 +15,9 @@
 
 template <typename Source>
 __attribute__((always_inline)) inline const uint8_t* CPdfLexer<Source>::LexToken(const uint8_t* p,
-                                                  const uint8_t* e,
-                                                  bool all_held,
-                                                  PdfToken* t) {
+                                                                                 const uint8_t* e,
+                                                                                 bool all_held,
+                                                                                 PdfToken* t) {
   const uint8_t* q = p + 1;
   switch (kPdfTokenStarts.start[*p]) {
     case PdfTokenStart::kName:
@@ -137,8 +137,7 @@ __attribute__((always_inline)) inline const uint8_t* CPdfLexer<Source>::LexToken
 }
 
 template <typename Source>
-__attribute__((always_inline)) inline void CPdfLexer<Source>::Lex(PdfToken* t,
-                                                                std::string* text) {
+__attribute__((always_inline)) inline void CPdfLexer<Source>::Lex(PdfToken* t, std::string* text) {
   const uint8_t* p;
   const uint8_t* e;
   src_.Window(&p, &e);
@@ -175,9 +174,9 @@ void CPdfLexer<Source>::Fill(int k) {
 
 template <typename Source>
 __attribute__((noinline)) void CPdfLexer<Source>::LexOnward(const uint8_t* p,
-                                                             const uint8_t* e,
-                                                             PdfToken* t,
-                                                             std::string* text) {
+                                                            const uint8_t* e,
+                                                            PdfToken* t,
+                                                            std::string* text) {
   if (!SkipSpace(&p, &e)) {
     const uint64_t at = src_.TellAt(p);
     *t = PdfToken{PdfTokenKind::kEnd, PdfKeyword::kOther, false, false, 0, at, at};

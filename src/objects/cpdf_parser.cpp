@@ -15,7 +15,9 @@
 #include "streams/cpdf_stream.h"
 
 CPdfParser::CPdfParser(CPdfResolver* resolver, CPdfStream* stream)
-    : resolver_(resolver), stream_(stream), lexer_(PdfStreamSource(stream, PdfStreamSource::Positions::kZero), true) {}
+    : resolver_(resolver),
+      stream_(stream),
+      lexer_(PdfStreamSource(stream, PdfStreamSource::Positions::kZero), true) {}
 
 CPdfParser::~CPdfParser() {
   stream_->Release();

@@ -59,7 +59,9 @@ class CPdfDictionaryNotes {
 };
 
 template <typename View>
-bool CPdfDictionaryNotes::SameBytes(const View& view, const PdfDictEntry& a, const PdfDictEntry& b) {
+bool CPdfDictionaryNotes::SameBytes(const View& view,
+                                    const PdfDictEntry& a,
+                                    const PdfDictEntry& b) {
   const uint64_t length = a.value_end - a.value_begin;
   if (length != b.value_end - b.value_begin) {
     return false;

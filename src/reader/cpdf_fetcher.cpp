@@ -35,10 +35,7 @@ void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
   GetObject(num, gen, out, nullptr);
 }
 
-void CPdfFetcher::GetObject(int32_t num,
-                            int32_t gen,
-                            CPdfObject& out,
-                            const WalkRequest* walk) {
+void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out, const WalkRequest* walk) {
   const XRefEntry* found = GetTable().Find(num);
   // A number no section defines, below /Size or past it, is a missing object: null.
   if (!found) {
@@ -86,7 +83,8 @@ bool CPdfFetcher::PageFactsOf(int32_t num, int32_t gen, PageFacts* facts) {
   const uint8_t* bytes = nullptr;
   const CPdfMemberFrames::Frame* frame = nullptr;
   bool page = false;
-  return found->type == XRefEntry::kInStream && gen == 0 && FrameMember(num, &bytes, &frame, facts, &page) && page;
+  return found->type == XRefEntry::kInStream && gen == 0 &&
+         FrameMember(num, &bytes, &frame, facts, &page) && page;
 }
 
 int64_t CPdfFetcher::Locate(int32_t num, bool any_generation, int32_t* gen) const {

@@ -52,7 +52,6 @@ class CPdfFetcher : public CPdfResolver {
   // then fetches it).
   bool PageFactsOf(int32_t num, int32_t gen, PageFacts* facts);
 
-
   const CPdfXRef& GetXRef() const { return xref_; }
   const CPdfXRefTable& GetTable() const { return xref_.GetTable(); }
   const CPdfObjectMap& GetMap() const { return map_; }
@@ -74,7 +73,11 @@ class CPdfFetcher : public CPdfResolver {
   bool GivesMembers(int32_t stream_num, const std::vector<int32_t>& members);
 
  private:
-  void FetchDirect(int32_t num, int32_t gen, const XRefEntry& entry, CPdfObject& out, const WalkRequest* walk);
+  void FetchDirect(int32_t num,
+                   int32_t gen,
+                   const XRefEntry& entry,
+                   CPdfObject& out,
+                   const WalkRequest* walk);
   // Reads "num gen obj" and its value from start, up to end (the end of the file when end is
   // not past start); with body, the stream's data lies there.
   void ReadAt(int32_t num,
@@ -84,7 +87,10 @@ class CPdfFetcher : public CPdfResolver {
               const uint32_t* body,
               const WalkRequest* walk,
               CPdfObject& out);
-  void FetchCompressed(int32_t num, const XRefEntry& entry, CPdfObject& out, const WalkRequest* walk);
+  void FetchCompressed(int32_t num,
+                       const XRefEntry& entry,
+                       CPdfObject& out,
+                       const WalkRequest* walk);
   std::shared_ptr<CPdfObjStmData> GetObjStm(int32_t stream_num);
   // Member num's bytes in held_ and its frame (found once), false when its stream does not give
   // it. With facts, page tells whether the member is a page with facts noted.

@@ -169,7 +169,8 @@ void CPdfObjectMap::MatchEntries() {
 
 bool CPdfObjectMap::IsCurrent(int32_t num, int32_t gen, uint64_t start) const {
   const XRefEntry* entry = table_->Find(num);
-  if (!entry || entry->type != XRefEntry::kInFile || entry->generation != gen || entry->offset < 0) {
+  if (!entry || entry->type != XRefEntry::kInFile || entry->generation != gen ||
+      entry->offset < 0) {
     return false;
   }
   const uint64_t at = header_offset_ + static_cast<uint64_t>(entry->offset);
@@ -252,8 +253,8 @@ int64_t CPdfObjectMap::ScanDictionary(Lexer& lexer,
   if (notes_.LengthsDiffer()) {
     *flags |= kDamaged;
   }
-  const int64_t end = ScanBody(lexer, notes_.Length(), scan->index,
-                               scan->current ? size_ : NextTrustedOf(scan));
+  const int64_t end =
+      ScanBody(lexer, notes_.Length(), scan->index, scan->current ? size_ : NextTrustedOf(scan));
   if ((flags_[scan->index] & kTailBits) == static_cast<uint8_t>(Tail::kEndstream)) {
     *flags |= static_cast<uint8_t>(Tail::kEndstream);
   }
@@ -273,8 +274,7 @@ void CPdfObjectMap::ScanTail(Lexer& lexer, int64_t value_end, uint8_t flags, Sca
   while (!lexer.AtObjectEnd()) {
     const PdfToken t = lexer.Next();
     if (t.end - t.begin > 1 && t.kind != PdfTokenKind::kLiteralString &&
-        t.kind != PdfTokenKind::kHexString && t.begin < NextTrustedOf(scan) &&
-        scan->next < t.end) {
+        t.kind != PdfTokenKind::kHexString && t.begin < NextTrustedOf(scan) && scan->next < t.end) {
       cut = true;
       break;
     }

@@ -124,7 +124,7 @@ class CPdfObjectMap {
   std::vector<Object> objects_;  // in file order
   std::vector<uint8_t> flags_;
   CPdfHeaderProbe probe_;
-  CPdfObjectNotes kept_;  // bodies, /Rotate values and page facts, by object
+  CPdfObjectNotes kept_;                // bodies, /Rotate values and page facts, by object
   CPdfDictionaryNotes notes_;           // of the dictionary being scanned
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
   std::vector<bool> header_at_entry_;   // by entry index: unmatched, with its header there

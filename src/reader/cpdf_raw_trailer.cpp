@@ -52,7 +52,8 @@ std::vector<CPdfRawTrailer::Entry> CPdfRawTrailer::Entries(
   if (!window) {
     return found;
   }
-  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window.Get(), PdfStreamSource::Positions::kTold)};
+  CPdfLexer<PdfStreamSource> lexer{
+      PdfStreamSource(window.Get(), PdfStreamSource::Positions::kTold)};
   for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kDictOpen; t = lexer.Next()) {
     if (t.kind == PdfTokenKind::kEnd) {
       return found;

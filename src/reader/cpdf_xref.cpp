@@ -221,7 +221,8 @@ bool CPdfXRef::HeaderAt(int64_t offset, int32_t num, int32_t gen) {
   if (!window) {
     return false;
   }
-  CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(window.Get(), PdfStreamSource::Positions::kZero)};
+  CPdfLexer<PdfStreamSource> lexer{
+      PdfStreamSource(window.Get(), PdfStreamSource::Positions::kZero)};
   return LexObjectHeader(lexer, num, gen);
 }
 

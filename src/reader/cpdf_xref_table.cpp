@@ -13,8 +13,9 @@ void CPdfXRefTable::Add(int32_t num, const XRefEntry& entry) {
 void CPdfXRefTable::Finish() {
   Compact();
   items_.shrink_to_fit();
-  in_use_ = static_cast<size_t>(std::count_if(
-      items_.begin(), items_.end(), [](const Item& item) { return item.entry.type != XRefEntry::kFree; }));
+  in_use_ = static_cast<size_t>(std::count_if(items_.begin(), items_.end(), [](const Item& item) {
+    return item.entry.type != XRefEntry::kFree;
+  }));
 }
 
 void CPdfXRefTable::Compact() {

@@ -2,9 +2,9 @@
 #define QUILLTURN_SRC_STREAMS_PDF_FILE_SOURCE_H_
 
 #include <algorithm>
-#include <cstring>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "streams/cpdf_input_file.h"

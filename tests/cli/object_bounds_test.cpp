@@ -241,8 +241,8 @@ INSTANTIATE_TEST_SUITE_P(
 // data, the last (which readers take) past it.
 std::string StreamLengthTwice() {
   const std::string data = "BT ET\nendstream\nendobj\n% more\nBT ET";
-  return StreamBody("<< /Length 5 /Length " + std::to_string(data.size()) + " >>\nstream\n" +
-                    data + "\nendstream");
+  return StreamBody("<< /Length 5 /Length " + std::to_string(data.size()) + " >>\nstream\n" + data +
+                    "\nendstream");
 }
 
 // A key given twice with two values: readers take the last, the first counted here; a copy
@@ -250,11 +250,10 @@ std::string StreamLengthTwice() {
 INSTANTIATE_TEST_SUITE_P(
     RepeatedKeys,
     CopyTest,
-    testing::Values(Refused("StreamLengthTwice", StreamLengthTwice(), kDamaged),
-                    Refused("TrailerRootTwice", Finish(TextPage(), "/Root 1 0 R /Root 2 0 R"),
-                            kDamaged),
-                    Copied("TrailerRootTwiceWithOneValue",
-                           Finish(TextPage(), "/Root 1 0 R /Root 1 0 R"))),
+    testing::Values(
+        Refused("StreamLengthTwice", StreamLengthTwice(), kDamaged),
+        Refused("TrailerRootTwice", Finish(TextPage(), "/Root 1 0 R /Root 2 0 R"), kDamaged),
+        Copied("TrailerRootTwiceWithOneValue", Finish(TextPage(), "/Root 1 0 R /Root 1 0 R"))),
     CopyCaseName);
 
 // A stream's body ends where its /Length says, however it is spelt, and it steps over

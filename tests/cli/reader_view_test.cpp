@@ -158,9 +158,11 @@ INSTANTIATE_TEST_SUITE_P(
                kHalf),
         // A form feed ends the header line as a line end would: the version is "1.4".
         Copied("FormFeedEndsTheHeaderLine",
-               Replaced(Finish(OnePage()), "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n",
+               Replaced(Finish(OnePage()),
+                        "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n",
                         "%PDF-1.4\f%\xE2\xE3\xCF\xD3\f"),
-               "/r90", kOne),
+               "/r90",
+               kOne),
         // A form feed is white space, between a dictionary's tokens and in an object's header.
         Copied("FormFeedsBetweenTokens",
                Replaced(Finish(OnePage("<< /Type\f/Page\f/Rotate\f90" + kTall)),
