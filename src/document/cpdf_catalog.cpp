@@ -302,7 +302,11 @@ PageSize CPdfCatalog::ShownSize(const Node& page, const Inherited& inherited) {
   if (crop) {
     shown = media ? crop->Within(*media) : crop;
   }
-  return shown ? PageSize{shown->Width(), shown->Height()} : PageSize{};
+  // A page of no width or no height shows nothing, neither wide nor tall.
+  if (!shown || !(shown->Width() > 0) || !(shown->Height() > 0)) {
+    return PageSize{};
+  }
+  return PageSize{shown->Width(), shown->Height()};
 }
 
 void CPdfCatalog::NoteKid(const CPdfObject& raw,

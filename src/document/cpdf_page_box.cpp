@@ -59,12 +59,8 @@ std::optional<CPdfPageBox> CPdfPageBox::Read(const CPdfObject& value,
       return std::nullopt;
     }
   }
-  const CPdfPageBox box(corner[0], corner[1], corner[2], corner[3]);
-  // A page of no width or no height shows nothing, neither wide nor tall.
-  if (!(box.Width() > 0) || !(box.Height() > 0)) {
-    return std::nullopt;
-  }
-  return box;
+  // A box of no width or no height is still the page's own: it hides any inherited one.
+  return CPdfPageBox(corner[0], corner[1], corner[2], corner[3]);
 }
 
 std::optional<CPdfPageBox> CPdfPageBox::Within(const CPdfPageBox& other) const {

@@ -226,6 +226,9 @@ INSTANTIATE_TEST_SUITE_P(
             BoxCase{"NameInBox", "", "", "/MediaBox [0 0 /W 100]", "0x0"},
             BoxCase{"FiveNumbers", "", "", "/MediaBox [0 0 100 100 100]", "0x0"},
             BoxCase{"NoWidth", "", "", "/MediaBox [5 0 5 300]", "0x0"},
+            // A box of no area is still the page's own: it hides the inherited one.
+            BoxCase{"OwnBoxWithoutWidthOverInherited", kLetter, "", "/MediaBox [0 0 0 500]", "0x0"},
+            BoxCase{"CropWithoutHeight", "", "", kLetter + " /CropBox [0 0 612 0]", "0x0"},
             BoxCase{"DictionaryByReference", "", "", "/MediaBox 11 0 R", "0x0"}),
         testing::Bool()),
     NameAndForm<BoxCase>);
