@@ -42,6 +42,7 @@ CPdfObject ValueOfBytes(const std::vector<uint8_t>& bytes) {
     }
     parser.ParseObject(value);
   } catch (const CPdfException&) {
+    value.Clear();
     value.SetError();
   }
   return value;
