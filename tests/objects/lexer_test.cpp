@@ -73,8 +73,7 @@ std::string Over(From from, const std::string& input, size_t pad, const Scan& sc
     return scan(lexer, all, pad);
   }
   if (from == From::kStream) {
-    auto* stream = new CPdfMemoryStream(data, all.size());
-    stream->AddRef();
+    auto* stream = new CPdfMemoryStream(data, all.size());  // count 1, ours
     std::string out;
     {
       CPdfLexer<PdfStreamSource> lexer{PdfStreamSource(stream, PdfStreamSource::Positions::kTold)};
