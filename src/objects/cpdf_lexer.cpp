@@ -13,6 +13,103 @@
 #include "streams/pdf_span_source.h"
 #include "streams/pdf_stream_source.h"
 
+namespace {
+
+// The token kinds that take a loop of their own, each as LexToken gives it: the end of the token
+// at p, or null when it may go on past e and more bytes may follow.
+
+__attribute__((always_inline)) inline const uint8_t* LexNumberIn(const uint8_t* p,
+                                                                 const uint8_t* e,
+                                                                 bool all_held,
+                                                                 PdfToken* t) {
+  t->kind = PdfTokenKind::kNumber;
+  const uint8_t c = *p;
+  const bool negative = c == '-';
+  bool point = c == '.';
+  uint64_t magnitude = c >= '0' && c <= '9' ? static_cast<uint64_t>(c - '0') : 0;
+  constexpr uint64_t kPast = uint64_t{1} << 32;
+  const uint8_t* q = p + 1;
+  for (; q < e; ++q) {
+    const unsigned digit = static_cast<unsigned>(*q) - '0';
+    if (digit <= 9) {
+      if (!point) {
+        magnitude = std::min(kPast, magnitude * 10 + digit);
+      }
+    } else if (*q == '.') {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (q == e && !all_held) {
+    return nullptr;
+  }
+  // An integer's value is noted when it fits 32 bits (magnitude held at 2^32 at most).
+  if (!point && magnitude <= (negative ? uint64_t{1} << 31 : uint64_t{INT32_MAX})) {
+    t->int32 = true;
+    t->value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))
+                        : static_cast<int32_t>(magnitude);
+  }
+  return q;
+}
+
+__attribute__((always_inline)) inline const uint8_t* LexLiteralIn(const uint8_t* p,
+                                                                  const uint8_t* e,
+                                                                  bool all_held,
+                                                                  PdfToken* t) {
+  t->kind = PdfTokenKind::kLiteralString;
+  uint64_t depth = 1;
+  for (const uint8_t* q = p + 1; q < e; ++q) {
+    if (*q == '\\') {
+      if (++q == e) {
+        break;
+      }
+    } else if (*q == '(') {
+      ++depth;
+    } else if (*q == ')' && --depth == 0) {
+      return q + 1;
+    }
+  }
+  if (!all_held) {
+    return nullptr;
+  }
+  t->open = true;
+  return e;
+}
+
+// "<<", or a hex string; between objects a lone "<" is a stray byte.
+__attribute__((always_inline)) inline const uint8_t* LexAngleIn(const uint8_t* p,
+                                                                const uint8_t* e,
+                                                                bool all_held,
+                                                                bool between,
+                                                                PdfToken* t) {
+  const uint8_t* q = p + 1;
+  if (q == e) {
+    if (!all_held) {
+      return nullptr;
+    }
+  } else if (*q == '<') {
+    t->kind = PdfTokenKind::kDictOpen;
+    return q + 1;
+  }
+  if (between) {
+    t->kind = PdfTokenKind::kStray;
+    return q;
+  }
+  t->kind = PdfTokenKind::kHexString;
+  const void* close = std::memchr(q, '>', static_cast<size_t>(e - q));
+  if (close) {
+    return static_cast<const uint8_t*>(close) + 1;
+  }
+  if (!all_held) {
+    return nullptr;
+  }
+  t->open = true;
+  return e;
+}
+
+}  // namespace
+
 template <typename Source>
 __attribute__((always_inline)) inline const uint8_t* CPdfLexer<Source>::LexToken(const uint8_t* p,
                                                                                  const uint8_t* e,
@@ -26,31 +123,8 @@ __attribute__((always_inline)) inline const uint8_t* CPdfLexer<Source>::LexToken
         ++q;
       }
       return q < e || all_held ? q : nullptr;
-    case PdfTokenStart::kNumber: {
-      t->kind = PdfTokenKind::kNumber;
-      const uint8_t c = *p;
-      const bool negative = c == '-';
-      bool point = c == '.';
-      uint64_t magnitude = c >= '0' && c <= '9' ? static_cast<uint64_t>(c - '0') : 0;
-      constexpr uint64_t kPast = uint64_t{1} << 32;
-      for (; q < e; ++q) {
-        const unsigned digit = static_cast<unsigned>(*q) - '0';
-        if (digit <= 9) {
-          if (!point) {
-            magnitude = std::min(kPast, magnitude * 10 + digit);
-          }
-        } else if (*q == '.') {
-          point = true;
-        } else {
-          break;
-        }
-      }
-      if (q == e && !all_held) {
-        return nullptr;
-      }
-      NoteInteger(negative, point, magnitude, t);
-      return q;
-    }
+    case PdfTokenStart::kNumber:
+      return LexNumberIn(p, e, all_held, t);
     case PdfTokenStart::kWord: {
       t->kind = PdfTokenKind::kKeyword;
       while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
@@ -65,54 +139,14 @@ __attribute__((always_inline)) inline const uint8_t* CPdfLexer<Source>::LexToken
           n < 10 ? ClassifyPdfKeyword(reinterpret_cast<const char*>(p), n) : PdfKeyword::kOther;
       return q;
     }
-    case PdfTokenStart::kString: {
+    case PdfTokenStart::kString:
       if (between_) {
         t->kind = PdfTokenKind::kStray;
         return q;
       }
-      t->kind = PdfTokenKind::kLiteralString;
-      uint64_t depth = 1;
-      for (; q < e; ++q) {
-        if (*q == '\\') {
-          if (++q == e) {
-            break;
-          }
-        } else if (*q == '(') {
-          ++depth;
-        } else if (*q == ')' && --depth == 0) {
-          return q + 1;
-        }
-      }
-      if (!all_held) {
-        return nullptr;
-      }
-      t->open = true;
-      return e;
-    }
-    case PdfTokenStart::kAngle: {
-      if (q == e) {
-        if (!all_held) {
-          return nullptr;
-        }
-      } else if (*q == '<') {
-        t->kind = PdfTokenKind::kDictOpen;
-        return q + 1;
-      }
-      if (between_) {
-        t->kind = PdfTokenKind::kStray;
-        return q;
-      }
-      t->kind = PdfTokenKind::kHexString;
-      const void* close = std::memchr(q, '>', static_cast<size_t>(e - q));
-      if (close) {
-        return static_cast<const uint8_t*>(close) + 1;
-      }
-      if (!all_held) {
-        return nullptr;
-      }
-      t->open = true;
-      return e;
-    }
+      return LexLiteralIn(p, e, all_held, t);
+    case PdfTokenStart::kAngle:
+      return LexAngleIn(p, e, all_held, between_, t);
     case PdfTokenStart::kClose:
       if (q == e && !all_held) {
         return nullptr;

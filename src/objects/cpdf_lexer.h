@@ -193,15 +193,6 @@ class CPdfLexer {
   // more bytes may follow (all_held false). With all_held, e is the end of the bytes.
   const uint8_t* LexToken(const uint8_t* p, const uint8_t* e, bool all_held, PdfToken* t);
 
-  // A number token's value when it is an integer of 32 bits (magnitude held at 2^32 at most).
-  static void NoteInteger(bool negative, bool point, uint64_t magnitude, PdfToken* t) {
-    if (!point && magnitude <= (negative ? uint64_t{1} << 31 : uint64_t{INT32_MAX})) {
-      t->int32 = true;
-      t->value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))
-                          : static_cast<int32_t>(magnitude);
-    }
-  }
-
   Source src_;
   bool keep_text_;
   bool between_ = false;

@@ -17,20 +17,7 @@ const CPdfMemberFrames::Frame* CPdfMemberFrames::Add(size_t entry,
   if (entry >= entries_) {
     return nullptr;
   }
-  Frame* kept = nullptr;
-  if (keep) {
-    if (index_.empty()) {
-      index_.assign(entries_, kNone);
-    }
-    if (index_[entry] == kNone) {
-      index_[entry] = static_cast<uint32_t>(kept_.size());
-      kept_.emplace_back();
-    }
-    kept = &kept_[index_[entry]];
-  } else {
-    passing_spots_.clear();
-  }
-  Frame& frame = keep ? *kept : passing_;
+  Frame& frame = keep ? KeptFrame(entry) : PassingFrame();
   std::vector<std::pair<uint32_t, uint32_t>>& spots = keep ? spots_ : passing_spots_;
   frame = Frame();
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
@@ -42,28 +29,8 @@ const CPdfMemberFrames::Frame* CPdfMemberFrames::Add(size_t entry,
   bool whole = true;
   PdfToken last;
   if (first.kind == PdfTokenKind::kDictOpen) {
-    frame.open_end = static_cast<uint32_t>(first.end);
-    const auto view = [bytes](uint64_t b, uint64_t) { return bytes + b; };
-    last = notes_.Take(lexer, first.end, view, [](const PdfToken&) { return false; });
+    last = AddDictionary(lexer, first, bytes, &frame, &spots, facts, page);
     whole = last.kind == PdfTokenKind::kDictClose;
-    const RotateSpots& noted = notes_.Spots();
-    frame.flags = static_cast<uint8_t>(frame.flags | kDictionary | notes_.Flags());
-    // The few values a page has are kept, so many in all; past that the patch reads a
-    // dictionary full of /Rotate keys again.
-    if (noted.values.size() <= UINT8_MAX &&
-        (!keep ||
-         spots.size() + noted.values.size() <= std::max<size_t>(kFewSpots, 4 * entries_))) {
-      frame.flags |= kSpotsKept;
-      frame.first_spot = static_cast<uint32_t>(spots.size());
-      frame.spot_count = static_cast<uint8_t>(noted.values.size());
-      spots.insert(spots.end(), noted.values.begin(), noted.values.end());
-    }
-    // A dictionary that "stream" follows is read as a stream, which is no page.
-    *page = keep && notes_.Facts(facts) && !lexer.Peek(0).Is(PdfKeyword::kStream);
-    if (*page) {
-      frame.facts = static_cast<uint32_t>(facts_.size());
-      facts_.push_back(*facts);
-    }
   } else {
     last = lexer.StepOverValue(first, &whole);
   }
@@ -82,6 +49,53 @@ const CPdfMemberFrames::Frame* CPdfMemberFrames::Add(size_t entry,
   }
   frame.end = static_cast<uint32_t>(last.end);
   return &frame;
+}
+
+CPdfMemberFrames::Frame& CPdfMemberFrames::KeptFrame(size_t entry) {
+  if (index_.empty()) {
+    index_.assign(entries_, kNone);
+  }
+  if (index_[entry] == kNone) {
+    index_[entry] = static_cast<uint32_t>(kept_.size());
+    kept_.emplace_back();
+  }
+  return kept_[index_[entry]];
+}
+
+CPdfMemberFrames::Frame& CPdfMemberFrames::PassingFrame() {
+  passing_spots_.clear();
+  return passing_;
+}
+
+PdfToken CPdfMemberFrames::AddDictionary(CPdfLexer<PdfSpanSource>& lexer,
+                                         const PdfToken& open,
+                                         const uint8_t* bytes,
+                                         Frame* frame,
+                                         std::vector<std::pair<uint32_t, uint32_t>>* spots,
+                                         PageFacts* facts,
+                                         bool* page) {
+  const bool keep = facts != nullptr;
+  frame->open_end = static_cast<uint32_t>(open.end);
+  const auto view = [bytes](uint64_t b, uint64_t) { return bytes + b; };
+  const PdfToken last = notes_.Take(lexer, open.end, view, [](const PdfToken&) { return false; });
+  const RotateSpots& noted = notes_.Spots();
+  frame->flags = static_cast<uint8_t>(frame->flags | kDictionary | notes_.Flags());
+  // The few values a page has are kept, so many in all; past that the patch reads a
+  // dictionary full of /Rotate keys again.
+  if (noted.values.size() <= UINT8_MAX &&
+      (!keep || spots->size() + noted.values.size() <= std::max<size_t>(kFewSpots, 4 * entries_))) {
+    frame->flags |= kSpotsKept;
+    frame->first_spot = static_cast<uint32_t>(spots->size());
+    frame->spot_count = static_cast<uint8_t>(noted.values.size());
+    spots->insert(spots->end(), noted.values.begin(), noted.values.end());
+  }
+  // A dictionary that "stream" follows is read as a stream, which is no page.
+  *page = keep && notes_.Facts(facts) && !lexer.Peek(0).Is(PdfKeyword::kStream);
+  if (*page) {
+    frame->facts = static_cast<uint32_t>(facts_.size());
+    facts_.push_back(*facts);
+  }
+  return last;
 }
 
 bool CPdfMemberFrames::SpotsOf(const Frame& frame, RotateSpots* spots) const {

@@ -9,6 +9,7 @@
 #include "reader/cpdf_dictionary_notes.h"
 #include "reader/page_facts.h"
 #include "reader/rotate_spots.h"
+#include "streams/pdf_span_source.h"
 
 // Where object-stream members end, each found once: the scanner steps over a member's value
 // when it is asked for, noting on the way what the copy reads of it (its dictionary's /Rotate
@@ -68,6 +69,20 @@ class CPdfMemberFrames {
   static constexpr uint32_t kNoFacts = UINT32_MAX;
   static constexpr uint32_t kNone = UINT32_MAX;
   static constexpr size_t kFewSpots = 4096;
+
+  // The frame kept for the member at table entry, made on the first request.
+  Frame& KeptFrame(size_t entry);
+  // The frame that stands until the next Add, its values cleared.
+  Frame& PassingFrame();
+  // With "<<" read (open): the member's dictionary stepped over and noted into frame; its last
+  // token.
+  PdfToken AddDictionary(CPdfLexer<PdfSpanSource>& lexer,
+                         const PdfToken& open,
+                         const uint8_t* bytes,
+                         Frame* frame,
+                         std::vector<std::pair<uint32_t, uint32_t>>* spots,
+                         PageFacts* facts,
+                         bool* page);
 
   size_t entries_;
   std::vector<uint32_t> index_;  // by table entry, into kept_; sized on the first frame kept
