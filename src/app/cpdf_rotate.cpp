@@ -57,7 +57,7 @@ void CPdfRotate::RunSteps() {
   // The document reads the very file that was opened and checked above; the pages' boxes only
   // for a choice by shape, since reading them parses every page.
   const SelectionOptions& options = command_line_.options;
-  document_.Open(*input_, options.wide || options.tall);
+  document_.Open(*input_, options.wide || options.tall, &spots_);
   reader_ = document_.GetFetcher();
   table_ = &reader_->GetTable();
   if (command_line_.incremental) {
@@ -185,7 +185,6 @@ void CPdfRotate::CopyDirect(int32_t n) {
     return;
   }
   RawObjectInfo info;
-  info.want_spots = true;
   std::vector<uint8_t> bytes = ExtractObject(*reader_, n, &info);
   if (bytes.empty()) {
     return;
@@ -197,7 +196,6 @@ void CPdfRotate::CopyDirect(int32_t n) {
 void CPdfRotate::CopyMember(int32_t n) {
   const PageRecord* record = RecordOf(n);
   RawObjectInfo info;
-  info.want_spots = record && record->selected;
   std::vector<uint8_t> bytes = ExtractObject(*reader_, n, &info);
   // The table puts the object in this stream, the stream does not yield it and no header in
   // the file does: copying the rest would lose it without a word.
@@ -257,8 +255,10 @@ void CPdfRotate::WriteObject(int32_t n,
   }
   // Where its /Rotate values were noted on the way, the page is not read again for them.
   std::vector<uint8_t> patched;
+  RotateSpots spots;
+  const bool noted = spots_.Find(info.place, info.shift, &spots);
   if (!PatchRotate(bytes.data(), bytes.size(), record->angle, &patched,
-                   info.has_spots ? &info.spots : nullptr)) {
+                   noted ? &spots : nullptr)) {
     throw CPdfException(kMsgDamaged);
   }
   output_.WriteBytes(patched.data(), patched.size());

@@ -8,6 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/cpdf_page_update.h"
+#include "app/cpdf_rotate_spots_store.h"
 #include "app/page_selection.h"
 #include "document/cpdf_document.h"
 #include "platform/input_file.h"
@@ -60,6 +61,7 @@ class CPdfRotate {
   const CommandLine command_line_;
   std::unique_ptr<CPdfInputFile> input_;  // Outlives the document and the output, which read it.
   FileStamp input_stamp_;
+  CPdfRotateSpotsStore spots_;  // of the input's dictionaries, as the reader steps over them
   CPdfDocument document_;
   CPdfOutput output_;
   const CPdfXRefTable* table_ = nullptr;  // Borrowed from the reader.

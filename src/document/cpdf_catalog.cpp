@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "document/cpdf_page_facts_store.h"
 #include "objects/cpdf_array.h"
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
@@ -85,7 +86,8 @@ void CPdfCatalog::DropWalkState() {
   kids_.clear();
 }
 
-void CPdfCatalog::Load(CPdfFetcher* fetcher, bool with_boxes) {
+void CPdfCatalog::Load(CPdfFetcher* fetcher, const CPdfPageFactsStore* facts, bool with_boxes) {
+  facts_ = facts;
   StartWalk(fetcher, with_boxes);
   CPdfObject catalog;
   fetcher->GetObject(fetcher->GetXRef().GetRootNum(), fetcher->GetXRef().GetRootGen(), catalog);
@@ -279,7 +281,9 @@ const CPdfCatalog::Node& CPdfCatalog::NodeOf(const CPdfObject& raw) {
     // the tree reaches it, which costs less than keeping it. It is read before the next kid.
     // The notes hold no boxes.
     PageFacts facts;
-    if (!with_boxes_ && fetcher_->PageFactsOf(raw.GetRefNum(), raw.GetRefGen(), &facts)) {
+    CPdfObjectPlace place = CPdfObjectPlace::InFile(0);
+    if (!with_boxes_ && facts_ && fetcher_->NotedPlaceOf(raw.GetRefNum(), raw.GetRefGen(), &place) &&
+        facts_->Find(place, &facts)) {
       ReadFacts(facts, &noted_page_);
       return noted_page_;
     }

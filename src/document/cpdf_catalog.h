@@ -14,6 +14,8 @@
 #include "reader/cpdf_fetcher.h"
 #include "reader/page_facts.h"
 
+class CPdfPageFactsStore;
+
 class CPdfDictionary;
 
 // A page as the rotation sees the tree: reached through nodes typed /Pages (or untyped nodes
@@ -50,10 +52,11 @@ class CPdfCatalog {
   // The same and /MediaBox and /CropBox, for a walk that reads the pages' boxes.
   static PdfKeep WalkKeepWithBoxes(std::string_view key);
 
-  // Borrowed: the loaded reader. With boxes, every page's shown box is read too (its /CropBox
-  // within its /MediaBox, else its /MediaBox, each its own or inherited), which parses every
-  // page instead of taking what the scanner noted.
-  void Load(CPdfFetcher* fetcher, bool with_boxes = false);
+  // Borrowed: the loaded reader, and the facts of the pages it noted on the way (null: every
+  // page is parsed). With boxes, every page's shown box is read too (its /CropBox within its
+  // /MediaBox, else its /MediaBox, each its own or inherited), which parses every page instead
+  // of taking what the scanner noted.
+  void Load(CPdfFetcher* fetcher, const CPdfPageFactsStore* facts, bool with_boxes = false);
   // Gathered in the same walk, so that no page dictionary has to be read twice.
   const std::vector<PageRef>& GetPageRefs() const { return page_refs_; }
   // One for each page ref when boxes were read, else none: a walk without them stays as small.
@@ -120,6 +123,7 @@ class CPdfCatalog {
   static int64_t KeyOf(const CPdfObject& ref);
 
   CPdfFetcher* fetcher_ = nullptr;
+  const CPdfPageFactsStore* facts_ = nullptr;
   WalkRequest walk_;  // what the walk's fetches build, given with each
   bool with_boxes_ = false;
   std::unordered_map<int64_t, Node> nodes_;  // by object number and generation

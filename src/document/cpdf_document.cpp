@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "document/cpdf_catalog.h"
+#include "document/cpdf_page_facts_store.h"
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_object.h"
@@ -51,10 +52,11 @@ CPdfDocument::~CPdfDocument() {
   Close();
 }
 
-void CPdfDocument::Open(CPdfInputFile& file, bool with_boxes) {
+void CPdfDocument::Open(CPdfInputFile& file, bool with_boxes, CPdfNotesObserver* observer) {
   Close();
   file_ = &file;
   with_boxes_ = with_boxes;
+  observer_ = observer;
   Load();
 }
 
@@ -69,9 +71,14 @@ void CPdfDocument::Load() {
     xref_->Load(stream_);
     RefuseEncryptedObjectStreams(*xref_);
     fetcher_ = std::make_unique<CPdfFetcher>(stream_, file_, *xref_);
+    page_facts_ = std::make_unique<CPdfPageFactsStore>();
+    fetcher_->AddObserver(page_facts_.get());
+    if (observer_) {
+      fetcher_->AddObserver(observer_);
+    }
     fetcher_->BuildMap();
     catalog_ = std::make_unique<CPdfCatalog>();
-    catalog_->Load(fetcher_.get(), with_boxes_);
+    catalog_->Load(fetcher_.get(), page_facts_.get(), with_boxes_);
     RefuseDirectEncrypt(*xref_);
   } catch (...) {
     Close();
@@ -107,6 +114,7 @@ CPdfStream* CPdfDocument::GetStream() const {
 void CPdfDocument::Close() {
   catalog_.reset();
   fetcher_.reset();
+  page_facts_.reset();
   xref_.reset();
   if (stream_) {
     stream_->Release();

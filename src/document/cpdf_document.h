@@ -6,6 +6,8 @@
 
 class CPdfCatalog;
 class CPdfFileStream;
+class CPdfNotesObserver;
+class CPdfPageFactsStore;
 class CPdfInputFile;
 class CPdfFetcher;
 class CPdfStream;
@@ -24,8 +26,9 @@ class CPdfDocument {
   ~CPdfDocument();
 
   // Reads file, which stays its caller's and must stay open until Close. With boxes, the
-  // catalog's walk reads the pages' boxes too (CPdfCatalog::Load).
-  void Open(CPdfInputFile& file, bool with_boxes = false);
+  // catalog's walk reads the pages' boxes too (CPdfCatalog::Load). observer, borrowed, is told
+  // what the reader notes of each dictionary it steps over, while the document is open.
+  void Open(CPdfInputFile& file, bool with_boxes = false, CPdfNotesObserver* observer = nullptr);
   void Close();
   // Valid while open.
   CPdfFetcher* GetFetcher() const { return fetcher_.get(); }
@@ -41,6 +44,8 @@ class CPdfDocument {
 
   CPdfInputFile* file_ = nullptr;  // Borrowed.
   bool with_boxes_ = false;
+  CPdfNotesObserver* observer_ = nullptr;
+  std::unique_ptr<CPdfPageFactsStore> page_facts_;
   CPdfFileStream* stream_ = nullptr;
   std::unique_ptr<CPdfXRef> xref_;
   std::unique_ptr<CPdfFetcher> fetcher_;

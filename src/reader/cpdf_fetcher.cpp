@@ -19,16 +19,38 @@ CPdfFetcher::CPdfFetcher(CPdfStream* stream, CPdfInputFile* file, const CPdfXRef
       file_(file),
       xref_(xref),
       objstms_(file->Size()),
-      members_(xref.GetTable().Count()) {}
+      members_(xref.GetTable().Count(), this) {}
 
 CPdfFetcher::~CPdfFetcher() = default;
 
 void CPdfFetcher::BuildMap() {
-  map_.Build(file_, xref_.GetHeaderOffset(), xref_.GetTable(), [this](int32_t num, int32_t gen) {
-    CPdfObject length;
-    GetObject(num, gen, length);
-    return length.IsKind(PDF_INT) && length.GetInt() >= 0 ? length.GetInt() : int64_t{-1};
-  });
+  Begin(static_cast<uint64_t>(file_->Size()), GetTable().Count());
+  map_.Build(
+      file_, xref_.GetHeaderOffset(), xref_.GetTable(),
+      [this](int32_t num, int32_t gen) {
+        CPdfObject length;
+        GetObject(num, gen, length);
+        return length.IsKind(PDF_INT) && length.GetInt() >= 0 ? length.GetInt() : int64_t{-1};
+      },
+      this);
+}
+
+void CPdfFetcher::Begin(uint64_t file_size, size_t entries) {
+  for (CPdfNotesObserver* observer : observers_) {
+    observer->Begin(file_size, entries);
+  }
+}
+
+void CPdfFetcher::Noted(CPdfObjectPlace place, const CPdfDictionaryNotes& notes, bool stream) {
+  for (CPdfNotesObserver* observer : observers_) {
+    observer->Noted(place, notes, stream);
+  }
+}
+
+void CPdfFetcher::FilePassDone() {
+  for (CPdfNotesObserver* observer : observers_) {
+    observer->FilePassDone();
+  }
 }
 
 void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
@@ -70,7 +92,7 @@ void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out, const Wal
   }
 }
 
-bool CPdfFetcher::PageFactsOf(int32_t num, int32_t gen, PageFacts* facts) {
+bool CPdfFetcher::NotedPlaceOf(int32_t num, int32_t gen, CPdfObjectPlace* place) {
   const XRefEntry* found = GetTable().Find(num);
   if (!found || fetch_depth_ > 0 || !map_.IsBuilt()) {
     return false;
@@ -78,13 +100,19 @@ bool CPdfFetcher::PageFactsOf(int32_t num, int32_t gen, PageFacts* facts) {
   if (found->type == XRefEntry::kInFile) {
     int32_t found_gen = 0;
     const int64_t index = gen == found->generation ? Locate(num, false, &found_gen) : -1;
-    return index >= 0 && map_.PageFactsOf(static_cast<size_t>(index), facts);
+    if (index < 0) {
+      return false;
+    }
+    *place = CPdfObjectPlace::InFile(map_.At(static_cast<size_t>(index)).start);
+    return true;
   }
   const uint8_t* bytes = nullptr;
   const CPdfMemberFrames::Frame* frame = nullptr;
-  bool page = false;
-  return found->type == XRefEntry::kInStream && gen == 0 &&
-         FrameMember(num, &bytes, &frame, facts, &page) && page;
+  if (found->type != XRefEntry::kInStream || gen != 0 || !FrameMember(num, &bytes, &frame, true)) {
+    return false;
+  }
+  *place = CPdfObjectPlace::Member(static_cast<size_t>(GetTable().IndexOf(num)));
+  return true;
 }
 
 int64_t CPdfFetcher::Locate(int32_t num, bool any_generation, int32_t* gen) const {
@@ -201,14 +229,13 @@ std::shared_ptr<CPdfObjStmData> CPdfFetcher::GetObjStm(int32_t stream_num) {
 bool CPdfFetcher::GetObjectStreamMember(int32_t num,
                                         const uint8_t** data,
                                         const CPdfMemberFrames::Frame** frame) {
-  return FrameMember(num, data, frame, nullptr, nullptr);
+  return FrameMember(num, data, frame, false);
 }
 
 bool CPdfFetcher::FrameMember(int32_t num,
                               const uint8_t** data,
                               const CPdfMemberFrames::Frame** frame,
-                              PageFacts* facts,
-                              bool* page) {
+                              bool keep) {
   *frame = nullptr;
   const XRefEntry* found = GetTable().Find(num);
   if (!found || found->type != XRefEntry::kInStream) {
@@ -222,14 +249,8 @@ bool CPdfFetcher::FrameMember(int32_t num,
   }
   const auto k = static_cast<size_t>(GetTable().IndexOf(num));
   *frame = members_.Find(k);
-  bool is_page = false;
-  if (*frame) {
-    is_page = facts && members_.FactsOf(**frame, facts);
-  } else {
-    *frame = members_.Add(k, *data, length, held_->ByteAfter(*data, length), facts, &is_page);
-  }
-  if (page) {
-    *page = is_page;
+  if (!*frame) {
+    *frame = members_.Add(k, *data, length, held_->ByteAfter(*data, length), keep);
   }
   return *frame != nullptr;
 }

@@ -10,7 +10,9 @@
 #include "objects/cpdf_resolver.h"
 #include "objects/pdf_key_filter.h"
 #include "reader/cpdf_member_frames.h"
+#include "reader/cpdf_notes_observer.h"
 #include "reader/cpdf_object_map.h"
+#include "reader/cpdf_object_place.h"
 #include "reader/cpdf_objstm_cache.h"
 #include "reader/cpdf_xref.h"
 
@@ -28,7 +30,7 @@ struct WalkRequest {
 };
 
 // Fetches objects by number: from where the object map finds them, or from object streams.
-class CPdfFetcher : public CPdfResolver {
+class CPdfFetcher : public CPdfResolver, private CPdfNotesObserver {
  public:
   // Nested fetches (a /Length, an object stream) beyond this give PDF_NULL.
   static constexpr int kMaxFetchDepth = 32;
@@ -39,6 +41,9 @@ class CPdfFetcher : public CPdfResolver {
   CPdfFetcher& operator=(const CPdfFetcher&) = delete;
   ~CPdfFetcher() override;
 
+  // Borrowed: told what each step over a dictionary notes, from the pass over the file on
+  // (CPdfNotesObserver). Given before BuildMap.
+  void AddObserver(CPdfNotesObserver* observer) { observers_.push_back(observer); }
   // The one pass over the file. Until it is done, objects are read where their entries lead
   // (a stream's /Length that the pass needs).
   void BuildMap();
@@ -47,10 +52,10 @@ class CPdfFetcher : public CPdfResolver {
   // With walk, only what it asks for; without, the whole object.
   void GetObject(int32_t num, int32_t gen, CPdfObject& out, const WalkRequest* walk);
 
-  // What the walk reads of page num, when it was noted on the way: the object a walk fetch of
-  // (num, gen) would parse is a page dictionary with these facts. False otherwise (the walk
-  // then fetches it).
-  bool PageFactsOf(int32_t num, int32_t gen, PageFacts* facts);
+  // Where the object a walk fetch of (num, gen) would parse stands, its dictionary's notes told
+  // to the observers (a member is framed for it, and kept). False when there is none, or
+  // within another fetch (the walk then fetches it).
+  bool NotedPlaceOf(int32_t num, int32_t gen, CPdfObjectPlace* place);
 
   const CPdfXRef& GetXRef() const { return xref_; }
   const CPdfXRefTable& GetTable() const { return xref_.GetTable(); }
@@ -92,17 +97,21 @@ class CPdfFetcher : public CPdfResolver {
                        CPdfObject& out,
                        const WalkRequest* walk);
   std::shared_ptr<CPdfObjStmData> GetObjStm(int32_t stream_num);
-  // Member num's bytes in held_ and its frame (found once), false when its stream does not give
-  // it. With facts, page tells whether the member is a page with facts noted.
+  // Member num's bytes in held_ and its frame (found once, kept with keep), false when its
+  // stream does not give it.
   bool FrameMember(int32_t num,
                    const uint8_t** data,
                    const CPdfMemberFrames::Frame** frame,
-                   PageFacts* facts,
-                   bool* page);
+                   bool keep);
+  // Tells every observer.
+  void Begin(uint64_t file_size, size_t entries) override;
+  void Noted(CPdfObjectPlace place, const CPdfDictionaryNotes& notes, bool stream) override;
+  void FilePassDone() override;
 
   CPdfStream* stream_;
   CPdfInputFile* file_;
   const CPdfXRef& xref_;
+  std::vector<CPdfNotesObserver*> observers_;
   CPdfObjectMap map_;
   CPdfObjStmCache objstms_;
   CPdfMemberFrames members_;

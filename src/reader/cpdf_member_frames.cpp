@@ -1,7 +1,5 @@
 #include "reader/cpdf_member_frames.h"
 
-#include <algorithm>
-
 #include "objects/cpdf_lexer.h"
 #include "objects/pdf_char_class.h"
 #include "streams/pdf_span_source.h"
@@ -10,15 +8,11 @@ const CPdfMemberFrames::Frame* CPdfMemberFrames::Add(size_t entry,
                                                      const uint8_t* bytes,
                                                      size_t length,
                                                      int after,
-                                                     PageFacts* facts,
-                                                     bool* page) {
-  *page = false;
-  const bool keep = facts != nullptr;
+                                                     bool keep) {
   if (entry >= entries_) {
     return nullptr;
   }
-  Frame& frame = keep ? KeptFrame(entry) : PassingFrame();
-  std::vector<std::pair<uint32_t, uint32_t>>& spots = keep ? spots_ : passing_spots_;
+  Frame& frame = keep ? KeptFrame(entry) : passing_;
   frame = Frame();
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
   const PdfToken first = lexer.Next();
@@ -29,8 +23,11 @@ const CPdfMemberFrames::Frame* CPdfMemberFrames::Add(size_t entry,
   bool whole = true;
   PdfToken last;
   if (first.kind == PdfTokenKind::kDictOpen) {
-    last = AddDictionary(lexer, first, bytes, &frame, &spots, facts, page);
+    const auto view = [bytes](uint64_t b, uint64_t) { return bytes + b; };
+    last = notes_.Take(lexer, first.end, view, [](const PdfToken&) { return false; });
     whole = last.kind == PdfTokenKind::kDictClose;
+    observer_->Noted(CPdfObjectPlace::Member(entry), notes_,
+                     lexer.Peek(0).Is(PdfKeyword::kStream));
   } else {
     last = lexer.StepOverValue(first, &whole);
   }
@@ -60,62 +57,4 @@ CPdfMemberFrames::Frame& CPdfMemberFrames::KeptFrame(size_t entry) {
     kept_.emplace_back();
   }
   return kept_[index_[entry]];
-}
-
-CPdfMemberFrames::Frame& CPdfMemberFrames::PassingFrame() {
-  passing_spots_.clear();
-  return passing_;
-}
-
-PdfToken CPdfMemberFrames::AddDictionary(CPdfLexer<PdfSpanSource>& lexer,
-                                         const PdfToken& open,
-                                         const uint8_t* bytes,
-                                         Frame* frame,
-                                         std::vector<std::pair<uint32_t, uint32_t>>* spots,
-                                         PageFacts* facts,
-                                         bool* page) {
-  const bool keep = facts != nullptr;
-  frame->open_end = static_cast<uint32_t>(open.end);
-  const auto view = [bytes](uint64_t b, uint64_t) { return bytes + b; };
-  const PdfToken last = notes_.Take(lexer, open.end, view, [](const PdfToken&) { return false; });
-  const RotateSpots& noted = notes_.Spots();
-  frame->flags = static_cast<uint8_t>(frame->flags | kDictionary | notes_.Flags());
-  // The few values a page has are kept, so many in all; past that the patch reads a
-  // dictionary full of /Rotate keys again.
-  if (noted.values.size() <= UINT8_MAX &&
-      (!keep || spots->size() + noted.values.size() <= std::max<size_t>(kFewSpots, 4 * entries_))) {
-    frame->flags |= kSpotsKept;
-    frame->first_spot = static_cast<uint32_t>(spots->size());
-    frame->spot_count = static_cast<uint8_t>(noted.values.size());
-    spots->insert(spots->end(), noted.values.begin(), noted.values.end());
-  }
-  // A dictionary that "stream" follows is read as a stream, which is no page.
-  *page = keep && notes_.Facts(facts) && !lexer.Peek(0).Is(PdfKeyword::kStream);
-  if (*page) {
-    frame->facts = static_cast<uint32_t>(facts_.size());
-    facts_.push_back(*facts);
-  }
-  return last;
-}
-
-bool CPdfMemberFrames::SpotsOf(const Frame& frame, RotateSpots* spots) const {
-  if ((frame.flags & kSpotsKept) == 0) {
-    return false;
-  }
-  spots->open_joins = (frame.flags & CPdfDictionaryNotes::kOpenJoins) != 0;
-  spots->value_joins = (frame.flags & CPdfDictionaryNotes::kValueJoins) != 0;
-  spots->complete = true;
-  spots->open_end = frame.open_end;
-  const auto& from = &frame == &passing_ ? passing_spots_ : spots_;
-  spots->values.assign(from.begin() + frame.first_spot,
-                       from.begin() + frame.first_spot + frame.spot_count);
-  return true;
-}
-
-bool CPdfMemberFrames::FactsOf(const Frame& frame, PageFacts* facts) const {
-  if (frame.facts == kNoFacts) {
-    return false;
-  }
-  *facts = facts_[frame.facts];
-  return true;
 }

@@ -8,16 +8,16 @@
 namespace {
 
 constexpr char kEndstream[] = "endstream";
-// /Rotate values noted in any file; more in a file of more than 64 times as many bytes.
-constexpr uint64_t kFewSpots = 4096;
 
 }  // namespace
 
 void CPdfObjectMap::Build(CPdfInputFile* file,
                           uint32_t header_offset,
                           const CPdfXRefTable& table,
-                          const LengthOf& length_of) {
+                          const LengthOf& length_of,
+                          CPdfNotesObserver* observer) {
   file_ = file;
+  observer_ = observer;
   table_ = &table;
   header_offset_ = header_offset;
   size_ = static_cast<uint64_t>(file->Size());
@@ -122,7 +122,10 @@ void CPdfObjectMap::SortIntoFileOrder() {
   }
   objects_.swap(objects);
   flags_.swap(flags);
-  kept_.Sort();
+  bodies_.Sort();
+  if (observer_) {
+    observer_->FilePassDone();
+  }
 }
 
 size_t CPdfObjectMap::FindStrayHeaders() {
@@ -215,25 +218,15 @@ int64_t CPdfObjectMap::ScanDictionary(Lexer& lexer,
                                       const PdfToken& open,
                                       Scan* scan,
                                       uint8_t* flags) {
-  // A dictionary may be a stream's: its first /Length is noted on the way. Its /Rotate values
-  // are noted for the copy, which then need not read a chosen page again.
+  // A dictionary may be a stream's: its first /Length is noted on the way. The observer keeps
+  // what the walk and the patch read of it, which then need not parse it again.
   PdfFileSource& source = lexer.GetSource();
   const PdfToken close = notes_.Take(
       lexer, open.end, [&source](uint64_t b, uint64_t e) { return source.View(b, e); },
       [this, &lexer](const PdfToken& key) { return body_finder_.IsLengthKey(lexer, key); });
-  const uint32_t start = static_cast<uint32_t>(scan->start);
-  const RotateSpots& noted = notes_.Spots();
-  // Noted only for a dictionary closed by its ">>", where every token the patch reads lies
-  // whole inside the bytes the copy takes; and only so many in a file: past that, dictionaries
-  // full of /Rotate keys are read again.
-  const uint8_t both = CPdfDictionaryNotes::kClosed | CPdfDictionaryNotes::kSpotsRead;
-  if ((notes_.Flags() & both) == both &&
-      kept_.SpotCount() + noted.values.size() <= std::max<uint64_t>(kFewSpots, size_ / 64)) {
-    kept_.AddSpots(start, noted);
-    *flags = static_cast<uint8_t>(
-        *flags | kSpotsKnown |
-        ((notes_.Flags() & CPdfDictionaryNotes::kOpenJoins) != 0 ? kOpenJoins : 0) |
-        ((notes_.Flags() & CPdfDictionaryNotes::kValueJoins) != 0 ? kValueJoins : 0));
+  const bool stream = close.kind != PdfTokenKind::kEnd && lexer.Peek(0).Is(PdfKeyword::kStream);
+  if (observer_) {
+    observer_->Noted(CPdfObjectPlace::InFile(scan->start), notes_, stream);
   }
   if (close.kind == PdfTokenKind::kEnd) {
     // A dictionary that a keyword of the file's structure, the next header or the end leaves
@@ -242,11 +235,7 @@ int64_t CPdfObjectMap::ScanDictionary(Lexer& lexer,
     *flags |= kDamaged;
     return static_cast<int64_t>(close.begin);
   }
-  if (!lexer.Peek(0).Is(PdfKeyword::kStream)) {
-    PageFacts facts;
-    if (notes_.Facts(&facts)) {
-      kept_.AddFacts(start, static_cast<uint32_t>(open.end - start), facts);
-    }
+  if (!stream) {
     return static_cast<int64_t>(close.end);
   }
   lexer.Next();
@@ -341,7 +330,7 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
   if (end < 0) {
     return -1;
   }
-  kept_.AddBody(objects_[object].start, static_cast<uint32_t>(body.start),
+  bodies_.Add(objects_[object].start, static_cast<uint32_t>(body.start),
                 static_cast<uint32_t>(body.length));
   flags_[object] |= kHasBody;
   if (body.bare) {
@@ -357,22 +346,8 @@ uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
   });
 }
 
-bool CPdfObjectMap::RotateSpotsOf(size_t index, RotateSpots* spots) const {
-  if ((flags_[index] & kSpotsKnown) == 0) {
-    return false;
-  }
-  spots->open_joins = (flags_[index] & kOpenJoins) != 0;
-  spots->value_joins = (flags_[index] & kValueJoins) != 0;
-  kept_.SpotsOf(objects_[index].start, spots);
-  return true;
-}
-
-bool CPdfObjectMap::PageFactsOf(size_t index, PageFacts* facts) const {
-  return kept_.FactsOf(objects_[index].start, facts);
-}
-
 bool CPdfObjectMap::BodyOf(size_t index, uint32_t* start, uint32_t* length) const {
-  return (flags_[index] & kHasBody) != 0 && kept_.BodyOf(objects_[index].start, start, length);
+  return (flags_[index] & kHasBody) != 0 && bodies_.Find(objects_[index].start, start, length);
 }
 
 int64_t CPdfObjectMap::Honoured(int32_t num) const {

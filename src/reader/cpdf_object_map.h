@@ -9,11 +9,10 @@
 #include "reader/cpdf_dictionary_notes.h"
 #include "reader/cpdf_entry_places.h"
 #include "reader/cpdf_header_probe.h"
-#include "reader/cpdf_object_notes.h"
+#include "reader/cpdf_notes_observer.h"
+#include "reader/cpdf_stream_bodies.h"
 #include "reader/cpdf_stream_body_finder.h"
 #include "reader/cpdf_xref_table.h"
-#include "reader/page_facts.h"
-#include "reader/rotate_spots.h"
 #include "streams/pdf_file_source.h"
 
 class CPdfInputFile;
@@ -24,9 +23,9 @@ class CPdfInputFile;
 // comments between), whatever the body holds (an attachment's own "endstream"); only when the
 // /Length is absent or wrong is the first "endstream" searched for, and never past the next
 // object that an entry of the table leads to. Older definitions of a number (incremental updates)
-// are kept, each by position. Memory: 17 bytes per object, 12 more per stream and per /Rotate
-// value noted (at most one per 64 bytes of the file, or 4,096), 24 per page whose facts are
-// noted; objects take at least seven bytes each.
+// are kept, each by position. What each dictionary's step noted is told to an observer, which
+// keeps what it needs. Memory: 17 bytes per object, 12 more per stream; objects take at least
+// seven bytes each.
 class CPdfObjectMap {
  public:
   // What the copy writes after an object's bytes: nothing (they end with "endobj" and a line
@@ -45,7 +44,8 @@ class CPdfObjectMap {
   void Build(CPdfInputFile* file,
              uint32_t header_offset,
              const CPdfXRefTable& table,
-             const LengthOf& length_of);
+             const LengthOf& length_of,
+             CPdfNotesObserver* observer = nullptr);
   bool IsBuilt() const { return built_; }
 
   size_t Count() const { return objects_.size(); }
@@ -58,12 +58,6 @@ class CPdfObjectMap {
   bool BodyOf(size_t index, uint32_t* start, uint32_t* length) const;
   // Whether the body's end was searched for: its /Length is absent or wrong.
   bool BodySearched(size_t index) const { return (flags_[index] & kSearched) != 0; }
-  // Where the /Rotate values of a dictionary object stand, false when the pass did not note
-  // them (the object is no dictionary closed by ">>", or a key's bytes were no longer held).
-  bool RotateSpotsOf(size_t index, RotateSpots* spots) const;
-  // What the walk reads of a page object, false when the pass did not note it (PageFactsNoter).
-  bool PageFactsOf(size_t index, PageFacts* facts) const;
-
   // The object num's entry leads to: its header of num and the entry's generation where the
   // entry leads, or past white space and comments there; -1 otherwise.
   int64_t Honoured(int32_t num) const;
@@ -81,9 +75,6 @@ class CPdfObjectMap {
   static constexpr uint8_t kDamaged = 4;
   static constexpr uint8_t kHasBody = 8;
   static constexpr uint8_t kSearched = 16;
-  static constexpr uint8_t kSpotsKnown = 32;
-  static constexpr uint8_t kOpenJoins = 64;
-  static constexpr uint8_t kValueJoins = 128;
   void AdoptStrayEntries();
   // Marks the entries the pass did not match whose header stands where they lead; how many.
   size_t FindStrayHeaders();
@@ -124,7 +115,8 @@ class CPdfObjectMap {
   std::vector<Object> objects_;  // in file order
   std::vector<uint8_t> flags_;
   CPdfHeaderProbe probe_;
-  CPdfObjectNotes kept_;                // bodies, /Rotate values and page facts, by object
+  CPdfNotesObserver* observer_ = nullptr;
+  CPdfStreamBodies bodies_;
   CPdfDictionaryNotes notes_;           // of the dictionary being scanned
   std::vector<int32_t> entry_objects_;  // by entry index: the object it leads to, or -1
   std::vector<bool> header_at_entry_;   // by entry index: unmatched, with its header there

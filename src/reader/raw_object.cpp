@@ -26,10 +26,6 @@ const char* TailText(CPdfObjectMap::Tail tail) {
   return "";
 }
 
-bool MapSpots(CPdfFetcher& fetcher, int64_t index, RotateSpots* spots) {
-  return index >= 0 && fetcher.GetMap().RotateSpotsOf(static_cast<size_t>(index), spots);
-}
-
 }  // namespace
 
 RawSpan LocateDirectObject(CPdfFetcher& fetcher, int32_t num) {
@@ -50,7 +46,6 @@ RawSpan LocateDirectObject(CPdfFetcher& fetcher, int32_t num) {
   if (map.IsDamaged(k)) {
     throw CPdfException(kMsgDamaged);
   }
-  span.index = index;
   span.start = map.At(k).start;
   span.length = map.At(k).length;
   span.tail = TailText(map.TailOf(k));
@@ -74,16 +69,6 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
       return out;
     }
     const std::string head = std::to_string(num) + " 0 obj\r";
-    if (info && info->want_spots && frame->Dictionary() &&
-        fetcher.GetMemberFrames().SpotsOf(*frame, &info->spots)) {
-      info->has_spots = true;
-      // From the member's first byte to the framed object's.
-      info->spots.open_end += static_cast<uint32_t>(head.size());
-      for (auto& [key_end, value_end] : info->spots.values) {
-        key_end += static_cast<uint32_t>(head.size());
-        value_end += static_cast<uint32_t>(head.size());
-      }
-    }
     if (frame->Damaged()) {
       throw CPdfException(kMsgDamaged);
     }
@@ -93,6 +78,8 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
     out.insert(out.end(), kEndobjTail, kEndobjTail + std::char_traits<char>::length(kEndobjTail));
     if (info) {
       info->compressed = true;
+      info->place = CPdfObjectPlace::Member(static_cast<size_t>(fetcher.GetTable().IndexOf(num)));
+      info->shift = static_cast<uint32_t>(head.size());
     }
     return out;
   }
@@ -106,7 +93,7 @@ std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher, int32_t num, RawObjectI
   out.insert(out.end(), span.tail, span.tail + tail);
   if (info) {
     info->generation = span.generation;
-    info->has_spots = info->want_spots && MapSpots(fetcher, span.index, &info->spots);
+    info->place = CPdfObjectPlace::InFile(static_cast<uint64_t>(span.start));
   }
   return out;
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "reader/rotate_spots.h"
+#include "reader/cpdf_object_place.h"
 
 class CPdfFetcher;
 
@@ -22,7 +22,6 @@ struct RawSpan {
   const char* tail = "";
   // Its header's generation: the entry's, unless the object stands only under another one.
   int32_t generation = 0;
-  int64_t index = -1;  // its place in the object map
 };
 // Throws when the object cannot be copied whole: the map found it damaged, or it stands where
 // its entry leads only inside another object.
@@ -30,20 +29,19 @@ RawSpan LocateDirectObject(CPdfFetcher& fetcher, int32_t num);
 
 // What ExtractObject found besides the bytes.
 struct RawObjectInfo {
-  bool want_spots = false;  // asked: where its /Rotate values stand, for the patch
   bool compressed = false;  // it came out of an object stream
   int32_t generation = 0;   // the generation it is copied under
-  bool has_spots = false;   // spots holds its /Rotate values (positions in the bytes given)
-  RotateSpots spots;
+  // Where its bytes stand, as the notes of its dictionary were told (CPdfNotesObserver), and
+  // how many bytes are written before that place's first byte.
+  CPdfObjectPlace place = CPdfObjectPlace::InFile(0);
+  uint32_t shift = 0;
 };
 
 // Object num as the copy writes it: from its "num gen obj" through "endobj" and the line end
 // after it (or the tail the copy adds); an object from an object stream framed as
 // "num 0 obj\r<value>\nendobj\n" or, when its stream cannot give it, as it stands under its own
 // header in the file. Empty when the object has no bytes; throws where LocateDirectObject does
-// and when a member's value is left open. With info->want_spots, the /Rotate values of its
-// dictionary as the object map noted them, or as the member's bytes were stepped over here: the
-// object is not read again for them.
+// and when a member's value is left open.
 std::vector<uint8_t> ExtractObject(CPdfFetcher& fetcher,
                                    int32_t num,
                                    RawObjectInfo* info = nullptr);

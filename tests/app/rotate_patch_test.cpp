@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cpdf_rotate_spots_store.h"
 #include "objects/cpdf_lexer.h"
 #include "param_name.h"
 #include "reader/cpdf_object_map.h"
@@ -67,8 +68,8 @@ TEST_P(RotatePatchTest, NotingEndsWhereSteppingOverEnds) {
   }
 }
 
-// Where the object map notes a page's /Rotate values in its pass, the patch made from its notes
-// is the one made by reading the object again.
+// Where the store keeps a page's /Rotate values from the object map's pass, the patch made from
+// them is the one made by reading the object again.
 TEST_P(RotatePatchTest, MapNotesGiveTheSamePatch) {
   const std::string input = GetParam().input;
   FILE* file = std::tmpfile();
@@ -77,11 +78,13 @@ TEST_P(RotatePatchTest, MapNotesGiveTheSamePatch) {
   CPdfInputFile in(file);
   CPdfXRefTable table;
   table.Finish();
+  CPdfRotateSpotsStore store;
+  store.Begin(input.size(), 0);
   CPdfObjectMap map;
-  map.Build(&in, 0, table, [](int32_t, int32_t) { return int64_t{-1}; });
+  map.Build(&in, 0, table, [](int32_t, int32_t) { return int64_t{-1}; }, &store);
   for (size_t k = 0; k < map.Count(); ++k) {
     RotateSpots spots;
-    if (!map.RotateSpotsOf(k, &spots)) {
+    if (!store.Find(CPdfObjectPlace::InFile(map.At(k).start), 0, &spots)) {
       continue;
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(input.data()) + map.At(k).start;

@@ -1,10 +1,12 @@
 // How an object-stream member is framed: where its value ends, whether a copy framed as an
-// object of its own would keep it whole, its dictionary's /Rotate values and a page's facts.
+// object of its own would keep it whole, and what it tells of its dictionary: its /Rotate
+// values and a page's facts.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "param_name.h"
+#include "reader/cpdf_dictionary_notes.h"
 #include "reader/cpdf_member_frames.h"
 
 namespace {
@@ -17,27 +19,38 @@ struct FrameCase {
 };
 PRINT_CASE_BY_NAME(FrameCase)
 
-// The value's bytes, the frame's flags, each /Rotate value's bytes after its key and, when the
-// walk asks, what it reads of a page.
-std::string Describe(const CPdfMemberFrames& frames,
-                     const CPdfMemberFrames::Frame& f,
-                     const std::string& member) {
+// What the frames tell of a member's dictionary: each /Rotate value's bytes after its key and
+// what the walk reads of a page.
+class Told : public CPdfNotesObserver {
+ public:
+  explicit Told(const std::string& member) : member_(member) {}
+  void Begin(uint64_t, size_t) override {}
+  void FilePassDone() override {}
+  void Noted(CPdfObjectPlace place, const CPdfDictionaryNotes& notes, bool stream) override {
+    text += place.IsMember() ? " dict" : " file?";
+    for (const auto& [key_end, value_end] : notes.Spots().values) {
+      text += " rotate'" + member_.substr(key_end, value_end - key_end) + "'";
+    }
+    PageFacts facts;
+    if (!stream && notes.Facts(&facts)) {
+      text += " page";
+      text += facts.has_rotate ? " " + std::to_string(facts.rotate) : "";
+      text += facts.resources == PageFacts::Resources::kDictionary ? " resources" : "";
+    }
+  }
+  std::string text;
+
+ private:
+  const std::string& member_;
+};
+
+// The value's bytes, the frame's flags and what was told.
+std::string Describe(const CPdfMemberFrames::Frame& f, const std::string& member, Told* told) {
   std::string out = "'" + member.substr(0, f.end) + "'";
   out += f.Empty() ? " empty" : "";
   out += f.Damaged() ? " damaged" : "";
-  out += f.Dictionary() ? " dict" : "";
-  RotateSpots spots;
-  if (frames.SpotsOf(f, &spots)) {
-    for (const auto& [key_end, value_end] : spots.values) {
-      out += " rotate'" + member.substr(key_end, value_end - key_end) + "'";
-    }
-  }
-  PageFacts facts;
-  if (frames.FactsOf(f, &facts)) {
-    out += " page";
-    out += facts.has_rotate ? " " + std::to_string(facts.rotate) : "";
-    out += facts.resources == PageFacts::Resources::kDictionary ? " resources" : "";
-  }
+  out += told->text;
+  told->text.clear();
   return out;
 }
 
@@ -46,24 +59,19 @@ class MemberFramesTest : public testing::TestWithParam<FrameCase> {};
 TEST_P(MemberFramesTest, FramesTheMember) {
   const FrameCase& c = GetParam();
   const auto* bytes = reinterpret_cast<const uint8_t*>(c.member.data());
-  CPdfMemberFrames frames(4);
+  Told told(c.member);
+  CPdfMemberFrames frames(4, &told);
   // For the copy alone: not kept.
-  PageFacts facts;
-  bool page = true;
-  const CPdfMemberFrames::Frame* passing =
-      frames.Add(2, bytes, c.member.size(), c.after, nullptr, &page);
+  const CPdfMemberFrames::Frame* passing = frames.Add(2, bytes, c.member.size(), c.after, false);
   ASSERT_NE(nullptr, passing);
-  EXPECT_FALSE(page);
-  const std::string copy = Describe(frames, *passing, c.member);
+  const std::string copy = Describe(*passing, c.member, &told);
   EXPECT_EQ(nullptr, frames.Find(2));
-  // For the walk: kept by entry, with the page's facts.
-  const CPdfMemberFrames::Frame* kept =
-      frames.Add(2, bytes, c.member.size(), c.after, &facts, &page);
+  // For the walk: kept by entry.
+  const CPdfMemberFrames::Frame* kept = frames.Add(2, bytes, c.member.size(), c.after, true);
   ASSERT_EQ(kept, frames.Find(2));
-  const std::string walk = Describe(frames, *kept, c.member);
+  const std::string walk = Describe(*kept, c.member, &told);
   EXPECT_EQ(c.expected, walk);
-  EXPECT_EQ(page, walk.find(" page") != std::string::npos);
-  EXPECT_EQ(walk.substr(0, walk.find(" page")), copy);
+  EXPECT_EQ(walk, copy);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -95,10 +103,9 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName<FrameCase>);
 
 TEST(MemberFramesEntryTest, NoFrameForAnEntryPastTheTable) {
-  CPdfMemberFrames frames(2);
-  bool page = false;
-  PageFacts facts;
-  EXPECT_EQ(nullptr, frames.Add(2, reinterpret_cast<const uint8_t*>("1"), 1, -1, &facts, &page));
+  Told told("1");
+  CPdfMemberFrames frames(2, &told);
+  EXPECT_EQ(nullptr, frames.Add(2, reinterpret_cast<const uint8_t*>("1"), 1, -1, true));
   EXPECT_EQ(nullptr, frames.Find(2));
 }
 
