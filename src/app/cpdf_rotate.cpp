@@ -149,7 +149,7 @@ void CPdfRotate::CopyObjects() {
   record_index_.clear();
   record_index_.reserve(records_.size());
   for (size_t k = 0; k < records_.size(); ++k) {
-    record_index_.emplace_back(records_[k].object_number, k);
+    record_index_.emplace_back(records_[k].object_number, static_cast<uint32_t>(k));
   }
   // Pages listed in number order (the usual tree) need no sort.
   if (!std::is_sorted(record_index_.begin(), record_index_.end())) {
@@ -223,7 +223,7 @@ const PageRecord* CPdfRotate::RecordOf(int32_t n) const {
   if (k > count || (k < count && record_index_[k].first < n) ||
       (k > 0 && record_index_[k - 1].first >= n)) {
     k = static_cast<size_t>(
-        std::lower_bound(record_index_.begin(), record_index_.end(), std::make_pair(n, size_t{0})) -
+        std::lower_bound(record_index_.begin(), record_index_.end(), std::make_pair(n, uint32_t{0})) -
         record_index_.begin());
   }
   for (; k < count && record_index_[k].first == n; ++k) {

@@ -67,7 +67,7 @@ class CPdfRotate {
   const CPdfXRefTable* table_ = nullptr;  // Borrowed from the reader.
   CPdfFetcher* reader_ = nullptr;         // Borrowed from the document.
   std::vector<PageRecord> records_;
-  std::vector<std::pair<int32_t, size_t>> record_index_;  // (object number, record) by number
+  std::vector<std::pair<int32_t, uint32_t>> record_index_;  // (object number, record) by number
   mutable size_t next_record_ = 0;                        // past RecordOf's last answer
   CPdfPageUpdate update_;                                 // with -incremental
   bool members_from_headers_ = false;  // a member its stream did not give was copied

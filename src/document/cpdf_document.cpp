@@ -79,6 +79,7 @@ void CPdfDocument::Load() {
     fetcher_->BuildMap();
     catalog_ = std::make_unique<CPdfCatalog>();
     catalog_->Load(fetcher_.get(), page_facts_.get(), with_boxes_);
+    page_facts_->Release();
     RefuseDirectEncrypt(*xref_);
   } catch (...) {
     Close();

@@ -11,7 +11,7 @@ void CPdfPageFactsStore::Noted(CPdfObjectPlace place,
                                bool stream) {
   // A dictionary that "stream" follows is read as a stream, which is no page.
   PageFacts facts;
-  if (!stream && notes.Facts(&facts)) {
+  if (!released_ && !stream && notes.Facts(&facts)) {
     facts_.Add(place, facts);
   }
 }
@@ -19,4 +19,9 @@ void CPdfPageFactsStore::Noted(CPdfObjectPlace place,
 bool CPdfPageFactsStore::Find(CPdfObjectPlace place, PageFacts* facts) const {
   const PageFacts* found = facts_.Find(place);
   return found && (*facts = *found, true);
+}
+
+void CPdfPageFactsStore::Release() {
+  released_ = true;
+  facts_ = CPdfPlaceNotes<PageFacts>();
 }

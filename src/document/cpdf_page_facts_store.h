@@ -20,9 +20,12 @@ class CPdfPageFactsStore : public CPdfNotesObserver {
 
   // The facts of the page object at place, false when none were noted there.
   bool Find(CPdfObjectPlace place, PageFacts* facts) const;
+  // The walk is over: nothing more is kept, and the memory goes back before the copy.
+  void Release();
 
  private:
   CPdfPlaceNotes<PageFacts> facts_;
+  bool released_ = false;
 };
 
 #endif  // QUILLTURN_SRC_DOCUMENT_CPDF_PAGE_FACTS_STORE_H_

@@ -24,6 +24,10 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
   probe_ = CPdfHeaderProbe(file);
   body_finder_.Start(file, length_of);
   places_.List(table, header_offset, size_);
+  // Mostly one object per entry; objects take at least seven bytes each.
+  const auto expected = static_cast<size_t>(std::min<uint64_t>(table.Count(), size_ / 7));
+  objects_.reserve(expected);
+  flags_.reserve(expected);
   Lexer lexer{PdfFileSource(file, header_offset)};
   lexer.SetBetweenObjects(true);
   // The two tokens before the current one, for "num gen obj".
