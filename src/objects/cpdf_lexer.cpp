@@ -26,12 +26,14 @@ __attribute__((always_inline)) inline const uint8_t* LexNumberIn(const uint8_t* 
   const uint8_t c = *p;
   const bool negative = c == '-';
   bool point = c == '.';
-  uint64_t magnitude = c >= '0' && c <= '9' ? static_cast<uint64_t>(c - '0') : 0;
+  bool digits = c >= '0' && c <= '9';
+  uint64_t magnitude = digits ? static_cast<uint64_t>(c - '0') : 0;
   constexpr uint64_t kPast = uint64_t{1} << 32;
   const uint8_t* q = p + 1;
   for (; q < e; ++q) {
     const unsigned digit = static_cast<unsigned>(*q) - '0';
     if (digit <= 9) {
+      digits = true;
       if (!point) {
         magnitude = std::min(kPast, magnitude * 10 + digit);
       }
@@ -40,6 +42,19 @@ __attribute__((always_inline)) inline const uint8_t* LexNumberIn(const uint8_t* 
     } else {
       break;
     }
+  }
+  if (!digits && q < e && (*q == '-' || *q == '+')) {
+    // A sign again before any digit ("--90"): readers take the bytes as one token but not as
+    // one value. It is one word here, no number, so that no part of it stands alone.
+    while (q < e && kPdfChars.cls[*q] == kPdfRegular) {
+      ++q;
+    }
+    if (q == e && !all_held) {
+      return nullptr;
+    }
+    t->kind = PdfTokenKind::kKeyword;
+    t->keyword = PdfKeyword::kOther;
+    return q;
   }
   if (q == e && !all_held) {
     return nullptr;

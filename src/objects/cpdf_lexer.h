@@ -82,6 +82,9 @@ class CPdfLexer {
   // Whether a string token has run to the end of the bytes (since the last Clear).
   bool RanOutInString() const { return ran_out_in_string_; }
   void ClearRanOutInString() { ran_out_in_string_ = false; }
+  // Whether a dictionary stepped over had a key that ">>" follows, with no value (since the
+  // lexer was made). Readers differ there: some take ">>" for the value and read on.
+  bool SawKeyWithoutValue() const { return key_without_value_; }
 
   // Whether the tokens ahead end an object's bytes: its "endobj", a keyword of the file's own
   // structure, the next object's "n g obj", or the end. No value holds them, so an object whose
@@ -200,6 +203,7 @@ class CPdfLexer {
   int head_ = 0;
   int count_ = 0;
   bool ran_out_in_string_ = false;
+  bool key_without_value_ = false;
 };
 
 // Whether "num gen obj" comes next, leaving the lexer after "obj" and begin (when given) at the

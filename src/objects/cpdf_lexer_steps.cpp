@@ -74,6 +74,7 @@ bool CPdfLexer<Source>::NextDictEntry(PdfDictEntry* entry, PdfToken* close) {
     entry->levels = 0;
     const PdfToken& v = Peek(0);
     if (v.kind == PdfTokenKind::kDictClose || AtObjectEnd()) {
+      key_without_value_ = key_without_value_ || v.kind == PdfTokenKind::kDictClose;
       entry->value_begin = entry->value_end = t.end;
       return true;
     }
@@ -120,6 +121,7 @@ void CPdfLexer<Source>::StepContents(Frames* frames, PdfToken* last, bool* close
       top = Frames::kDictKey;
       // A stray byte drops its key; ">>" closes the dictionary where a key would.
       if (kind == PdfTokenKind::kStray || kind == PdfTokenKind::kDictClose) {
+        key_without_value_ = key_without_value_ || kind == PdfTokenKind::kDictClose;
         continue;
       }
     }

@@ -48,6 +48,10 @@ class CPdfMemberFrames {
 
   // The frame kept for the member at table entry, made on the first request.
   Frame& KeptFrame(size_t entry);
+  // Whether a name in the bytes has a "#" that two hex digits do not follow: readers end such
+  // a name in different places, and framed as an object of its own the member may take in
+  // what follows it.
+  static bool HasBadNameEscape(const uint8_t* bytes, size_t length);
 
   size_t entries_;
   CPdfNotesObserver* observer_;

@@ -32,9 +32,32 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
   lexer.SetBetweenObjects(true);
   // The two tokens before the current one, for "num gen obj".
   PdfToken before[2];
+  // A stream whose body ended at the first "endstream" that "endobj" follows, and how many
+  // tokens came after it: one that the next header or a keyword of the file's structure does
+  // not follow at once may go on past there (the keywords stand in its data).
+  size_t searched = SIZE_MAX;
+  int since = 0;
   for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kEnd; t = lexer.Next()) {
-    if (t.Is(PdfKeyword::kObj) && before[0].IsCount() && before[1].IsCount()) {
+    const bool header = t.Is(PdfKeyword::kObj) && before[0].IsCount() && before[1].IsCount();
+    if (searched != SIZE_MAX) {
+      if ((header && since == 2) ||
+          (since == 0 && (t.Is(PdfKeyword::kXref) || t.Is(PdfKeyword::kTrailer) ||
+                          t.Is(PdfKeyword::kStartxref)))) {
+        searched = SIZE_MAX;
+      } else if (since == 0 && t.Is(PdfKeyword::kEndobj)) {
+        // The "endobj" of a body that only its /Length ends, which the copy writes itself.
+      } else if (++since > 2) {
+        flags_[searched] |= kDamaged;
+        searched = SIZE_MAX;
+      }
+    }
+    if (header) {
+      const size_t index = objects_.size();
       ScanObject(lexer, before[0].value, before[1].value, before[0].begin);
+      if ((flags_[index] & kSearched) != 0) {
+        searched = index;
+        since = 0;
+      }
       before[0] = before[1] = PdfToken{};
       continue;
     }
@@ -335,7 +358,7 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
     return -1;
   }
   bodies_.Add(objects_[object].start, static_cast<uint32_t>(body.start),
-                static_cast<uint32_t>(body.length));
+              static_cast<uint32_t>(body.length));
   flags_[object] |= kHasBody;
   if (body.bare) {
     flags_[object] |= static_cast<uint8_t>(Tail::kEndstream);

@@ -138,6 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Signs", "+90 -7 - +", "num:+90=90@0 num:-7=-7@4 num:-=0@7 num:+=0@9 end@10"},
         Case{"Reals", "-.5 1.2.3 4.", "num:-.5@0 num:1.2.3@4 num:4.@10 end@12"},
         Case{"SignEndsANumber", "1-2+3", "num:1=1@0 num:-2=-2@1 num:+3=3@3 end@5"},
+        // No part of it is a value on its own: the whole run is one word.
+        Case{"SignAgainBeforeAnyDigit", "--90 -+1 -", "word:--90@0 word:-+1@5 num:-=0@9 end@10"},
         Case{"ThirtyTwoBitEdges", "2147483647 2147483648 -2147483648 -2147483649",
              "num:2147483647=2147483647@0 num:2147483648@11 num:-2147483648=-2147483648@22 "
              "num:-2147483649@34 end@45"},

@@ -99,7 +99,14 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{"KeywordContinued", "true", 'x', "'true' damaged"},
         FrameCase{"StringOpen", "(abc", -1, "'(abc' damaged"},
         FrameCase{"HexStringOpenInsideValue", "<< /A <4", -1, "'<< /A <4' damaged dict"},
-        FrameCase{"DictionaryOpen", "<< /A [1] /B 2", -1, "'<< /A [1] /B 2' damaged dict"}),
+        FrameCase{"DictionaryOpen", "<< /A [1] /B 2", -1, "'<< /A [1] /B 2' damaged dict"},
+        // Framed as an object, readers may take ">>" for the key's value and read on.
+        FrameCase{"KeyWithoutValue", "<< /A 1 /B >>", -1, "'<< /A 1 /B >>' damaged dict"},
+        FrameCase{"NestedKeyWithoutValue", "[<< /B >>]", -1, "'[<< /B >>]' damaged"},
+        FrameCase{"NameWithAStrayHash", "<< /Rotate#4 90 >>", -1,
+                  "'<< /Rotate#4 90 >>' damaged dict"},
+        FrameCase{"NameEndingInAHash", "/A#", -1, "'/A#' damaged"},
+        FrameCase{"HashInAStringIsNoEscape", "(#4) ", -1, "'(#4)'"}),
     CaseName<FrameCase>);
 
 TEST(MemberFramesEntryTest, NoFrameForAnEntryPastTheTable) {

@@ -139,6 +139,26 @@ INSTANTIATE_TEST_SUITE_P(
         MapCase{"ByTheEnd", {Raw(1, "1 0 obj\n<< /A 1")}, "1 0 obj\n<< /A 1 +endobj damaged"}),
     CaseName<MapCase>);
 
+// A body whose /Length is wrong ends at the first "endstream" that "endobj" follows; tokens
+// after that "endobj" that are no header may be the rest of its data.
+INSTANTIATE_TEST_SUITE_P(
+    Searched,
+    ObjectMapTest,
+    testing::Values(
+        MapCase{"NextHeaderFollows",
+                {{1, "<< /Length 1 >>\nstream\nab\nendstream"}, {2, "2"}},
+                "1 0 obj\n<< /Length 1 >>\nstream\nab\nendstream\nendobj\n body 'ab' "
+                "searched|2 0 obj\n2\nendobj\n"},
+        MapCase{"TableFollows",
+                {{1, "<< /Length 1 >>\nstream\nab\nendstream"}, Raw(0, kTable)},
+                "1 0 obj\n<< /Length 1 >>\nstream\nab\nendstream\nendobj\n body 'ab' "
+                "searched"},
+        MapCase{"DataFollows",
+                {{1, "<< /Length 1 >>\nstream\n(a endstream\nendobj\n b)\nendstream"}, {2, "2"}},
+                "1 0 obj\n<< /Length 1 >>\nstream\n(a endstream\nendobj\n damaged body '(a ' "
+                "searched|2 0 obj\n2\nendobj\n"}),
+    CaseName<MapCase>);
+
 const std::string kData = "\nstream\nabc\nendstream";
 
 INSTANTIATE_TEST_SUITE_P(
