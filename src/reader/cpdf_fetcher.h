@@ -9,6 +9,7 @@
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_resolver.h"
 #include "objects/pdf_key_filter.h"
+#include "objects/stream_filters.h"
 #include "reader/cpdf_member_frames.h"
 #include "reader/cpdf_object_map.h"
 #include "reader/cpdf_objstm_cache.h"
@@ -46,6 +47,8 @@ class CPdfFetcher : public CPdfResolver {
   void GetObject(int32_t num, int32_t gen, CPdfObject& out) override;
   // With walk, only what it asks for; without, the whole object.
   void GetObject(int32_t num, int32_t gen, CPdfObject& out, const WalkRequest* walk);
+  // Object num under generation 0, its stream's body decoded as an object stream's may be.
+  void GetObjectStream(int32_t num, CPdfObject& out);
 
   // What the walk reads of page num, when it was noted on the way: the object a walk fetch of
   // (num, gen) would parse is a page dictionary with these facts. False otherwise (the walk
@@ -73,11 +76,18 @@ class CPdfFetcher : public CPdfResolver {
   bool GivesMembers(int32_t stream_num, const std::vector<int32_t>& members);
 
  private:
+  // What one fetch reads: what the walk asks for (all when null), the filters of a stream.
+  struct Request {
+    const WalkRequest* walk;
+    FilterChoice filters;
+  };
+
+  void Fetch(int32_t num, int32_t gen, CPdfObject& out, const Request& request);
   void FetchDirect(int32_t num,
                    int32_t gen,
                    const XRefEntry& entry,
                    CPdfObject& out,
-                   const WalkRequest* walk);
+                   const Request& request);
   // Reads "num gen obj" and its value from start, up to end (the end of the file when end is
   // not past start); with body, the stream's data lies there.
   void ReadAt(int32_t num,
@@ -85,12 +95,12 @@ class CPdfFetcher : public CPdfResolver {
               int64_t start,
               int64_t end,
               const uint32_t* body,
-              const WalkRequest* walk,
+              const Request& request,
               CPdfObject& out);
   void FetchCompressed(int32_t num,
                        const XRefEntry& entry,
                        CPdfObject& out,
-                       const WalkRequest* walk);
+                       const Request& request);
   std::shared_ptr<CPdfObjStmData> GetObjStm(int32_t stream_num);
   // Member num's bytes in held_ and its frame (found once), false when its stream does not give
   // it. With facts, page tells whether the member is a page with facts noted.
