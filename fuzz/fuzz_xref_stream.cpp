@@ -1,5 +1,7 @@
 // One cross-reference stream section whose /Size, /W and /Index come from the input; the rest
-// of the input is its data (Flate-compressed when flag bit 0 is set). Sizes the format allows
+// of the input is its data (Flate-compressed when flag bit 0 is set). With bit 2 an ASCII filter
+// comes first: ASCIIHex over the compressed data, or, uncompressed, the input itself read as
+// ASCIIHex or (bit 3) ASCII85 text, well formed or not. Sizes the format allows
 // are folded below 512: a table of millions of entries costs a run a hundred megabytes and says
 // nothing new after the first. Negative sizes and sizes past the format's limit stay as they
 // are, since they must be refused before anything is allocated.
@@ -36,6 +38,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (flags & 2) {
       filter += " /DecodeParms << /Predictor 12 /Columns " +
                 std::to_string(std::abs(w[0]) + std::abs(w[1]) + std::abs(w[2])) + " >>";
+    }
+  }
+  if (flags & 4) {
+    if (flags & 1) {
+      std::string hex;
+      for (const char c : body) {
+        hex += "0123456789abcdef"[static_cast<uint8_t>(c) >> 4];
+        hex += "0123456789abcdef"[static_cast<uint8_t>(c) & 15];
+      }
+      body = hex + ">";
+      const size_t parms = filter.find(" /DecodeParms ");
+      filter = parms == std::string::npos
+                   ? " /Filter [/AHx /Fl]"
+                   : " /Filter [/AHx /Fl] /DecodeParms [null " + filter.substr(parms + 14) + "]";
+    } else {
+      filter = flags & 8 ? " /Filter /ASCII85Decode" : " /Filter /ASCIIHexDecode";
     }
   }
   const std::string file = "%PDF-1.5\n9 0 obj\n<< /Type /XRef /Size " + std::to_string(entries) +

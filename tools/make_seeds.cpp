@@ -2,7 +2,8 @@
 // corpus, and the input matrix the tests copy and judge (tests/cli/input_matrix_test.cpp).
 // Classic tables with subsections and free lists, incremental updates, generations above 0,
 // cross-reference streams of every field width with and without /Index, every PNG filter and
-// TIFF predictors (their parameters as a dictionary or an array), object streams with /Extends,
+// TIFF predictors (their parameters as a dictionary or an array), cross-reference and object
+// streams through the ASCII filters alone or before Flate, object streams with /Extends,
 // hybrid files, junk before the header, RC4 encryption.
 #include <cstdio>
 #include <string>
@@ -91,10 +92,11 @@ Seed Generations() {
 Seed XRefStreamCase(const std::string& name,
                     const Layout& layout,
                     bool compressed = true,
-                    const std::string& junk = "") {
+                    const std::string& junk = "",
+                    const PdfBuilder::Filters& object_stream = PdfBuilder::Filters()) {
   PdfBuilder b = InFile(compressed ? 2 : 6, "1.5", junk);
   if (compressed) {
-    b.ObjectStream(8, Part(2));
+    b.ObjectStream(8, Part(2), object_stream);
   }
   b.Object(11, "(past a gap)");
   if (layout.widths[0] != 0) {
@@ -143,6 +145,34 @@ std::vector<Seed> XRefStreamSeeds() {
     tiff.bits = bits;
     cases.push_back(XRefStreamCase(
         "tiff_colors_" + std::to_string(colors) + "_bits_" + std::to_string(bits), tiff));
+  }
+  return cases;
+}
+
+// The ASCII filters, alone and before Flate, by full and short names, with parameters absent,
+// as arrays with nulls, and with a predictor after Flate: on the cross-reference stream, and
+// on the object stream.
+std::vector<Seed> FilterSeeds() {
+  struct Chain {
+    const char* name;
+    PdfBuilder::Filters filters;
+    bool png;
+  };
+  const Chain chains[] = {
+      {"ahx", {"ASCIIHexDecode", "", false, false}, false},
+      {"a85_arrays", {"ASCII85Decode", "", true, true}, false},
+      {"ahx_flate_null_params", {"ASCIIHexDecode", "FlateDecode", false, true}, false},
+      {"a85_flate_png", {"ASCII85Decode", "FlateDecode", false, true}, true},
+      {"ahx_fl_short_names", {"AHx", "Fl", false, false}, false},
+      {"a85_fl_short_names_png", {"A85", "Fl", false, true}, true}};
+  std::vector<Seed> cases;
+  for (const Chain& chain : chains) {
+    Layout layout;
+    layout.filters = chain.filters;
+    layout.predictor = chain.png ? Layout::Predictor::kPng : Layout::Predictor::kNone;
+    cases.push_back(XRefStreamCase(std::string("filters_xref_") + chain.name, layout));
+    cases.push_back(XRefStreamCase(std::string("filters_objstm_") + chain.name, Layout(), true, "",
+                                   chain.filters));
   }
   return cases;
 }
@@ -206,6 +236,9 @@ std::vector<Seed> Shapes() {
       Encrypted(false),
       Encrypted(true)};
   for (Seed& c : XRefStreamSeeds()) {
+    cases.push_back(std::move(c));
+  }
+  for (Seed& c : FilterSeeds()) {
     cases.push_back(std::move(c));
   }
   return cases;

@@ -369,7 +369,7 @@ CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict, bool* has_dict) {
     if (!window || !decode_streams_) {
       return window;
     }
-    CPdfStream* decoded = ApplyFilters(window, dict);
+    CPdfStream* decoded = ApplyFilters(window, dict, filter_choice_);
     if (!decoded) {
       window->Release();
     }
@@ -392,7 +392,7 @@ CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict, bool* has_dict) {
     if (!decode_streams_) {
       body = CPdfRefPtr<CPdfStream>::Adopt(window);
     } else {
-      CPdfStream* decoded = ApplyFilters(window, dict);
+      CPdfStream* decoded = ApplyFilters(window, dict, filter_choice_);
       if (decoded) {
         body = CPdfRefPtr<CPdfStream>::Adopt(decoded);
       } else {

@@ -7,6 +7,7 @@
 #include "objects/cpdf_lexer.h"
 #include "objects/cpdf_object.h"
 #include "objects/pdf_key_filter.h"
+#include "objects/stream_filters.h"
 #include "streams/cpdf_stream.h"
 #include "streams/pdf_stream_source.h"
 
@@ -36,6 +37,8 @@ class CPdfParser {
   // When false, stream bodies are handed out as raw windows and their filters are not set up:
   // for callers that only need to know where a body lies.
   void SetDecodeStreams(bool decode) { decode_streams_ = decode; }
+  // The filters stream bodies are decoded through (Flate alone unless set).
+  void SetFilterChoice(FilterChoice choice) { filter_choice_ = choice; }
   // When set, only what the page-tree walk reads is built: a dictionary keeps of each key what
   // keys says, an array's nested containers arrive empty, and whatever else is stepped over
   // token by token. Memory then follows what the walk needs, not the file. nullptr builds all.
@@ -81,6 +84,7 @@ class CPdfParser {
   CPdfStream* stream_;
   CPdfLexer<PdfStreamSource> lexer_;
   bool decode_streams_ = true;
+  FilterChoice filter_choice_ = FilterChoice::kFlate;
   bool body_known_ = false;
   uint32_t body_start_ = 0;
   uint32_t body_length_ = 0;

@@ -11,6 +11,9 @@
 
 namespace {
 
+// An ASCII filter and Flate after it.
+constexpr int kMostFilters = 2;
+
 int32_t IntParam(CPdfDictionary* params, const char* key, int32_t fallback) {
   CPdfObject value;
   params->Lookup(key, value);
@@ -21,14 +24,72 @@ int32_t IntParam(CPdfDictionary* params, const char* key, int32_t fallback) {
   return static_cast<int32_t>(std::clamp<int64_t>(value.GetInt(), INT32_MIN, INT32_MAX));
 }
 
-// The parameters are looked up (and references among them fetched) only for a filter that
-// is supported.
-CPdfStream* Decode(const char* name, CPdfStream* source, const CPdfObject& params) {
-  // Up to the name's first zero byte, if it has one: the name as a C text reads.
-  const std::string_view filter(name);
-  if (!IsFilterSupported(filter)) {
-    return nullptr;
+// Up to the name's first zero byte, if it has one: the name as a C text reads.
+PdfFilter FilterOf(const char* name) {
+  return FilterNamed(std::string_view(name));
+}
+
+bool NoParams(const CPdfObject& params) {
+  return params.IsKind(PDF_NULL) || params.IsKind(PDF_NONE);
+}
+
+// The parameters of count filters into out. Beside an array of filters they may come as an
+// array, one element for each (null for none); anything else there is not understood, so the
+// data would be misread: refused. A single value goes with a lone filter: readers disagree on
+// which of two filters it belongs to.
+bool ReadParams(const CPdfObject& params, int count, CPdfObject out[kMostFilters]) {
+  if (!params.IsKind(PDF_ARRAY)) {
+    out[0].Assign(params);
+    return count == 1 || NoParams(params);
   }
+  CPdfArray* array = params.GetArray();
+  if (count > kMostFilters || array->GetCount() != count) {
+    return false;
+  }
+  for (int i = 0; i < count; ++i) {
+    array->Get(i, out[i]);
+    if (!out[i].IsKind(PDF_DICT) && !out[i].IsKind(PDF_NULL)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The filters an array names, at most most of them, into out; false when it names none or
+// holds anything but names.
+bool ReadFilterArray(CPdfArray* array, int most, PdfFilter out[kMostFilters], int* count) {
+  *count = array->GetCount();
+  if (*count < 1 || *count > most) {
+    return false;
+  }
+  for (int i = 0; i < *count; ++i) {
+    CPdfObject element;
+    array->Get(i, element);
+    if (!element.IsKind(PDF_NAME) && !element.IsKind(PDF_KEYWORD)) {
+      return false;
+    }
+    out[i] = FilterOf(element.GetText());
+  }
+  return true;
+}
+
+// Flate alone; for the file's structure also an ASCII filter, without parameters (readers
+// refuse any), alone or before Flate.
+bool Supported(const PdfFilter filters[],
+               int count,
+               const CPdfObject params[],
+               FilterChoice choice) {
+  if (count == 1 && filters[0] == PdfFilter::kFlate) {
+    return true;
+  }
+  const bool ascii = filters[0] == PdfFilter::kAsciiHex || filters[0] == PdfFilter::kAscii85;
+  return choice == FilterChoice::kStructure && ascii && NoParams(params[0]) &&
+         (count == 1 || filters[1] == PdfFilter::kFlate);
+}
+
+// The parameters are looked up (and references among them fetched) only for filters that are
+// supported.
+FilterParams ValuesOf(const CPdfObject& params) {
   FilterParams values;
   if (params.IsKind(PDF_DICT)) {
     CPdfDictionary* dict = params.GetDict();
@@ -37,12 +98,12 @@ CPdfStream* Decode(const char* name, CPdfStream* source, const CPdfObject& param
     values.colors = IntParam(dict, "Colors", values.colors);
     values.bits_per_component = IntParam(dict, "BitsPerComponent", values.bits_per_component);
   }
-  return CreateFilter(filter, values, source);
+  return values;
 }
 
 }  // namespace
 
-CPdfStream* ApplyFilters(CPdfStream* stream, const CPdfObject& dict) {
+CPdfStream* ApplyFilters(CPdfStream* stream, const CPdfObject& dict, FilterChoice choice) {
   if (!dict.IsKind(PDF_DICT)) {
     return stream;
   }
@@ -53,44 +114,40 @@ CPdfStream* ApplyFilters(CPdfStream* stream, const CPdfObject& dict) {
     filter.Clear();
     d->Lookup("F", filter);
   }
-  CPdfObject params;
-  d->Lookup("DecodeParms", params);
-  if (params.IsKind(PDF_NULL)) {
-    params.Clear();
-    d->Lookup("DP", params);
+  CPdfObject params_value;
+  d->Lookup("DecodeParms", params_value);
+  if (params_value.IsKind(PDF_NULL)) {
+    params_value.Clear();
+    d->Lookup("DP", params_value);
   }
-  // Parameters may come as an array beside an array of filters, one for each: with one filter,
-  // its first element (null for none). Anything else there is not understood, so the data
-  // would be misread: refused.
-  if (params.IsKind(PDF_ARRAY)) {
-    CPdfObject first;
-    if (params.GetArray()->GetCount() == 1) {
-      params.GetArray()->Get(0, first);
-    }
-    if (!first.IsKind(PDF_DICT) && !first.IsKind(PDF_NULL)) {
-      return nullptr;
-    }
-    params.Clear();
-    params.Assign(first);
+  const int most = choice == FilterChoice::kStructure ? kMostFilters : 1;
+  // Parameters are read as a lone filter's even when there is no filter.
+  const int count = most > 1 && filter.IsKind(PDF_ARRAY) ? filter.GetArray()->GetCount() : 1;
+  CPdfObject params[kMostFilters];
+  if (!ReadParams(params_value, count, params)) {
+    return nullptr;
   }
+  PdfFilter filters[kMostFilters] = {};
+  int used = 1;
   switch (filter.GetKind()) {
     case PDF_NAME:
-      return Decode(filter.GetText(), stream, params);
-    case PDF_ARRAY: {
-      CPdfArray* array = filter.GetArray();
-      if (array->GetCount() != 1) {
+      filters[0] = FilterOf(filter.GetText());
+      break;
+    case PDF_ARRAY:
+      if (!ReadFilterArray(filter.GetArray(), most, filters, &used)) {
         return nullptr;
       }
-      CPdfObject element;
-      array->Get(0, element);
-      if (element.IsKind(PDF_NAME) || element.IsKind(PDF_KEYWORD)) {
-        return Decode(element.GetText(), stream, params);
-      }
-      return nullptr;
-    }
+      break;
     case PDF_NULL:
       return stream;
     default:
       return nullptr;
   }
+  if (!Supported(filters, used, params, choice)) {
+    return nullptr;
+  }
+  for (int i = 0; i < used; ++i) {
+    stream = CreateFilter(filters[i], ValuesOf(params[i]), stream);
+  }
+  return stream;
 }

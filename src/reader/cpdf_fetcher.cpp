@@ -58,6 +58,14 @@ void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out) {
 }
 
 void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out, const WalkRequest* walk) {
+  Fetch(num, gen, out, Request{walk, FilterChoice::kFlate});
+}
+
+void CPdfFetcher::GetObjectStream(int32_t num, CPdfObject& out) {
+  Fetch(num, 0, out, Request{nullptr, FilterChoice::kStructure});
+}
+
+void CPdfFetcher::Fetch(int32_t num, int32_t gen, CPdfObject& out, const Request& request) {
   const XRefEntry* found = GetTable().Find(num);
   // A number no section defines, below /Size or past it, is a missing object: null.
   if (!found) {
@@ -84,9 +92,9 @@ void CPdfFetcher::GetObject(int32_t num, int32_t gen, CPdfObject& out, const Wal
     }
   } guard(this, num);
   if (entry.type == XRefEntry::kInFile) {
-    FetchDirect(num, gen, entry, out, walk);
+    FetchDirect(num, gen, entry, out, request);
   } else if (entry.type == XRefEntry::kInStream && gen == 0) {
-    FetchCompressed(num, entry, out, walk);
+    FetchCompressed(num, entry, out, request);
   } else {
     out.SetNull();
   }
@@ -140,13 +148,13 @@ void CPdfFetcher::FetchDirect(int32_t num,
                               int32_t gen,
                               const XRefEntry& entry,
                               CPdfObject& out,
-                              const WalkRequest* walk) {
+                              const Request& request) {
   out.SetNull();
   if (!map_.IsBuilt()) {
     // While the map is being made: where the entry leads, read to the end of the value.
     if (gen == entry.generation) {
       const int64_t at = entry.offset < 0 ? -1 : int64_t{xref_.GetHeaderOffset()} + entry.offset;
-      ReadAt(num, gen, at, -1, nullptr, walk, out);
+      ReadAt(num, gen, at, -1, nullptr, request, out);
     }
     return;
   }
@@ -165,7 +173,7 @@ void CPdfFetcher::FetchDirect(int32_t num,
   const bool has_body = map_.BodyOf(static_cast<size_t>(index), &body[0], &body[1]) &&
                         !map_.BodySearched(static_cast<size_t>(index));
   ReadAt(num, gen, object.start, int64_t{object.start} + object.length, has_body ? body : nullptr,
-         walk, out);
+         request, out);
 }
 
 void CPdfFetcher::ReadAt(int32_t num,
@@ -173,8 +181,9 @@ void CPdfFetcher::ReadAt(int32_t num,
                          int64_t start,
                          int64_t end,
                          const uint32_t* body,
-                         const WalkRequest* walk,
+                         const Request& request,
                          CPdfObject& out) {
+  const WalkRequest* walk = request.walk;
   if (start < 0 || start > UINT32_MAX) {
     return;
   }
@@ -194,6 +203,7 @@ void CPdfFetcher::ReadAt(int32_t num,
     parser.SetWalkArrayLimit(walk->array_limit);
   }
   parser.SetDecodeStreams(!walk);
+  parser.SetFilterChoice(request.filters);
   if (body) {
     parser.SetStreamBody(body[0], body[1]);
   }
@@ -204,13 +214,14 @@ void CPdfFetcher::ReadAt(int32_t num,
 void CPdfFetcher::FetchCompressed(int32_t num,
                                   const XRefEntry& entry,
                                   CPdfObject& out,
-                                  const WalkRequest* walk) {
+                                  const Request& request) {
+  const WalkRequest* walk = request.walk;
   std::shared_ptr<CPdfObjStmData> data = GetObjStm(entry.offset);
   const uint8_t* bytes = nullptr;
   size_t length = 0;
   if (!data->GetBytes(num, entry.generation, &bytes, &length)) {
     // A member its stream cannot give may stand in the file under its own header.
-    FetchDirect(num, 0, XRefEntry{-1, 0, XRefEntry::kInFile}, out, walk);
+    FetchDirect(num, 0, XRefEntry{-1, 0, XRefEntry::kInFile}, out, request);
     return;
   }
   // Parsed afresh on every request: the decoded bytes are what is kept.

@@ -9,6 +9,7 @@
 #include "objects/cpdf_object.h"
 #include "objects/cpdf_resolver.h"
 #include "objects/pdf_key_filter.h"
+#include "objects/stream_filters.h"
 #include "reader/cpdf_member_frames.h"
 #include "reader/cpdf_notes_observer.h"
 #include "reader/cpdf_object_map.h"
@@ -51,6 +52,8 @@ class CPdfFetcher : public CPdfResolver, private CPdfNotesObserver {
   void GetObject(int32_t num, int32_t gen, CPdfObject& out) override;
   // With walk, only what it asks for; without, the whole object.
   void GetObject(int32_t num, int32_t gen, CPdfObject& out, const WalkRequest* walk);
+  // Object num under generation 0, its stream's body decoded as an object stream's may be.
+  void GetObjectStream(int32_t num, CPdfObject& out);
 
   // Where the object a walk fetch of (num, gen) would parse stands, its dictionary's notes told
   // to the observers (a member is framed for it, and kept). False when there is none, or
@@ -78,11 +81,18 @@ class CPdfFetcher : public CPdfResolver, private CPdfNotesObserver {
   bool GivesMembers(int32_t stream_num, const std::vector<int32_t>& members);
 
  private:
+  // What one fetch reads: what the walk asks for (all when null), the filters of a stream.
+  struct Request {
+    const WalkRequest* walk;
+    FilterChoice filters;
+  };
+
+  void Fetch(int32_t num, int32_t gen, CPdfObject& out, const Request& request);
   void FetchDirect(int32_t num,
                    int32_t gen,
                    const XRefEntry& entry,
                    CPdfObject& out,
-                   const WalkRequest* walk);
+                   const Request& request);
   // Reads "num gen obj" and its value from start, up to end (the end of the file when end is
   // not past start); with body, the stream's data lies there.
   void ReadAt(int32_t num,
@@ -90,12 +100,12 @@ class CPdfFetcher : public CPdfResolver, private CPdfNotesObserver {
               int64_t start,
               int64_t end,
               const uint32_t* body,
-              const WalkRequest* walk,
+              const Request& request,
               CPdfObject& out);
   void FetchCompressed(int32_t num,
                        const XRefEntry& entry,
                        CPdfObject& out,
-                       const WalkRequest* walk);
+                       const Request& request);
   std::shared_ptr<CPdfObjStmData> GetObjStm(int32_t stream_num);
   // Member num's bytes in held_ and its frame (found once, kept with keep), false when its
   // stream does not give it.

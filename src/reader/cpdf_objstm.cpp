@@ -18,7 +18,7 @@ void CPdfObjStmData::Build(CPdfFetcher& fetcher) {
     return;
   }
   CPdfObject stream;
-  fetcher.GetObject(stream_num_, 0, stream);
+  fetcher.GetObjectStream(stream_num_, stream);
   if (!stream.IsKind(PDF_STREAM) || !stream.GetStreamDict()) {
     return;
   }
@@ -46,18 +46,19 @@ bool CPdfObjStmData::ReadData(CPdfFetcher& fetcher, CPdfStream* body) {
   // Most streams are small and are read once into a growing buffer. A larger one is measured
   // to its end and read again into a buffer of its size: growing would hold the old and the
   // new copy at once, twice the data.
+  // Data a filter refuses is none of the stream's: readers take no member from it.
   if (ReadUpTo(body, kGrowLimit, true) < kGrowLimit) {
     // Kept in the cache, which counts the bytes, not the room the growth left.
     data_.shrink_to_fit();
-    return true;
+    return !body->Refused();
   }
   const size_t size = data_.size() + ReadUpTo(body, kMaxDecodedSize + 1 - data_.size(), false);
   std::vector<uint8_t>().swap(data_);
-  if (size > kMaxDecodedSize) {
+  if (size > kMaxDecodedSize || body->Refused()) {
     return false;
   }
   CPdfObject again;
-  fetcher.GetObject(stream_num_, 0, again);
+  fetcher.GetObjectStream(stream_num_, again);
   if (!again.IsKind(PDF_STREAM)) {
     return false;
   }

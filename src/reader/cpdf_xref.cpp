@@ -286,6 +286,7 @@ bool CPdfXRef::ReadSection(int64_t offset, int64_t* prev) {
   if (gen.IsKind(PDF_INT)) {
     parser.ParseObject(keyword);
     if (keyword.IsKeyword("obj")) {
+      parser.SetFilterChoice(FilterChoice::kStructure);
       parser.ParseObject(body);
     }
   }

@@ -98,6 +98,10 @@ bool CPdfXRef::ReadXRefStream(const CPdfObject& stream, int64_t* prev) {
   } else {
     ReadStreamSubsection(body, widths, 0, size);
   }
+  // Records read from data a filter refuses further on are not the stream's: readers take none.
+  if (body->Refused()) {
+    throw CPdfException(kMsgXRefStream);
+  }
   if (trailer_.IsKind(PDF_NONE)) {
     trailer_.SetDictionary(dict);
   }
@@ -123,7 +127,7 @@ void CPdfXRef::ReadStreamSubsection(CPdfStream* stream,
       throw CPdfException(kMsgXRefStream);
     }
     if (stream->ReadBytes(record, record_size) != record_size) {
-      throw CPdfException(kMsgXRefEof);
+      throw CPdfException(stream->Refused() ? kMsgXRefStream : kMsgXRefEof);
     }
     uint32_t fields[3] = {widths[0] == 0 ? 1u : 0u, 0, 0};
     const uint8_t* p = record;

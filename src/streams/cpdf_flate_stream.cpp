@@ -8,24 +8,9 @@ CPdfFlateStream::CPdfFlateStream(CPdfStream* source,
                                  int32_t columns,
                                  int32_t colors,
                                  int32_t bits_per_component)
-    : source_(source) {
-  const uint32_t length = source_->GetLength();
-  if (length != 0) {
-    // Grows with what the source delivers, so a huge /Length on a small file costs nothing.
-    compressed_.reserve(length < (1u << 20) ? length : (1u << 20));
-    uint8_t piece[4096];
-    for (uint32_t left = length; left > 0;) {
-      const size_t want = std::min<size_t>(left, sizeof(piece));
-      const size_t got = source_->ReadBytes(piece, want);
-      compressed_.insert(compressed_.end(), piece, piece + got);
-      if (got < want) {
-        break;
-      }
-      left -= static_cast<uint32_t>(got);
-    }
-  }
-  zstream_.next_in = compressed_.data();
-  zstream_.avail_in = static_cast<uInt>(compressed_.size());
+    : source_(source), input_left_(source->GetLength()) {
+  // Pieces of at most kInputPiece bytes, so a huge /Length on a small file costs nothing.
+  compressed_.resize(std::min<size_t>(input_left_, kInputPiece));
   zstream_ok_ = inflateInit_(&zstream_, ZLIB_VERSION, static_cast<int>(sizeof(z_stream))) == Z_OK;
   // The trailing Adler-32 is not computed: readers keep data whose checksum is wrong, and so
   // does the copy. Without it a stream inflates about a tenth faster.
@@ -44,20 +29,36 @@ CPdfFlateStream::~CPdfFlateStream() {
   source_->Release();
 }
 
+bool CPdfFlateStream::ReadInput() {
+  const size_t want = std::min<size_t>(compressed_.size(), input_left_);
+  const size_t got = want > 0 ? source_->ReadBytes(compressed_.data(), want) : 0;
+  input_left_ -= static_cast<uint32_t>(got);
+  zstream_.next_in = compressed_.data();
+  zstream_.avail_in = static_cast<uInt>(got);
+  return got > 0;
+}
+
 size_t CPdfFlateStream::Inflate(uint8_t* out, size_t count) {
-  if (!zstream_ok_ || zstream_.avail_in == 0) {
-    return 0;
-  }
-  zstream_.next_out = out;
-  zstream_.avail_out = static_cast<uInt>(std::min<size_t>(count, UINT32_MAX));
-  const uInt room = zstream_.avail_out;
-  const int rc = inflate(&zstream_, Z_FINISH);
-  if (rc == Z_STREAM_END || (rc != Z_OK && rc != Z_BUF_ERROR)) {
+  size_t done = 0;
+  while (zstream_ok_ && !ended_ && done < count) {
+    if (zstream_.avail_in == 0 && !ReadInput()) {
+      ended_ = true;
+      break;
+    }
+    zstream_.next_out = out + done;
+    zstream_.avail_out = static_cast<uInt>(std::min<size_t>(count - done, UINT32_MAX));
+    const uInt room = zstream_.avail_out;
+    const uInt input = zstream_.avail_in;
+    const int rc = inflate(&zstream_, Z_NO_FLUSH);
+    done += room - zstream_.avail_out;
     // Nothing follows the end of the zlib stream; after damage nothing more can be trusted,
     // but what came out before it stays, as readers keep it.
-    zstream_.avail_in = 0;
+    if (rc == Z_STREAM_END || (rc != Z_OK && rc != Z_BUF_ERROR) ||
+        (room == zstream_.avail_out && input == zstream_.avail_in)) {
+      ended_ = true;
+    }
   }
-  return room - zstream_.avail_out;
+  return done;
 }
 
 bool CPdfFlateStream::Refill() {

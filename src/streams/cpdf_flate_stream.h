@@ -12,13 +12,14 @@
 
 // Inflates a stream body on demand, into a window of its own or straight into a large request,
 // and undoes a predictor row by row. Damage ends the data where it stands: the bytes before it
-// are delivered.
+// are delivered. The body is read from the source a piece at a time, as inflating needs it.
 class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
  public:
   static constexpr uint32_t kWindowSize = 4096;
+  static constexpr uint32_t kInputPiece = 64 * 1024;
 
-  // Takes over the caller's reference to source. Reads the whole compressed body at once, but
-  // never more than the source actually delivers.
+  // Takes over the caller's reference to source. Reads no more of it than its length (none when
+  // that is 0), and never more than the source actually delivers.
   CPdfFlateStream(CPdfStream* source,
                   int32_t predictor,
                   int32_t columns,
@@ -39,6 +40,8 @@ class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
   void ShiftStart(int32_t count) override { source_->ShiftStart(count); }
   uint32_t GetLength() override { return source_->GetLength(); }
   CPdfStream* CreateSubStream(uint32_t, uint32_t) override { return nullptr; }
+  // Flate's own damage ends the data; a filter before it may refuse its bytes.
+  bool Refused() override { return source_->Refused(); }
 
  protected:
   ~CPdfFlateStream() override;
@@ -47,12 +50,16 @@ class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
   // Up to count bytes inflated into out; 0 at the end of the data or after damage.
   size_t Inflate(uint8_t* out, size_t count);
   bool Refill();
+  // The next piece of the compressed body; false at its end.
+  bool ReadInput();
 
   CPdfStream* source_;
   std::unique_ptr<CPdfPredictor> predictor_;
   z_stream zstream_{};
   bool zstream_ok_ = false;
-  std::vector<uint8_t> compressed_;
+  bool ended_ = false;               // at the end of the zlib stream, after damage, or of the body
+  uint32_t input_left_;              // bytes of the body not read yet
+  std::vector<uint8_t> compressed_;  // the piece being inflated
   uint8_t window_[kWindowSize];
   uint32_t read_ = 0;
   uint32_t end_ = 0;

@@ -42,6 +42,10 @@ class CPdfStream {
   // holds a token whole: false when none follow, or when the stream keeps no buffer (the lexer
   // reads only streams that do: file windows and memory).
   virtual bool ExtendBuffer() { return false; }
+  // Whether a filter of this stream, or one it reads from, met bytes it refuses, in what was
+  // read or in the rest of its encoded data (decoded to its end to know, what is not read yet
+  // dropped): readers then take none of the data, and neither does the caller.
+  virtual bool Refused() { return false; }
 
  protected:
   virtual ~CPdfStream();

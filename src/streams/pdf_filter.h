@@ -16,11 +16,15 @@ struct FilterParams {
   int32_t bits_per_component = 8;
 };
 
-// Whether CreateFilter can decode data filtered by name (FlateDecode or its short form Fl).
-bool IsFilterSupported(std::string_view name);
+// The filters CreateFilter decodes.
+enum class PdfFilter { kUnsupported, kFlate, kAsciiHex, kAscii85 };
 
-// A decoder over source for the filter called name, or null when it is not supported. On
-// success the new stream takes over the caller's reference to source.
-CPdfStream* CreateFilter(std::string_view name, const FilterParams& params, CPdfStream* source);
+// The filter called name, by its full name or its short form (Fl, AHx, A85), as readers take
+// either.
+PdfFilter FilterNamed(std::string_view name);
+
+// A decoder for filter over source; it takes over the caller's reference to source. Only
+// Flate reads params. Null for kUnsupported (the caller still owns source then).
+CPdfStream* CreateFilter(PdfFilter filter, const FilterParams& params, CPdfStream* source);
 
 #endif  // QUILLTURN_SRC_STREAMS_PDF_FILTER_H_

@@ -52,6 +52,15 @@ PdfBuilder& Undecodable5(PdfBuilder& b) {
   return b.Stream(5, "/Type /ObjStm /N 1 /First 4 /Filter /FlateDecode", "not zlib");
 }
 
+// Object stream 5 giving member 6 through ASCII85, with a character readers refuse after the
+// member's data: the stream gives nothing, though the member is whole before it.
+PdfBuilder& RefusedAscii5(PdfBuilder& b) {
+  // Whole groups, and white space enough that the damage comes in a later read than them.
+  std::string data = Ascii85Encode("6 0 (six)   ");
+  data.insert(data.size() - 2, std::string(4000, ' ') + "v");
+  return b.Stream(5, "/Type /ObjStm /N 1 /First 4 /Filter /ASCII85Decode", data);
+}
+
 // The page walk, not the copy, meets these pages in the order of their numbers: two streams
 // of 8 MiB that no small cache holds together would be decoded for every page.
 std::string PagesAlternatingBetweenLargeStreams() {
@@ -147,6 +156,9 @@ INSTANTIATE_TEST_SUITE_P(
                 kDamaged),
         Refused("StreamThatCannotBeDecoded",
                 WithStreams([](PdfBuilder& b) { Undecodable5(PageIn4(b)).Compressed(6, 5, 0); }),
+                kDamaged),
+        Refused("StreamWhoseAsciiDataIsRefused",
+                WithStreams([](PdfBuilder& b) { RefusedAscii5(PageIn4(b)).Compressed(6, 5, 0); }),
                 kDamaged)),
     CopyCaseName);
 

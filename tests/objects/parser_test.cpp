@@ -21,8 +21,9 @@
 namespace {
 
 // From memory; from memory building only what the page-tree walk reads; through
-// a file window, as the reader parses, where stream bodies are read.
-enum class From { kMemory, kWalk, kFile };
+// a file window, as the reader parses, where stream bodies are read; the same with the
+// filters of cross-reference and object streams.
+enum class From { kMemory, kWalk, kFile, kStructure };
 
 // A value as PDF syntax (ValueText); a keyword as k:word, an error as err, a stream as
 // stream:its bytes.
@@ -49,7 +50,7 @@ std::string ParseAll(const std::string& text, From from = From::kMemory) {
   TempDir dir;
   std::unique_ptr<CPdfInputFile> file;
   CPdfStream* stream;
-  if (from == From::kFile) {
+  if (from == From::kFile || from == From::kStructure) {
     file = OpenInput(dir.Write("f.pdf", text));
     stream = CPdfFileStream::Create(file.get(), 0, 0);
   } else {
@@ -59,6 +60,9 @@ std::string ParseAll(const std::string& text, From from = From::kMemory) {
   try {
     CPdfParser parser(nullptr, stream);
     parser.SetWalkKeys(from == From::kWalk ? &CPdfCatalog::WalkKeep : nullptr);
+    if (from == From::kStructure) {
+      parser.SetFilterChoice(FilterChoice::kStructure);
+    }
     for (int guard = 0; guard < 1000; ++guard) {
       CPdfObject value;
       parser.ParseObject(value);
@@ -193,11 +197,23 @@ INSTANTIATE_TEST_SUITE_P(
 const std::string kRows = std::string("\x02") + "abcde\x02\x01\x01\x01\x01\x01";
 const std::string kUp = "abcdebcdef";
 
-Case Decoded(const char* name, const std::string& entries, const std::string& decoded = "") {
-  const std::string body = Deflate(kRows);
+Case Decoded(const char* name,
+             const std::string& entries,
+             const std::string& decoded = "",
+             From from = From::kFile,
+             const std::string& body = Deflate(kRows)) {
   return {"<< " + entries + " /Length " + std::to_string(body.size()) + " >> stream\n" + body +
               "\nendstream",
-          decoded.empty() ? "err" : "stream:" + decoded, From::kFile, name};
+          decoded.empty() ? "err" : "stream:" + decoded, from, name};
+}
+
+// The rows encoded as entries name their filters (ASCII85 where it names one, else ASCIIHex;
+// compressed where it names Flate), read as a cross-reference or object stream.
+Case Structure(const char* name, const std::string& entries, const std::string& decoded = "") {
+  const std::string data = entries.find("Fl") != std::string::npos ? Deflate(kRows) : kRows;
+  const bool a85 = entries.find("85") != std::string::npos;
+  return Decoded(name, entries, decoded, From::kStructure,
+                 a85 ? Ascii85Encode(data) : AsciiHexEncode(data));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -217,7 +233,37 @@ INSTANTIATE_TEST_SUITE_P(
         Decoded("KeywordRefused", "/Filter FlateDecode"),
         Decoded("ChainRefused", "/Filter [/FlateDecode /ASCIIHexDecode]"),
         Decoded("EmptyChainRefused", "/Filter []"),
-        Decoded("OtherFilterRefused", "/Filter /DCTDecode")),
+        Decoded("OtherFilterRefused", "/Filter /DCTDecode"),
+        // Other streams than the file's structure are never decoded through them.
+        Decoded("AsciiOutsideTheStructureRefused",
+                "/Filter /AHx",
+                "",
+                From::kFile,
+                AsciiHexEncode(kRows))),
+    Name);
+
+// The chains of cross-reference and object streams: an ASCII filter alone or before Flate,
+// without parameters of its own, as readers decode them.
+INSTANTIATE_TEST_SUITE_P(
+    StructureFilters,
+    ParserTest,
+    testing::Values(
+        Structure("HexAlone", "/Filter /ASCIIHexDecode", kRows),
+        Structure("A85InArrayNullParms", "/Filter [/A85] /DecodeParms [null]", kRows),
+        Structure("HexFlatePredictor",
+                  "/Filter [/AHx /Fl] /DecodeParms [null << /Predictor 12 /Columns 5 >>]",
+                  kUp),
+        Structure("A85FlateUnderShortKeys",
+                  "/F [/ASCII85Decode /FlateDecode] /DP [null null]",
+                  kRows),
+        Structure("PredictorOnHexRefused",
+                  "/Filter [/AHx /Fl] /DecodeParms [<< /Predictor 12 /Columns 5 >> null]"),
+        Structure("EmptyParmsOnHexRefused", "/Filter /AHx /DecodeParms << >>"),
+        Structure("OneParmsForTwoRefused", "/Filter [/AHx /Fl] /DecodeParms << /Columns 5 >>"),
+        Structure("ParmsArrayTooShortRefused", "/Filter [/A85 /Fl] /DecodeParms [null]"),
+        Structure("FlateBeforeHexRefused", "/Filter [/Fl /AHx]"),
+        Structure("TwoAsciiRefused", "/Filter [/AHx /A85]"),
+        Structure("ThreeRefused", "/Filter [/AHx /Fl /Fl]")),
     Name);
 
 // The look-ahead stops at the token after the value: a large file is not read

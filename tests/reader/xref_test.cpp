@@ -43,6 +43,7 @@ const char* kSize = "Size of xref Stream is wrong type";
 const char* kW = "W item of xref Stream is wrong type";
 const char* kIndex = "Index item of xref Stream is wrong type";
 const char* kEof = "Unexpected EOF while reading xref stream section";
+const char* kXRefStream = "Couldn't parse an xref stream";
 const char* kCatalogType = "Catalog CPdfObject is wrong type";
 
 std::vector<MessageCase> MessageCases() {
@@ -77,6 +78,16 @@ std::vector<MessageCase> MessageCases() {
        kEof},
       {"EntryType", WithXRefStream("/Size 1 /W [1 1 1]", std::string("\x03\x00\x00", 3)),
        "Wrong type of xref XRefEntry while reading xref stream section"},
+      // ASCII data a filter refuses, past the records or before their end: none of it counts.
+      {"RefusedPastTheRecords",
+       WithXRefStream("/Size 1 /W [1 1 1] /Filter /AHx", "000000" + std::string(4000, ' ') + "g>"),
+       kXRefStream},
+      {"RefusedBeforeTheRecordsEnd", WithXRefStream("/Size 2 /W [1 1 1] /Filter /A85", "!!!!z~>"),
+       kXRefStream},
+      {"PredictorOnAsciiFilter",
+       WithXRefStream("/Size 1 /W [1 1 1] /Filter /AHx /DecodeParms << /Predictor 12 >>",
+                      "000000>"),
+       kXRefStream},
   };
 }
 

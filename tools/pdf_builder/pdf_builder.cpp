@@ -176,6 +176,18 @@ PdfBuilder& PdfBuilder::ObjectStream(int num,
                                      bool deflate,
                                      const std::string& dict_entries,
                                      size_t padding) {
+  Filters filters;
+  if (!deflate) {
+    filters.flate.clear();
+  }
+  return ObjectStream(num, objects, filters, dict_entries, padding);
+}
+
+PdfBuilder& PdfBuilder::ObjectStream(int num,
+                                     const std::vector<std::pair<int, std::string>>& objects,
+                                     const Filters& filters,
+                                     const std::string& dict_entries,
+                                     size_t padding) {
   std::string header;
   std::string body;
   for (size_t k = 0; k < objects.size(); ++k) {
@@ -192,10 +204,7 @@ PdfBuilder& PdfBuilder::ObjectStream(int num,
   std::string dict = "/Type /ObjStm /N " + std::to_string(objects.size()) + " /First " +
                      std::to_string(header.size()) +
                      (dict_entries.empty() ? std::string() : " " + dict_entries);
-  if (deflate) {
-    return Stream(num, dict + " /Filter /FlateDecode", Deflate(data));
-  }
-  return Stream(num, dict, data);
+  return Stream(num, dict + FilterEntries(filters, ""), Encode(data, filters));
 }
 
 PdfBuilder& PdfBuilder::Entry(int num, int64_t offset, int gen) {
@@ -293,25 +302,28 @@ std::string PdfBuilder::StreamBytes(std::map<int, Record> entries,
   }
   const int record = w[0] + w[1] + w[2];
   std::string data = rows;
-  std::string filter = " /Filter /FlateDecode";
+  std::string params;
   if (layout.predictor == XRefLayout::Predictor::kPng) {
     data = PngPredict(rows, static_cast<size_t>(record), 1, layout.png_type);
-    filter += " /DecodeParms << /Predictor " + std::to_string(10 + std::min(layout.png_type, 5)) +
-              " /Columns " + std::to_string(record) + " >>";
+    params = "<< /Predictor " + std::to_string(10 + std::min(layout.png_type, 5)) + " /Columns " +
+             std::to_string(record) + " >>";
   } else if (layout.predictor == XRefLayout::Predictor::kTiff) {
     // Rows of two records per sample, whatever the sample's size.
     const int columns = record * 16 / layout.bits;
     data = TiffPredict(rows, columns, layout.colors, layout.bits);
-    filter += " /DecodeParms << /Predictor 2 /Colors " + std::to_string(layout.colors) +
-              " /BitsPerComponent " + std::to_string(layout.bits) + " /Columns " +
-              std::to_string(columns) + " >>";
+    params = "<< /Predictor 2 /Colors " + std::to_string(layout.colors) + " /BitsPerComponent " +
+             std::to_string(layout.bits) + " /Columns " + std::to_string(columns) + " >>";
   }
+  if (!params.empty() && layout.filters.flate.empty()) {
+    throw std::runtime_error("a predictor needs Flate");
+  }
+  const std::string filter = FilterEntries(layout.filters, params);
   std::string dict = "/Type /XRef /W [" + std::to_string(w[0]) + " " + std::to_string(w[1]) + " " +
                      std::to_string(w[2]) + "]" +
                      (layout.index ? " /Index [" + index + "]" : std::string()) +
                      (with_size ? " /Size " + std::to_string(size_) : std::string()) + PrevEntry() +
                      filter + " " + dict_entries;
-  std::string compressed = Deflate(data);
+  std::string compressed = Encode(data, layout.filters);
   return "<< " + dict + " /Length " + std::to_string(compressed.size()) + " >>\nstream\n" +
          compressed + "\nendstream";
 }

@@ -7,10 +7,14 @@
 #include <utility>
 #include <vector>
 
+#include "pdf_filter_encoding.h"
+
 // Writes PDF files with exact offsets: each object's offset is recorded as it is appended, and
 // the cross-reference sections, /Length values and startxref are computed, never hard-coded.
 class PdfBuilder {
  public:
+  using Filters = StreamFilters;
+
   // How a cross-reference stream lays out and encodes its records.
   struct XRefLayout {
     enum class Predictor { kNone, kPng, kTiff };
@@ -23,6 +27,7 @@ class PdfBuilder {
     int png_type = 2;  // the PNG filter of every row (0-4), or 5 for each in turn
     int colors = 1;    // TIFF only: samples per pixel and bits per sample
     int bits = 8;
+    Filters filters;  // a predictor needs Flate
   };
 
   PdfBuilder& Header(const std::string& version = "1.4");
@@ -36,6 +41,11 @@ class PdfBuilder {
   PdfBuilder& ObjectStream(int num,
                            const std::vector<std::pair<int, std::string>>& objects,
                            bool deflate = true,
+                           const std::string& dict_entries = "",
+                           size_t padding = 0);
+  PdfBuilder& ObjectStream(int num,
+                           const std::vector<std::pair<int, std::string>>& objects,
+                           const Filters& filters,
                            const std::string& dict_entries = "",
                            size_t padding = 0);
   // Lists num as object `index` of object stream `stream` in the next section, whatever holds.
