@@ -147,12 +147,12 @@ void CPdfFetcher::ReadAt(int32_t num,
                          const uint32_t* body,
                          const WalkRequest* walk,
                          CPdfObject& out) {
-  if (start < 0 || start > UINT32_MAX) {
+  if (start < 0) {
     return;
   }
-  const int64_t length = end > start ? std::min<int64_t>(end - start, UINT32_MAX) : 0;
+  const int64_t length = end > start ? end - start : 0;
   CPdfStream* window =
-      stream_->CreateSubStream(static_cast<uint32_t>(start), static_cast<uint32_t>(length));
+      stream_->CreateSubStream(static_cast<PdfOffset>(start), static_cast<PdfOffset>(length));
   if (!window) {
     return;
   }
@@ -177,7 +177,7 @@ void CPdfFetcher::FetchCompressed(int32_t num,
                                   const XRefEntry& entry,
                                   CPdfObject& out,
                                   const WalkRequest* walk) {
-  std::shared_ptr<CPdfObjStmData> data = GetObjStm(entry.offset);
+  std::shared_ptr<CPdfObjStmData> data = GetObjStm(static_cast<int32_t>(entry.offset));
   const uint8_t* bytes = nullptr;
   size_t length = 0;
   if (!data->GetBytes(num, entry.generation, &bytes, &length)) {
@@ -215,7 +215,7 @@ bool CPdfFetcher::FrameMember(int32_t num,
     return false;
   }
   const XRefEntry entry = *found;
-  held_ = GetObjStm(entry.offset);
+  held_ = GetObjStm(static_cast<int32_t>(entry.offset));
   size_t length = 0;
   if (!held_->GetBytes(num, entry.generation, data, &length)) {
     return false;

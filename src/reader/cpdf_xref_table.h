@@ -10,7 +10,10 @@ struct XRefEntry {
   static constexpr int32_t kFree = 0;
   static constexpr int32_t kInFile = 1;    // at offset (from the header), generation
   static constexpr int32_t kInStream = 2;  // in object stream `offset` at index `generation`
-  int32_t offset;
+  // Offsets as read are held here rather than wrapped: past every file, and far enough from
+  // the 64-bit end that adding the header's offset to one cannot overflow.
+  static constexpr int64_t kPastAnyFile = int64_t{1} << 62;
+  int64_t offset;  // for kInStream, a stream number within 32 bits
   int32_t generation;
   int32_t type;
 };

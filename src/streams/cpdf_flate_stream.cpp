@@ -9,19 +9,21 @@ CPdfFlateStream::CPdfFlateStream(CPdfStream* source,
                                  int32_t colors,
                                  int32_t bits_per_component)
     : source_(source) {
-  const uint32_t length = source_->GetLength();
+  // zlib takes its input in one piece of at most 4 GiB. More would inflate past every limit
+  // this program decodes to (object streams, cross-reference records) anyway.
+  const PdfOffset length = std::min<PdfOffset>(source_->GetLength(), UINT32_MAX);
   if (length != 0) {
     // Grows with what the source delivers, so a huge /Length on a small file costs nothing.
-    compressed_.reserve(length < (1u << 20) ? length : (1u << 20));
+    compressed_.reserve(static_cast<size_t>(std::min<PdfOffset>(length, PdfOffset{1} << 20)));
     uint8_t piece[4096];
-    for (uint32_t left = length; left > 0;) {
+    for (PdfOffset left = length; left > 0;) {
       const size_t want = std::min<size_t>(left, sizeof(piece));
       const size_t got = source_->ReadBytes(piece, want);
       compressed_.insert(compressed_.end(), piece, piece + got);
       if (got < want) {
         break;
       }
-      left -= static_cast<uint32_t>(got);
+      left -= got;
     }
   }
   zstream_.next_in = compressed_.data();

@@ -33,12 +33,12 @@ class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
   size_t ReadBytes(uint8_t* out, size_t count) override;
   // Up to count inflated bytes before any predictor: what the predictor reads its rows from.
   size_t ReadRaw(uint8_t* out, size_t count) override;
-  uint32_t Tell() override { return source_->Tell(); }
-  void Seek(int32_t, int32_t) override {}
-  uint32_t GetStartOffset() override { return source_->GetStartOffset(); }
+  PdfOffset Tell() override { return source_->Tell(); }
+  void Seek(PdfOffset, int32_t) override {}
+  PdfOffset GetStartOffset() override { return source_->GetStartOffset(); }
   void ShiftStart(int32_t count) override { source_->ShiftStart(count); }
-  uint32_t GetLength() override { return source_->GetLength(); }
-  CPdfStream* CreateSubStream(uint32_t, uint32_t) override { return nullptr; }
+  PdfOffset GetLength() override { return source_->GetLength(); }
+  CPdfStream* CreateSubStream(PdfOffset, PdfOffset) override { return nullptr; }
 
  protected:
   ~CPdfFlateStream() override;
