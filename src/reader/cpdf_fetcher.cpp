@@ -117,7 +117,8 @@ void CPdfFetcher::FetchDirect(int32_t num,
   if (!map_.IsBuilt()) {
     // While the map is being made: where the entry leads, read to the end of the value.
     if (gen == entry.generation) {
-      const int64_t at = entry.offset < 0 ? -1 : int64_t{xref_.GetHeaderOffset()} + entry.offset;
+      const int64_t at =
+          entry.offset < 0 ? -1 : static_cast<int64_t>(xref_.GetHeaderOffset()) + entry.offset;
       ReadAt(num, gen, at, -1, nullptr, walk, out);
     }
     return;
@@ -133,18 +134,18 @@ void CPdfFetcher::FetchDirect(int32_t num,
   const CPdfObjectMap::Object& object = map_.At(static_cast<size_t>(index));
   // A body whose /Length is unusable is copied where the map ends it, but its data is not
   // decoded: read by its /Length, such a stream gives nothing, as it gives readers nothing.
-  uint32_t body[2];
+  PdfOffset body[2];
   const bool has_body = map_.BodyOf(static_cast<size_t>(index), &body[0], &body[1]) &&
                         !map_.BodySearched(static_cast<size_t>(index));
-  ReadAt(num, gen, object.start, int64_t{object.start} + object.length, has_body ? body : nullptr,
-         walk, out);
+  ReadAt(num, gen, static_cast<int64_t>(object.start),
+         static_cast<int64_t>(object.start + object.length), has_body ? body : nullptr, walk, out);
 }
 
 void CPdfFetcher::ReadAt(int32_t num,
                          int32_t gen,
                          int64_t start,
                          int64_t end,
-                         const uint32_t* body,
+                         const PdfOffset* body,
                          const WalkRequest* walk,
                          CPdfObject& out) {
   if (start < 0) {

@@ -84,7 +84,7 @@ class CPdfFetcher : public CPdfResolver {
               int32_t gen,
               int64_t start,
               int64_t end,
-              const uint32_t* body,
+              const PdfOffset* body,
               const WalkRequest* walk,
               CPdfObject& out);
   void FetchCompressed(int32_t num,

@@ -14,7 +14,7 @@ constexpr uint64_t kFewSpots = 4096;
 }  // namespace
 
 void CPdfObjectMap::Build(CPdfInputFile* file,
-                          uint32_t header_offset,
+                          PdfOffset header_offset,
                           const CPdfXRefTable& table,
                           const LengthOf& length_of) {
   file_ = file;
@@ -79,12 +79,12 @@ void CPdfObjectMap::AdoptStrayEntries() {
     }
     --found;
     const CPdfXRefTable::Item& item = items[k];
-    const int64_t at = int64_t{header_offset_} + item.entry.offset;
+    const int64_t at = static_cast<int64_t>(header_offset_) + item.entry.offset;
     const auto after = std::upper_bound(
         objects_.begin(), objects_.begin() + static_cast<std::ptrdiff_t>(scanned), at,
         [](int64_t p, const Object& o) { return p < static_cast<int64_t>(o.start); });
     const bool inside = after != objects_.begin() &&
-                        at < int64_t{(after - 1)->start} + int64_t{(after - 1)->length};
+                        at < static_cast<int64_t>((after - 1)->start + (after - 1)->length);
     if (inside && inside_budget == 0) {
       continue;
     }
@@ -137,8 +137,8 @@ size_t CPdfObjectMap::FindStrayHeaders() {
     if (entry_objects_[place.entry] >= 0) {
       continue;
     }
-    if (read_at != place.position) {
-      read_at = place.position;
+    if (read_at != static_cast<int64_t>(place.position)) {
+      read_at = static_cast<int64_t>(place.position);
       have_header = probe_.At(read_at, &header[0], &header[1]);
     }
     const CPdfXRefTable::Item& item = items[place.entry];
@@ -183,7 +183,7 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
   Scan scan;
   scan.start = start;
   scan.index = objects_.size();
-  objects_.push_back(Object{static_cast<uint32_t>(start), 0, num, gen});
+  objects_.push_back(Object{start, 0, num, gen});
   flags_.push_back(0);
   // The next object an entry leads to. An object that its own entry leads to is read whole,
   // whatever entry leads inside it; any other (an older definition, one no entry names) ends
@@ -221,13 +221,15 @@ int64_t CPdfObjectMap::ScanDictionary(Lexer& lexer,
   const PdfToken close = notes_.Take(
       lexer, open.end, [&source](uint64_t b, uint64_t e) { return source.View(b, e); },
       [this, &lexer](const PdfToken& key) { return body_finder_.IsLengthKey(lexer, key); });
-  const uint32_t start = static_cast<uint32_t>(scan->start);
+  const PdfOffset start = scan->start;
   const RotateSpots& noted = notes_.Spots();
   // Noted only for a dictionary closed by its ">>", where every token the patch reads lies
   // whole inside the bytes the copy takes; and only so many in a file: past that, dictionaries
-  // full of /Rotate keys are read again.
+  // full of /Rotate keys are read again. Places inside a dictionary are kept in 32 bits, from
+  // its start: a longer one is not noted.
   const uint8_t both = CPdfDictionaryNotes::kClosed | CPdfDictionaryNotes::kSpotsRead;
-  if ((notes_.Flags() & both) == both &&
+  const bool short_enough = close.end - start <= UINT32_MAX;
+  if ((notes_.Flags() & both) == both && short_enough &&
       kept_.SpotCount() + noted.values.size() <= std::max<uint64_t>(kFewSpots, size_ / 64)) {
     kept_.AddSpots(start, noted);
     *flags = static_cast<uint8_t>(
@@ -244,7 +246,7 @@ int64_t CPdfObjectMap::ScanDictionary(Lexer& lexer,
   }
   if (!lexer.Peek(0).Is(PdfKeyword::kStream)) {
     PageFacts facts;
-    if (notes_.Facts(&facts)) {
+    if (short_enough && notes_.Facts(&facts)) {
       kept_.AddFacts(start, static_cast<uint32_t>(open.end - start), facts);
     }
     return static_cast<int64_t>(close.end);
@@ -314,7 +316,7 @@ void CPdfObjectMap::ScanTail(Lexer& lexer, int64_t value_end, uint8_t flags, Sca
     lexer.DropQueue();
     source.Seek(resume > 0 ? resume : source.Tell());
   }
-  objects_[scan->index].length = static_cast<uint32_t>(end - scan->start);
+  objects_[scan->index].length = end - scan->start;
   flags_[scan->index] =
       static_cast<uint8_t>((flags_[scan->index] & (kHasBody | kSearched)) | flags);
 }
@@ -341,8 +343,7 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
   if (end < 0) {
     return -1;
   }
-  kept_.AddBody(objects_[object].start, static_cast<uint32_t>(body.start),
-                static_cast<uint32_t>(body.length));
+  kept_.AddBody(objects_[object].start, body.start, body.length);
   flags_[object] |= kHasBody;
   if (body.bare) {
     flags_[object] |= static_cast<uint8_t>(Tail::kEndstream);
@@ -371,7 +372,7 @@ bool CPdfObjectMap::PageFactsOf(size_t index, PageFacts* facts) const {
   return kept_.FactsOf(objects_[index].start, facts);
 }
 
-bool CPdfObjectMap::BodyOf(size_t index, uint32_t* start, uint32_t* length) const {
+bool CPdfObjectMap::BodyOf(size_t index, PdfOffset* start, PdfOffset* length) const {
   return (flags_[index] & kHasBody) != 0 && kept_.BodyOf(objects_[index].start, start, length);
 }
 
@@ -383,7 +384,8 @@ int64_t CPdfObjectMap::Honoured(int32_t num) const {
 bool CPdfObjectMap::Honours(size_t index, int64_t position, int32_t num, int32_t gen) const {
   const Object& it = objects_[index];
   return it.num == num && it.gen == gen &&
-         (it.start == position || probe_.OnlySpaceBetween(position, it.start));
+         (static_cast<int64_t>(it.start) == position ||
+          probe_.OnlySpaceBetween(position, static_cast<int64_t>(it.start)));
 }
 
 int64_t CPdfObjectMap::Last(int32_t num, int32_t gen) const {

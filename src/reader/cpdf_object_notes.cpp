@@ -7,9 +7,9 @@ namespace {
 // The first of the notes kept for the object at start, or the end.
 template <typename Note>
 typename std::vector<Note>::const_iterator FirstNoteOf(const std::vector<Note>& notes,
-                                                       uint32_t start) {
+                                                       PdfOffset start) {
   const auto it = std::lower_bound(notes.begin(), notes.end(), start,
-                                   [](const Note& n, uint32_t o) { return n.object < o; });
+                                   [](const Note& n, PdfOffset o) { return n.object < o; });
   return it != notes.end() && it->object == start ? it : notes.end();
 }
 
@@ -21,9 +21,10 @@ void SortByObject(std::vector<Note>* notes) {
 
 }  // namespace
 
-void CPdfObjectNotes::AddSpots(uint32_t object, const RotateSpots& spots) {
+void CPdfObjectNotes::AddSpots(PdfOffset object, const RotateSpots& spots) {
+  const auto from = static_cast<uint32_t>(object);
   for (const auto& [key_end, value_end] : spots.values) {
-    spots_.push_back(Spot{object, key_end - object, value_end - object});
+    spots_.push_back(Spot{object, key_end - from, value_end - from});
   }
 }
 
@@ -33,7 +34,7 @@ void CPdfObjectNotes::Sort() {
   SortByObject(&facts_);
 }
 
-bool CPdfObjectNotes::BodyOf(uint32_t object, uint32_t* start, uint32_t* length) const {
+bool CPdfObjectNotes::BodyOf(PdfOffset object, PdfOffset* start, PdfOffset* length) const {
   const auto it = FirstNoteOf(bodies_, object);
   if (it == bodies_.end()) {
     return false;
@@ -43,7 +44,7 @@ bool CPdfObjectNotes::BodyOf(uint32_t object, uint32_t* start, uint32_t* length)
   return true;
 }
 
-void CPdfObjectNotes::SpotsOf(uint32_t object, RotateSpots* spots) const {
+void CPdfObjectNotes::SpotsOf(PdfOffset object, RotateSpots* spots) const {
   spots->values.clear();
   for (auto it = FirstNoteOf(spots_, object); it != spots_.end() && it->object == object; ++it) {
     spots->values.emplace_back(it->key_end, it->value_end);
@@ -52,7 +53,7 @@ void CPdfObjectNotes::SpotsOf(uint32_t object, RotateSpots* spots) const {
   spots->open_end = page != facts_.end() ? page->open_end : 0;
 }
 
-bool CPdfObjectNotes::FactsOf(uint32_t object, PageFacts* facts) const {
+bool CPdfObjectNotes::FactsOf(PdfOffset object, PageFacts* facts) const {
   const auto it = FirstNoteOf(facts_, object);
   if (it == facts_.end()) {
     return false;

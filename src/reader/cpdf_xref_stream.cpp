@@ -80,11 +80,10 @@ XRefEntry RecordEntry(const uint64_t fields[3]) {
     return v > UINT32_MAX ? -1 : static_cast<int32_t>(static_cast<uint32_t>(v));
   };
   const int32_t type = static_cast<int32_t>(fields[0]);
-  const int64_t offset =
-      type != XRefEntry::kInFile
-          ? in32(fields[1])
-          : static_cast<int64_t>(
-                std::min<uint64_t>(fields[1], static_cast<uint64_t>(XRefEntry::kPastAnyFile)));
+  const int64_t offset = type != XRefEntry::kInFile
+                             ? in32(fields[1])
+                             : static_cast<int64_t>(std::min<uint64_t>(
+                                   fields[1], static_cast<uint64_t>(XRefEntry::kPastAnyFile)));
   return XRefEntry{offset, in32(fields[2]), type};
 }
 

@@ -58,7 +58,8 @@ size_t CPdfFileStream::ReadInto(size_t kept) {
   if (buffer_pos_ > INT64_MAX) {
     return 0;
   }
-  return file_->ReadAt(static_cast<int64_t>(buffer_pos_), buffer_ + kept, static_cast<size_t>(count));
+  return file_->ReadAt(static_cast<int64_t>(buffer_pos_), buffer_ + kept,
+                       static_cast<size_t>(count));
 }
 
 PdfOffset CPdfFileStream::Tell() {
