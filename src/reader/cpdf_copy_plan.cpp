@@ -29,6 +29,21 @@ CPdfCopyPlan::CPdfCopyPlan(CPdfFetcher* fetcher) : fetcher_(fetcher) {
   group_ = group_end_ = members_.cend();
 }
 
+uint64_t CPdfCopyPlan::LeastBytes() const {
+  const CPdfXRefTable& table = fetcher_->GetTable();
+  const CPdfObjectMap& map = fetcher_->GetMap();
+  uint64_t least = 0;
+  for (size_t k = 0; k < table.Count(); ++k) {
+    const CPdfXRefTable::Item& item = table.begin()[k];
+    const int64_t index = map.HonouredEntry(k);
+    if (item.entry.type == XRefEntry::kInFile && index >= 0) {
+      const auto [begin, end] = MembersOf(item.num);
+      least += begin == end ? map.At(static_cast<size_t>(index)).length : 0;
+    }
+  }
+  return least;
+}
+
 bool CPdfCopyPlan::Next(Step* step) {
   if (group_ != group_end_) {
     *step = Step{group_->num, true, group_->stream};
