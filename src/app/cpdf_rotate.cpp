@@ -96,11 +96,17 @@ void CPdfRotate::ListPages() {
 }
 
 void CPdfRotate::WriteCopy() {
+  CPdfCopyPlan plan(reader_);
+  // An input whose objects alone outgrow what the output's table can list is refused before
+  // anything is written.
+  if (plan.LeastBytes() > static_cast<uint64_t>(CPdfOutput::kMaxSize)) {
+    throw CPdfException(kMsgInputTooLarge);
+  }
   output_.WriteHeader(document_.GetVersion());
   ListPages();
   SelectPages();
-  CopyObjects();
-  const int32_t xref_offset = output_.OutputPosition();
+  CopyObjects(plan);
+  const int64_t xref_offset = output_.OutputPosition();
   const int32_t size = output_.WriteXRefTable(table_->GetSize());
   // /Encrypt stays with /ID, which its key needs, so an encrypted copy remains readable.
   const std::map<std::string, std::string> trailer =
@@ -123,7 +129,8 @@ void CPdfRotate::WriteUpdate() {
   // and keeps the changed pages as it patches them.
   members_from_headers_ = false;
   output_.SetMeasuring(true);
-  CopyObjects();
+  CPdfCopyPlan plan(reader_);
+  CopyObjects(plan);
   output_.SetMeasuring(false);
   update_.ReadTrailer(*reader_, document_.GetStream());
   // The copy writes a fresh table over whatever the reader had to read around; an update
@@ -144,7 +151,7 @@ void CPdfRotate::SelectPages() {
   }
 }
 
-void CPdfRotate::CopyObjects() {
+void CPdfRotate::CopyObjects(CPdfCopyPlan& plan) {
   // The page records by object number, so that the copy needs no scan per object.
   record_index_.clear();
   record_index_.reserve(records_.size());
@@ -155,7 +162,6 @@ void CPdfRotate::CopyObjects() {
   if (!std::is_sorted(record_index_.begin(), record_index_.end())) {
     std::sort(record_index_.begin(), record_index_.end());
   }
-  CPdfCopyPlan plan(reader_);
   output_.ReserveEntries(plan.MostObjects());
   for (CPdfCopyPlan::Step step; plan.Next(&step);) {
     if (step.member) {

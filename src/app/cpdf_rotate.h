@@ -12,6 +12,7 @@
 #include "app/page_selection.h"
 #include "document/cpdf_document.h"
 #include "platform/input_file.h"
+#include "reader/cpdf_copy_plan.h"
 #include "reader/cpdf_fetcher.h"
 #include "writer/cpdf_output.h"
 
@@ -46,8 +47,8 @@ class CPdfRotate {
   // Throws "Input file open error" when the input is not a regular file that can be read.
   void OpenInput();
   void SelectPages();
-  // Every object, in the order the reader's copy plan gives them.
-  void CopyObjects();
+  // Every object, in the order the plan gives them.
+  void CopyObjects(CPdfCopyPlan& plan);
   void CopyDirect(int32_t n);
   void CopyMember(int32_t n);
   const PageRecord* RecordOf(int32_t n) const;

@@ -31,7 +31,7 @@ bool PatchRotate(const uint8_t* bytes,
     NoteRotateSpots(lexer, bytes, &whole, &found);
     spots = &found;
   }
-  const std::vector<std::pair<uint32_t, uint32_t>>& values = spots->values;
+  const std::vector<std::pair<uint64_t, uint64_t>>& values = spots->values;
   if (spots->value_joins || (values.empty() && spots->open_joins)) {
     return false;
   }
@@ -41,6 +41,9 @@ bool PatchRotate(const uint8_t* bytes,
   size_t copied = 0;  // bytes before this index are in out
   // The key stays; its whole value (a number, a real, N G R, anything) becomes the angle.
   for (const auto& [key_end, value_end] : values) {
+    if (key_end < copied || value_end < key_end || value_end > length) {
+      return false;  // not this object's values
+    }
     out->insert(out->end(), bytes + copied, bytes + key_end);
     out->push_back(' ');
     out->insert(out->end(), number.begin(), number.end());

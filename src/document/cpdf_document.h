@@ -1,6 +1,7 @@
 #ifndef QUILLTURN_SRC_DOCUMENT_CPDF_DOCUMENT_H_
 #define QUILLTURN_SRC_DOCUMENT_CPDF_DOCUMENT_H_
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -17,8 +18,9 @@ class CPdfXRef;
 // catalog. Here too is decided which encrypted files are refused.
 class CPdfDocument {
  public:
-  // Offsets are 32-bit in this program, so larger inputs are refused.
-  static constexpr long kMaxInputSize = 0x7FFFFFFF;
+  // A copy lists every offset with the ten digits of a classic table's line, so larger inputs
+  // are refused.
+  static constexpr int64_t kMaxInputSize = 9999999999;
 
   CPdfDocument();
   CPdfDocument(const CPdfDocument&) = delete;

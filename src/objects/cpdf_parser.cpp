@@ -376,15 +376,17 @@ CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict, bool* has_dict) {
     return decoded;
   }
   SkipToLineEnd();
-  const uint32_t start = stream_->Tell();
+  const PdfOffset start = stream_->Tell();
   CPdfObject length_value;
   dict.GetDict()->Lookup("Length", length_value);
-  // A negative length is as unusable as a missing one; one past 32 bits is past any window.
+  // A negative length is as unusable as a missing one. Bodies the parser bounds by their own
+  // /Length (cross-reference streams, objects the map gave no body) stay within 32 bits; the
+  // map's own pass steps over longer ones.
   if (!length_value.IsKind(PDF_INT) || length_value.GetInt() < 0 ||
       length_value.GetInt() > UINT32_MAX) {
     return nullptr;
   }
-  const uint32_t length = static_cast<uint32_t>(length_value.GetInt());
+  const PdfOffset length = static_cast<PdfOffset>(length_value.GetInt());
   CPdfRefPtr<CPdfStream> body;
   CPdfStream* window = stream_->CreateSubStream(start, length);
   if (window) {
@@ -399,11 +401,11 @@ CPdfStream* CPdfParser::ReadStreamBody(const CPdfObject& dict, bool* has_dict) {
         window->Release();
       }
     }
-    stream_->Seek(static_cast<int32_t>(start + length), 0);
+    stream_->Seek(start + length, 0);
   } else {
     // No file behind this stream (an object stream's data): the body cannot become a window,
     // so it is stepped over like a body whose filters are declined.
-    for (uint32_t i = 0; i < length && GetByte() >= 0; ++i) {
+    for (PdfOffset i = 0; i < length && GetByte() >= 0; ++i) {
     }
   }
   if (!lexer_.Peek(0).Is(PdfKeyword::kEndstream)) {

@@ -49,7 +49,7 @@ class CPdfParser {
   void SetWalkArrayLimit(size_t limit) { walk_array_limit_ = limit; }
   // Where the body of the stream about to be parsed lies (file positions) when the caller
   // knows it already: it is taken as given, /Length and "endstream" are not read.
-  void SetStreamBody(uint32_t start, uint32_t length) {
+  void SetStreamBody(PdfOffset start, PdfOffset length) {
     body_known_ = true;
     body_start_ = start;
     body_length_ = length;
@@ -86,8 +86,8 @@ class CPdfParser {
   bool decode_streams_ = true;
   FilterChoice filter_choice_ = FilterChoice::kFlate;
   bool body_known_ = false;
-  uint32_t body_start_ = 0;
-  uint32_t body_length_ = 0;
+  PdfOffset body_start_ = 0;
+  PdfOffset body_length_ = 0;
   PdfKeyFilter walk_keys_ = nullptr;
   size_t walk_array_limit_ = SIZE_MAX;
   std::string text_;

@@ -1,6 +1,6 @@
 // The output file on Linux: an unnamed temporary file (O_TMPFILE) where the file system has
 // them, linked in through /proc when complete; bytes copied in the kernel (copy_file_range)
-// where it can.
+// where it can, the holes of a sparse input kept as holes.
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -17,6 +17,7 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/kernel_copy_linux.h"
 #include "platform/output_file.h"
 #include "platform/temp_file_guard_linux.h"
 #include "platform/temp_name.h"
@@ -309,12 +310,8 @@ bool OutputFile::AppendRange(FILE* in, int64_t offset, int64_t length) {
   off_t from = static_cast<off_t>(offset);
   int64_t left = length;
   // Into a device or a pipe the bytes go by plain writes.
-  while (!state_->in_place && left > 0) {
-    const ssize_t n = copy_file_range(in_fd, &from, out_fd, nullptr, static_cast<size_t>(left), 0);
-    if (n <= 0) {
-      break;  // not supported here, or the end of the input: finish with plain reads
-    }
-    left -= n;
+  if (!state_->in_place && !CopyInKernel(in_fd, &from, out_fd, &left)) {
+    return false;
   }
   constexpr int64_t kChunk = int64_t{64} * 1024;
   std::vector<char> buffer(static_cast<size_t>(std::min(left, kChunk)));

@@ -19,7 +19,7 @@ CPdfCopyPlan::CPdfCopyPlan(CPdfFetcher* fetcher) : fetcher_(fetcher) {
   members_.reserve(in_streams);
   for (const CPdfXRefTable::Item& item : table) {
     if (item.entry.type == XRefEntry::kInStream) {
-      members_.push_back(Member{item.entry.offset, item.num});
+      members_.push_back(Member{static_cast<int32_t>(item.entry.offset), item.num});
     }
   }
   if (!std::is_sorted(members_.begin(), members_.end())) {
@@ -27,6 +27,21 @@ CPdfCopyPlan::CPdfCopyPlan(CPdfFetcher* fetcher) : fetcher_(fetcher) {
   }
   FindInterleavedStreams();
   group_ = group_end_ = members_.cend();
+}
+
+uint64_t CPdfCopyPlan::LeastBytes() const {
+  const CPdfXRefTable& table = fetcher_->GetTable();
+  const CPdfObjectMap& map = fetcher_->GetMap();
+  uint64_t least = 0;
+  for (size_t k = 0; k < table.Count(); ++k) {
+    const CPdfXRefTable::Item& item = table.begin()[k];
+    const int64_t index = map.HonouredEntry(k);
+    if (item.entry.type == XRefEntry::kInFile && index >= 0) {
+      const auto [begin, end] = MembersOf(item.num);
+      least += begin == end ? map.At(static_cast<size_t>(index)).length : 0;
+    }
+  }
+  return least;
 }
 
 bool CPdfCopyPlan::Next(Step* step) {
@@ -43,7 +58,7 @@ bool CPdfCopyPlan::Next(Step* step) {
       continue;  // the output's object 0 heads its free list whatever the input had there
     }
     if (item.entry.type == XRefEntry::kInStream) {
-      const int32_t stream = item.entry.offset;
+      const int32_t stream = static_cast<int32_t>(item.entry.offset);
       if (!std::binary_search(interleaved_.begin(), interleaved_.end(), stream)) {
         // No other stream's member comes between this stream's first and last: in number
         // order the stream stays decoded from its first member to its last.

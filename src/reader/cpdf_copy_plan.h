@@ -25,6 +25,9 @@ class CPdfCopyPlan {
 
   // Table lines the copy writes at most: a header the map found, or a member, for each.
   size_t MostObjects() const { return most_objects_; }
+  // Bytes the copy writes at least: those of the objects in the file that entries lead to, but
+  // for streams that members are placed in (they may be left out).
+  uint64_t LeastBytes() const;
   // The next object to copy; false past the last.
   bool Next(Step* step);
 

@@ -80,7 +80,7 @@ PdfToken CPdfDictionaryNotes::Take(CPdfLexer<Source>& lexer,
   spots_.values.clear();
   spots_.open_joins = spots_.value_joins = false;
   spots_.complete = true;
-  spots_.open_end = static_cast<uint32_t>(open_end);
+  spots_.open_end = open_end;
   have_length_ = false;
   lengths_differ_ = false;
   PageFactsNoter page;

@@ -2,21 +2,21 @@
 
 #include <algorithm>
 
-void CPdfEntryPlaces::List(const CPdfXRefTable& table, uint32_t header_offset, uint64_t size) {
+void CPdfEntryPlaces::List(const CPdfXRefTable& table, PdfOffset header_offset, uint64_t size) {
   size_ = size;
   const CPdfXRefTable::Item* items = table.begin();
   std::vector<Place> listed;
   for (size_t k = 0; k < table.Count(); ++k) {
     const XRefEntry& e = items[k].entry;
-    const int64_t at = int64_t{header_offset} + e.offset;
+    const int64_t at = static_cast<int64_t>(header_offset) + e.offset;
     if (e.type == XRefEntry::kInFile && e.offset >= 0 && at < static_cast<int64_t>(size)) {
-      listed.push_back(Place{static_cast<uint32_t>(at), static_cast<uint32_t>(k)});
+      listed.push_back(Place{static_cast<PdfOffset>(at), static_cast<uint32_t>(k)});
     }
   }
   // By position, entries at one place in table order: a stable radix sort, a byte at a time,
-  // linear in the entries.
+  // linear in the entries; as many bytes as the file's size takes.
   places_.resize(listed.size());
-  for (int shift = 0; shift < 32; shift += 8) {
+  for (int shift = 0; shift < 64 && (size >> shift) != 0; shift += 8) {
     uint32_t starts[256] = {0};
     for (const Place& p : listed) {
       ++starts[(p.position >> shift) & 0xFF];

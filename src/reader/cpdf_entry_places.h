@@ -7,14 +7,15 @@
 #include <vector>
 
 #include "reader/cpdf_xref_table.h"
+#include "streams/pdf_offset.h"
 
 // Where the table's entries of objects in the file lead, in file order, and which of those
-// places hold the header their entry names: the places the object map trusts. Memory: 13 bytes
+// places hold the header their entry names: the places the object map trusts. Memory: 21 bytes
 // per entry, 5 more once Next is asked.
 class CPdfEntryPlaces {
  public:
   struct Place {
-    uint32_t position;
+    PdfOffset position;
     uint32_t entry;  // the entry's index in the table
   };
   // Whether the header of the place's entry stands there.
@@ -22,7 +23,7 @@ class CPdfEntryPlaces {
 
   // The places of the entries of type 1 inside the file (size bytes): entries at one place in
   // table order.
-  void List(const CPdfXRefTable& table, uint32_t header_offset, uint64_t size);
+  void List(const CPdfXRefTable& table, PdfOffset header_offset, uint64_t size);
   const std::vector<Place>& All() const { return places_; }
   // Gives the memory back once the places are no longer asked about.
   void Release();

@@ -153,7 +153,8 @@ void CPdfFetcher::FetchDirect(int32_t num,
   if (!map_.IsBuilt()) {
     // While the map is being made: where the entry leads, read to the end of the value.
     if (gen == entry.generation) {
-      const int64_t at = entry.offset < 0 ? -1 : int64_t{xref_.GetHeaderOffset()} + entry.offset;
+      const int64_t at =
+          entry.offset < 0 ? -1 : static_cast<int64_t>(xref_.GetHeaderOffset()) + entry.offset;
       ReadAt(num, gen, at, -1, nullptr, request, out);
     }
     return;
@@ -169,27 +170,28 @@ void CPdfFetcher::FetchDirect(int32_t num,
   const CPdfObjectMap::Object& object = map_.At(static_cast<size_t>(index));
   // A body whose /Length is unusable is copied where the map ends it, but its data is not
   // decoded: read by its /Length, such a stream gives nothing, as it gives readers nothing.
-  uint32_t body[2];
+  PdfOffset body[2];
   const bool has_body = map_.BodyOf(static_cast<size_t>(index), &body[0], &body[1]) &&
                         !map_.BodySearched(static_cast<size_t>(index));
-  ReadAt(num, gen, object.start, int64_t{object.start} + object.length, has_body ? body : nullptr,
-         request, out);
+  ReadAt(num, gen, static_cast<int64_t>(object.start),
+         static_cast<int64_t>(object.start + object.length), has_body ? body : nullptr, request,
+         out);
 }
 
 void CPdfFetcher::ReadAt(int32_t num,
                          int32_t gen,
                          int64_t start,
                          int64_t end,
-                         const uint32_t* body,
+                         const PdfOffset* body,
                          const Request& request,
                          CPdfObject& out) {
   const WalkRequest* walk = request.walk;
-  if (start < 0 || start > UINT32_MAX) {
+  if (start < 0) {
     return;
   }
-  const int64_t length = end > start ? std::min<int64_t>(end - start, UINT32_MAX) : 0;
+  const int64_t length = end > start ? end - start : 0;
   CPdfStream* window =
-      stream_->CreateSubStream(static_cast<uint32_t>(start), static_cast<uint32_t>(length));
+      stream_->CreateSubStream(static_cast<PdfOffset>(start), static_cast<PdfOffset>(length));
   if (!window) {
     return;
   }
@@ -216,7 +218,7 @@ void CPdfFetcher::FetchCompressed(int32_t num,
                                   CPdfObject& out,
                                   const Request& request) {
   const WalkRequest* walk = request.walk;
-  std::shared_ptr<CPdfObjStmData> data = GetObjStm(entry.offset);
+  std::shared_ptr<CPdfObjStmData> data = GetObjStm(static_cast<int32_t>(entry.offset));
   const uint8_t* bytes = nullptr;
   size_t length = 0;
   if (!data->GetBytes(num, entry.generation, &bytes, &length)) {
@@ -253,7 +255,7 @@ bool CPdfFetcher::FrameMember(int32_t num,
     return false;
   }
   const XRefEntry entry = *found;
-  held_ = GetObjStm(entry.offset);
+  held_ = GetObjStm(static_cast<int32_t>(entry.offset));
   size_t length = 0;
   if (!held_->GetBytes(num, entry.generation, data, &length)) {
     return false;

@@ -99,7 +99,7 @@ class CPdfFetcher : public CPdfResolver, private CPdfNotesObserver {
               int32_t gen,
               int64_t start,
               int64_t end,
-              const uint32_t* body,
+              const PdfOffset* body,
               const Request& request,
               CPdfObject& out);
   void FetchCompressed(int32_t num,

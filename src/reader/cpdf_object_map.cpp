@@ -12,7 +12,7 @@ constexpr char kEndstream[] = "endstream";
 }  // namespace
 
 void CPdfObjectMap::Build(CPdfInputFile* file,
-                          uint32_t header_offset,
+                          PdfOffset header_offset,
                           const CPdfXRefTable& table,
                           const LengthOf& length_of,
                           CPdfNotesObserver* observer) {
@@ -106,12 +106,12 @@ void CPdfObjectMap::AdoptStrayEntries() {
     }
     --found;
     const CPdfXRefTable::Item& item = items[k];
-    const int64_t at = int64_t{header_offset_} + item.entry.offset;
+    const int64_t at = static_cast<int64_t>(header_offset_) + item.entry.offset;
     const auto after = std::upper_bound(
         objects_.begin(), objects_.begin() + static_cast<std::ptrdiff_t>(scanned), at,
         [](int64_t p, const Object& o) { return p < static_cast<int64_t>(o.start); });
     const bool inside = after != objects_.begin() &&
-                        at < int64_t{(after - 1)->start} + int64_t{(after - 1)->length};
+                        at < static_cast<int64_t>((after - 1)->start + (after - 1)->length);
     if (inside && inside_budget == 0) {
       continue;
     }
@@ -167,8 +167,8 @@ size_t CPdfObjectMap::FindStrayHeaders() {
     if (entry_objects_[place.entry] >= 0) {
       continue;
     }
-    if (read_at != place.position) {
-      read_at = place.position;
+    if (read_at != static_cast<int64_t>(place.position)) {
+      read_at = static_cast<int64_t>(place.position);
       have_header = probe_.At(read_at, &header[0], &header[1]);
     }
     const CPdfXRefTable::Item& item = items[place.entry];
@@ -213,7 +213,7 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
   Scan scan;
   scan.start = start;
   scan.index = objects_.size();
-  objects_.push_back(Object{static_cast<uint32_t>(start), 0, num, gen});
+  objects_.push_back(Object{start, 0, num, gen});
   flags_.push_back(0);
   // The next object an entry leads to. An object that its own entry leads to is read whole,
   // whatever entry leads inside it; any other (an older definition, one no entry names) ends
@@ -330,7 +330,7 @@ void CPdfObjectMap::ScanTail(Lexer& lexer, int64_t value_end, uint8_t flags, Sca
     lexer.DropQueue();
     source.Seek(resume > 0 ? resume : source.Tell());
   }
-  objects_[scan->index].length = static_cast<uint32_t>(end - scan->start);
+  objects_[scan->index].length = end - scan->start;
   flags_[scan->index] =
       static_cast<uint8_t>((flags_[scan->index] & (kHasBody | kSearched)) | flags);
 }
@@ -357,8 +357,7 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
   if (end < 0) {
     return -1;
   }
-  bodies_.Add(objects_[object].start, static_cast<uint32_t>(body.start),
-              static_cast<uint32_t>(body.length));
+  bodies_.Add(objects_[object].start, body.start, body.length);
   flags_[object] |= kHasBody;
   if (body.bare) {
     flags_[object] |= static_cast<uint8_t>(Tail::kEndstream);
@@ -373,7 +372,7 @@ uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
   });
 }
 
-bool CPdfObjectMap::BodyOf(size_t index, uint32_t* start, uint32_t* length) const {
+bool CPdfObjectMap::BodyOf(size_t index, PdfOffset* start, PdfOffset* length) const {
   return (flags_[index] & kHasBody) != 0 && bodies_.Find(objects_[index].start, start, length);
 }
 
@@ -385,7 +384,8 @@ int64_t CPdfObjectMap::Honoured(int32_t num) const {
 bool CPdfObjectMap::Honours(size_t index, int64_t position, int32_t num, int32_t gen) const {
   const Object& it = objects_[index];
   return it.num == num && it.gen == gen &&
-         (it.start == position || probe_.OnlySpaceBetween(position, it.start));
+         (static_cast<int64_t>(it.start) == position ||
+          probe_.OnlySpaceBetween(position, static_cast<int64_t>(it.start)));
 }
 
 int64_t CPdfObjectMap::Last(int32_t num, int32_t gen) const {

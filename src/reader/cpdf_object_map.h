@@ -24,7 +24,7 @@ class CPdfInputFile;
 // /Length is absent or wrong is the first "endstream" searched for, and never past the next
 // object that an entry of the table leads to. Older definitions of a number (incremental updates)
 // are kept, each by position. What each dictionary's step noted is told to an observer, which
-// keeps what it needs. Memory: 17 bytes per object, 12 more per stream; objects take at least
+// keeps what it needs. Memory: 25 bytes per object, 24 more per stream; objects take at least
 // seven bytes each.
 class CPdfObjectMap {
  public:
@@ -34,15 +34,15 @@ class CPdfObjectMap {
   // value), or "endstream" and "endobj" (a body that only its /Length bounds).
   enum class Tail : uint8_t { kNone, kLineFeed, kEndobj, kEndstream };
   struct Object {
-    uint32_t start;   // the header's first byte
-    uint32_t length;  // to the end of its bytes (see Tail)
+    PdfOffset start;   // the header's first byte
+    PdfOffset length;  // to the end of its bytes (see Tail)
     int32_t num;
     int32_t gen;
   };
   using LengthOf = CPdfStreamBodyFinder::LengthOf;
 
   void Build(CPdfInputFile* file,
-             uint32_t header_offset,
+             PdfOffset header_offset,
              const CPdfXRefTable& table,
              const LengthOf& length_of,
              CPdfNotesObserver* observer = nullptr);
@@ -55,7 +55,7 @@ class CPdfObjectMap {
   // keeps the object's bytes apart from what follows.
   bool IsDamaged(size_t index) const { return (flags_[index] & kDamaged) != 0; }
   // The data of a stream object (file positions), false for other objects.
-  bool BodyOf(size_t index, uint32_t* start, uint32_t* length) const;
+  bool BodyOf(size_t index, PdfOffset* start, PdfOffset* length) const;
   // Whether the body's end was searched for: its /Length is absent or wrong.
   bool BodySearched(size_t index) const { return (flags_[index] & kSearched) != 0; }
   // The object num's entry leads to: its header of num and the entry's generation where the
@@ -109,7 +109,7 @@ class CPdfObjectMap {
 
   CPdfInputFile* file_ = nullptr;
   const CPdfXRefTable* table_ = nullptr;
-  uint32_t header_offset_ = 0;
+  PdfOffset header_offset_ = 0;
   uint64_t size_ = 0;
   CPdfStreamBodyFinder body_finder_;
   std::vector<Object> objects_;  // in file order

@@ -44,11 +44,11 @@ std::vector<CPdfRawTrailer::Entry> CPdfRawTrailer::Entries(
   std::vector<Entry> found;
   // From a classic table's "trailer" on, else the section: a cross-reference stream's first
   // "<<" opens its dictionary.
-  if (position < 0 || position > UINT32_MAX) {
+  if (position < 0) {
     return found;
   }
   const CPdfRefPtr<CPdfStream> window =
-      CPdfRefPtr<CPdfStream>::Adopt(file->CreateSubStream(static_cast<uint32_t>(position), 0));
+      CPdfRefPtr<CPdfStream>::Adopt(file->CreateSubStream(static_cast<PdfOffset>(position), 0));
   if (!window) {
     return found;
   }
@@ -69,7 +69,7 @@ std::vector<CPdfRawTrailer::Entry> CPdfRawTrailer::Entries(
   }
   auto read = [&window](uint64_t begin, uint64_t end) {
     std::string bytes(static_cast<size_t>(end - begin), '\0');
-    window->Seek(static_cast<int32_t>(begin), 0);
+    window->Seek(begin, 0);
     bytes.resize(window->ReadBytes(reinterpret_cast<uint8_t*>(&bytes[0]), bytes.size()));
     return bytes;
   };

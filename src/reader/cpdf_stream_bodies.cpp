@@ -7,9 +7,9 @@ void CPdfStreamBodies::Sort() {
                    [](const Body& a, const Body& b) { return a.object < b.object; });
 }
 
-bool CPdfStreamBodies::Find(uint32_t object, uint32_t* start, uint32_t* length) const {
+bool CPdfStreamBodies::Find(PdfOffset object, PdfOffset* start, PdfOffset* length) const {
   const auto it = std::lower_bound(bodies_.begin(), bodies_.end(), object,
-                                   [](const Body& n, uint32_t o) { return n.object < o; });
+                                   [](const Body& n, PdfOffset o) { return n.object < o; });
   if (it == bodies_.end() || it->object != object) {
     return false;
   }

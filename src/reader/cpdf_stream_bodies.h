@@ -5,22 +5,24 @@
 #include <cstdint>
 #include <vector>
 
+#include "streams/pdf_offset.h"
+
 // Where the object map's pass found each stream object's data, kept by the object's start (its
-// header's first byte), in file order. Memory: 12 bytes per stream.
+// header's first byte), in file order. Memory: 24 bytes per stream.
 class CPdfStreamBodies {
  public:
-  void Add(uint32_t object, uint32_t start, uint32_t length) {
+  void Add(PdfOffset object, PdfOffset start, PdfOffset length) {
     bodies_.push_back(Body{object, start, length});
   }
   // Back in file order, after objects were noted out of it.
   void Sort();
-  bool Find(uint32_t object, uint32_t* start, uint32_t* length) const;
+  bool Find(PdfOffset object, PdfOffset* start, PdfOffset* length) const;
 
  private:
   struct Body {
-    uint32_t object;
-    uint32_t start;
-    uint32_t length;
+    PdfOffset object;
+    PdfOffset start;
+    PdfOffset length;
   };
 
   std::vector<Body> bodies_;

@@ -12,6 +12,8 @@ constexpr char kEndstream[] = "endstream";
 constexpr size_t kEndstreamLength = sizeof(kEndstream) - 1;
 // A longer key is not /Length, however its bytes are escaped.
 constexpr size_t kLongestLengthKey = 64;
+// A longer number is no length of any file, whatever zeros lead it.
+constexpr size_t kLongestNumber = 64;
 
 }  // namespace
 
@@ -93,7 +95,10 @@ int64_t CPdfStreamBodyFinder::BySearch(Lexer& lexer, uint64_t limit, Body* body)
 
 int64_t CPdfStreamBodyFinder::LengthValue(const PdfDictEntry& entry) {
   if (!entry.reference) {
-    return entry.value.IsCount() && entry.value_end == entry.value.end ? entry.value.value : -1;
+    if (entry.value_end != entry.value.end) {
+      return -1;
+    }
+    return entry.value.IsCount() ? entry.value.value : LongLength(entry.value);
   }
   if (!entry.value.IsCount() || !entry.gen.IsCount()) {
     return -1;
@@ -106,6 +111,19 @@ int64_t CPdfStreamBodyFinder::LengthValue(const PdfDictEntry& entry) {
   const int64_t value = length_of_ ? length_of_(entry.value.value, entry.gen.value) : -1;
   lengths_.emplace(key, value);
   return value;
+}
+
+int64_t CPdfStreamBodyFinder::LongLength(const PdfToken& value) const {
+  // The lexer keeps the values of 32 bits; a longer integer (a body past 2 GiB) is read from its
+  // bytes.
+  const uint64_t length = value.end - value.begin;
+  uint8_t digits[kLongestNumber];
+  if (value.kind != PdfTokenKind::kNumber || length > kLongestNumber ||
+      file_->ReadAt(static_cast<int64_t>(value.begin), digits, length) != length) {
+    return -1;
+  }
+  const PdfNumber n = ParsePdfNumber(digits, static_cast<size_t>(length));
+  return n.integer && n.value >= 0 ? n.value : -1;
 }
 
 bool CPdfStreamBodyFinder::IsLengthKey(Lexer& lexer, const PdfToken& key) const {

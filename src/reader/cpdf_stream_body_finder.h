@@ -42,6 +42,8 @@ class CPdfStreamBodyFinder {
 
  private:
   int64_t LengthValue(const PdfDictEntry& entry);
+  // A direct /Length that is no integer of 32 bits: its value when it is a larger one.
+  int64_t LongLength(const PdfToken& value) const;
   // The end of the first "endstream" in [from, limit), -1 when there is none.
   int64_t FindEndstream(uint64_t from, uint64_t limit) const;
 

@@ -99,9 +99,9 @@ XRefEntry ReadTableLine(TableLexer& lexer, std::string* text) {
       throw CPdfException(kMsgXRefTable);
     }
   }
-  // Held at the 32-bit ends rather than wrapped: such an offset leads to no header, and the
-  // object is then looked for by its header.
-  return XRefEntry{static_cast<int32_t>(std::clamp<int64_t>(offset, INT32_MIN, INT32_MAX)),
+  // Held at its ends rather than wrapped: such an offset leads to no header, and the object is
+  // then looked for by its header.
+  return XRefEntry{std::clamp<int64_t>(offset, INT32_MIN, XRefEntry::kPastAnyFile),
                    static_cast<int32_t>(std::clamp<int64_t>(generation, INT32_MIN, INT32_MAX)),
                    in_use ? XRefEntry::kInFile : XRefEntry::kFree};
 }
@@ -143,8 +143,9 @@ int64_t FindStartXRef(CPdfStream* stream) {
       negative = *p == '-';
       ++p;
     }
+    // Digits past any file's size are not read on: such an offset leads nowhere.
     int64_t value = 0;
-    while (*p >= '0' && *p <= '9' && value <= INT32_MAX) {
+    while (*p >= '0' && *p <= '9' && value <= XRefEntry::kPastAnyFile / 10) {
       value = value * 10 + (*p++ - '0');
     }
     return negative ? -value : value;
@@ -249,16 +250,19 @@ bool CPdfXRef::StartsOneLow(int32_t first, const std::vector<XRefEntry>& lines) 
 }
 
 CPdfStream* CPdfXRef::OpenWindow(int64_t offset) {
-  return offset < 0 ? nullptr : OpenAt(static_cast<int64_t>(header_offset_) + offset);
+  // /Prev and /XRefStm are read as 64-bit integers: one past any file leads nowhere.
+  return offset < 0 || offset > XRefEntry::kPastAnyFile
+             ? nullptr
+             : OpenAt(static_cast<int64_t>(header_offset_) + offset);
 }
 
 CPdfStream* CPdfXRef::OpenAt(int64_t start, int64_t end) {
-  if (start < 0 || start > UINT32_MAX) {
+  if (start < 0) {
     return nullptr;
   }
   // A length of 0 runs to the end of the file.
-  const int64_t length = end > start ? std::min<int64_t>(end - start, UINT32_MAX) : 0;
-  return stream_->CreateSubStream(static_cast<uint32_t>(start), static_cast<uint32_t>(length));
+  const int64_t length = end > start ? end - start : 0;
+  return stream_->CreateSubStream(static_cast<PdfOffset>(start), static_cast<PdfOffset>(length));
 }
 
 bool CPdfXRef::ReadSection(int64_t offset, int64_t* prev) {

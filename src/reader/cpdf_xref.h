@@ -9,6 +9,7 @@
 
 #include "objects/cpdf_object.h"
 #include "reader/cpdf_xref_table.h"
+#include "streams/pdf_offset.h"
 
 class CPdfDictionary;
 class CPdfParser;
@@ -44,7 +45,7 @@ class CPdfXRef {
   // the cross-reference stream's object (a file position).
   int64_t GetTrailerPosition() const;
   const CPdfXRefTable& GetTable() const { return table_; }
-  uint32_t GetHeaderOffset() const { return header_offset_; }
+  PdfOffset GetHeaderOffset() const { return header_offset_; }
   // The offset the file's last startxref gives: where its newest section stands.
   int64_t GetStartXRef() const { return trailer_section_; }
   // Whether the newest section is a cross-reference stream (else a classic table).
@@ -80,7 +81,7 @@ class CPdfXRef {
   CPdfStream* OpenAt(int64_t start, int64_t end = -1);
 
   CPdfStream* stream_ = nullptr;  // Borrowed from the document.
-  uint32_t header_offset_ = 0;
+  PdfOffset header_offset_ = 0;
   int64_t file_size_ = 0;
   int64_t trailer_section_ = 0;   // the newest section, whose dictionary is the trailer
   int64_t trailer_dict_at_ = -1;  // in the file, after that section's "trailer" when it has one

@@ -73,6 +73,20 @@ Subsection CheckXRefIndex(const CPdfArray& pairs, int32_t i) {
   return Subsection{static_cast<int32_t>(first.GetInt()), static_cast<int32_t>(count.GetInt())};
 }
 
+// A record's entry. A file offset is held past any file when it is larger; the other fields
+// (a stream number, a generation, an index) take 32 bits, and one past them names nothing (-1).
+XRefEntry RecordEntry(const uint64_t fields[3]) {
+  const auto in32 = [](uint64_t v) {
+    return v > UINT32_MAX ? -1 : static_cast<int32_t>(static_cast<uint32_t>(v));
+  };
+  const int32_t type = static_cast<int32_t>(fields[0]);
+  const int64_t offset = type != XRefEntry::kInFile
+                             ? in32(fields[1])
+                             : static_cast<int64_t>(std::min<uint64_t>(
+                                   fields[1], static_cast<uint64_t>(XRefEntry::kPastAnyFile)));
+  return XRefEntry{offset, in32(fields[2]), type};
+}
+
 }  // namespace
 
 bool CPdfXRef::ReadXRefStream(const CPdfObject& stream, int64_t* prev) {
@@ -129,18 +143,18 @@ void CPdfXRef::ReadStreamSubsection(CPdfStream* stream,
     if (stream->ReadBytes(record, record_size) != record_size) {
       throw CPdfException(stream->Refused() ? kMsgXRefStream : kMsgXRefEof);
     }
-    uint32_t fields[3] = {widths[0] == 0 ? 1u : 0u, 0, 0};
+    // Fields up to 8 bytes are read whole; a wider one that does not fit 64 bits is held at
+    // the top, past any file.
+    uint64_t fields[3] = {widths[0] == 0 ? 1u : 0u, 0, 0};
     const uint8_t* p = record;
     for (int f = 0; f < 3; ++f) {
-      for (int32_t b = 0; b < widths[f]; ++b) {
-        fields[f] = (fields[f] << 8) | *p++;
+      for (int32_t b = 0; b < widths[f]; ++b, ++p) {
+        fields[f] = fields[f] > (UINT64_MAX >> 8) ? UINT64_MAX : (fields[f] << 8) | *p;
       }
     }
     if (fields[0] > 2) {
       throw CPdfException(kMsgXRefEntryType);
     }
-    table_.Add(static_cast<int32_t>(i),
-               XRefEntry{static_cast<int32_t>(fields[1]), static_cast<int32_t>(fields[2]),
-                         static_cast<int32_t>(fields[0])});
+    table_.Add(static_cast<int32_t>(i), RecordEntry(fields));
   }
 }

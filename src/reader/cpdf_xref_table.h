@@ -5,15 +5,24 @@
 #include <cstdint>
 #include <vector>
 
-// What the reader knows of one object number: its type says where the object is.
+// What the reader knows of one object number: its type says where the object is. Offset and
+// type share 64 bits and the entry keeps 4-byte alignment, so that a table's item takes 16
+// bytes, as with 32-bit offsets, in tables of millions of them.
+#pragma pack(push, 4)
 struct XRefEntry {
   static constexpr int32_t kFree = 0;
   static constexpr int32_t kInFile = 1;    // at offset (from the header), generation
   static constexpr int32_t kInStream = 2;  // in object stream `offset` at index `generation`
-  int32_t offset;
+  // Offsets as read are held here rather than wrapped: past every file this program reads, and
+  // far from where adding the header's offset to one could overflow.
+  static constexpr int64_t kPastAnyFile = int64_t{1} << 38;
+  XRefEntry() : offset(0), type(kFree), generation(0) {}
+  XRefEntry(int64_t at, int32_t gen, int32_t kind) : offset(at), type(kind), generation(gen) {}
+  int64_t offset : 40;  // for kInStream, a stream number within 32 bits
+  int64_t type : 24;
   int32_t generation;
-  int32_t type;
 };
+#pragma pack(pop)
 
 // The object numbers the cross-reference sections define, and nothing else: its memory follows
 // the entries the file holds, never the numbers or sizes it declares.
@@ -53,5 +62,7 @@ class CPdfXRefTable {
   size_t next_compaction_ = kFirstCompaction;
   static constexpr size_t kFirstCompaction = size_t{1} << 20;
 };
+
+static_assert(sizeof(CPdfXRefTable::Item) == 16, "an item is its number and a 12-byte entry");
 
 #endif  // QUILLTURN_SRC_READER_CPDF_XREF_TABLE_H_

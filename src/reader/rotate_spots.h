@@ -14,11 +14,11 @@
 // number written after the "<<", or after one of those values, would join the tokens that
 // follow into "n g R" or "n g obj": a patch cannot go there.
 struct RotateSpots {
-  std::vector<std::pair<uint32_t, uint32_t>> values;
+  std::vector<std::pair<uint64_t, uint64_t>> values;
   bool open_joins = false;
   bool value_joins = false;  // after one of the values (the ones after it are not listed)
   bool complete = true;      // false when a key's bytes could not be read to tell
-  uint32_t open_end = 0;     // past the dictionary's "<<", when noted (0 when not)
+  uint64_t open_end = 0;     // past the dictionary's "<<", when noted (0 when not)
 };
 
 // With "<<" just read: steps over the dictionary entry by entry, the same tokens as
@@ -40,8 +40,7 @@ PdfToken NoteRotateSpots(CPdfLexer<Source>& lexer,
     const int rotate = spots->value_joins ? 0 : rotate_key(entry.key);
     spots->complete = spots->complete && rotate >= 0;
     if (rotate > 0) {
-      spots->values.emplace_back(static_cast<uint32_t>(entry.key.end),
-                                 static_cast<uint32_t>(entry.value_end));
+      spots->values.emplace_back(entry.key.end, entry.value_end);
       spots->value_joins = lexer.WouldJoin();
     }
   }

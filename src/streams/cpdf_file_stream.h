@@ -14,8 +14,8 @@ class CPdfFileStream : public CPdfStream {
   static constexpr uint32_t kBufferSize = 2048;
 
   // Borrowed: the file is shared and closed by its owner after the last stream is released.
-  CPdfFileStream(CPdfInputFile* file, uint32_t start, uint32_t length);
-  static CPdfFileStream* Create(CPdfInputFile* file, uint32_t start, uint32_t length);
+  CPdfFileStream(CPdfInputFile* file, PdfOffset start, PdfOffset length);
+  static CPdfFileStream* Create(CPdfInputFile* file, PdfOffset start, PdfOffset length);
 
   void Rewind() override;
   int32_t GetChar() override {
@@ -30,12 +30,12 @@ class CPdfFileStream : public CPdfStream {
     }
     return *next_;
   }
-  uint32_t Tell() override;
-  void Seek(int32_t position, int32_t origin) override;
-  uint32_t GetStartOffset() override { return start_; }
+  PdfOffset Tell() override;
+  void Seek(PdfOffset position, int32_t origin) override;
+  PdfOffset GetStartOffset() override { return start_; }
   void ShiftStart(int32_t count) override;
-  uint32_t GetLength() override { return length_; }
-  CPdfStream* CreateSubStream(uint32_t start, uint32_t length) override;
+  PdfOffset GetLength() override { return length_; }
+  CPdfStream* CreateSubStream(PdfOffset start, PdfOffset length) override;
   bool ExtendBuffer() override;
 
  protected:
@@ -46,15 +46,15 @@ class CPdfFileStream : public CPdfStream {
   // Reads from buffer_pos_ into the buffer after its first kept bytes; what the window allows.
   size_t ReadInto(size_t kept);
   // Seek's work, callable from the constructor without a virtual call.
-  void SeekTo(int32_t position, int32_t origin);
+  void SeekTo(PdfOffset position, int32_t origin);
   void EmptyBuffer() { next_ = limit_ = buffer_; }
   uint8_t* Room() { return large_.empty() ? inline_ : large_.data(); }
   size_t RoomSize() const { return large_.empty() ? kBufferSize : large_.size(); }
 
   CPdfInputFile* file_;
-  uint32_t start_;
-  uint32_t length_;
-  uint32_t buffer_pos_;
+  PdfOffset start_;
+  PdfOffset length_;
+  PdfOffset buffer_pos_;
   // The buffer: inline, or large_ once a token needed more room. Read position and end: next_
   // and limit_.
   uint8_t* buffer_ = inline_;

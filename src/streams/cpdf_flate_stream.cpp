@@ -10,7 +10,7 @@ CPdfFlateStream::CPdfFlateStream(CPdfStream* source,
                                  int32_t bits_per_component)
     : source_(source), input_left_(source->GetLength()) {
   // Pieces of at most kInputPiece bytes, so a huge /Length on a small file costs nothing.
-  compressed_.resize(std::min<size_t>(input_left_, kInputPiece));
+  compressed_.resize(static_cast<size_t>(std::min<PdfOffset>(input_left_, kInputPiece)));
   zstream_ok_ = inflateInit_(&zstream_, ZLIB_VERSION, static_cast<int>(sizeof(z_stream))) == Z_OK;
   // The trailing Adler-32 is not computed: readers keep data whose checksum is wrong, and so
   // does the copy. Without it a stream inflates about a tenth faster.
@@ -30,9 +30,9 @@ CPdfFlateStream::~CPdfFlateStream() {
 }
 
 bool CPdfFlateStream::ReadInput() {
-  const size_t want = std::min<size_t>(compressed_.size(), input_left_);
+  const auto want = static_cast<size_t>(std::min<PdfOffset>(compressed_.size(), input_left_));
   const size_t got = want > 0 ? source_->ReadBytes(compressed_.data(), want) : 0;
-  input_left_ -= static_cast<uint32_t>(got);
+  input_left_ -= got;
   zstream_.next_in = compressed_.data();
   zstream_.avail_in = static_cast<uInt>(got);
   return got > 0;

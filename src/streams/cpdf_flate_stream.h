@@ -34,12 +34,12 @@ class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
   size_t ReadBytes(uint8_t* out, size_t count) override;
   // Up to count inflated bytes before any predictor: what the predictor reads its rows from.
   size_t ReadRaw(uint8_t* out, size_t count) override;
-  uint32_t Tell() override { return source_->Tell(); }
-  void Seek(int32_t, int32_t) override {}
-  uint32_t GetStartOffset() override { return source_->GetStartOffset(); }
+  PdfOffset Tell() override { return source_->Tell(); }
+  void Seek(PdfOffset, int32_t) override {}
+  PdfOffset GetStartOffset() override { return source_->GetStartOffset(); }
   void ShiftStart(int32_t count) override { source_->ShiftStart(count); }
-  uint32_t GetLength() override { return source_->GetLength(); }
-  CPdfStream* CreateSubStream(uint32_t, uint32_t) override { return nullptr; }
+  PdfOffset GetLength() override { return source_->GetLength(); }
+  CPdfStream* CreateSubStream(PdfOffset, PdfOffset) override { return nullptr; }
   // Flate's own damage ends the data; a filter before it may refuse its bytes.
   bool Refused() override { return source_->Refused(); }
 
@@ -58,7 +58,7 @@ class CPdfFlateStream : public CPdfStream, public CPdfRawSource {
   z_stream zstream_{};
   bool zstream_ok_ = false;
   bool ended_ = false;               // at the end of the zlib stream, after damage, or of the body
-  uint32_t input_left_;              // bytes of the body not read yet
+  PdfOffset input_left_;             // bytes of the body not read yet
   std::vector<uint8_t> compressed_;  // the piece being inflated
   uint8_t window_[kWindowSize];
   uint32_t read_ = 0;

@@ -13,6 +13,7 @@ std::unique_ptr<CPdfInputFile> CPdfInputFile::Adopt(FILE* file) {
 
 // Positions go through fseeko and ftello: 64-bit wherever the build sets _FILE_OFFSET_BITS=64,
 // as it does for every system (a long, what fseek takes, is 32 bits on Windows).
+static_assert(sizeof(off_t) == 8, "file positions past 4 GiB need a 64-bit off_t");
 CPdfInputFile::CPdfInputFile(FILE* file) : file_(file) {
   if (fseeko(file_, 0, SEEK_END) == 0) {
     const int64_t size = static_cast<int64_t>(ftello(file_));

@@ -15,12 +15,12 @@ class CPdfMemoryStream : public CPdfStream {
   void Rewind() override { next_ = data_; }
   int32_t GetChar() override { return next_ < limit_ ? *next_++ : -1; }
   int32_t PeekChar() override { return next_ < limit_ ? *next_ : -1; }
-  uint32_t Tell() override { return static_cast<uint32_t>(next_ - data_); }
-  void Seek(int32_t, int32_t) override {}
-  uint32_t GetStartOffset() override { return 0; }
+  PdfOffset Tell() override { return static_cast<PdfOffset>(next_ - data_); }
+  void Seek(PdfOffset, int32_t) override {}
+  PdfOffset GetStartOffset() override { return 0; }
   void ShiftStart(int32_t) override {}
-  uint32_t GetLength() override { return 0; }
-  CPdfStream* CreateSubStream(uint32_t, uint32_t) override { return nullptr; }
+  PdfOffset GetLength() override { return 0; }
+  CPdfStream* CreateSubStream(PdfOffset, PdfOffset) override { return nullptr; }
 
  protected:
   ~CPdfMemoryStream() override;

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "streams/pdf_offset.h"
+
 // A counted byte source. GetChar and PeekChar give 0..255, or -1 at the end of the data.
 class CPdfStream {
  public:
@@ -16,15 +18,15 @@ class CPdfStream {
   virtual void Rewind() = 0;
   virtual int32_t GetChar() = 0;
   virtual int32_t PeekChar() = 0;
-  virtual uint32_t Tell() = 0;
+  virtual PdfOffset Tell() = 0;
   // Origin 0: absolute file offset; origin 2: distance back from the end of the file.
-  virtual void Seek(int32_t position, int32_t origin) = 0;
-  virtual uint32_t GetStartOffset() = 0;
+  virtual void Seek(PdfOffset position, int32_t origin) = 0;
+  virtual PdfOffset GetStartOffset() = 0;
   virtual void ShiftStart(int32_t count) = 0;
   // 0 means unbounded.
-  virtual uint32_t GetLength() = 0;
+  virtual PdfOffset GetLength() = 0;
   // A new window on the same file, count 1 owned by the caller; null where no file is behind.
-  virtual CPdfStream* CreateSubStream(uint32_t start, uint32_t length) = 0;
+  virtual CPdfStream* CreateSubStream(PdfOffset start, PdfOffset length) = 0;
 
   // Up to count decoded bytes at once; 0 at the end. Same bytes as count GetChar calls.
   virtual size_t ReadBytes(uint8_t* out, size_t count);

@@ -9,16 +9,17 @@ CPdfTextFilterStream::~CPdfTextFilterStream() {
   source_->Release();
 }
 
-uint32_t CPdfTextFilterStream::GetLength() {
-  return static_cast<uint32_t>(std::min<uint64_t>(uint64_t{left_} * growth_, UINT32_MAX));
+PdfOffset CPdfTextFilterStream::GetLength() {
+  // Held below any file's size, so that no product overflows.
+  return std::min<PdfOffset>(left_, PdfOffset{1} << 40) * growth_;
 }
 
 bool CPdfTextFilterStream::Fill() {
   next_ = limit_ = window_;
   while (next_ == limit_ && !ended_) {
-    const size_t want = std::min<size_t>(kPiece, left_);
+    const auto want = static_cast<size_t>(std::min<PdfOffset>(kPiece, left_));
     const size_t got = want > 0 ? source_->ReadBytes(in_, want) : 0;
-    left_ -= static_cast<uint32_t>(got);
+    left_ -= got;
     if (got == 0) {
       limit_ = window_ + Flush(window_);
       ended_ = true;

@@ -15,13 +15,13 @@ class CPdfTextFilterStream : public CPdfStream {
   void Rewind() override {}
   int32_t GetChar() override;
   int32_t PeekChar() override;
-  uint32_t Tell() override { return source_->Tell(); }
-  void Seek(int32_t, int32_t) override {}
-  uint32_t GetStartOffset() override { return source_->GetStartOffset(); }
+  PdfOffset Tell() override { return source_->Tell(); }
+  void Seek(PdfOffset, int32_t) override {}
+  PdfOffset GetStartOffset() override { return source_->GetStartOffset(); }
   void ShiftStart(int32_t count) override { source_->ShiftStart(count); }
   // No fewer than the decoded bytes: what a filter after this one may read.
-  uint32_t GetLength() override;
-  CPdfStream* CreateSubStream(uint32_t, uint32_t) override { return nullptr; }
+  PdfOffset GetLength() override;
+  CPdfStream* CreateSubStream(PdfOffset, PdfOffset) override { return nullptr; }
   // Decodes and drops what was not read yet, to its end.
   bool Refused() override;
 
@@ -49,7 +49,7 @@ class CPdfTextFilterStream : public CPdfStream {
   bool Fill();
 
   CPdfStream* source_;
-  uint32_t left_;  // bytes of the source not read yet
+  PdfOffset left_;  // bytes of the source not read yet
   uint32_t growth_;
   bool ended_ = false;
   bool refused_ = false;

@@ -1,6 +1,7 @@
 #include "writer/cpdf_output.h"
 
 #include <algorithm>
+#include <cinttypes>
 #include <cstdarg>
 #include <cstring>
 
@@ -12,8 +13,8 @@
 namespace {
 
 // width digits of value with leading zeros, as "%0*d" writes it; false when it does not fit.
-bool FormatDigits(char* out, int width, int32_t value) {
-  int32_t v = value;
+bool FormatDigits(char* out, int width, int64_t value) {
+  int64_t v = value;
   for (int i = width - 1; i >= 0; --i) {
     out[i] = static_cast<char>('0' + v % 10);
     v /= 10;
@@ -23,7 +24,7 @@ bool FormatDigits(char* out, int width, int32_t value) {
 
 // "%010d %05d n \r", written digit by digit: this runs once per object. A value that does not
 // fit its digits would make a line of another length, which no reader could use.
-void AppendInUseLine(int32_t offset, int32_t generation, std::string* block) {
+void AppendInUseLine(int64_t offset, int32_t generation, std::string* block) {
   char line[20];
   if (!FormatDigits(line, 10, offset) || !FormatDigits(line + 11, 5, generation)) {
     throw CPdfException(kMsgDamaged);
@@ -57,6 +58,8 @@ void CPdfOutput::Create(const std::string& path) {
 }
 
 void CPdfOutput::Finish() {
+  // The table and trailer written last count too.
+  (void)OutputPosition();
   FlushInputRange();
   output_file_ = nullptr;
   if (!output_.Commit()) {
@@ -157,12 +160,12 @@ void CPdfOutput::SetMeasuring(bool measuring) {
   measuring_ = measuring;
 }
 
-int32_t CPdfOutput::OutputPosition() const {
-  // Offsets are written with ten digits as 32-bit numbers; a larger output would be damaged.
-  if (position_ > INT32_MAX) {
+int64_t CPdfOutput::OutputPosition() const {
+  // Offsets are written with ten digits; a larger output would be damaged.
+  if (position_ > kMaxSize) {
     throw CPdfException(kMsgOutputTooLarge);
   }
-  return static_cast<int32_t>(position_);
+  return position_;
 }
 
 void CPdfOutput::WriteFormat(const char* format, ...) {
@@ -185,7 +188,7 @@ void CPdfOutput::WriteHeader(const std::string& version) {
 }
 
 void CPdfOutput::AddEntry(int32_t num, int32_t generation) {
-  entries_.push_back(Entry{num, OutputPosition(), generation});
+  entries_.push_back(Entry(num, OutputPosition(), generation));
 }
 
 int32_t CPdfOutput::WriteXRefTable(int32_t size) {
@@ -224,7 +227,7 @@ int32_t CPdfOutput::WriteXRefTable(int32_t size) {
       if (n == 0) {
         block.append("0000000000 65535 f \r");
       } else if (k < next && entries_[k].num == n) {
-        AppendInUseLine(entries_[k].offset, entries_[k].generation, &block);
+        AppendInUseLine(entries_[k].Offset(), entries_[k].Generation(), &block);
         ++k;
       } else {
         block.append("0000000000 00000 f \r");
@@ -246,7 +249,7 @@ int32_t CPdfOutput::WriteXRefTable(int32_t size) {
 }
 
 void CPdfOutput::WriteTrailer(int32_t size,
-                              int32_t xref_offset,
+                              int64_t xref_offset,
                               const std::map<std::string, std::string>& entries) {
   WriteFormat("trailer\n<<\n/Size %d\n", size);
   for (const auto& [key, value] : entries) {
@@ -254,5 +257,5 @@ void CPdfOutput::WriteTrailer(int32_t size,
     line.append(key).append(" ").append(value).append("\n");
     WriteBytes(line.data(), line.size());
   }
-  WriteFormat(">>\nstartxref\n%d\n%%%%EOF", xref_offset);
+  WriteFormat(">>\nstartxref\n%" PRId64 "\n%%%%EOF", xref_offset);
 }

@@ -10,6 +10,7 @@
 
 #include "platform/input_file.h"
 #include "platform/output_file.h"
+#include "streams/pdf_offset.h"
 
 class CPdfInputFile;
 
@@ -38,7 +39,10 @@ class CPdfOutput {
   void AppendInputRange(CPdfInputFile& input, int64_t offset, int64_t length);
   // Unpatched ranges at least this long are copied by the kernel where it can.
   static constexpr int64_t kCopyUnread = int64_t{16} * 1024;
-  int32_t OutputPosition() const;
+  // A classic table's line holds ten digits of offset: no output may be larger than this.
+  static constexpr int64_t kMaxSize = 9999999999;
+  // Throws "Output file is too large" past kMaxSize.
+  int64_t OutputPosition() const;
   // Appends the first length bytes of input at once, a few megabytes at a time, setting the
   // disk to work on each piece while the next is copied: what comes after can be worked out
   // while the disk writes.
@@ -59,15 +63,28 @@ class CPdfOutput {
   static constexpr int32_t kMaxFreeRun = 16;
   // entries: key -> the value's bytes as the input writes them.
   void WriteTrailer(int32_t size,
-                    int32_t xref_offset,
+                    int64_t xref_offset,
                     const std::map<std::string, std::string>& entries);
 
  private:
+  // A line of the table in 12 bytes, as many as with 32-bit offsets: the offset (at most ten
+  // digits, 34 bits) and the generation share 64 bits. A generation past what a line holds is
+  // kept as kNoGeneration, which no line can hold either.
+  static constexpr int kGenerationBits = 20;
+  static constexpr int32_t kNoGeneration = (1 << kGenerationBits) - 1;
+#pragma pack(push, 4)
   struct Entry {
     int32_t num = 0;
-    int32_t offset = 0;
-    int32_t generation = 0;
+    uint64_t place = 0;
+    Entry(int32_t n, int64_t offset, int32_t generation)
+        : num(n),
+          place(static_cast<uint64_t>(offset) << kGenerationBits |
+                static_cast<uint64_t>(generation < 0 || generation > kNoGeneration ? kNoGeneration
+                                                                                   : generation)) {}
+    int64_t Offset() const { return static_cast<int64_t>(place >> kGenerationBits); }
+    int32_t Generation() const { return static_cast<int32_t>(place & kNoGeneration); }
   };
+#pragma pack(pop)
 
   void WriteFormat(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void FlushInputRange();

@@ -73,8 +73,8 @@ TEST_P(ObjectMapTest, ExtentsTailsAndBodies) {
     const CPdfObjectMap::Object& o = map.At(k);
     out += (k ? "|" : "") + bytes.substr(o.start, o.length) + TailName(map.TailOf(k));
     out += map.IsDamaged(k) ? " damaged" : "";
-    uint32_t start = 0;
-    uint32_t length = 0;
+    PdfOffset start = 0;
+    PdfOffset length = 0;
     if (map.BodyOf(k, &start, &length)) {
       out += " body '" + bytes.substr(start, length) + "'";
       out += map.BodySearched(k) ? " searched" : "";

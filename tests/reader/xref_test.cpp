@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "fixtures.h"
 #include "open_pdf.h"
 #include "param_name.h"
 #include "pdf_builder.h"
+#include "reader/cpdf_fetcher.h"
 #include "reader/cpdf_xref.h"
 
 namespace {
@@ -105,5 +108,98 @@ INSTANTIATE_TEST_SUITE_P(Messages,
                          XRefTest,
                          testing::ValuesIn(MessageCases()),
                          testing::PrintToStringParamName());
+
+// Offsets at and past 2^31, 2^32 and ten digits, as a table or a stream's record gives them
+// for object 9, which nothing names: kept whole, never wrapped; past any file, held there.
+struct OffsetCase {
+  const char* name;
+  std::string bytes;
+  int64_t offset;
+};
+PRINT_CASE_BY_NAME(OffsetCase)
+
+// The one page, object 9 listed at offset by a classic table.
+std::string TableListing(int64_t offset) {
+  return Finish(OnePage().Entry(9, offset));
+}
+
+// The same line as tokens the usual shape does not hold.
+std::string TableLine(const std::string& line) {
+  PdfBuilder b = OnePage();
+  const int64_t at = b.Here();
+  std::string table = "xref\n0 4\n0000000000 65535 f \n";
+  for (int n = 1; n <= 3; ++n) {
+    char entry[32];
+    std::snprintf(entry, sizeof(entry), "%010lld 00000 n \n", static_cast<long long>(b.Offset(n)));
+    table += entry;
+  }
+  b.Raw(table + "9 1\n" + line + "\ntrailer\n<< /Size 10 /Root 1 0 R >>\n");
+  return b.StartXRef(at).Bytes();
+}
+
+// Object 9 at offset in a cross-reference stream of offset_width-byte offsets.
+std::string StreamListing(int64_t offset, int offset_width) {
+  PdfBuilder b = OnePage("<< /Type /Page /Parent 2 0 R /Resources << >> >>", kPages, "1.5");
+  b.Entry(9, offset);
+  PdfBuilder::XRefLayout layout;
+  layout.widths[1] = offset_width;
+  return b.XRefStream(10, "/Root 1 0 R", layout).Bytes();
+}
+
+// A record whose offset field is nine bytes: a leading one past 64 bits.
+std::string NineByteOffset() {
+  PdfBuilder b = OnePage("<< /Type /Page /Parent 2 0 R /Resources << >> >>", kPages, "1.5");
+  std::string records;
+  const auto record = [&records](int type, int64_t offset, bool over) {
+    records += static_cast<char>(type);
+    records += static_cast<char>(over ? 1 : 0);
+    for (int s = 56; s >= 0; s -= 8) {
+      records += static_cast<char>((offset >> s) & 0xFF);
+    }
+    records += '\0';
+  };
+  const int64_t at = b.Here();
+  record(0, 0, false);
+  for (int n = 1; n <= 3; ++n) {
+    record(1, b.Offset(n), false);
+  }
+  record(1, 5, true);  // object 4
+  record(1, at, false);
+  b.Raw("5 0 obj\n<< /Type /XRef /Size 6 /W [1 9 1] /Root 1 0 R /Length " +
+        std::to_string(records.size()) + " >>\nstream\n" + records + "\nendstream\nendobj\n");
+  return b.StartXRef(at).Bytes();
+}
+
+class EntryOffsetTest : public testing::TestWithParam<OffsetCase> {};
+
+TEST_P(EntryOffsetTest, KeptWholeOrHeldPastAnyFile) {
+  OpenPdf pdf(GetParam().bytes);
+  ASSERT_EQ("", pdf.TryOpen());
+  const int num = std::string(GetParam().name) == "NineByteFieldPast64Bits" ? 4 : 9;
+  const XRefEntry* entry = pdf.doc.GetFetcher()->GetTable().Find(num);
+  ASSERT_NE(nullptr, entry);
+  EXPECT_EQ(XRefEntry::kInFile, entry->type);
+  EXPECT_EQ(GetParam().offset, entry->offset);
+}
+
+constexpr int64_t k2G = int64_t{1} << 31;
+constexpr int64_t k4G = int64_t{1} << 32;
+constexpr int64_t kPast = XRefEntry::kPastAnyFile;
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries,
+    EntryOffsetTest,
+    testing::Values(OffsetCase{"TableAt2GiB", TableListing(k2G), k2G},
+                    OffsetCase{"TableAt4GiB", TableListing(k4G), k4G},
+                    OffsetCase{"TableAtTenDigits", TableListing(9999999999), 9999999999},
+                    OffsetCase{"TablePastTenDigits", TableLine("10000000000 00000 n"), 10000000000},
+                    OffsetCase{"TablePastAnyFile", TableLine("99999999999999999 00000 n"), kPast},
+                    OffsetCase{"StreamFourBytesTop", StreamListing(k4G - 1, 4), k4G - 1},
+                    OffsetCase{"StreamAt2GiB", StreamListing(k2G, 8), k2G},
+                    OffsetCase{"StreamAt4GiB", StreamListing(k4G, 8), k4G},
+                    OffsetCase{"StreamPastTenDigits", StreamListing(10000000000, 8), 10000000000},
+                    OffsetCase{"StreamPastAnyFile", StreamListing(INT64_MAX, 8), kPast},
+                    OffsetCase{"NineByteFieldPast64Bits", NineByteOffset(), kPast}),
+    testing::PrintToStringParamName());
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "pdf_builder.h"
 
+#include <sys/types.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -128,7 +129,16 @@ typename Map::const_iterator RunEnd(const Map& entries, typename Map::const_iter
 
 bool PdfBuilder::Save(const std::string& path) const {
   FILE* f = std::fopen(path.c_str(), "wb");
-  const bool written = f && std::fwrite(bytes_.data(), 1, bytes_.size(), f) == bytes_.size();
+  bool written = f != nullptr;
+  size_t from = 0;
+  for (const auto& [at, length] : holes_) {
+    written = written && std::fwrite(bytes_.data() + from, 1, at - from, f) == at - from &&
+              fseeko(f, static_cast<off_t>(length), SEEK_CUR) == 0;
+    from = at;
+  }
+  // The file ends with bytes, so a hole is part of it.
+  written = written &&
+            std::fwrite(bytes_.data() + from, 1, bytes_.size() - from, f) == bytes_.size() - from;
   const bool closed = f && std::fclose(f) == 0;
   return written && closed;
 }
@@ -169,6 +179,20 @@ PdfBuilder& PdfBuilder::Object(int num, const std::string& body, int gen) {
 PdfBuilder& PdfBuilder::Stream(int num, const std::string& dict_entries, const std::string& data) {
   return Object(num, "<< " + dict_entries + " /Length " + std::to_string(data.size()) +
                          " >>\nstream\n" + data + "\nendstream");
+}
+
+PdfBuilder& PdfBuilder::HoleStream(int num,
+                                   const std::string& dict_entries,
+                                   int64_t length,
+                                   const std::string& length_value) {
+  offsets_[num] = Here();
+  Note(num, Record{1, Here(), 0});
+  bytes_ += std::to_string(num) + " 0 obj\n<< " + dict_entries + " /Length " +
+            (length_value.empty() ? std::to_string(length) : length_value) + " >>\nstream\n";
+  holes_.emplace_back(bytes_.size(), length);
+  hole_bytes_ += length;
+  bytes_ += "\nendstream\nendobj\n";
+  return *this;
 }
 
 PdfBuilder& PdfBuilder::ObjectStream(int num,

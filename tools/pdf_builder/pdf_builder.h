@@ -36,6 +36,13 @@ class PdfBuilder {
   PdfBuilder& Object(int num, const std::string& body, int gen = 0);
   // A stream object; /Length is added to dict_entries.
   PdfBuilder& Stream(int num, const std::string& dict_entries, const std::string& data);
+  // A stream object whose data is length zeros that are never held: a hole of the sparse file
+  // Save writes, so files of gigabytes cost nothing. Bytes() leaves the holes out. /Length is
+  // added, as length_value when one is given (a reference, say).
+  PdfBuilder& HoleStream(int num,
+                         const std::string& dict_entries,
+                         int64_t length,
+                         const std::string& length_value = "");
   // An object stream holding objects (number, body), Flate-compressed when deflate is set, with
   // `padding` blanks between its header and the objects.
   PdfBuilder& ObjectStream(int num,
@@ -75,10 +82,10 @@ class PdfBuilder {
   // "startxref", the offset and the end marker.
   PdfBuilder& StartXRef(int64_t offset);
   // The current position as the cross-reference data counts it (from the header).
-  int64_t Here() const { return static_cast<int64_t>(bytes_.size()) - origin_; }
+  int64_t Here() const { return static_cast<int64_t>(bytes_.size()) + hole_bytes_ - origin_; }
 
   const std::string& Bytes() const { return bytes_; }
-  // Writes the bytes to path; false when that fails.
+  // Writes the bytes to path, holes as holes; false when that fails.
   bool Save(const std::string& path) const;
   // The body an Object call gave num (empty when none did).
   std::string ObjectBody(int num) const;
@@ -100,6 +107,8 @@ class PdfBuilder {
   std::string PrevEntry() const;
 
   std::string bytes_;
+  std::vector<std::pair<size_t, int64_t>> holes_;  // where in bytes_ each hole stands, its length
+  int64_t hole_bytes_ = 0;
   std::map<int, int64_t> offsets_;
   std::map<int, std::string> bodies_;
   std::map<int, Record> pending_;  // entries of the section being gathered
