@@ -12,7 +12,6 @@
 #include "objects/pdf_messages.h"
 #include "platform/input_file.h"
 #include "reader/cpdf_copy_plan.h"
-#include "reader/cpdf_raw_trailer.h"
 #include "reader/cpdf_read_around.h"
 #include "reader/raw_object.h"
 #include "streams/cpdf_input_file.h"
@@ -57,7 +56,7 @@ void CPdfRotate::RunSteps() {
   // The document reads the very file that was opened and checked above; the pages' boxes only
   // for a choice by shape, since reading them parses every page.
   const SelectionOptions& options = command_line_.options;
-  document_.Open(*input_, options.wide || options.tall);
+  document_.Open(*input_, options.wide || options.tall, command_line_.repair);
   reader_ = document_.GetFetcher();
   table_ = &reader_->GetTable();
   if (command_line_.incremental) {
@@ -104,8 +103,7 @@ void CPdfRotate::WriteCopy() {
   const int32_t size = output_.WriteXRefTable(table_->GetSize());
   // /Encrypt stays with /ID, which its key needs, so an encrypted copy remains readable.
   const std::map<std::string, std::string> trailer =
-      CPdfRawTrailer::Read(document_.GetStream(), reader_->GetXRef().GetTrailerPosition(),
-                           {"Encrypt", "ID", "Info", "Root"});
+      document_.ReadTrailer({"Encrypt", "ID", "Info", "Root"});
   // The catalog was read from the parsed trailer; where the bytes of the newest section name
   // none, a copy without /Root would open nowhere.
   if (trailer.count("Root") == 0) {
