@@ -107,8 +107,9 @@ void CPdfDocument::LoadRepairing() {
   // Why the sections' reading failed; empty where it read around damage and went on.
   std::string damage;
   try {
+    // A /Prev chain that loops, a /Prev or /XRefStm of no usable kind: sections read around.
     LoadSections();
-    if (!CPdfTableRebuild::SectionsDamaged(*fetcher_)) {
+    if (!xref_->ReadAround()) {
       return;
     }
   } catch (const CPdfException& e) {

@@ -78,20 +78,6 @@ std::unique_ptr<CPdfFetcher> CPdfTableRebuild::TakeFetcher() {
   return std::move(fetcher_);
 }
 
-bool CPdfTableRebuild::SectionsDamaged(const CPdfFetcher& fetcher) {
-  if (fetcher.GetXRef().ReadAround()) {
-    return true;
-  }
-  const CPdfXRefTable& table = fetcher.GetTable();
-  for (size_t k = 0; k < table.Count(); ++k) {
-    if (table.begin()[k].entry.type == XRefEntry::kInFile &&
-        fetcher.GetMap().HonouredEntry(k) < 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
 void CPdfTableRebuild::Scan() {
   CPdfXRefTable none;
   none.Finish();

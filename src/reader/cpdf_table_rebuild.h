@@ -51,11 +51,6 @@ class CPdfTableRebuild {
   // the file writes it.
   const std::map<std::string, std::string>& MadeTrailer() const { return made_; }
 
-  // Whether sections a reader loaded (its map built) cannot be used as they stand: read around
-  // (a /Prev chain that loops, a /Prev or /XRefStm of no usable kind, a subsection one off), or
-  // an entry in the file that leads to no header of its object.
-  static bool SectionsDamaged(const CPdfFetcher& fetcher);
-
  private:
   struct Found {
     int32_t num;

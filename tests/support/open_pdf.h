@@ -32,10 +32,11 @@ inline std::unique_ptr<CPdfInputFile> InputOf(const std::string& bytes) {
 
 // A document read as the job reads its input: the file opened once and lent to the document.
 struct InputPdf {
-  // Throws the message of a file that does not open or is refused.
-  void Open(const std::string& path) {
+  // Throws the message of a file that does not open or is refused; with repair as -repair reads
+  // it.
+  void Open(const std::string& path, bool repair = false) {
     input = OpenInput(path);
-    doc.Open(*input);
+    doc.Open(*input, false, repair);
   }
   std::unique_ptr<CPdfInputFile> input;  // outlives doc, which reads it
   CPdfDocument doc;
