@@ -45,11 +45,12 @@ struct InputPdf {
 // A document opened, as above, from bytes written to a scratch file.
 struct OpenPdf {
   explicit OpenPdf(const std::string& bytes) : path(dir.Write("in.pdf", bytes)) {}
-  // The message of a failed open, or "" when it opened; with_boxes as CPdfDocument::Open.
-  std::string TryOpen(bool with_boxes = false) {
+  // The message of a failed open, or "" when it opened; with_boxes and repair as
+  // CPdfDocument::Open.
+  std::string TryOpen(bool with_boxes = false, bool repair = false) {
     try {
       input = OpenInput(path);
-      doc.Open(*input, with_boxes);
+      doc.Open(*input, with_boxes, repair);
       return "";
     } catch (const CPdfException& e) {
       return e.GetMessage();
