@@ -102,8 +102,8 @@ struct RepairCase {
   std::string name;
   std::string input;
   std::string options;
-  std::string plain;     // what the run without -repair prints
-  bool same = false;     // -repair writes the full copy's bytes
+  std::string plain;  // what the run without -repair prints
+  bool same = false;  // -repair writes the full copy's bytes
 };
 PRINT_CASE_BY_NAME(RepairCase)
 
@@ -129,17 +129,17 @@ TEST_P(RepairTest, CopiedAsReadersRebuildIt) {
 INSTANTIATE_TEST_SUITE_P(
     Damage,
     RepairTest,
-    testing::Values(
-        RepairCase{"TableFine", Finish(TextFile()), "/p1 /t90", "", true},
-        RepairCase{"OneByteInserted", OneByteInserted(), "/r180", "", true},
-        RepairCase{"StartXRefWrong", StartXRefLeadsToAnObject(), "/r90", kMsgXRefSize},
-        RepairCase{"StartXRefMissing", NoStartXRef(), "/r90", kDamaged},
-        RepairCase{"TableCutShort", TableCutShort(), "/r270", kMsgXRefTable},
-        RepairCase{"OneByteRemoved", OneByteRemoved(), "/r90", kMsgXRef},
-        RepairCase{"XRefStreamGarbled", XRefStreamGarbled(), "/r90", kMsgXRefEof},
-        RepairCase{"PrevLoops", PrevLoops(), "/t90", ""},
-        RepairCase{"UpdateSectionLost", UpdateSectionLost(), "/t90", kMsgXRef},
-        RepairCase{"PageWithoutResources", Finish(OnePage(PageWith(""))), "/r90", kMsgResources}),
+    testing::Values(RepairCase{"TableFine", Finish(TextFile()), "/p1 /t90", "", true},
+                    RepairCase{"OneByteInserted", OneByteInserted(), "/r180", "", true},
+                    RepairCase{"StartXRefWrong", StartXRefLeadsToAnObject(), "/r90", kMsgXRefSize},
+                    RepairCase{"StartXRefMissing", NoStartXRef(), "/r90", kDamaged},
+                    RepairCase{"TableCutShort", TableCutShort(), "/r270", kMsgXRefTable},
+                    RepairCase{"OneByteRemoved", OneByteRemoved(), "/r90", kMsgXRef},
+                    RepairCase{"XRefStreamGarbled", XRefStreamGarbled(), "/r90", kMsgXRefEof},
+                    RepairCase{"PrevLoops", PrevLoops(), "/t90", ""},
+                    RepairCase{"UpdateSectionLost", UpdateSectionLost(), "/t90", kMsgXRef},
+                    RepairCase{"PageWithoutResources", Finish(OnePage(PageWith(""))), "/r90",
+                               kMsgResources}),
     CaseName<RepairCase>);
 
 // An update keeps the input's sections, which -repair would replace: refused before any file
