@@ -90,9 +90,14 @@ CommandLine ParseCommandLine(int argc, char** argv) {
       options.tall = true;
     } else if (std::strcmp(arg, "-incremental") == 0) {
       line.incremental = true;
+    } else if (std::strcmp(arg, "-repair") == 0) {
+      line.repair = true;
     } else if (line.request == CommandLine::Request::kRun) {
       line.request = RequestOf(arg);
     }
+  }
+  if (line.request == CommandLine::Request::kRun && line.repair && line.incremental) {
+    throw CPdfException(kMsgRepairIncremental);
   }
   return line;
 }
@@ -123,6 +128,7 @@ void PrintHelp() {
       "-wide - rotate pages that show wider than tall only\n"
       "-tall - rotate pages that show taller than wide only\n"
       "-incremental - keep the input as it is, append the turned pages\n"
+      "-repair - rebuild a damaged cross-reference table from the objects in the file\n"
       "/p list: z - the last page, r<n> - the n-th page from the end (ex. /p5-z,r2)\n"
       "/p list: :odd or :even after an item - its odd or even pages (ex. /p1-z:even)\n"
       "--help, -h, /? - print this help\n"

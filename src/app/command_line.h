@@ -15,11 +15,14 @@ struct CommandLine {
   SelectionOptions options;
   // -incremental: the input's bytes, then an update of the pages whose rotation changes.
   bool incremental = false;
+  // -repair: a table made again from the scan where the input's cross-reference data cannot
+  // be used as it stands, and pages without /Resources read as having empty ones.
+  bool repair = false;
 };
 
 // Throws "Error parameter" without both paths, unless the one argument asks for the help or
-// the version. Of an option given twice the last counts (/r and /t are one); arguments that
-// are no option are passed over.
+// the version, and refuses -repair with -incremental. Of an option given twice the last counts (/r
+// and /t are one); arguments that are no option are passed over.
 CommandLine ParseCommandLine(int argc, char** argv);
 
 // The program: prints the banner without arguments, else runs one job. Always returns 0; a

@@ -12,7 +12,6 @@
 #include "objects/pdf_messages.h"
 #include "platform/input_file.h"
 #include "reader/cpdf_copy_plan.h"
-#include "reader/cpdf_raw_trailer.h"
 #include "reader/cpdf_read_around.h"
 #include "reader/raw_object.h"
 #include "streams/cpdf_input_file.h"
@@ -57,7 +56,7 @@ void CPdfRotate::RunSteps() {
   // The document reads the very file that was opened and checked above; the pages' boxes only
   // for a choice by shape, since reading them parses every page.
   const SelectionOptions& options = command_line_.options;
-  document_.Open(*input_, options.wide || options.tall, &spots_);
+  document_.Open(*input_, options.wide || options.tall, command_line_.repair, &spots_);
   reader_ = document_.GetFetcher();
   table_ = &reader_->GetTable();
   if (command_line_.incremental) {
@@ -110,8 +109,7 @@ void CPdfRotate::WriteCopy() {
   const int32_t size = output_.WriteXRefTable(table_->GetSize());
   // /Encrypt stays with /ID, which its key needs, so an encrypted copy remains readable.
   const std::map<std::string, std::string> trailer =
-      CPdfRawTrailer::Read(document_.GetStream(), reader_->GetXRef().GetTrailerPosition(),
-                           {"Encrypt", "ID", "Info", "Root"});
+      document_.ReadTrailer({"Encrypt", "ID", "Info", "Root"});
   // The catalog was read from the parsed trailer; where the bytes of the newest section name
   // none, a copy without /Root would open nowhere.
   if (trailer.count("Root") == 0) {
@@ -228,9 +226,9 @@ const PageRecord* CPdfRotate::RecordOf(int32_t n) const {
   size_t k = next_record_;
   if (k > count || (k < count && record_index_[k].first < n) ||
       (k > 0 && record_index_[k - 1].first >= n)) {
-    k = static_cast<size_t>(
-        std::lower_bound(record_index_.begin(), record_index_.end(), std::make_pair(n, uint32_t{0})) -
-        record_index_.begin());
+    k = static_cast<size_t>(std::lower_bound(record_index_.begin(), record_index_.end(),
+                                             std::make_pair(n, uint32_t{0})) -
+                            record_index_.begin());
   }
   for (; k < count && record_index_[k].first == n; ++k) {
     if (!record || !record->selected) {
@@ -263,8 +261,7 @@ void CPdfRotate::WriteObject(int32_t n,
   std::vector<uint8_t> patched;
   RotateSpots spots;
   const bool noted = spots_.Find(info.place, info.shift, &spots);
-  if (!PatchRotate(bytes.data(), bytes.size(), record->angle, &patched,
-                   noted ? &spots : nullptr)) {
+  if (!PatchRotate(bytes.data(), bytes.size(), record->angle, &patched, noted ? &spots : nullptr)) {
     throw CPdfException(kMsgDamaged);
   }
   output_.WriteBytes(patched.data(), patched.size());

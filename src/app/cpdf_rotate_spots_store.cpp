@@ -5,7 +5,10 @@
 #include "reader/cpdf_dictionary_notes.h"
 
 void CPdfRotateSpotsStore::Begin(uint64_t file_size, size_t entries) {
+  kept_ = CPdfPlaceNotes<Kept>();
   kept_.Begin(entries);
+  values_.clear();
+  full_ = false;
   budget_ = std::max<uint64_t>(kFewSpots, file_size / 64 + uint64_t{4} * entries);
 }
 

@@ -351,7 +351,7 @@ void CPdfCatalog::CollectPages(const Node& node,
     NoteKid(raw, kid, inherited, &below);
     if (kid.is_page) {
       ++pages_checked_;
-      if (!kid.own_resources && !below_resources) {
+      if (!kid.own_resources && !below_resources && !resources_optional_) {
         throw CPdfException(kMsgResources);
       }
       if (!kid.annots_ok) {

@@ -57,6 +57,9 @@ class CPdfCatalog {
   // /MediaBox, else its /MediaBox, each its own or inherited), which parses every page instead
   // of taking what the scanner noted.
   void Load(CPdfFetcher* fetcher, const CPdfPageFactsStore* facts, bool with_boxes = false);
+  // Asked before Load (-repair): a page with no /Resources, its own or inherited, reads as
+  // having empty ones instead of being refused.
+  void AllowPagesWithoutResources() { resources_optional_ = true; }
   // Gathered in the same walk, so that no page dictionary has to be read twice.
   const std::vector<PageRef>& GetPageRefs() const { return page_refs_; }
   // One for each page ref when boxes were read, else none: a walk without them stays as small.
@@ -126,6 +129,7 @@ class CPdfCatalog {
   const CPdfPageFactsStore* facts_ = nullptr;
   WalkRequest walk_;  // what the walk's fetches build, given with each
   bool with_boxes_ = false;
+  bool resources_optional_ = false;
   std::unordered_map<int64_t, Node> nodes_;  // by object number and generation
   Node noted_page_;                          // the last page made from the scanner's notes
   std::unordered_map<const CPdfDictionary*, Node> direct_nodes_;  // kids written in /Kids

@@ -9,6 +9,8 @@
 #include "objects/cpdf_object.h"
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_fetcher.h"
+#include "reader/cpdf_raw_trailer.h"
+#include "reader/cpdf_table_rebuild.h"
 #include "reader/cpdf_xref.h"
 #include "streams/cpdf_file_stream.h"
 #include "streams/cpdf_input_file.h"
@@ -44,6 +46,12 @@ void RefuseDirectEncrypt(const CPdfXRef& xref) {
   }
 }
 
+// Refusals of what this program does not do, whatever table the file is read through.
+bool IsRefusal(const CPdfException& e) {
+  return std::strcmp(e.GetMessage(), kMsgEncryptedObjStm) == 0 ||
+         std::strcmp(e.GetMessage(), kMsgEncryptedDirect) == 0;
+}
+
 }  // namespace
 
 CPdfDocument::CPdfDocument() = default;
@@ -52,11 +60,16 @@ CPdfDocument::~CPdfDocument() {
   Close();
 }
 
-void CPdfDocument::Open(CPdfInputFile& file, bool with_boxes, CPdfNotesObserver* observer) {
+void CPdfDocument::Open(CPdfInputFile& file,
+                        bool with_boxes,
+                        bool repair,
+                        CPdfNotesObserver* observer) {
   Close();
   file_ = &file;
   with_boxes_ = with_boxes;
+  repair_ = repair;
   observer_ = observer;
+  page_facts_ = std::make_unique<CPdfPageFactsStore>();
   Load();
 }
 
@@ -67,24 +80,114 @@ void CPdfDocument::Load() {
     }
     stream_ = CPdfFileStream::Create(file_, 0, 0);
     ReadHeader();
-    xref_ = std::make_unique<CPdfXRef>();
-    xref_->Load(stream_);
-    RefuseEncryptedObjectStreams(*xref_);
-    fetcher_ = std::make_unique<CPdfFetcher>(stream_, file_, *xref_);
-    page_facts_ = std::make_unique<CPdfPageFactsStore>();
-    fetcher_->AddObserver(page_facts_.get());
-    if (observer_) {
-      fetcher_->AddObserver(observer_);
+    if (repair_) {
+      LoadRepairing();
+    } else {
+      LoadSections();
     }
-    fetcher_->BuildMap();
-    catalog_ = std::make_unique<CPdfCatalog>();
-    catalog_->Load(fetcher_.get(), page_facts_.get(), with_boxes_);
-    page_facts_->Release();
-    RefuseDirectEncrypt(*xref_);
   } catch (...) {
     Close();
     throw;
   }
+}
+
+void CPdfDocument::LoadSections() {
+  xref_ = std::make_unique<CPdfXRef>();
+  xref_->Load(stream_);
+  RefuseEncryptedObjectStreams(*xref_);
+  fetcher_ = std::make_unique<CPdfFetcher>(stream_, file_, *xref_);
+  for (CPdfNotesObserver* observer : Observers()) {
+    fetcher_->AddObserver(observer);
+  }
+  fetcher_->BuildMap();
+  LoadCatalog();
+}
+
+void CPdfDocument::LoadCatalog() {
+  catalog_ = std::make_unique<CPdfCatalog>();
+  if (repair_) {
+    catalog_->AllowPagesWithoutResources();
+  }
+  catalog_->Load(fetcher_.get(), page_facts_.get(), with_boxes_);
+  page_facts_->Release();
+  RefuseDirectEncrypt(*xref_);
+}
+
+void CPdfDocument::LoadRepairing() {
+  // Why the sections' reading failed; empty where it read around damage and went on.
+  std::string damage;
+  try {
+    // A /Prev chain that loops, a /Prev or /XRefStm of no usable kind: sections read around.
+    LoadSections();
+    if (!xref_->ReadAround()) {
+      return;
+    }
+  } catch (const CPdfException& e) {
+    if (IsRefusal(e)) {
+      throw;
+    }
+    damage = e.GetMessage();
+  }
+  DropReader();
+  try {
+    if (LoadRebuilt()) {
+      return;
+    }
+  } catch (const CPdfException& e) {
+    // A page tree that cannot be walked even through the rebuilt table is refused as it is.
+    if (!damage.empty() || IsRefusal(e)) {
+      throw;
+    }
+  }
+  // Where the sections were read around their damage, that reading stands.
+  DropReader();
+  if (!damage.empty()) {
+    throw CPdfException(damage.c_str());
+  }
+  LoadSections();
+}
+
+bool CPdfDocument::LoadRebuilt() {
+  CPdfTableRebuild rebuild(stream_, file_, Observers());
+  if (!rebuild.Run()) {
+    return false;
+  }
+  xref_ = rebuild.TakeXRef();
+  fetcher_ = rebuild.TakeFetcher();
+  made_trailer_ = rebuild.MadeTrailer();
+  RefuseEncryptedObjectStreams(*xref_);
+  LoadCatalog();
+  return true;
+}
+
+std::vector<CPdfNotesObserver*> CPdfDocument::Observers() const {
+  std::vector<CPdfNotesObserver*> observers{page_facts_.get()};
+  if (observer_) {
+    observers.push_back(observer_);
+  }
+  return observers;
+}
+
+void CPdfDocument::DropReader() {
+  catalog_.reset();
+  fetcher_.reset();
+  xref_.reset();
+  made_trailer_.clear();
+}
+
+std::map<std::string, std::string> CPdfDocument::ReadTrailer(
+    const std::vector<std::string>& keys) const {
+  if (made_trailer_.empty()) {
+    return CPdfRawTrailer::Read(stream_, xref_->GetTrailerPosition(), keys);
+  }
+  std::map<std::string, std::string> values;
+  for (const std::string& key : keys) {
+    const auto it = made_trailer_.find(key);
+    if (it != made_trailer_.end()) {
+      values.insert(*it);
+    }
+  }
+  return values;
 }
 
 void CPdfDocument::ReadHeader() {
@@ -113,10 +216,8 @@ CPdfStream* CPdfDocument::GetStream() const {
 }
 
 void CPdfDocument::Close() {
-  catalog_.reset();
-  fetcher_.reset();
+  DropReader();
   page_facts_.reset();
-  xref_.reset();
   if (stream_) {
     stream_->Release();
     stream_ = nullptr;

@@ -3,7 +3,9 @@
 #include "reader/cpdf_dictionary_notes.h"
 
 void CPdfPageFactsStore::Begin(uint64_t, size_t entries) {
+  facts_ = CPdfPlaceNotes<PageFacts>();
   facts_.Begin(entries);
+  released_ = false;
 }
 
 void CPdfPageFactsStore::Noted(CPdfObjectPlace place,

@@ -23,6 +23,9 @@ inline constexpr char kMsgDamaged[] = "PDF file was damaged";
 inline constexpr char kMsgUpdateDamaged[] =
     "PDF file was damaged; it can be copied without -incremental";
 
+// An update keeps the input's sections, which -repair replaces.
+inline constexpr char kMsgRepairIncremental[] = "-repair cannot be used with -incremental";
+
 // Document reading.
 inline constexpr char kMsgInputTooLarge[] = "Input file is too large";
 inline constexpr char kMsgXRef[] = "Couldn't parse an xref";

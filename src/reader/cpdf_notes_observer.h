@@ -16,7 +16,8 @@ class CPdfNotesObserver {
  public:
   virtual ~CPdfNotesObserver() = default;
 
-  // Before the pass: the file's size and the number of entries of its table.
+  // Before a pass: the file's size and the number of entries of its table. What was told
+  // before is of a reader let go (-repair reads the file again through a table made anew).
   virtual void Begin(uint64_t file_size, size_t entries) = 0;
   // A dictionary stepped over, the top-level value of the object at place; stream: "stream"
   // follows it. A member may be told again (the copy frames one the walk did not keep).

@@ -70,6 +70,9 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
       before[0] = before[1] = PdfToken{};
       continue;
     }
+    if (note_trailers_ && t.Is(PdfKeyword::kTrailer)) {
+      trailers_.push_back(t.end);
+    }
     if (t.Is(PdfKeyword::kStream) && before[1].kind == PdfTokenKind::kDictClose &&
         lexer.QueueEmpty()) {
       // A body outside any object (its header is damaged): its bytes are no headers.

@@ -47,6 +47,10 @@ class CPdfObjectMap {
              const LengthOf& length_of,
              CPdfNotesObserver* observer = nullptr);
   bool IsBuilt() const { return built_; }
+  // Asked before Build: the pass also notes where each "trailer" outside the objects ends, for a
+  // table rebuilt from the scan (CPdfTableRebuild).
+  void NoteTrailers() { note_trailers_ = true; }
+  const std::vector<PdfOffset>& Trailers() const { return trailers_; }
 
   size_t Count() const { return objects_.size(); }
   const Object& At(size_t index) const { return objects_[index]; }
@@ -123,6 +127,8 @@ class CPdfObjectMap {
   // Object indexes by number, generation and position; made on the first lookup by number.
   mutable std::vector<uint32_t> by_number_;
   CPdfEntryPlaces places_;
+  std::vector<PdfOffset> trailers_;  // past each top-level "trailer", when noted
+  bool note_trailers_ = false;
   bool built_ = false;
 };
 

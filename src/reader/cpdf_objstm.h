@@ -29,6 +29,8 @@ class CPdfObjStmData {
   size_t GetDecodedBytes() const { return decoded_bytes_; }
   int32_t GetStreamNum() const { return stream_num_; }
   int32_t GetCount() const { return static_cast<int32_t>(numbers_.size()); }
+  // The number the header lists at index (0 <= index < GetCount()).
+  int32_t NumberAt(int32_t index) const { return numbers_[static_cast<size_t>(index)]; }
   // The decoded byte right after the view [data, data + length) that GetBytes gave, -1 at the
   // end of the data.
   int ByteAfter(const uint8_t* data, size_t length) const {

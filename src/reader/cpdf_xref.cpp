@@ -210,6 +210,21 @@ void CPdfXRef::Load(CPdfStream* stream) {
   root_gen_ = root.GetRefGen();
 }
 
+void CPdfXRef::Adopt(CPdfStream* stream, CPdfXRefTable table) {
+  stream_ = stream;
+  header_offset_ = stream->GetStartOffset();
+  table_ = std::move(table);
+}
+
+void CPdfXRef::AdoptTrailer(const CPdfObject& trailer, int64_t trailer_at) {
+  trailer_.Assign(trailer);
+  trailer_dict_at_ = trailer_at;
+  CPdfObject root;
+  trailer_.GetDict()->LookupRaw("Root", root);
+  root_num_ = root.GetRefNum();
+  root_gen_ = root.GetRefGen();
+}
+
 int64_t CPdfXRef::GetTrailerPosition() const {
   return trailer_dict_at_ >= 0 ? trailer_dict_at_
                                : static_cast<int64_t>(header_offset_) + trailer_section_;

@@ -38,6 +38,11 @@ class CPdfXRef {
   // Borrowed: the document's whole-file stream, positioned at the header.
   void Load(CPdfStream* stream);
 
+  // A table made from a scan of the file instead (CPdfTableRebuild), finished.
+  void Adopt(CPdfStream* stream, CPdfXRefTable table);
+  // Its trailer: a dictionary written at trailer_at in the file, or -1 where the rebuild made it.
+  void AdoptTrailer(const CPdfObject& trailer, int64_t trailer_at);
+
   int32_t GetRootNum() const { return root_num_; }
   int32_t GetRootGen() const { return root_gen_; }
   const CPdfObject& GetTrailer() const { return trailer_; }

@@ -52,7 +52,8 @@ TEST_P(HostileTest, RefusedCleanlyOrCopiedSoundly) {
   const std::string original = ReadFile(std::string(HOSTILE_DIR) + "/" + GetParam());
   const TempDir scratch;
   const std::string said = scratch.Path("said");
-  const char* option_sets[][2] = {{"/r90", ""}, {"/p1-3,2", "/r-90"}, {"-landscape", "/r180"}};
+  const char* option_sets[][2] = {
+      {"/r90", ""}, {"/p1-3,2", "/r-90"}, {"-landscape", "/r180"}, {"-repair", "/r90"}};
   for (const auto& options : option_sets) {
     SCOPED_TRACE(std::string(options[0]) + " " + options[1]);
     TempDir dir;
@@ -68,7 +69,19 @@ TEST_P(HostileTest, RefusedCleanlyOrCopiedSoundly) {
     EXPECT_LT(max_rss_kb, static_cast<long>(original.size() / 1024) + 64L * 1024);
 #endif
     EXPECT_EQ(original, ReadFile(in));
-    if (output.empty()) {
+    const bool repair = std::string(options[0]) == "-repair";
+    if (output.empty() && repair) {
+      // Through a rebuilt table it may read more than qpdf's reconstruction of the input (a
+      // /Root of the wrong kind, a plain catalog where qpdf follows the table into an object
+      // stream), so qpdf's view of the input is no measure here: qpdf must open the output
+      // without an error, and warn only where the input's objects, copied as they stand, earn
+      // it (tests/cli/repair_test.cpp judges repairs against qpdf's view).
+      const auto check = [](const std::string& path) {
+        return RunCommand("qpdf --check '" + path + "' >/dev/null 2>&1").exit_code;
+      };
+      const int copied = check(out);
+      EXPECT_TRUE(copied == 0 || (copied == 3 && check(in) == 3)) << copied;
+    } else if (output.empty()) {
       ASSERT_TRUE(FileExists(out));
       ExpectFaithfulCopy(in, out, std::string(options[0]) + " " + options[1]);
       EXPECT_EQ("in.pdf\nout.pdf\n", RunCommand("ls -A '" + dir.Dir() + "'").output);

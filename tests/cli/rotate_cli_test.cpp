@@ -56,7 +56,7 @@ TEST(RotateCliTest, ManualListsTheHelpsLines) {
   for (std::string line; std::getline(added, line); ++lines) {
     EXPECT_NE(std::string::npos, manual.find("\n" + line + "\n")) << line;
   }
-  EXPECT_EQ(8, lines);
+  EXPECT_EQ(9, lines);
 }
 
 }  // namespace

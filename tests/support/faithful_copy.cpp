@@ -15,10 +15,11 @@ namespace {
 void Judge(const std::string& input,
            const std::string& output,
            const std::string& turned,
-           const char* script = COMPARE_PDF_SCRIPT) {
+           const char* script = COMPARE_PDF_SCRIPT,
+           bool repair = false) {
   InputPdf opened;
   try {
-    opened.Open(input);
+    opened.Open(input, repair);
   } catch (const CPdfException& e) {
     FAIL() << "the input does not open: " << e.GetMessage();
   }
@@ -58,6 +59,12 @@ void ExpectFaithfulCopy(const std::string& input,
                         const std::string& output,
                         const std::string& options) {
   Judge(input, output, "options " + options);
+}
+
+void ExpectFaithfulRepair(const std::string& input,
+                          const std::string& output,
+                          const std::string& options) {
+  Judge(input, output, "options " + options, COMPARE_PDF_SCRIPT, true);
 }
 
 void ExpectFaithfulUpdate(const std::string& input,

@@ -23,6 +23,12 @@ void ExpectFaithfulCopy(const std::string& input,
                         const std::string& output,
                         const std::string& options);
 
+// The same for a copy made with -repair: the pages are those the input's reading with -repair
+// finds, and the input's objects those of qpdf's own reconstruction where it needs one.
+void ExpectFaithfulRepair(const std::string& input,
+                          const std::string& output,
+                          const std::string& options);
+
 // Judges an incremental update (-incremental) the same way: the input first, then only the
 // pages whose shown rotation changes and one section, read by qpdf and pdfinfo.
 void ExpectFaithfulUpdate(const std::string& input,

@@ -32,10 +32,11 @@ inline std::unique_ptr<CPdfInputFile> InputOf(const std::string& bytes) {
 
 // A document read as the job reads its input: the file opened once and lent to the document.
 struct InputPdf {
-  // Throws the message of a file that does not open or is refused.
-  void Open(const std::string& path) {
+  // Throws the message of a file that does not open or is refused; with repair as -repair reads
+  // it.
+  void Open(const std::string& path, bool repair = false) {
     input = OpenInput(path);
-    doc.Open(*input);
+    doc.Open(*input, false, repair);
   }
   std::unique_ptr<CPdfInputFile> input;  // outlives doc, which reads it
   CPdfDocument doc;
@@ -44,11 +45,12 @@ struct InputPdf {
 // A document opened, as above, from bytes written to a scratch file.
 struct OpenPdf {
   explicit OpenPdf(const std::string& bytes) : path(dir.Write("in.pdf", bytes)) {}
-  // The message of a failed open, or "" when it opened; with_boxes as CPdfDocument::Open.
-  std::string TryOpen(bool with_boxes = false) {
+  // The message of a failed open, or "" when it opened; with_boxes and repair as
+  // CPdfDocument::Open.
+  std::string TryOpen(bool with_boxes = false, bool repair = false) {
     try {
       input = OpenInput(path);
-      doc.Open(*input, with_boxes);
+      doc.Open(*input, with_boxes, repair);
       return "";
     } catch (const CPdfException& e) {
       return e.GetMessage();

@@ -1,0 +1,116 @@
+// The table -repair makes from the scan: which definition of a number counts, which members an
+// object stream gives, what is left out, and which trailer the copy carries over.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fixtures.h"
+#include "open_pdf.h"
+#include "param_name.h"
+#include "pdf_builder.h"
+#include "reader/cpdf_fetcher.h"
+
+namespace {
+
+// Catalog 1, pages 2, page 3, and two information dictionaries, 6 and 7.
+PdfBuilder Objects() {
+  PdfBuilder b = OnePage();
+  return b.Object(6, "<< /Title (six) >>").Object(7, "<< /Title (seven) >>");
+}
+
+// The file with every startxref misspelt: no section can be found, the table is made again.
+std::string Lost(std::string bytes) {
+  for (size_t at = bytes.find("startxref"); at != std::string::npos;
+       at = bytes.find("startxref", at)) {
+    bytes.replace(at, 9, "startxxxx");
+  }
+  return bytes;
+}
+
+std::string TwoTrailers(const std::string& newest) {
+  PdfBuilder b = Objects();
+  b.XRefTable("/Root 1 0 R /Info 6 0 R");
+  return Lost(b.Object(3, kPage).XRefTable(newest).Bytes());
+}
+
+std::string XRefStreamOnly() {
+  PdfBuilder b;
+  b.Header("1.5").Object(1, kCatalog).ObjectStream(8, {{2, kPages}, {3, kPage}});
+  return Lost(b.Object(6, "<< >>").XRefStream(9, "/Root 1 0 R /Info 6 0 R").Bytes());
+}
+
+std::string MemberOutranked() {
+  PdfBuilder b = Objects();
+  b.ObjectStream(8, {{3, PageWith("/Resources << >> /Rotate 90")}, {10, "<< >>"}});
+  return Lost(Finish(b, "/Root 1 0 R"));
+}
+
+// An object whose end nothing tells, after the trailer.
+std::string Unended(const std::string& object) {
+  PdfBuilder b = Objects();
+  return Lost(b.XRefTable("/Root 1 0 R").Raw(object).Bytes());
+}
+
+struct RebuildCase {
+  std::string name;
+  std::string bytes;
+  std::map<std::string, std::string> trailer;  // what the copy's trailer carries over
+  std::vector<int> members = {};               // numbers given by object streams
+  std::vector<int> absent = {};                // numbers the table does not hold
+};
+PRINT_CASE_BY_NAME(RebuildCase)
+
+class TableRebuildTest : public testing::TestWithParam<RebuildCase> {};
+
+TEST_P(TableRebuildTest, MadeFromTheScan) {
+  const RebuildCase& c = GetParam();
+  OpenPdf pdf(c.bytes);
+  ASSERT_EQ("", pdf.TryOpen(false, true));
+  EXPECT_EQ(c.trailer, pdf.doc.ReadTrailer({"Encrypt", "ID", "Info", "Root"}));
+  const CPdfXRefTable& table = pdf.doc.GetFetcher()->GetTable();
+  for (const int num : c.members) {
+    ASSERT_NE(nullptr, table.Find(num)) << num;
+    EXPECT_EQ(XRefEntry::kInStream, table.Find(num)->type) << num;
+  }
+  for (const int num : c.absent) {
+    EXPECT_EQ(nullptr, table.Find(num)) << num;
+  }
+  for (const int num : {1, 2, 3}) {
+    EXPECT_NE(nullptr, table.Find(num)) << num;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules,
+    TableRebuildTest,
+    testing::Values(
+        RebuildCase{"LastTrailerWins",
+                    TwoTrailers("/Root 1 0 R /Info 7 0 R"),
+                    {{"Root", "1 0 R"}, {"Info", "7 0 R"}}},
+        RebuildCase{"TrailerWithoutUsableRootPassedOver",
+                    TwoTrailers("/Root 9 0 R /Info 7 0 R"),
+                    {{"Root", "1 0 R"}, {"Info", "6 0 R"}}},
+        RebuildCase{"XRefStreamDictionary",
+                    XRefStreamOnly(),
+                    {{"Root", "1 0 R"}, {"Info", "6 0 R"}},
+                    {2, 3}},
+        RebuildCase{"MadeFromTheCatalog", Lost(OnePage().Bytes()), {{"Root", "1 0 R"}}},
+        RebuildCase{"MadeFromTheCatalogWithTheInfoNamed",
+                    Lost(Objects().XRefTable("/Root 5 0 R /Info 7 0 R").Bytes()),
+                    {{"Root", "1 0 R"}, {"Info", "7 0 R"}}},
+        RebuildCase{"PlainObjectOutranksMember", MemberOutranked(), {{"Root", "1 0 R"}}, {10}},
+        RebuildCase{"StreamWithoutEndLeftOut",
+                    Unended("9 0 obj\n<< /Length 99 >>\nstream\nabc"),
+                    {{"Root", "1 0 R"}},
+                    {},
+                    {9}},
+        RebuildCase{"StringWithoutEndLeftOut",
+                    Unended("9 0 obj\n(abc\n"),
+                    {{"Root", "1 0 R"}},
+                    {},
+                    {9}}),
+    CaseName<RebuildCase>);
+
+}  // namespace
