@@ -79,6 +79,8 @@ class CPdfObjectMap {
   static constexpr uint8_t kDamaged = 4;
   static constexpr uint8_t kHasBody = 8;
   static constexpr uint8_t kSearched = 16;
+  // The scanner's one pass from the header to the end of the file.
+  void Pass();
   void AdoptStrayEntries();
   // Marks the entries the pass did not match whose header stands where they lead; how many.
   size_t FindStrayHeaders();
