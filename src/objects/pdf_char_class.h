@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "streams/pdf_hex_digit.h"
+
 // The three classes of PDF bytes: white space, delimiters, and regular bytes (everything else,
 // 0x80 to 0xFF included), looked up in one table.
 enum PdfCharClass : uint8_t { kPdfRegular = 0, kPdfWhite = 1, kPdfDelimiter = 2 };
@@ -66,20 +68,6 @@ inline bool PdfIsWhite(int c) {
 }
 inline bool PdfIsRegular(int c) {
   return c >= 0 && kPdfChars.cls[c] == kPdfRegular;
-}
-
-// The value of a hexadecimal digit, or -1.
-inline int PdfHexValue(int c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
 }
 
 #endif  // QUILLTURN_SRC_OBJECTS_PDF_CHAR_CLASS_H_

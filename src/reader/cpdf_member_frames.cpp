@@ -1,10 +1,10 @@
 #include "reader/cpdf_member_frames.h"
 
-#include <cctype>
 #include <cstring>
 
 #include "objects/cpdf_lexer.h"
 #include "objects/pdf_char_class.h"
+#include "streams/pdf_hex_digit.h"
 #include "streams/pdf_span_source.h"
 
 const CPdfMemberFrames::Frame* CPdfMemberFrames::Add(size_t entry,
@@ -58,7 +58,7 @@ bool CPdfMemberFrames::HasBadNameEscape(const uint8_t* bytes, size_t length) {
   if (!std::memchr(bytes, '#', length)) {
     return false;
   }
-  const auto hex = [](uint8_t c) { return std::isxdigit(c) != 0; };
+  const auto hex = [](uint8_t c) { return PdfHexValue(c) >= 0; };
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, length)};
   for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kEnd; t = lexer.Next()) {
     if (t.kind != PdfTokenKind::kName) {

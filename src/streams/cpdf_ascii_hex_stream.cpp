@@ -1,22 +1,11 @@
 #include "streams/cpdf_ascii_hex_stream.h"
 
+#include "streams/pdf_hex_digit.h"
+
 namespace {
 
 bool IsBlank(uint8_t c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-int DigitValue(uint8_t c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
 }
 
 }  // namespace
@@ -32,7 +21,7 @@ size_t CPdfAsciiHexStream::Decode(const uint8_t* in, size_t count, uint8_t* out)
       End();
       return static_cast<size_t>(at - out) + Flush(at);
     }
-    const int digit = DigitValue(c);
+    const int digit = PdfHexValue(c);
     if (digit < 0) {
       Refuse();
       return 0;
