@@ -152,7 +152,10 @@ void CPdfOutput::AppendFileNow(CPdfInputFile& input, int64_t length) {
 void CPdfOutput::SetMeasuring(bool measuring) {
   FlushInputRange();
   if (measuring && !measuring_) {
+    // Measured as the full copy would stand, from the file's first byte: what comes before
+    // (the input an update follows) does not count against its limit.
     measured_from_ = position_;
+    position_ = 0;
   } else if (!measuring && measuring_) {
     entries_.clear();
     position_ = measured_from_;

@@ -43,15 +43,22 @@ PdfBuilder StreamSectionPastTwoGiB() {
   return b.XRefStream(7, "/Root 1 0 R", layout);
 }
 
-// Page 3 shows image 4 of 4 GiB and a few bytes, whose /Length is object 6; page 5 after it;
-// a classic table.
-PdfBuilder TablePastFourGiB() {
+// Page 3 shows image 4 of length bytes, whose /Length is object 6; page 5 after it; a classic
+// table.
+PdfBuilder TableAfterImage(int64_t length) {
   PdfBuilder b;
   b.Header().Object(1, kCatalog).Object(2, kTwoPages);
   b.Object(3, PageWith("/Resources << /XObject << /Im 4 0 R >> >>"));
-  b.HoleStream(4, kImage, k4GiB + 4097, "6 0 R");
-  b.Object(5, kPage).Object(6, std::to_string(k4GiB + 4097));
+  b.HoleStream(4, kImage, length, "6 0 R");
+  b.Object(5, kPage).Object(6, std::to_string(length));
   return b.XRefTable("/Root 1 0 R");
+}
+PdfBuilder TablePastFourGiB() {
+  return TableAfterImage(k4GiB + 4097);
+}
+// An update of a few bytes fits however near the limit the input's own objects stand.
+PdfBuilder TableNearTenDigits() {
+  return TableAfterImage(kTenDigits - 1000000);
 }
 
 // One page and a stream that takes the file past ten digits.
@@ -206,6 +213,8 @@ INSTANTIATE_TEST_SUITE_P(
                               "Page 1 rot: 180\nPage 2 rot: 180\n", 6, k4GiB},
                     LargeCase{"UpdatePastFourGiB", TablePastFourGiB, "-incremental /p2 /r90", "",
                               kTurnedSecond, 5, k4GiB},
+                    LargeCase{"UpdateNearTenDigits", TableNearTenDigits, "-incremental /p2 /r90",
+                              "", kTurnedSecond, 5, kTenDigits - 1000000},
                     LargeCase{"PastTenDigits", PastTenDigits, "/r90", "Input file is too large", "",
                               0, 0},
                     LargeCase{"UpdatePastTenDigits", PastTenDigits, "-incremental /r90",
