@@ -21,48 +21,21 @@ CommandLine Parse(std::vector<std::string> args) {
   return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
 }
 
-// The options of argv = {"Quillturn", "in.pdf", "out.pdf", extra...}.
-SelectionOptions Parsed(std::vector<std::string> extra) {
-  extra.insert(extra.begin(), {"in.pdf", "out.pdf"});
-  const CommandLine line = Parse(extra);
-  EXPECT_EQ("in.pdf", line.input_path);
-  EXPECT_EQ("out.pdf", line.output_path);
-  return line.options;
+// What a command line asks for, as options: "/p3 /r180 -landscape", then "help" or "version".
+std::string Read(const CommandLine& line) {
+  const SelectionOptions& o = line.options;
+  std::string out = "/p" + o.page_list + (o.turn ? " /t" : " /r") + std::to_string(o.angle);
+  out += std::string(o.landscape ? " -landscape" : "") + (o.portrait ? " -portrait" : "") +
+         (o.wide ? " -wide" : "") + (o.tall ? " -tall" : "") +
+         (line.incremental ? " -incremental" : "");
+  return out + (line.request == CommandLine::Request::kHelp      ? " help"
+                : line.request == CommandLine::Request::kVersion ? " version"
+                                                                 : "");
 }
 
-TEST(CommandLineTest, OptionsAndTheirLastValue) {
-  const SelectionOptions p = Parsed({"/p1", "/p3", "/r90", "/r180", "-landscape"});
-  EXPECT_EQ("3", p.page_list);
-  EXPECT_EQ(180, p.angle);
-  EXPECT_TRUE(p.landscape);
-  EXPECT_FALSE(p.portrait);
-  const SelectionOptions odd =
-      Parsed({"/r-90", "/p/r90", "-Portrait", "-portraits", "/x", "/P1", "/rx", "/r"});
-  EXPECT_EQ(-90, odd.angle);
-  EXPECT_EQ(90, Parsed({"/r+90"}).angle);
-  EXPECT_EQ("/r90", odd.page_list);
-  EXPECT_FALSE(odd.portrait);
-  const SelectionOptions spaced = Parsed({"/r 90x", "-portrait", "/p"});
-  EXPECT_EQ(90, spaced.angle);
-  EXPECT_TRUE(spaced.portrait);
-  EXPECT_EQ("", spaced.page_list);
-}
-
-TEST(CommandLineTest, HugeAnglesSaturate) {
-  EXPECT_EQ(2147483647, Parsed({"/r" + std::string(40, '9')}).angle);
-  EXPECT_EQ(-2147483647 - 1, Parsed({"/r-" + std::string(40, '9')}).angle);
-  EXPECT_EQ(-2147483647 - 1, Parsed({"/r-2147483648"}).angle);
-  EXPECT_EQ(-2147483647 - 1, Parsed({"/t-" + std::string(40, '9')}).angle);
-}
-
-// /t and /r are one setting, read alike; the shape options; help and version among options.
 struct OptionCase {
-  std::vector<std::string> extra;
-  int32_t angle;
-  bool turn;
-  bool wide;
-  bool tall;
-  CommandLine::Request request = CommandLine::Request::kRun;
+  std::vector<std::string> extra;  // after "in.pdf out.pdf"
+  std::string read;
 };
 [[maybe_unused]] void PrintTo(const OptionCase& c, std::ostream* os) {
   for (const std::string& arg : c.extra) {
@@ -73,18 +46,14 @@ struct OptionCase {
 class OptionTest : public testing::TestWithParam<OptionCase> {};
 
 TEST_P(OptionTest, Reads) {
-  const OptionCase& c = GetParam();
   std::vector<std::string> args = {"in.pdf", "out.pdf"};
-  args.insert(args.end(), c.extra.begin(), c.extra.end());
+  args.insert(args.end(), GetParam().extra.begin(), GetParam().extra.end());
   const CommandLine line = Parse(args);
-  EXPECT_EQ(c.angle, line.options.angle);
-  EXPECT_EQ(c.turn, line.options.turn);
-  EXPECT_EQ(c.wide, line.options.wide);
-  EXPECT_EQ(c.tall, line.options.tall);
-  EXPECT_EQ(c.request, line.request);
+  EXPECT_EQ("in.pdf", line.input_path);
+  EXPECT_EQ("out.pdf", line.output_path);
+  EXPECT_EQ(GetParam().read, Read(line));
 }
 
-using Request = CommandLine::Request;
 std::string JoinedName(const testing::TestParamInfo<OptionCase>& p) {
   std::string text;
   for (const std::string& arg : p.param.extra) {
@@ -93,36 +62,46 @@ std::string JoinedName(const testing::TestParamInfo<OptionCase>& p) {
   return ParamName(p.index, text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Options,
-    OptionTest,
-    testing::Values(
-        OptionCase{{"/t90"}, 90, true, false, false},
-        OptionCase{{"/t-90", "/r180"}, 180, false, false, false},
-        OptionCase{{"/r180", "/t 45x"}, 45, true, false, false},
-        OptionCase{{"/r180", "/t", "/tx", "/T90"}, 180, false, false, false},
-        OptionCase{{"/t+270", "-wide", "-tall"}, 270, true, true, true},
-        OptionCase{{"-Wide", "-wider", "-tall "}, 0, false, false, false},
-        OptionCase{{"/r90", "--help", "/t180"}, 180, true, false, false, Request::kHelp},
-        OptionCase{{"--version", "-h"}, 0, false, false, false, Request::kVersion},
-        OptionCase{{"--versions", "-help", "/??"}, 0, false, false, false}),
-    JoinedName);
+const std::string k40Nines(40, '9');
+
+// Of an option given twice the last counts; /t and /r are one setting, read alike; what is no
+// option is passed over; help and version among the options.
+INSTANTIATE_TEST_SUITE_P(Options,
+                         OptionTest,
+                         testing::Values(OptionCase{{"/p1", "/p3", "/r90", "/r180", "-landscape"},
+                                                    "/p3 /r180 -landscape"},
+                                         OptionCase{{"/r-90", "/p/r90", "-Portrait", "-portraits",
+                                                     "/x", "/P1", "/rx", "/r"},
+                                                    "/p/r90 /r-90"},
+                                         OptionCase{{"/r+90"}, "/p /r90"},
+                                         OptionCase{{"/r 90x", "-portrait", "/p"},
+                                                    "/p /r90 -portrait"},
+                                         OptionCase{{"/r" + k40Nines}, "/p /r2147483647"},
+                                         OptionCase{{"/r-" + k40Nines}, "/p /r-2147483648"},
+                                         OptionCase{{"/r-2147483648"}, "/p /r-2147483648"},
+                                         OptionCase{{"/t-" + k40Nines}, "/p /t-2147483648"},
+                                         OptionCase{{"/t90"}, "/p /t90"},
+                                         OptionCase{{"/t-90", "/r180"}, "/p /r180"},
+                                         OptionCase{{"/r180", "/t 45x"}, "/p /t45"},
+                                         OptionCase{{"/r180", "/t", "/tx", "/T90"}, "/p /r180"},
+                                         OptionCase{{"/t+270", "-wide", "-tall", "-incremental"},
+                                                    "/p /t270 -wide -tall -incremental"},
+                                         OptionCase{{"-Wide", "-wider", "-tall "}, "/p /r0"},
+                                         OptionCase{{"/r90", "--help", "/t180"}, "/p /t180 help"},
+                                         OptionCase{{"--version", "-h"}, "/p /r0 version"},
+                                         OptionCase{{"--versions", "-help", "/??"}, "/p /r0"}),
+                         JoinedName);
 
 // Either file name keeps its meaning, whatever option it looks like.
 TEST(CommandLineTest, FileNamesThatLookLikeOptions) {
   for (const char* name : {"/p1", "/r90", "/t90", "-wide", "-tall", "-portrait", "/pdfs/out.pdf",
-                           "/proc/self/fd/1", "--help", "-h", "/?", "--version"}) {
+                           "/proc/self/fd/1", "--help", "-h", "/?", "--version", "-incremental"}) {
     for (const bool as_input : {false, true}) {
       const CommandLine line = Parse(as_input ? std::vector<std::string>{name, "out.pdf"}
                                               : std::vector<std::string>{"in.pdf", name});
       EXPECT_EQ(as_input ? name : "in.pdf", line.input_path);
       EXPECT_EQ(as_input ? "out.pdf" : name, line.output_path);
-      EXPECT_EQ(Request::kRun, line.request) << name;
-      EXPECT_EQ("", line.options.page_list) << name;
-      EXPECT_EQ(0, line.options.angle) << name;
-      EXPECT_FALSE(line.options.turn || line.options.wide || line.options.tall ||
-                   line.options.portrait)
-          << name;
+      EXPECT_EQ("/p /r0", Read(line)) << name;
     }
   }
 }

@@ -131,7 +131,6 @@ std::string Page(const std::string& entries) {
   return "<< /Type /Page " + entries + " >>";
 }
 const std::string kNoResources = "Resources are not found";
-const std::string kDamaged = "PDF file was damaged";
 
 INSTANTIATE_TEST_SUITE_P(
     Spellings,

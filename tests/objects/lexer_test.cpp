@@ -207,7 +207,6 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"CommentEndedByCr", "1 % a ) b\r2", "num:1=1@0 num:2=2@10 end@11"},
         Case{"CommentsInARow", "%a\r%b\n%c\r\n/N", "name:/N@10 end@12"},
         Case{"CommentEndsATokenAndTheFile", "/Type%Page", "name:/Type@0 end@10"},
-        Case{"Empty", "", "end@0"},
         Case{"OnlyWhiteSpace", " \r\n\f", "end@4"}),
     CaseName<Case>);
 

@@ -169,13 +169,6 @@ INSTANTIATE_TEST_SUITE_P(
                 {{1, "<< /Length 7 0 R >>" + kData}},
                 "1 0 obj\n<< /Length 7 0 R >>" + kData + "\nendobj\n body 'abc'",
                 3},
-        MapCase{"LengthTooLong",
-                {{1, "<< /Length 99 >>" + kData}},
-                "1 0 obj\n<< /Length 99 >>" + kData + "\nendobj\n body 'abc' searched"},
-        MapCase{"EndstreamInDataFoundFirst",
-                {{1, "<< /Length 99 >>\nstream\nx endstream y\nendstream"}},
-                "1 0 obj\n<< /Length 99 >>\nstream\nx endstream y\nendstream\nendobj\n body 'x ' "
-                "searched"},
         MapCase{"NoEndstreamTheLengthBounds",
                 {Raw(1, "1 0 obj\n<< /Length 3 >>\nstream\nabc\nendobj\n")},
                 "1 0 obj\n<< /Length 3 >>\nstream\nabc +endstream body 'abc' searched"},
