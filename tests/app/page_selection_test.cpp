@@ -54,6 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
     PageListTest,
     testing::Values(ListCase{"1,3,5-7", "1,3,5,6,7,"},
                     ListCase{"12", "Page number 12 greater than 10 pages in file"},
+                    ListCase{"10", "10,"},
+                    ListCase{"11", "Page number 11 greater than 10 pages in file"},
                     ListCase{"8-12", "Wrong page ranges, 12 greater than 10 pages in file"},
                     ListCase{"12-8", "Wrong page ranges, start page 12 > end page 8"},
                     ListCase{"1-3-5", kInvalid},

@@ -81,7 +81,8 @@ TEST_P(RotatePatchTest, MapNotesGiveTheSamePatch) {
   CPdfRotateSpotsStore store;
   store.Begin(input.size(), 0);
   CPdfObjectMap map;
-  map.Build(&in, 0, table, [](int32_t, int32_t) { return int64_t{-1}; }, &store);
+  map.Build(
+      &in, 0, table, [](int32_t, int32_t) { return int64_t{-1}; }, &store);
   for (size_t k = 0; k < map.Count(); ++k) {
     RotateSpots spots;
     if (!store.Find(CPdfObjectPlace::InFile(map.At(k).start), 0, &spots)) {
