@@ -392,6 +392,15 @@ def predictor_wide_rows(mib):
     return finish_xref_stream(p, entries, 9)
 
 
+def unended_objects(count):
+    """No table and `count` objects that never end, a string or a stream body left open on
+    each: a rebuild that read on from each to the end of the file would read it `count` times."""
+    p = Pdf().obj(1, CATALOG).obj(2, PAGES).obj(3, PAGE)
+    for n in range(4, count + 4):
+        p.raw(b"%d 0 obj\n<< /A (open\n" % n if n % 2 else b"%d 0 obj\n<< >>\nstream\nopen\n" % n)
+    return p.raw(b"trailer\n<< /Root 1 0 R >>\n").bytes()
+
+
 # Shapes that once cost time or memory out of proportion to the file, by fault, each at
 # several sizes: bench/hostile.sh measures them (name, size label, bytes).
 STRESS = [
@@ -439,6 +448,8 @@ STRESS = [
 ] + [
     ("same-offset-entries-objstm", "%d" % n, lambda n=n: same_offset_entries(n, 32))
     for n in (1 << 18, 1 << 19, 1 << 20)
+] + [
+    ("unended-objects", "%d" % n, lambda n=n: unended_objects(n)) for n in (10000, 40000, 160000)
 ]
 
 
@@ -641,6 +652,7 @@ def main():
     files["stress-shared-array-200.pdf"] = shared_object(200, 20000, "array")
     files["stress-empty-arrays-objstm-4mib.pdf"] = packed_empty_arrays(4)
     files["stress-compressed-kids-2000000.pdf"] = compressed_kids(2000000)
+    files["stress-unended-objects-10000.pdf"] = unended_objects(10000)
 
     for name, data in files.items():
         with open(os.path.join(OUT, name), "wb") as f:

@@ -4,14 +4,18 @@
 #include "streams/cpdf_input_file.h"
 #include "streams/pdf_span_source.h"
 
-bool CPdfHeaderProbe::At(int64_t position, int32_t* num, int32_t* gen) const {
+bool CPdfHeaderProbe::At(int64_t position, int32_t* num, int32_t* gen, bool* spaced) const {
   uint8_t bytes[kWindow + 1];
   const size_t got = file_->ReadAt(position, bytes, sizeof(bytes));
   CPdfLexer<PdfSpanSource> lexer{PdfSpanSource(bytes, got)};
   const PdfToken n = lexer.Next();
   const PdfToken g = n.int32 ? lexer.Next() : PdfToken{};
-  if (!g.int32 || !lexer.Next().Is(PdfKeyword::kObj)) {
+  const PdfToken obj = g.int32 ? lexer.Next() : PdfToken{};
+  if (!obj.Is(PdfKeyword::kObj)) {
     return false;
+  }
+  if (spaced) {
+    *spaced = obj.begin > g.end;
   }
   *num = n.value;
   *gen = g.value;

@@ -16,8 +16,9 @@ class CPdfHeaderProbe {
 
   explicit CPdfHeaderProbe(CPdfInputFile* file = nullptr) : file_(file) {}
 
-  // The "num gen obj" at position (white space and comments before it), false when none.
-  bool At(int64_t position, int32_t* num, int32_t* gen) const;
+  // The "num gen obj" at position (white space and comments before it), false when none; with
+  // spaced, whether white space or a comment sets "obj" apart from the generation.
+  bool At(int64_t position, int32_t* num, int32_t* gen, bool* spaced = nullptr) const;
   bool Is(int64_t position, int32_t num, int32_t gen) const {
     int32_t n = 0;
     int32_t g = 0;

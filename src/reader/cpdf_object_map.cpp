@@ -22,6 +22,9 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
   header_offset_ = header_offset;
   size_ = static_cast<uint64_t>(file->Size());
   probe_ = CPdfHeaderProbe(file);
+  line_headers_ = CPdfLineHeaders(file);
+  read_again_ = 0;
+  ends_at_line_headers_ = false;
   body_finder_.Start(file, length_of);
   places_.List(table, header_offset, size_);
   // Mostly one object per entry; objects take at least seven bytes each.
@@ -41,13 +44,14 @@ void CPdfObjectMap::Pass() {
   lexer.SetBetweenObjects(true);
   // The two tokens before the current one, for "num gen obj".
   PdfToken before[2];
+  uint64_t behind = UINT64_MAX;
   // A stream whose body ended at the first "endstream" that "endobj" follows, and how many
   // tokens came after it: one that the next header or a keyword of the file's structure does
   // not follow at once may go on past there (the keywords stand in its data).
   size_t searched = SIZE_MAX;
   int since = 0;
   for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kEnd; t = lexer.Next()) {
-    const bool header = t.Is(PdfKeyword::kObj) && before[0].IsCount() && before[1].IsCount();
+    const bool header = TakesHeader(before, t, behind);
     if (searched != SIZE_MAX) {
       if ((header && since == 2) ||
           (since == 0 && (t.Is(PdfKeyword::kXref) || t.Is(PdfKeyword::kTrailer) ||
@@ -67,7 +71,11 @@ void CPdfObjectMap::Pass() {
         searched = index;
         since = 0;
       }
+      if (rebuild_ && (flags_[index] & kDamaged) != 0) {
+        ResumeAtLineHeader(lexer, index);
+      }
       before[0] = before[1] = PdfToken{};
+      behind = UINT64_MAX;
       continue;
     }
     if (t.Is(PdfKeyword::kXref) && lexer.QueueEmpty()) {
@@ -77,9 +85,10 @@ void CPdfObjectMap::Pass() {
         return (c >= '0' && c <= '9') || c == 'n' || c == 'f' || kPdfChars.cls[c] == kPdfWhite;
       });
       before[0] = before[1] = PdfToken{};
+      behind = UINT64_MAX;
       continue;
     }
-    if (note_trailers_ && t.Is(PdfKeyword::kTrailer)) {
+    if (rebuild_ && t.Is(PdfKeyword::kTrailer)) {
       trailers_.push_back(t.end);
     }
     if (t.Is(PdfKeyword::kStream) && before[1].kind == PdfTokenKind::kDictClose &&
@@ -87,11 +96,42 @@ void CPdfObjectMap::Pass() {
       // A body outside any object (its header is damaged): its bytes are no headers.
       lexer.SkipPast(kEndstream);
       before[0] = before[1] = PdfToken{};
+      behind = UINT64_MAX;
       continue;
     }
+    behind = before[0].kind != PdfTokenKind::kEnd ? before[0].end : UINT64_MAX;
     before[0] = before[1];
     before[1] = t;
   }
+}
+
+bool CPdfObjectMap::TakesHeader(const PdfToken before[2],
+                                const PdfToken& t,
+                                uint64_t behind) const {
+  if (!t.Is(PdfKeyword::kObj) || !before[0].IsCount() || !before[1].IsCount()) {
+    return false;
+  }
+  // "3 0obj" and ")3 0 obj": readers that rebuild a table pass over them.
+  return !rebuild_ || (t.begin > before[1].end && before[0].begin != behind);
+}
+
+void CPdfObjectMap::ResumeAtLineHeader(Lexer& lexer, size_t index) {
+  PdfFileSource& source = lexer.GetSource();
+  const uint64_t start = objects_[index].start;
+  const uint64_t reached = source.Tell();
+  const uint64_t next = line_headers_.After(start);
+  if (next >= reached) {
+    return;
+  }
+  objects_[index].length = next - start;
+  // Hostile files could make every object run to the end: the bytes read twice stay within
+  // the file's size and once more.
+  read_again_ += reached - next;
+  if (read_again_ > size_) {
+    ends_at_line_headers_ = true;
+  }
+  lexer.DropQueue();
+  source.Seek(next);
 }
 
 bool CPdfObjectMap::IsCurrent(int32_t num, int32_t gen, uint64_t start) const {
@@ -133,6 +173,8 @@ void CPdfObjectMap::ScanObject(Lexer& lexer, int32_t num, int32_t gen, uint64_t 
         flags |= kDamaged;
       }
     }
+  } else {
+    flags |= kNoValue;
   }
   ScanTail(lexer, value_end, flags, &scan);
   lexer.SetBetweenObjects(true);
@@ -247,9 +289,13 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
   int64_t end = body_finder_.ByLength(lexer, length, limit, &body);
   if (end < 0) {
     // No /Length tells: the body ends at the first "endstream", and never past the next object
-    // that an entry leads to.
+    // that an entry leads to, nor in a rebuild past a header that begins a line.
     flags_[object] |= kSearched;
-    end = body_finder_.BySearch(lexer, std::min<uint64_t>(limit, NextTrusted(body.start)), &body);
+    uint64_t before = std::min<uint64_t>(limit, NextTrusted(body.start));
+    if (rebuild_) {
+      before = std::min(before, line_headers_.After(body.start));
+    }
+    end = body_finder_.BySearch(lexer, before, &body);
   }
   if (end < 0) {
     return -1;
@@ -263,10 +309,11 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
 }
 
 uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
-  return places_.Next(from, [this](const CPdfEntryPlaces::Place& place) {
+  const uint64_t next = places_.Next(from, [this](const CPdfEntryPlaces::Place& place) {
     const CPdfXRefTable::Item& item = table_->begin()[place.entry];
     return probe_.Is(place.position, item.num, item.entry.generation);
   });
+  return ends_at_line_headers_ ? std::min(next, line_headers_.After(from)) : next;
 }
 
 bool CPdfObjectMap::BodyOf(size_t index, PdfOffset* start, PdfOffset* length) const {

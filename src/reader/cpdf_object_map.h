@@ -9,6 +9,7 @@
 #include "reader/cpdf_dictionary_notes.h"
 #include "reader/cpdf_entry_places.h"
 #include "reader/cpdf_header_probe.h"
+#include "reader/cpdf_line_headers.h"
 #include "reader/cpdf_notes_observer.h"
 #include "reader/cpdf_stream_bodies.h"
 #include "reader/cpdf_stream_body_finder.h"
@@ -47,9 +48,13 @@ class CPdfObjectMap {
              const LengthOf& length_of,
              CPdfNotesObserver* observer = nullptr);
   bool IsBuilt() const { return built_; }
-  // Asked before Build: the pass also notes where each "trailer" outside the objects ends, for a
-  // table rebuilt from the scan (CPdfTableRebuild).
-  void NoteTrailers() { note_trailers_ = true; }
+  // Asked before Build, for a table rebuilt from the scan (CPdfTableRebuild): the pass takes
+  // headers as readers rebuilding a table do ("obj" set apart from the generation, the number
+  // not run into the token before it), notes where each "trailer" outside the objects ends, and
+  // a damaged object that ran over a header beginning a line (a string left open, a body that
+  // no "endstream" ends) takes no objects with it: the pass goes back to that header. Past a
+  // file's size read twice so, every object ends at such a header at the latest.
+  void ForRebuild() { rebuild_ = true; }
   const std::vector<PdfOffset>& Trailers() const { return trailers_; }
 
   size_t Count() const { return objects_.size(); }
@@ -58,6 +63,11 @@ class CPdfObjectMap {
   // A string that runs to the end of the file, or a body whose end nothing tells: no framing
   // keeps the object's bytes apart from what follows.
   bool IsDamaged(size_t index) const { return (flags_[index] & kDamaged) != 0; }
+  // A header that neither a value nor "endobj" follows: the next header or a keyword of the
+  // file's structure does.
+  bool IsUnended(size_t index) const {
+    return (flags_[index] & kNoValue) != 0 && TailOf(index) == Tail::kEndobj;
+  }
   // The data of a stream object (file positions), false for other objects.
   bool BodyOf(size_t index, PdfOffset* start, PdfOffset* length) const;
   // Whether the body's end was searched for: its /Length is absent or wrong.
@@ -79,8 +89,14 @@ class CPdfObjectMap {
   static constexpr uint8_t kDamaged = 4;
   static constexpr uint8_t kHasBody = 8;
   static constexpr uint8_t kSearched = 16;
+  static constexpr uint8_t kNoValue = 32;
   // The scanner's one pass from the header to the end of the file.
   void Pass();
+  // Whether the pass takes "num gen obj" (the tokens before t, t) as a header; behind is where
+  // the token before them ends (UINT64_MAX when none was kept).
+  bool TakesHeader(const PdfToken before[2], const PdfToken& t, uint64_t behind) const;
+  // After a damaged object's scan in a rebuild: back to the header beginning a line it ran over.
+  void ResumeAtLineHeader(Lexer& lexer, size_t index);
   void AdoptStrayEntries();
   // Marks the entries the pass did not match whose header stands where they lead; how many.
   size_t FindStrayHeaders();
@@ -121,6 +137,9 @@ class CPdfObjectMap {
   std::vector<Object> objects_;  // in file order
   std::vector<uint8_t> flags_;
   CPdfHeaderProbe probe_;
+  CPdfLineHeaders line_headers_;
+  uint64_t read_again_ = 0;  // bytes a rebuild's pass went back over
+  bool ends_at_line_headers_ = false;
   CPdfNotesObserver* observer_ = nullptr;
   CPdfStreamBodies bodies_;
   CPdfDictionaryNotes notes_;           // of the dictionary being scanned
@@ -130,7 +149,7 @@ class CPdfObjectMap {
   mutable std::vector<uint32_t> by_number_;
   CPdfEntryPlaces places_;
   std::vector<PdfOffset> trailers_;  // past each top-level "trailer", when noted
-  bool note_trailers_ = false;
+  bool rebuild_ = false;
   bool built_ = false;
 };
 

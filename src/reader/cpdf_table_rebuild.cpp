@@ -87,7 +87,7 @@ void CPdfTableRebuild::Scan() {
   CPdfXRefTable none;
   none.Finish();
   CPdfObjectMap map;
-  map.NoteTrailers();
+  map.ForRebuild();
   // No table: a stream's /Length by reference cannot be had yet, and its body ends at the first
   // "endstream" (the reader's pass over the table made here reads it by its /Length).
   map.Build(file_, header_offset_, none, [](int32_t, int32_t) { return int64_t{-1}; });
@@ -95,7 +95,7 @@ void CPdfTableRebuild::Scan() {
   // Newest first, as sections are given: the table keeps the first entry of a number.
   for (size_t k = map.Count(); k-- > 0;) {
     const CPdfObjectMap::Object& object = map.At(k);
-    if (map.IsDamaged(k) || object.num <= 0 || object.num >= CPdfXRef::kMaxObjects ||
+    if (map.IsDamaged(k) || map.IsUnended(k) || object.num <= 0 || object.num >= CPdfXRef::kMaxObjects ||
         object.gen > kMaxGeneration || object.start < header_offset_) {
       continue;
     }

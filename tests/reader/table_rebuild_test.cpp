@@ -47,10 +47,10 @@ std::string MemberOutranked() {
   return Lost(Finish(b, "/Root 1 0 R"));
 }
 
-// An object whose end nothing tells, after the trailer.
-std::string Unended(const std::string& object) {
+// Objects after the trailer, and a last one, ten.
+std::string After(const std::string& objects) {
   PdfBuilder b = Objects();
-  return Lost(b.XRefTable("/Root 1 0 R").Raw(object).Bytes());
+  return Lost(b.XRefTable("/Root 1 0 R").Raw(objects).Object(10, "(ten)").Bytes());
 }
 
 struct RebuildCase {
@@ -59,6 +59,7 @@ struct RebuildCase {
   std::map<std::string, std::string> trailer;  // what the copy's trailer carries over
   std::vector<int> members = {};               // numbers given by object streams
   std::vector<int> absent = {};                // numbers the table does not hold
+  std::vector<int> present = {};
 };
 PRINT_CASE_BY_NAME(RebuildCase)
 
@@ -77,7 +78,9 @@ TEST_P(TableRebuildTest, MadeFromTheScan) {
   for (const int num : c.absent) {
     EXPECT_EQ(nullptr, table.Find(num)) << num;
   }
-  for (const int num : {1, 2, 3}) {
+  std::vector<int> present = c.present;
+  present.insert(present.end(), {1, 2, 3});
+  for (const int num : present) {
     EXPECT_NE(nullptr, table.Find(num)) << num;
   }
 }
@@ -101,16 +104,45 @@ INSTANTIATE_TEST_SUITE_P(
                     Lost(Objects().XRefTable("/Root 5 0 R /Info 7 0 R").Bytes()),
                     {{"Root", "1 0 R"}, {"Info", "7 0 R"}}},
         RebuildCase{"PlainObjectOutranksMember", MemberOutranked(), {{"Root", "1 0 R"}}, {10}},
+        // What follows them is read from the next header that begins a line.
         RebuildCase{"StreamWithoutEndLeftOut",
-                    Unended("9 0 obj\n<< /Length 99 >>\nstream\nabc"),
+                    After("9 0 obj\n<< /Length 99 >>\nstream\nabc\n"),
                     {{"Root", "1 0 R"}},
                     {},
-                    {9}},
+                    {9},
+                    {10}},
+        RebuildCase{"StreamWithoutEndTakesNoLaterStreamsEnd",
+                    After("9 0 obj\n<< >>\nstream\nabc\nendobj\n"
+                          "11 0 obj\n<< /Length 3 >>\nstream\nabc\nendstream\nendobj\n"),
+                    {{"Root", "1 0 R"}},
+                    {},
+                    {9},
+                    {10, 11}},
         RebuildCase{"StringWithoutEndLeftOut",
-                    Unended("9 0 obj\n(abc\n"),
+                    After("9 0 obj\n<< /A (abc\n"),
                     {{"Root", "1 0 R"}},
                     {},
-                    {9}}),
+                    {9},
+                    {10}},
+        RebuildCase{"HeadersAfterTheStringTakenWhereTheyBeginALine",
+                    After("9 0 obj\n(abc 11 0 obj (eleven) endobj\n  12 0 obj (twelve) endobj\n"),
+                    {{"Root", "1 0 R"}},
+                    {},
+                    {9, 11},
+                    {10, 12}},
+        // Readers that rebuild a table pass over these; a header with neither value nor end
+        // defines nothing, an empty object with its "endobj" is null as they read it.
+        RebuildCase{"HeadersRunIntoTheirNeighboursPassedOver",
+                    After("11 0obj\n(eleven)\nendobj\n(x)12 0 obj\n(twelve)\nendobj\n"),
+                    {{"Root", "1 0 R"}},
+                    {},
+                    {11, 12}},
+        RebuildCase{"HeaderWithoutValueOrEndDefinesNothing",
+                    After("11 0 obj\n12 0 obj\nendobj\n3 0 obj\n"),
+                    {{"Root", "1 0 R"}},
+                    {},
+                    {11},
+                    {12}}),
     CaseName<RebuildCase>);
 
 }  // namespace
