@@ -93,8 +93,13 @@ void CPdfObjectMap::Pass() {
     }
     if (t.Is(PdfKeyword::kStream) && before[1].kind == PdfTokenKind::kDictClose &&
         lexer.QueueEmpty()) {
-      // A body outside any object (its header is damaged): its bytes are no headers.
+      // A body outside any object (its header is damaged): its bytes are no headers. In a
+      // rebuild, one without "endstream" ends at the next header that begins a line.
+      if (rebuild_) {
+        lexer.GetSource().SetLimit(line_headers_.After(t.end));
+      }
       lexer.SkipPast(kEndstream);
+      lexer.GetSource().SetLimit(UINT64_MAX);
       before[0] = before[1] = PdfToken{};
       behind = UINT64_MAX;
       continue;

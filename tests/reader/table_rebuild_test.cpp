@@ -118,6 +118,13 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     {9},
                     {10, 11}},
+        RebuildCase{"BodyOfABrokenHeaderTakesNoLaterStreamsEnd",
+                    After("9 0 obx\n<< >>\nstream\nabc\nendobj\n"
+                          "11 0 obj\n<< /Length 3 >>\nstream\nabc\nendstream\nendobj\n"),
+                    {{"Root", "1 0 R"}},
+                    {},
+                    {9},
+                    {10, 11}},
         RebuildCase{"StringWithoutEndLeftOut",
                     After("9 0 obj\n<< /A (abc\n"),
                     {{"Root", "1 0 R"}},
