@@ -95,8 +95,9 @@ void CPdfTableRebuild::Scan() {
   // Newest first, as sections are given: the table keeps the first entry of a number.
   for (size_t k = map.Count(); k-- > 0;) {
     const CPdfObjectMap::Object& object = map.At(k);
-    if (map.IsDamaged(k) || map.IsUnended(k) || object.num <= 0 || object.num >= CPdfXRef::kMaxObjects ||
-        object.gen > kMaxGeneration || object.start < header_offset_) {
+    if (map.IsDamaged(k) || map.IsUnended(k) || object.num <= 0 ||
+        object.num >= CPdfXRef::kMaxObjects || object.gen > kMaxGeneration ||
+        object.start < header_offset_) {
       continue;
     }
     plain_.Add(object.num, XRefEntry{static_cast<int64_t>(object.start - header_offset_),
