@@ -1,6 +1,7 @@
 #include "reader/cpdf_object_map.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "streams/cpdf_input_file.h"
 #include "streams/pdf_span_source.h"
@@ -22,7 +23,9 @@ void CPdfObjectMap::Build(CPdfInputFile* file,
   header_offset_ = header_offset;
   size_ = static_cast<uint64_t>(file->Size());
   probe_ = CPdfHeaderProbe(file);
-  line_headers_ = CPdfLineHeaders(file);
+  if (rebuild_) {
+    line_headers_ = std::make_unique<CPdfLineHeaders>(file);
+  }
   read_again_ = 0;
   ends_at_line_headers_ = false;
   body_finder_.Start(file, length_of);
@@ -44,14 +47,14 @@ void CPdfObjectMap::Pass() {
   lexer.SetBetweenObjects(true);
   // The two tokens before the current one, for "num gen obj".
   PdfToken before[2];
-  uint64_t behind = UINT64_MAX;
   // A stream whose body ended at the first "endstream" that "endobj" follows, and how many
   // tokens came after it: one that the next header or a keyword of the file's structure does
   // not follow at once may go on past there (the keywords stand in its data).
   size_t searched = SIZE_MAX;
   int since = 0;
   for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kEnd; t = lexer.Next()) {
-    const bool header = TakesHeader(before, t, behind);
+    const bool header = t.Is(PdfKeyword::kObj) && before[0].IsCount() && before[1].IsCount() &&
+                        (!rebuild_ || SetApart(before, t));
     if (searched != SIZE_MAX) {
       if ((header && since == 2) ||
           (since == 0 && (t.Is(PdfKeyword::kXref) || t.Is(PdfKeyword::kTrailer) ||
@@ -75,7 +78,6 @@ void CPdfObjectMap::Pass() {
         ResumeAtLineHeader(lexer, index);
       }
       before[0] = before[1] = PdfToken{};
-      behind = UINT64_MAX;
       continue;
     }
     if (t.Is(PdfKeyword::kXref) && lexer.QueueEmpty()) {
@@ -85,7 +87,6 @@ void CPdfObjectMap::Pass() {
         return (c >= '0' && c <= '9') || c == 'n' || c == 'f' || kPdfChars.cls[c] == kPdfWhite;
       });
       before[0] = before[1] = PdfToken{};
-      behind = UINT64_MAX;
       continue;
     }
     if (rebuild_ && t.Is(PdfKeyword::kTrailer)) {
@@ -96,35 +97,33 @@ void CPdfObjectMap::Pass() {
       // A body outside any object (its header is damaged): its bytes are no headers. In a
       // rebuild, one without "endstream" ends at the next header that begins a line.
       if (rebuild_) {
-        lexer.GetSource().SetLimit(line_headers_.After(t.end));
+        lexer.GetSource().SetLimit(line_headers_->After(t.end));
       }
       lexer.SkipPast(kEndstream);
       lexer.GetSource().SetLimit(UINT64_MAX);
       before[0] = before[1] = PdfToken{};
-      behind = UINT64_MAX;
       continue;
     }
-    behind = before[0].kind != PdfTokenKind::kEnd ? before[0].end : UINT64_MAX;
     before[0] = before[1];
     before[1] = t;
   }
 }
 
-bool CPdfObjectMap::TakesHeader(const PdfToken before[2],
-                                const PdfToken& t,
-                                uint64_t behind) const {
-  if (!t.Is(PdfKeyword::kObj) || !before[0].IsCount() || !before[1].IsCount()) {
-    return false;
-  }
-  // "3 0obj" and ")3 0 obj": readers that rebuild a table pass over them.
-  return !rebuild_ || (t.begin > before[1].end && before[0].begin != behind);
+bool CPdfObjectMap::SetApart(const PdfToken before[2], const PdfToken& t) const {
+  // "3 0obj" and ")3 0 obj": readers that rebuild a table pass over them. A number runs into
+  // no regular byte before it, so only a delimiter can.
+  uint8_t c = 0;
+  return t.begin > before[1].end &&
+         (before[0].begin == 0 ||
+          file_->ReadAt(static_cast<int64_t>(before[0].begin - 1), &c, 1) != 1 ||
+          kPdfChars.cls[c] == kPdfWhite);
 }
 
 void CPdfObjectMap::ResumeAtLineHeader(Lexer& lexer, size_t index) {
   PdfFileSource& source = lexer.GetSource();
   const uint64_t start = objects_[index].start;
   const uint64_t reached = source.Tell();
-  const uint64_t next = line_headers_.After(start);
+  const uint64_t next = line_headers_->After(start);
   if (next >= reached) {
     return;
   }
@@ -298,7 +297,7 @@ int64_t CPdfObjectMap::ScanBody(Lexer& lexer,
     flags_[object] |= kSearched;
     uint64_t before = std::min<uint64_t>(limit, NextTrusted(body.start));
     if (rebuild_) {
-      before = std::min(before, line_headers_.After(body.start));
+      before = std::min(before, line_headers_->After(body.start));
     }
     end = body_finder_.BySearch(lexer, before, &body);
   }
@@ -318,7 +317,7 @@ uint64_t CPdfObjectMap::NextTrusted(uint64_t from) {
     const CPdfXRefTable::Item& item = table_->begin()[place.entry];
     return probe_.Is(place.position, item.num, item.entry.generation);
   });
-  return ends_at_line_headers_ ? std::min(next, line_headers_.After(from)) : next;
+  return ends_at_line_headers_ ? std::min(next, line_headers_->After(from)) : next;
 }
 
 bool CPdfObjectMap::BodyOf(size_t index, PdfOffset* start, PdfOffset* length) const {

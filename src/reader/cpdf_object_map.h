@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "objects/cpdf_lexer.h"
@@ -92,9 +93,9 @@ class CPdfObjectMap {
   static constexpr uint8_t kNoValue = 32;
   // The scanner's one pass from the header to the end of the file.
   void Pass();
-  // Whether the pass takes "num gen obj" (the tokens before t, t) as a header; behind is where
-  // the token before them ends (UINT64_MAX when none was kept).
-  bool TakesHeader(const PdfToken before[2], const PdfToken& t, uint64_t behind) const;
+  // In a rebuild, whether "num gen obj" (the tokens before t, t) stand apart from each other
+  // and from the byte before them, as a header must to count.
+  bool SetApart(const PdfToken before[2], const PdfToken& t) const;
   // After a damaged object's scan in a rebuild: back to the header beginning a line it ran over.
   void ResumeAtLineHeader(Lexer& lexer, size_t index);
   void AdoptStrayEntries();
@@ -137,8 +138,8 @@ class CPdfObjectMap {
   std::vector<Object> objects_;  // in file order
   std::vector<uint8_t> flags_;
   CPdfHeaderProbe probe_;
-  CPdfLineHeaders line_headers_;
-  uint64_t read_again_ = 0;  // bytes a rebuild's pass went back over
+  std::unique_ptr<CPdfLineHeaders> line_headers_;  // in a rebuild only
+  uint64_t read_again_ = 0;                        // bytes a rebuild's pass went back over
   bool ends_at_line_headers_ = false;
   CPdfNotesObserver* observer_ = nullptr;
   CPdfStreamBodies bodies_;
