@@ -2,6 +2,7 @@
 #define QUILLTURN_SRC_OBJECTS_PDF_CHAR_CLASS_H_
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "streams/pdf_hex_digit.h"
 

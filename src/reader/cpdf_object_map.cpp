@@ -74,8 +74,8 @@ void CPdfObjectMap::Pass() {
         searched = index;
         since = 0;
       }
-      if (rebuild_ && (flags_[index] & kDamaged) != 0) {
-        ResumeAtLineHeader(lexer, index);
+      if (rebuild_) {
+        EndAtLineHeader(lexer, index);
       }
       before[0] = before[1] = PdfToken{};
       continue;
@@ -107,35 +107,6 @@ void CPdfObjectMap::Pass() {
     before[0] = before[1];
     before[1] = t;
   }
-}
-
-bool CPdfObjectMap::SetApart(const PdfToken before[2], const PdfToken& t) const {
-  // "3 0obj" and ")3 0 obj": readers that rebuild a table pass over them. A number runs into
-  // no regular byte before it, so only a delimiter can.
-  uint8_t c = 0;
-  return t.begin > before[1].end &&
-         (before[0].begin == 0 ||
-          file_->ReadAt(static_cast<int64_t>(before[0].begin - 1), &c, 1) != 1 ||
-          kPdfChars.cls[c] == kPdfWhite);
-}
-
-void CPdfObjectMap::ResumeAtLineHeader(Lexer& lexer, size_t index) {
-  PdfFileSource& source = lexer.GetSource();
-  const uint64_t start = objects_[index].start;
-  const uint64_t reached = source.Tell();
-  const uint64_t next = line_headers_->After(start);
-  if (next >= reached) {
-    return;
-  }
-  objects_[index].length = next - start;
-  // Hostile files could make every object run to the end: the bytes read twice stay within
-  // the file's size and once more.
-  read_again_ += reached - next;
-  if (read_again_ > size_) {
-    ends_at_line_headers_ = true;
-  }
-  lexer.DropQueue();
-  source.Seek(next);
 }
 
 bool CPdfObjectMap::IsCurrent(int32_t num, int32_t gen, uint64_t start) const {

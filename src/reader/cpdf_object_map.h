@@ -52,9 +52,10 @@ class CPdfObjectMap {
   // Asked before Build, for a table rebuilt from the scan (CPdfTableRebuild): the pass takes
   // headers as readers rebuilding a table do ("obj" set apart from the generation, the number
   // not run into the token before it), notes where each "trailer" outside the objects ends, and
-  // a damaged object that ran over a header beginning a line (a string left open, a body that
-  // no "endstream" ends) takes no objects with it: the pass goes back to that header. Past a
-  // file's size read twice so, every object ends at such a header at the latest.
+  // an object that ran over a header beginning a line (a string left open, a body that no
+  // "endstream" ends, a hex string a stray "<" opened) is damaged and takes no objects with it:
+  // the pass goes back to that header. Past a file's size read twice so, every object ends at
+  // such a header at the latest.
   void ForRebuild() { rebuild_ = true; }
   const std::vector<PdfOffset>& Trailers() const { return trailers_; }
 
@@ -96,8 +97,11 @@ class CPdfObjectMap {
   // In a rebuild, whether "num gen obj" (the tokens before t, t) stand apart from each other
   // and from the byte before them, as a header must to count.
   bool SetApart(const PdfToken before[2], const PdfToken& t) const;
-  // After a damaged object's scan in a rebuild: back to the header beginning a line it ran over.
-  void ResumeAtLineHeader(Lexer& lexer, size_t index);
+  // After an object's scan in a rebuild: where it ran over a header that begins a line, other
+  // than in a literal string or a stream's data (a string left open, a hex string a stray "<"
+  // opened), it is damaged and the pass goes back to that header.
+  void EndAtLineHeader(Lexer& lexer, size_t index);
+  bool HoldsInStringOrData(size_t index, uint64_t position);
   void AdoptStrayEntries();
   // Marks the entries the pass did not match whose header stands where they lead; how many.
   size_t FindStrayHeaders();

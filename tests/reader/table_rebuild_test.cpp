@@ -137,6 +137,20 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     {9, 11},
                     {10, 12}},
+        // A hex string that a stray "<" opens closes at the next ">": the header it holds counts;
+        // one a literal string holds is its text.
+        RebuildCase{"HeaderInAHexStringTaken",
+                    After("9 0 obj\n<< /A <ab\n11 0 obj\n<< /B 1 >>\nendobj\n"),
+                    {{"Root", "1 0 R"}},
+                    {},
+                    {9},
+                    {10, 11}},
+        RebuildCase{"HeaderInALiteralStringIsText",
+                    After("9 0 obj\n(ab\n11 0 obj\n)\nendobj\n"),
+                    {{"Root", "1 0 R"}},
+                    {},
+                    {11},
+                    {9, 10}},
         // Readers that rebuild a table pass over these; a header with neither value nor end
         // defines nothing, an empty object with its "endobj" is null as they read it.
         RebuildCase{"HeadersRunIntoTheirNeighboursPassedOver",
