@@ -52,10 +52,10 @@ class CPdfObjectMap {
   // Asked before Build, for a table rebuilt from the scan (CPdfTableRebuild): the pass takes
   // headers as readers rebuilding a table do ("obj" set apart from the generation, the number
   // not run into the token before it), notes where each "trailer" outside the objects ends, and
-  // an object that ran over a header beginning a line (a string left open, a body that no
-  // "endstream" ends, a hex string a stray "<" opened) is damaged and takes no objects with it:
-  // the pass goes back to that header. Past a file's size read twice so, every object ends at
-  // such a header at the latest.
+  // no object takes a header that begins a line with it (a string left open or closed by a
+  // stray ")", a body that no "endstream" ends, a hex string a stray "<" opened): the pass goes
+  // back to that header, and a damaged object ends there; only a stream's data keeps what it
+  // holds. Past a file's size read twice so, every object ends at such a header at the latest.
   void ForRebuild() { rebuild_ = true; }
   const std::vector<PdfOffset>& Trailers() const { return trailers_; }
 
@@ -98,10 +98,10 @@ class CPdfObjectMap {
   // and from the byte before them, as a header must to count.
   bool SetApart(const PdfToken before[2], const PdfToken& t) const;
   // After an object's scan in a rebuild: where it ran over a header that begins a line, other
-  // than in a literal string or a stream's data (a string left open, a hex string a stray "<"
-  // opened), it is damaged and the pass goes back to that header.
+  // than in a stream's data, the pass goes back to that header (a damaged object ends there).
   void EndAtLineHeader(Lexer& lexer, size_t index);
-  bool HoldsInStringOrData(size_t index, uint64_t position);
+  // Whether position lies in the object's stream data.
+  bool InData(size_t index, uint64_t position) const;
   void AdoptStrayEntries();
   // Marks the entries the pass did not match whose header stands where they lead; how many.
   size_t FindStrayHeaders();

@@ -17,15 +17,19 @@ bool CPdfObjectMap::SetApart(const PdfToken before[2], const PdfToken& t) const 
 
 void CPdfObjectMap::EndAtLineHeader(Lexer& lexer, size_t index) {
   PdfFileSource& source = lexer.GetSource();
-  const uint64_t start = objects_[index].start;
+  const Object& object = objects_[index];
   const bool damaged = (flags_[index] & kDamaged) != 0;
-  const uint64_t next = line_headers_->After(start);
-  if (next >= (damaged ? source.Tell() : start + objects_[index].length) ||
-      (!damaged && HoldsInStringOrData(index, next))) {
+  const uint64_t next = line_headers_->After(object.start);
+  if (next >= (damaged ? source.Tell() : object.start + object.length) ||
+      (!damaged && InData(index, next))) {
     return;
   }
-  flags_[index] |= kDamaged;
-  objects_[index].length = next - start;
+  // A damaged object ends there; a whole one holds the header in a string (its text, or one a
+  // stray "(" opened and a stray ")" closed) and stays whole, and the header counts as well,
+  // as readers that rebuild a table by lines take it.
+  if (damaged) {
+    objects_[index].length = next - object.start;
+  }
   // Hostile files could make every object run to the end: the bytes read twice stay within
   // the file's size and once more.
   read_again_ += source.Tell() - next;
@@ -36,27 +40,8 @@ void CPdfObjectMap::EndAtLineHeader(Lexer& lexer, size_t index) {
   source.Seek(next);
 }
 
-bool CPdfObjectMap::HoldsInStringOrData(size_t index, uint64_t position) {
-  const Object& object = objects_[index];
-  uint64_t from = object.start;
+bool CPdfObjectMap::InData(size_t index, uint64_t position) const {
   PdfOffset data = 0;
   PdfOffset length = 0;
-  if (BodyOf(index, &data, &length)) {
-    if (position >= data && position < data + length) {
-      return true;
-    }
-    if (position >= data + length) {
-      from = data + length;
-    }
-  }
-  // Read again up to the position, once for each object a header stands in: the objects do
-  // not overlap, so no byte is read more than twice.
-  Lexer lexer{PdfFileSource(file_, from)};
-  lexer.GetSource().SetLimit(object.start + object.length);
-  for (PdfToken t = lexer.Next(); t.kind != PdfTokenKind::kEnd; t = lexer.Next()) {
-    if (t.end > position) {
-      return t.kind == PdfTokenKind::kLiteralString && t.begin < position;
-    }
-  }
-  return false;
+  return BodyOf(index, &data, &length) && position >= data && position < data + length;
 }

@@ -13,7 +13,7 @@ class CPdfObjectPlace {
   static CPdfObjectPlace Member(size_t entry) { return CPdfObjectPlace(kMemberBit | entry); }
 
   bool IsMember() const { return (key_ & kMemberBit) != 0; }
-  uint64_t Start() const { return key_; }                                // in the file
+  uint64_t Start() const { return key_; }                                   // in the file
   size_t Entry() const { return static_cast<size_t>(key_ & ~kMemberBit); }  // a member's
   // Where positions noted in the object count from, in the file's terms.
   uint64_t Origin() const { return IsMember() ? 0 : key_; }

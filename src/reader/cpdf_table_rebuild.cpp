@@ -8,6 +8,7 @@
 #include "objects/cpdf_dictionary.h"
 #include "objects/cpdf_exception.h"
 #include "objects/cpdf_parser.h"
+#include "objects/pdf_messages.h"
 #include "reader/cpdf_fetcher.h"
 #include "reader/cpdf_object_map.h"
 #include "reader/cpdf_objstm.h"
@@ -150,9 +151,13 @@ bool CPdfTableRebuild::AddMembers(CPdfXRefTable* table) {
   int64_t decoded = 0;
   const int64_t most = MostDecoded(file_->Size());
   // The last stream first: of two that give a number, the later one's member is kept.
-  for (auto it = object_streams_.rbegin(); it != object_streams_.rend() && decoded < most; ++it) {
+  for (auto it = object_streams_.rbegin(); it != object_streams_.rend(); ++it) {
     if (it->gen != 0) {
       continue;
+    }
+    if (decoded >= most) {
+      // The members of the streams not listed would be lost without a word.
+      throw CPdfException(kMsgDamaged);
     }
     CPdfObjStmData data(it->num);
     data.Build(*fetcher_);

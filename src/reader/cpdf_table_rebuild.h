@@ -32,7 +32,8 @@ class CPdfTableRebuild {
   // last; a trailer dictionary is read within this many bytes.
   static constexpr int kMostTries = 64;
   static constexpr PdfOffset kTrailerWindow = PdfOffset{1} << 20;
-  // Object streams decoded to list their members: 64 MiB and 16 times the file at the most.
+  // Object streams decoded to list their members: 64 MiB and 16 times the file at the most;
+  // a stream left when that is spent refuses the file as damaged.
   static constexpr int64_t MostDecoded(int64_t file_size) {
     return (int64_t{64} << 20) + 16 * file_size;
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fixtures.h"
+#include "objects/pdf_messages.h"
 #include "open_pdf.h"
 #include "param_name.h"
 #include "pdf_builder.h"
@@ -137,20 +138,21 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     {9, 11},
                     {10, 12}},
-        // A hex string that a stray "<" opens closes at the next ">": the header it holds counts;
-        // one a literal string holds is its text.
+        // A header a string holds counts, as readers that rebuild a table by lines take it: the
+        // hex string a stray "<" opens is left open, a literal string stays whole (a stray ")"
+        // may close it much later).
         RebuildCase{"HeaderInAHexStringTaken",
                     After("9 0 obj\n<< /A <ab\n11 0 obj\n<< /B 1 >>\nendobj\n"),
                     {{"Root", "1 0 R"}},
                     {},
                     {9},
                     {10, 11}},
-        RebuildCase{"HeaderInALiteralStringIsText",
-                    After("9 0 obj\n(ab\n11 0 obj\n)\nendobj\n"),
+        RebuildCase{"HeaderInALiteralStringTakenAndTheStringKept",
+                    After("9 0 obj\n(ab\n11 0 obj (eleven) endobj\n12 0 obj (x))\nendobj\n"),
                     {{"Root", "1 0 R"}},
                     {},
-                    {11},
-                    {9, 10}},
+                    {},
+                    {9, 10, 11, 12}},
         // Readers that rebuild a table pass over these; a header with neither value nor end
         // defines nothing, an empty object with its "endobj" is null as they read it.
         RebuildCase{"HeadersRunIntoTheirNeighboursPassedOver",
@@ -165,5 +167,17 @@ INSTANTIATE_TEST_SUITE_P(
                     {11},
                     {12}}),
     CaseName<RebuildCase>);
+
+// Later object streams that spend the decoding budget leave an earlier one unlisted: its members
+// would be lost without a word, so the file is refused.
+TEST(TableRebuildBudgetTest, StreamsLeftUnlistedRefuseTheFile) {
+  PdfBuilder b = Objects();
+  b.ObjectStream(8, {{11, "<< >>"}});
+  for (const int num : {20, 22, 24}) {
+    b.ObjectStream(num, {{num + 1, "1"}}, true, "", size_t{30} << 20);
+  }
+  OpenPdf pdf(Lost(Finish(b, "/Root 1 0 R")));
+  EXPECT_EQ(kMsgDamaged, pdf.TryOpen(false, true));
+}
 
 }  // namespace
