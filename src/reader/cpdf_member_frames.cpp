@@ -29,7 +29,10 @@ const CPdfMemberFrames::Frame* CPdfMemberFrames::Add(size_t entry,
     const auto view = [bytes](uint64_t b, uint64_t) { return bytes + b; };
     last = notes_.Take(lexer, first.end, view, [](const PdfToken&) { return false; });
     whole = last.kind == PdfTokenKind::kDictClose;
-    observer_->Noted(CPdfObjectPlace::Member(entry), notes_, lexer.Peek(0).Is(PdfKeyword::kStream));
+    if (observer_) {
+      observer_->Noted(CPdfObjectPlace::Member(entry), notes_,
+                       lexer.Peek(0).Is(PdfKeyword::kStream));
+    }
   } else {
     last = lexer.StepOverValue(first, &whole);
   }

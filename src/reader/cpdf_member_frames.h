@@ -28,7 +28,7 @@ class CPdfMemberFrames {
     bool Damaged() const { return (flags & kDamaged) != 0; }
   };
 
-  // Borrowed: told the notes of each member's dictionary.
+  // Borrowed: told the notes of each member's dictionary (none told when null).
   CPdfMemberFrames(size_t entries, CPdfNotesObserver* observer)
       : entries_(entries), observer_(observer) {}
 

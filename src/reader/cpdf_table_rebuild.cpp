@@ -10,6 +10,7 @@
 #include "objects/cpdf_parser.h"
 #include "objects/pdf_messages.h"
 #include "reader/cpdf_fetcher.h"
+#include "reader/cpdf_member_frames.h"
 #include "reader/cpdf_object_map.h"
 #include "reader/cpdf_objstm.h"
 #include "reader/cpdf_xref.h"
@@ -150,6 +151,7 @@ bool CPdfTableRebuild::AddMembers(CPdfXRefTable* table) {
   bool added = false;
   int64_t decoded = 0;
   const int64_t most = MostDecoded(file_->Size());
+  CPdfMemberFrames frames(1, nullptr);
   // The last stream first: of two that give a number, the later one's member is kept.
   for (auto it = object_streams_.rbegin(); it != object_streams_.rend(); ++it) {
     if (it->gen != 0) {
@@ -168,6 +170,12 @@ bool CPdfTableRebuild::AddMembers(CPdfXRefTable* table) {
       size_t length = 0;
       if (num <= 0 || num >= CPdfXRef::kMaxObjects || num == it->num || plain_.Find(num) ||
           !data.GetBytes(num, k, &bytes, &length)) {
+        continue;
+      }
+      // A member whose end nothing tells, or with no value, is left out as such an object is.
+      const CPdfMemberFrames::Frame* frame =
+          frames.Add(0, bytes, length, data.ByteAfter(bytes, length), false);
+      if (!frame || frame->Damaged() || frame->Empty()) {
         continue;
       }
       table->Add(num, XRefEntry{it->num, k, XRefEntry::kInStream});

@@ -104,6 +104,14 @@ INSTANTIATE_TEST_SUITE_P(
         RebuildCase{"MadeFromTheCatalogWithTheInfoNamed",
                     Lost(Objects().XRefTable("/Root 5 0 R /Info 7 0 R").Bytes()),
                     {{"Root", "1 0 R"}, {"Info", "7 0 R"}}},
+        RebuildCase{
+            "MembersWithoutEndOrValueLeftOut",
+            Lost(Finish(Objects().ObjectStream(8,
+                                               {{11, "(open ( string"}, {12, " "}, {13, "<< /A"}}),
+                        "/Root 1 0 R")),
+            {{"Root", "1 0 R"}},
+            {},
+            {11, 12, 13}},
         RebuildCase{"PlainObjectOutranksMember", MemberOutranked(), {{"Root", "1 0 R"}}, {10}},
         // What follows them is read from the next header that begins a line.
         RebuildCase{"StreamWithoutEndLeftOut",
