@@ -54,7 +54,6 @@ INSTANTIATE_TEST_SUITE_P(
     Grammar,
     PageListTest,
     testing::Values(ListCase{"1,3,5-7", "1,3,5,6,7,"},
-                    ListCase{"12", "Page number 12 greater than 10 pages in file"},
                     ListCase{"10", "10,"},
                     ListCase{"11", "Page number 11 greater than 10 pages in file"},
                     ListCase{"8-12", "Wrong page ranges, 12 greater than 10 pages in file"},
@@ -97,7 +96,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ListCase{"1:ODD", kInvalid},
                     ListCase{"zz", kInvalid},
                     ListCase{"r", kInvalid},
-                    ListCase{"1r", kInvalid},
                     ListCase{"1, 2", kInvalid},
                     // Checked item by item, as before: a bad item after a page above the count.
                     ListCase{"12,1:od", "Page number 12 greater than 10 pages in file"}),
