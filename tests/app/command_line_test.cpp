@@ -37,10 +37,15 @@ struct OptionCase {
   std::vector<std::string> extra;  // after "in.pdf out.pdf"
   std::string read;
 };
-[[maybe_unused]] void PrintTo(const OptionCase& c, std::ostream* os) {
+std::string Joined(const OptionCase& c) {
+  std::string text;
   for (const std::string& arg : c.extra) {
-    *os << arg << " ";
+    text += arg + " ";
   }
+  return text;
+}
+[[maybe_unused]] void PrintTo(const OptionCase& c, std::ostream* os) {
+  *os << Joined(c);
 }
 
 class OptionTest : public testing::TestWithParam<OptionCase> {};
@@ -55,11 +60,7 @@ TEST_P(OptionTest, Reads) {
 }
 
 std::string JoinedName(const testing::TestParamInfo<OptionCase>& p) {
-  std::string text;
-  for (const std::string& arg : p.param.extra) {
-    text += arg + " ";
-  }
-  return ParamName(p.index, text);
+  return ParamName(p.index, Joined(p.param));
 }
 
 const std::string k40Nines(40, '9');

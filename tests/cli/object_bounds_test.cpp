@@ -13,25 +13,6 @@
 
 namespace {
 
-// One page: catalog 1, pages 2, page 3, content 4, font 5.
-PdfBuilder TextPage(const std::string& page = kTextPage, const std::string& font = kFont) {
-  PdfBuilder b = OnePage(page);
-  b.Stream(4, "", kText).Object(5, font);
-  return b;
-}
-
-// Replaces the first occurrence of from at or after the text after by to (same length, so that
-// every offset stays right).
-std::string Patch(std::string bytes,
-                  const std::string& after,
-                  const std::string& from,
-                  const std::string& to) {
-  EXPECT_EQ(from.size(), to.size());
-  const size_t at = bytes.find(from, bytes.find(after));
-  EXPECT_NE(std::string::npos, at) << from;
-  return at == std::string::npos ? bytes : bytes.replace(at, from.size(), to);
-}
-
 // The one-page file with its page (or else its content) written last and without its
 // "endobj": "xref" follows its value.
 std::string LastWithoutEndobj(bool page_last) {
@@ -86,7 +67,7 @@ std::string NameRunsIntoNextHeader() {
   b.Header().Object(1, kCatalog).Object(2, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /X /Y");
   b.Object(3, kTextPage).Stream(4, "", "BT ET").Object(5, kFont);
   b.Object(6, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 9 9] >>");
-  return Patch(Finish(b), "2 0 obj", "/Y\nendobj\n", "/YYYYYYYYY");
+  return Patched(Finish(b), "2 0 obj", "/Y\nendobj\n", "/YYYYYYYYY");
 }
 
 // A value nested depth arrays deep whose innermost holds a ">>": readers take it for an
@@ -130,7 +111,7 @@ std::string EntryInsideAnotherObject(bool in_content) {
     return Finish(b.Entry(7, static_cast<int64_t>(b.Bytes().find(seven))),
                   "/Root 1 0 R /Info 6 0 R");
   }
-  return Patch(Finish(b, "/Root 1 0 R /Info 6 0 R"), "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
+  return Patched(Finish(b, "/Root 1 0 R /Info 6 0 R"), "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
 }
 
 // Object 6, which an entry leads to inside content stream 4, a stream whose /Length carries its
@@ -143,7 +124,7 @@ std::string InnerStreamPastItsContainer() {
                   "\nendstream");
   b.Raw("def\nendstream\nendobj\n").Object(6, "(placeholder)");
   const std::string moved = Finish(b.Entry(6, static_cast<int64_t>(b.Bytes().find(inner))));
-  return Patch(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
+  return Patched(moved, "endobj\n6 0 obj", "6 0 obj", "%6 0 ob");
 }
 
 // Content stream 4 whose /Length ends short of its "endstream", with object 6 (which an entry
@@ -160,8 +141,8 @@ std::string ShortLengthAroundAnEntry() {
 std::string EndobjRunsIntoTheCurrentHeader() {
   PdfBuilder b = TextPage();
   b.Raw("7 0 obj\n(seven, older)\nendobj\n").Object(6, "(six)").Object(7, "(seven)");
-  return Patch(Finish(b, "/Root 1 0 R /Info 7 0 R"), "6 0 obj", "(six)\nendobj\n",
-               "(six) \nendobj");
+  return Patched(Finish(b, "/Root 1 0 R /Info 7 0 R"), "6 0 obj", "(six)\nendobj\n",
+                 "(six) \nendobj");
 }
 
 // An update replaces content stream 4 and the /Length 5 of a stream 6 that it replaces too:
@@ -317,7 +298,7 @@ TEST(MisplacedObjectTest, FoundByHeaderWhereQpdfGivesUp) {
   // The entry says generation 0; the only object 6 is generation 1, copied as such.
   PdfBuilder gen = TextPage();
   gen.Object(6, "(six)", 1).XRefTable("/Root 1 0 R");
-  ASSERT_EQ("", s.Run(Patch(gen.Bytes(), "xref", " 00001 n", " 00000 n"), "/r90"));
+  ASSERT_EQ("", s.Run(Patched(gen.Bytes(), "xref", " 00001 n", " 00000 n"), "/r90"));
   EXPECT_EQ("", RunCommand(check).output);
   EXPECT_EQ("(six)\n", RunCommand("qpdf --show-object=6,1 '" + s.out + "'").output);
 
@@ -327,7 +308,7 @@ TEST(MisplacedObjectTest, FoundByHeaderWhereQpdfGivesUp) {
       "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 300] /Rotate 6 1 R /Resources << /Font "
       "<< /F1 5 0 R >> >> /Contents 4 0 R >>");
   turned.Object(6, "90", 1).XRefTable("/Root 1 0 R");
-  ASSERT_EQ("", s.Run(Patch(turned.Bytes(), "xref", " 00001 n", " 00000 n"), "-landscape /r180"));
+  ASSERT_EQ("", s.Run(Patched(turned.Bytes(), "xref", " 00001 n", " 00000 n"), "-landscape /r180"));
   EXPECT_EQ("Page    1 rot:   180\n",
             RunCommand("pdfinfo -l 1 '" + s.out + "' | grep rot:").output);
 }
@@ -350,7 +331,7 @@ TEST(SubsectionTest, ShiftedByOneIsReadFromZero) {
   Scratch shifted;
   const std::string right = Finish(TextPage());
   ASSERT_EQ("", s.Run(right, "/r90"));
-  ASSERT_EQ("", shifted.Run(Patch(right, "xref", "xref\n0 ", "xref\n1 "), "/r90"));
+  ASSERT_EQ("", shifted.Run(Patched(right, "xref", "xref\n0 ", "xref\n1 "), "/r90"));
   EXPECT_EQ(ReadFile(s.out), ReadFile(shifted.out));
   ExpectFaithfulCopy(s.in, s.out, "/r90");
 }

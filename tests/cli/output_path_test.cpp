@@ -1,11 +1,9 @@
-// The output path is the user's file: links, devices, FIFOs, modes, odd inputs and signals,
+// The output path is the user's file: links, devices, FIFOs, modes and odd inputs,
 // through the real binary in a scratch folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <string>
 
 #include "faithful_copy.h"
@@ -172,62 +170,6 @@ const std::string& BigInput() {
   EXPECT_EQ(0, made);
   return path;
 }
-
-struct SignalCase {
-  const char* name;
-  int signal;
-  bool named_temporary;  // as on a file system without unnamed temporary files
-};
-PRINT_CASE_BY_NAME(SignalCase)
-
-class SignalTest : public testing::TestWithParam<SignalCase> {};
-
-TEST_P(SignalTest, LeavesThePreviousOutputAndNothingElse) {
-  const SignalCase& c = GetParam();
-  TempDir dir;
-  TempDir seen;
-  const std::string out = dir.Write("out.pdf", "previous");
-  const std::string in = seen.Write("in.pdf", Finish(OnePage()));
-  const pid_t pid = fork();
-  if (pid == 0) {
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
-      signal(sig, SIG_DFL);  // the handler is installed only where the caller did not ignore
-    }
-    // The signal comes at the output's fsync, with the temporary file written whole.
-    setenv("LD_PRELOAD", FAIL_CALLS_PRELOAD, 1);
-    setenv("QUILLTURN_RAISE", std::to_string(c.signal).c_str(), 1);
-    setenv("QUILLTURN_SEEN", seen.Path("temporary").c_str(), 1);
-    setenv("QUILLTURN_FAIL", c.named_temporary ? "tmpfile" : "", 1);
-    setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
-    execl(QUILLTURN_BINARY, "Quillturn", in.c_str(), out.c_str(), "/r90", nullptr);
-    _exit(127);
-  }
-  int status = 0;
-  ASSERT_EQ(pid, waitpid(pid, &status, 0));
-  // The handler ends the process by the signal itself, as the caller expects.
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
-  EXPECT_EQ("previous", ReadFile(out));
-  EXPECT_EQ("out.pdf\n", RunCommand("ls -A '" + dir.Dir() + "'").output);
-  // Unnamed ("#inode (deleted)"), or a short name of fixed length.
-  const std::string temporary = ReadFile(seen.Path("temporary"));
-  const std::string name = temporary.substr(temporary.rfind('/') + 1);
-  if (c.named_temporary) {
-    EXPECT_TRUE(name.size() == 11 && name.rfind(".qt", 0) == 0) << temporary;
-  } else {
-    EXPECT_NE(std::string::npos, name.find("(deleted)")) << temporary;
-  }
-}
-
-// SIGKILL cannot be handled: only an unnamed temporary file leaves nothing. Each handled
-// signal is tried with a named temporary, which only its handler removes.
-INSTANTIATE_TEST_SUITE_P(Signals,
-                         SignalTest,
-                         testing::Values(SignalCase{"Interrupt", SIGINT, false},
-                                         SignalCase{"Kill", SIGKILL, false},
-                                         SignalCase{"InterruptNamed", SIGINT, true},
-                                         SignalCase{"TerminateNamed", SIGTERM, true},
-                                         SignalCase{"HangUpNamed", SIGHUP, true}),
-                         testing::PrintToStringParamName());
 
 TEST(InputChangeTest, IsNoticedAfterTheCopy) {
   // Its size, then its time. The output is far larger than a pipe holds, so the program waits

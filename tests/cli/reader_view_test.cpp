@@ -65,11 +65,6 @@ std::string CarriageReturns(std::string bytes) {
   return bytes;
 }
 
-// bytes with the first from replaced by to, of the same length (every offset stays right).
-std::string Replaced(std::string bytes, const std::string& from, const std::string& to) {
-  return bytes.replace(bytes.find(from), from.size(), to);
-}
-
 const PageAngles kOne = {{1, 90}};
 // The rest of a tall page that its /Rotate 90 shows as landscape, turned to 180.
 const std::string kTall = " /Parent 2 0 R /MediaBox [0 0 200 300] /Resources << >> >>";
@@ -155,16 +150,18 @@ INSTANTIATE_TEST_SUITE_P(
                kHalf),
         // A form feed ends the header line as a line end would: the version is "1.4".
         Copied("FormFeedEndsTheHeaderLine",
-               Replaced(Finish(OnePage()),
-                        "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n",
-                        "%PDF-1.4\f%\xE2\xE3\xCF\xD3\f"),
+               Patched(Finish(OnePage()),
+                       "",
+                       "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n",
+                       "%PDF-1.4\f%\xE2\xE3\xCF\xD3\f"),
                "/r90",
                kOne),
         // A form feed is white space, between a dictionary's tokens and in an object's header.
         Copied("FormFeedsBetweenTokens",
-               Replaced(Finish(OnePage("<< /Type\f/Page\f/Rotate\f90" + kTall)),
-                        "3 0 obj",
-                        "3\f0\fobj"),
+               Patched(Finish(OnePage("<< /Type\f/Page\f/Rotate\f90" + kTall)),
+                       "",
+                       "3 0 obj",
+                       "3\f0\fobj"),
                "-landscape /r180",
                kHalf),
         // Five digits is all a table line holds: a larger generation cannot be listed.

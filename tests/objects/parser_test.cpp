@@ -12,6 +12,7 @@
 #include "open_pdf.h"
 #include "param_name.h"
 #include "pdf_builder.h"
+#include "stream_read.h"
 #include "streams/cpdf_file_stream.h"
 #include "streams/cpdf_input_file.h"
 #include "streams/cpdf_memory_stream.h"
@@ -28,17 +29,13 @@ enum class From { kMemory, kWalk, kFile, kStructure };
 // A value as PDF syntax (ValueText); a keyword as k:word, an error as err, a stream as
 // stream:its bytes.
 std::string Describe(const CPdfObject& value) {
-  std::string out = "stream:";
   switch (value.GetKind()) {
     case PDF_KEYWORD:
       return std::string("k:") + value.GetText();
     case PDF_ERROR:
       return "err";
     case PDF_STREAM:
-      for (int c = value.GetStream()->GetChar(); c >= 0; c = value.GetStream()->GetChar()) {
-        out += static_cast<char>(c);
-      }
-      return out;
+      return "stream:" + ReadStream(value.GetStream(), 0);
     default:
       return ValueText(value);
   }

@@ -1,4 +1,5 @@
-// The input file as the system opens and identifies it, on every system the tests run on.
+// The platform floor on every system the tests run on: the input file as the system opens and
+// identifies it, and the temporary name an output is written under before it takes its place.
 #include "platform/input_file.h"
 
 #include <gtest/gtest.h>
@@ -6,9 +7,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "param_name.h"
+#include "platform/temp_name.h"
 #include "test_files.h"
 
 namespace {
@@ -66,6 +69,25 @@ INSTANTIATE_TEST_SUITE_P(Paths,
                                          SameCase{"CopyWithTheSameBytes", "copy.pdf", false},
                                          SameCase{"Folder", "folder", false},
                                          SameCase{"Missing", "missing.pdf", false}),
-                         [](const testing::TestParamInfo<SameCase>& p) { return p.param.name; });
+                         CaseName<SameCase>);
+
+// Every name fills the handlers' buffer exactly (".qt" and eight letters or digits, then the
+// zero) and no name comes twice in a row of tries: a taken name is followed by a free one.
+TEST(TempNameTest, FixedFormAndNeverRepeated) {
+  std::set<std::string> seen;
+  for (int i = 0; i < kTempNameTries; ++i) {
+    char name[kTempNameLength + 2];
+    name[kTempNameLength + 1] = '#';  // nothing is written past the zero
+    MakeTempName(name);
+    ASSERT_EQ('#', name[kTempNameLength + 1]);
+    const std::string text(name);
+    ASSERT_EQ(kTempNameLength, text.size());
+    EXPECT_EQ(0u, text.rfind(".qt", 0)) << text;
+    EXPECT_EQ(std::string::npos, text.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789", 3))
+        << text;
+    seen.insert(text);
+  }
+  EXPECT_EQ(static_cast<size_t>(kTempNameTries), seen.size());
+}
 
 }  // namespace

@@ -118,7 +118,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "1 0 obj (old) endobj\n|1 0 obj\n(new)\nendobj\n"},
         MapCase{"StringOpenToTheEnd",
                 {{1, "1"}, Raw(2, "2 0 obj\n(abc\nendobj\n")},
-                "1 0 obj\n1\nendobj\n|2 0 obj\n(abc\nendobj\n +endobj damaged"}),
+                "1 0 obj\n1\nendobj\n|2 0 obj\n(abc\nendobj\n +endobj damaged"},
+        MapCase{"StringOpenAfterTheValue",
+                {Raw(1, "1 0 obj\n5 (abc\n")},
+                "1 0 obj\n5 +endobj damaged"}),
     CaseName<MapCase>);
 
 // A dictionary or array that a keyword of the file's structure, the next header or the end of

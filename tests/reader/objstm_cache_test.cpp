@@ -12,12 +12,13 @@ namespace {
 constexpr int kStreams = 40000;
 constexpr int kFit = 32768;
 
-int DecodesOverTwoPasses(int first, int step) {
+// How often the cache decodes over passes that each read `count` streams from first on by step.
+int Decodes(int passes, int count, int first, int step) {
   CPdfObjStmCache cache(0);
   int decodes = 0;
   const CPdfObjStmCache::Decode decode = [&decodes](CPdfObjStmData& /*data*/) { ++decodes; };
-  for (int pass = 0; pass < 2; ++pass) {
-    for (int k = 0; k < kStreams; ++k) {
+  for (int pass = 0; pass < passes; ++pass) {
+    for (int k = 0; k < count; ++k) {
       cache.Get(first + step * k, decode);
     }
   }
@@ -26,20 +27,12 @@ int DecodesOverTwoPasses(int first, int step) {
 
 TEST(ObjStmCacheTest, CopyFindsTheStreamsTheWalkReadFirst) {
   // Letting the oldest go would leave the second pass none of them: twice the decoding.
-  EXPECT_LE(DecodesOverTwoPasses(1, 1), kStreams + (kStreams - kFit) + 1);
-  EXPECT_LE(DecodesOverTwoPasses(kStreams, -1), kStreams + (kStreams - kFit) + 1);
+  EXPECT_LE(Decodes(2, kStreams, 1, 1), kStreams + (kStreams - kFit) + 1);
+  EXPECT_LE(Decodes(2, kStreams, kStreams, -1), kStreams + (kStreams - kFit) + 1);
 }
 
 TEST(ObjStmCacheTest, StreamsThatFitAreDecodedOnce) {
-  CPdfObjStmCache cache(0);
-  int decodes = 0;
-  const CPdfObjStmCache::Decode decode = [&decodes](CPdfObjStmData& /*data*/) { ++decodes; };
-  for (int pass = 0; pass < 3; ++pass) {
-    for (int s = 1; s <= kFit; ++s) {
-      cache.Get(s, decode);
-    }
-  }
-  EXPECT_EQ(kFit, decodes);
+  EXPECT_EQ(kFit, Decodes(3, kFit, 1, 1));
 }
 
 }  // namespace

@@ -3,17 +3,13 @@
 // damaged data gives every byte inflated before the damage, however it is read.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "param_name.h"
 #include "pdf_builder.h"
-#include "streams/cpdf_file_stream.h"
+#include "stream_read.h"
 #include "streams/cpdf_flate_stream.h"
-#include "streams/cpdf_input_file.h"
-#include "test_files.h"
 
 namespace {
 
@@ -29,31 +25,17 @@ struct PredictorCase {
 
 PRINT_CASE_BY_NAME(PredictorCase)
 
-// A compressed body written to a file and read back through Flate: one byte at a time, or in
-// runs of run bytes.
+// A compressed body read from its file through Flate: one byte at a time, or in runs of run
+// bytes.
 std::string Inflate(const std::string& body,
                     int predictor,
                     int columns,
                     int colors,
                     int bits,
                     size_t run) {
-  TempDir dir;
-  const std::unique_ptr<CPdfInputFile> file =
-      CPdfInputFile::Adopt(std::fopen(dir.Write("body", body).c_str(), "rb"));
-  CPdfStream* source = CPdfFileStream::Create(file.get(), 0, static_cast<uint32_t>(body.size()));
-  auto* flate = new CPdfFlateStream(source, predictor, columns, colors, bits);
-  std::string out;
-  if (run > 0) {
-    std::vector<uint8_t> piece(run);
-    for (size_t n = flate->ReadBytes(piece.data(), run); n > 0;
-         n = flate->ReadBytes(piece.data(), run)) {
-      out.append(reinterpret_cast<const char*>(piece.data()), n);
-    }
-  } else {
-    for (int ch = flate->GetChar(); ch >= 0; ch = flate->GetChar()) {
-      out += static_cast<char>(ch);
-    }
-  }
+  BodyFile file(body);
+  auto* flate = new CPdfFlateStream(file.stream, predictor, columns, colors, bits);
+  const std::string out = ReadStream(flate, run);
   flate->Release();
   return out;
 }

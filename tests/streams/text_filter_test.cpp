@@ -3,18 +3,14 @@
 // (Refused, with no byte after the damage), as readers refuse it.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "param_name.h"
 #include "pdf_builder.h"
+#include "stream_read.h"
 #include "streams/cpdf_ascii85_stream.h"
 #include "streams/cpdf_ascii_hex_stream.h"
-#include "streams/cpdf_file_stream.h"
 #include "streams/cpdf_flate_stream.h"
-#include "streams/cpdf_input_file.h"
-#include "test_files.h"
 
 namespace {
 
@@ -34,41 +30,21 @@ TextCase Refused(const char* name, Filter filter, const std::string& encoded) {
   return {name, filter, encoded, "", true};
 }
 
-// The body in a file, read through the filter: up to `most` bytes one at a time, or in runs of
-// run bytes; then whether the stream is refused.
+// The body read from its file through the filter: up to `most` bytes one at a time, or in runs
+// of run bytes; then whether the stream is refused.
 struct Decoded {
   std::string bytes;
   bool refused;
 };
 Decoded Decode(const TextCase& c, size_t run, size_t most = SIZE_MAX) {
-  TempDir dir;
-  const std::unique_ptr<CPdfInputFile> file =
-      CPdfInputFile::Adopt(std::fopen(dir.Write("body", c.encoded).c_str(), "rb"));
-  CPdfStream* stream =
-      CPdfFileStream::Create(file.get(), 0, static_cast<uint32_t>(c.encoded.size()));
-  if (c.filter == Filter::kHex) {
-    stream = new CPdfAsciiHexStream(stream);
-  } else {
-    stream = new CPdfAscii85Stream(stream);
-  }
+  BodyFile body(c.encoded);
+  CPdfStream* stream = body.stream;
+  stream = c.filter == Filter::kHex ? static_cast<CPdfStream*>(new CPdfAsciiHexStream(stream))
+                                    : new CPdfAscii85Stream(stream);
   if (c.filter == Filter::kA85Flate) {
     stream = new CPdfFlateStream(stream, 1, 1, 1, 8);
   }
-  Decoded out;
-  std::vector<uint8_t> piece(run > 0 ? run : 1);
-  while (out.bytes.size() < most) {
-    const size_t n = run > 0 ? stream->ReadBytes(piece.data(), run) : 0;
-    const int32_t ch = run > 0 ? 0 : stream->GetChar();
-    if (run > 0 ? n == 0 : ch < 0) {
-      break;
-    }
-    if (run > 0) {
-      out.bytes.append(reinterpret_cast<const char*>(piece.data()), n);
-    } else {
-      out.bytes += static_cast<char>(ch);
-    }
-  }
-  out.refused = stream->Refused();
+  Decoded out{ReadStream(stream, run, most), stream->Refused()};
   stream->Release();
   return out;
 }

@@ -32,6 +32,24 @@ inline PdfBuilder OnePage(const std::string& page = kPage,
   return b;
 }
 
+// One page that shows text: catalog 1, pages 2, page 3, content 4, font 5.
+inline PdfBuilder TextPage(const std::string& page = kTextPage, const std::string& font = kFont) {
+  PdfBuilder b = OnePage(page);
+  b.Stream(4, "", kText).Object(5, font);
+  return b;
+}
+
+// bytes with the first from at or after the text after replaced by to, of the same length, so
+// that every offset stays right.
+inline std::string Patched(std::string bytes,
+                           const std::string& after,
+                           const std::string& from,
+                           const std::string& to) {
+  const size_t at = bytes.find(from, bytes.find(after));
+  return from.size() != to.size() || at == std::string::npos ? ""
+                                                             : bytes.replace(at, from.size(), to);
+}
+
 // The file, ended by a classic section for what b added since its last one.
 inline std::string Finish(PdfBuilder b, const std::string& trailer = "/Root 1 0 R") {
   return b.XRefTable(trailer).Bytes();
